@@ -1,0 +1,45 @@
+// The state the design kept in program-wide variables, as one explicit struct that the
+// front-end owns and hands to the workflows.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config/Settings.h"
+#include "core/CarrierFacts.h"
+
+namespace tarnwerk {
+
+// The seven text fields of the main window.
+struct WindowFields {
+    std::string origFile;   // txtOrigFile
+    std::string oTyp;       // txtOTyp
+    std::string oSize;      // txtOSize
+    std::string oFree;      // txtOFree
+    std::string dataFile;   // txtDataFile (hide: input; extract/export: output)
+    std::string dOrigSize;  // txtDOrigSize
+    std::string dSize;      // txtDSize
+};
+
+struct Session {
+    // Settings and what is derived from them (Main, options dialog).
+    std::string iniPath;
+    std::string appPath;  // program folder, holds the help file
+    SettingsRecord settings;
+    int bitsPerByte = 2;
+    int languageBase = 0;
+    std::vector<FileFilter> carrierFilter;  // built once at start, in the start language
+
+    // Carrier loaded last and the window's fields.
+    CarrierFacts carrier;
+    WindowFields fields;
+
+    std::string dataExtension;    // DataExtension: extension recorded in the next hide
+    std::string headerExtension;  // HeaderExtension: extension found by the last probe
+    bool mailAfterHide = false;   // MailAfterHide
+    bool commandRunning = false;  // a long command is running; a second one is refused
+
+    std::string Text(int id) const;  // string table entry at languageBase + id
+};
+
+}  // namespace tarnwerk

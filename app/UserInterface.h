@@ -1,0 +1,52 @@
+// How the workflows talk to the user. The Qt window, the command line and the tests each
+// implement it; the workflows never know which one they talk to.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/Settings.h"
+
+namespace tarnwerk {
+
+// Message box icons; the numbers are the original flag values.
+enum class MessageIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum class MessageButtons { Ok, YesNo, RetryCancel };
+enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
+
+struct Message {
+    std::string text;  // lines joined by "\r\n", as the string table composes them
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    std::string title;
+};
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+
+    virtual MessageAnswer ShowMessage(const Message& message) = 0;
+
+    // File choice dialogs; "" when cancelled. The carrier dialog requires an existing file,
+    // the data dialog accepts a new name (it also chooses output files).
+    virtual std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
+    virtual std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
+
+    // Passphrase entry, UTF-8 as typed; nullopt when cancelled. The front-end applies the
+    // dialog rules of PassphraseRules.h before it returns a passphrase.
+    virtual std::optional<std::string> AskNewPassphrase() = 0;  // typed twice, with rating
+    virtual std::optional<std::string> AskPassphrase() = 0;     // typed once, for extraction
+
+    // Called often during long work (at least every few tens of milliseconds); a window
+    // repaints and processes events here.
+    virtual void SetProgress(int percent) = 0;
+    // Status bar panel 0..3.
+    virtual void SetStatus(int panel, const std::string& text) = 0;
+    // Wait cursor and the seven input controls disabled while busy.
+    virtual void SetBusy(bool busy) = 0;
+    // The session's window fields changed; show them.
+    virtual void FieldsChanged() = 0;
+};
+
+}  // namespace tarnwerk

@@ -1,0 +1,28 @@
+# tarnwerk_library(NAME <target> [SOURCES extra...] [DEPS targets...])
+# One static library per source folder, made of every .cpp in it. Includes are relative to
+# the project root ("core/HidePayload.h").
+function(tarnwerk_library)
+  cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  list(APPEND sources ${ARG_SOURCES})
+  if(sources)
+    add_library(${ARG_NAME} STATIC ${sources})
+    target_include_directories(${ARG_NAME} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+    target_link_libraries(${ARG_NAME} PUBLIC ${ARG_DEPS} PRIVATE tarnwerk_warnings)
+  else()
+    # Not written yet: keep the build graph valid meanwhile.
+    add_library(${ARG_NAME} INTERFACE)
+    target_include_directories(${ARG_NAME} INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR})
+    target_link_libraries(${ARG_NAME} INTERFACE ${ARG_DEPS})
+  endif()
+endfunction()
+
+# tarnwerk_test(NAME <exe> LABELS <labels> SOURCES ... DEPS ...)
+# A GoogleTest executable registered with CTest, one test per case.
+function(tarnwerk_test)
+  cmake_parse_arguments(ARG "" "NAME" "SOURCES;DEPS;LABELS" ${ARGN})
+  add_executable(${ARG_NAME} ${ARG_SOURCES})
+  target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock tarnwerk_warnings)
+  target_include_directories(${ARG_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+  gtest_discover_tests(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,30 @@
+// Small file and text helpers shared by the engine and the workflows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwerk {
+
+// Text up to the first NUL, trailing blanks removed.
+std::string StripNul(const std::string& text);
+// True when the path names a regular file that can be opened for reading.
+bool FileExists(const std::string& path);
+// Pairs of hexadecimal digits to the bytes they stand for ("41FF" -> "A\xFF").
+std::string HexToBin(const std::string& hex);
+// Part after the last "." of the file name ("" when the name has none). On this platform
+// "/" separates folders, so a dot in a folder name is not taken for an extension.
+std::string GetExtension(const std::string& path);
+// Part after the last "/" ("" when there is none, as the original helper did for bare names).
+std::string GetFileName(const std::string& path);
+std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
+
+// Readable bit-text reference ("0"/"1", most significant bit first) that the fast bit
+// operations of the engine are tested against.
+uint8_t BitsToByte(const std::string& bits);
+std::string BitsToBytes(const std::string& bits);
+std::string ByteArrayToBits(std::vector<uint8_t>& bytes);  // zeroes the array, as the original did
+std::string BytesToBits(const std::string& bytes);
+
+}  // namespace tarnwerk

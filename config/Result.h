@@ -1,0 +1,79 @@
+// A small result type shaped like std::expected (which g++ 12 only offers under C++23).
+// Fallible routines of every layer return it; no exception crosses a library boundary.
+#pragma once
+
+#include <cassert>
+#include <string>
+#include <utility>
+#include <variant>
+
+namespace tarnwerk {
+
+// What went wrong, independent of how a front-end words it. The app layer maps each code
+// to its string-table message.
+enum class ErrorCode {
+    NoCarrier,          // no carrier chosen (message 439)
+    NoPayload,          // no data file / output chosen (message 440)
+    PayloadTooLarge,    // capacity test failed (messages 433/434)
+    NoDataFound,        // no begin marker for 1, 2 or 4 bits (message 444)
+    CarrierBusy,        // another process is writing this carrier
+    Io,                 // a file could not be opened, read or written (messages 317/318)
+    CorruptData,        // stored data is damaged or not in the expected layout
+    WrongKey,           // decryption's size check or authentication failed
+    Unrepresentable,    // a text holds a character the single-byte code page cannot store
+    Cancelled,          // the user cancelled
+    Internal,           // a programmer error surfaced at run time
+};
+
+struct Error {
+    ErrorCode code = ErrorCode::Internal;
+    std::string detail;  // description for the user, e.g. strerror text
+    std::string path;    // file concerned, if any
+    int number = 0;      // system error number (errno) where there is one
+};
+
+inline Error MakeError(ErrorCode code, std::string detail = {}, std::string path = {}, int number = 0) {
+    return Error{code, std::move(detail), std::move(path), number};
+}
+
+template <class T>
+class [[nodiscard]] Result {
+public:
+    Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design, like std::expected
+    Result(Error error) : state_(std::move(error)) {}  // NOLINT
+
+    bool ok() const { return std::holds_alternative<T>(state_); }
+    explicit operator bool() const { return ok(); }
+
+    T& value() & { assert(ok()); return std::get<T>(state_); }
+    const T& value() const& { assert(ok()); return std::get<T>(state_); }
+    T&& value() && { assert(ok()); return std::get<T>(std::move(state_)); }
+    T* operator->() { return &value(); }
+    const T* operator->() const { return &value(); }
+    T& operator*() & { return value(); }
+    const T& operator*() const& { return value(); }
+
+    const Error& error() const { assert(!ok()); return std::get<Error>(state_); }
+
+private:
+    std::variant<T, Error> state_;
+};
+
+template <>
+class [[nodiscard]] Result<void> {
+public:
+    Result() = default;
+    Result(Error error) : error_(std::move(error)), ok_(false) {}  // NOLINT
+
+    bool ok() const { return ok_; }
+    explicit operator bool() const { return ok_; }
+    const Error& error() const { assert(!ok_); return error_; }
+
+private:
+    Error error_;
+    bool ok_ = true;
+};
+
+using Status = Result<void>;
+
+}  // namespace tarnwerk

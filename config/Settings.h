@@ -1,0 +1,61 @@
+// The settings file: INI reader/writer, the values Main reads and derives, and Save.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwerk {
+
+// Value of key in [section]; defaultValue when the file, section or key is missing or empty.
+std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key,
+                         const std::string& defaultValue);
+// Writes key=value, keeping every other line; creates file and section when missing.
+// False when the file could not be written.
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value);
+
+struct SettingsRecord {
+    uint8_t Compression = 1;
+    uint8_t Encryption = 1;
+    uint8_t Algorithmus = 1;  // 0 Blowfish, 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, 5 XChaCha20
+    uint8_t BitPerByte = 1;   // index: 0 = 1 bit, 1 = 2 bits, 2 = 4 bits
+    int16_t ShowEndMessage = 1;
+    int16_t ResetOnEnd = 1;
+    uint8_t Language = 0;     // 0 German, 1 English, 2 Dutch, 3 French
+    uint8_t SendCompress = 1;
+    uint8_t SendDelete = 1;
+};
+
+struct FileFilter {
+    std::string description;  // e.g. "Bitmap-picture format (*.bmp;*.dib)"
+    std::string patterns;     // e.g. "*.bmp;*.dib"
+};
+
+// Everything Main reads and derives before the window is shown.
+struct StartupSettings {
+    std::string iniPath;
+    SettingsRecord settings;
+    int bitsPerByte = 2;
+    int languageBase = 0;
+    int32_t top = 0;   // twips
+    int32_t left = 0;  // twips
+    std::vector<FileFilter> carrierFilter;
+};
+
+inline int BitsPerByteFromIndex(int bitPerByte) { return bitPerByte == 0 ? 1 : bitPerByte == 2 ? 4 : 2; }
+int LanguageBaseFromLanguage(int language);
+
+// screenWidth/Height in twips, for the position clamp.
+StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
+
+// Writes the nine Settings keys in their order; returns the number of failed writes.
+int SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
+
+// tarnwerk.ini beside the executable when that folder is writable, else
+// $XDG_CONFIG_HOME/tarnwerk/tarnwerk.ini (default ~/.config/tarnwerk/tarnwerk.ini).
+std::string DefaultIniPath(const std::string& executableDir);
+
+std::vector<FileFilter> BuildCarrierFilter(int languageBase);
+
+}  // namespace tarnwerk

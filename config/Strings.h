@@ -1,0 +1,27 @@
+// The four-language string table (resources/strings.txt, compiled in).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tarnwerk {
+
+inline constexpr int kLanguageBaseGerman = 0;
+inline constexpr int kLanguageBaseEnglish = 2000;
+inline constexpr int kLanguageBaseDutch = 3000;
+inline constexpr int kLanguageBaseFrench = 4000;
+
+// The text of entry languageBase + id (UTF-8). Ids 1 to 4 are read without a base.
+// A missing entry is an error of the table; it yields "" (a test proves none is missing).
+std::string Text(int languageBase, int id);
+
+// Whether the table holds the absolute entry number.
+bool HasEntry(int absoluteId);
+
+// All absolute entry numbers in the table, ascending (for the completeness test).
+std::vector<int> AllEntries();
+
+// Several ids joined by CR LF, the way message boxes compose their prompts.
+std::string JoinLines(int languageBase, std::initializer_list<int> ids);
+
+}  // namespace tarnwerk

@@ -1,0 +1,45 @@
+// The interface the workflows use for every cipher of the stored format.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "config/Result.h"
+
+namespace tarnwerk {
+
+class Cipher {
+public:
+    using ProgressFn = std::function<void(int32_t percent)>;
+
+    virtual ~Cipher() = default;
+
+    // Key (set): the key string's characters are bytes 0..255.
+    virtual void SetKey(const std::string& key) = 0;
+
+    // In place; an empty key argument keeps the key already set.
+    virtual void EncryptByte(std::vector<uint8_t>& byteArray, const std::string& key = {}) = 0;
+    // Returns false when the size descriptor check failed (wrong key or damaged data); the
+    // buffer then keeps its full deciphered length.
+    virtual bool DecryptByte(std::vector<uint8_t>& byteArray, const std::string& key = {}) = 0;
+
+    // Whole files. Errors carry a description the workflow shows after "Encryption failed!".
+    // DecryptFile fails with WrongKey when the size check does not hold.
+    virtual Status EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
+                               const std::string& key) = 0;
+    virtual Status DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
+                               const std::string& key) = 0;
+
+    ProgressFn Progress;  // the design's Progress event
+};
+
+// The workflows' class table: 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, any other value Blowfish.
+std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex);
+
+// The 256-character key string derived from the 16-character passphrase digest.
+std::string MakeKey(const std::string& s);
+
+}  // namespace tarnwerk
