@@ -1,0 +1,36 @@
+// Where the window's modal dialogs run. The program runs them with exec() and the Qt file
+// dialog; tests put a scripted host in its place, so no dialog ever blocks a test.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "config/Settings.h"
+
+class QDialog;
+class QWidget;
+
+namespace tarnwerk {
+
+class DialogHost {
+public:
+    virtual ~DialogHost() = default;
+    // Runs a dialog modally and returns its result (a QMessageBox returns the button pressed).
+    virtual int Exec(QDialog& dialog) = 0;
+    // An open-file dialog; "" when cancelled. mustExist: the chosen file has to exist.
+    virtual QString OpenFile(QWidget* parent, const QString& title, const QStringList& filters,
+                             bool mustExist) = 0;
+};
+
+class QtDialogHost : public DialogHost {
+public:
+    int Exec(QDialog& dialog) override;
+    QString OpenFile(QWidget* parent, const QString& title, const QStringList& filters, bool mustExist) override;
+};
+
+// Qt reads the patterns of a filter entry from its trailing parentheses, separated by blanks;
+// the table's entries carry them separated by ";" (and the "all supported" entry has none).
+QStringList QtFilterList(const std::vector<FileFilter>& filter);
+
+}  // namespace tarnwerk

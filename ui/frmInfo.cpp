@@ -1,0 +1,163 @@
+#include "ui/frmInfo.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <array>
+
+#include "app/Desktop.h"
+#include "app/UserInterface.h"
+#include "config/Strings.h"
+#include "ui/ApplyLanguage.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Pictures.h"
+#include "ui/QtText.h"
+
+#ifndef TARNWERK_VERSION
+#error "TARNWERK_VERSION comes from the build (the project version)"
+#endif
+#ifndef TARNWERK_HOME_PAGE
+#error "TARNWERK_HOME_PAGE comes from the build (the CMake cache)"
+#endif
+
+namespace tarnwerk {
+namespace {
+
+constexpr const char* kProductName = "Tarnwerk";
+constexpr const char* kLegalNotice = "Copyright \u00A9 The Tarnwerk developers";
+
+constexpr int kFirstCredit = 900;
+constexpr int kLastCredit = 921;
+// The last line of each component's group; a blank line follows it.
+constexpr std::array kGroupEnds = {902, 905, 908, 911, 914, 916, 919};
+
+constexpr int kIconSize = 48;
+constexpr int kCreditLinesShown = 9;
+constexpr int kCreditColumns = 62;
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// The link is drawn like one; a click anywhere on the label opens it.
+class LinkLabel : public QLabel {
+public:
+    LinkLabel(std::function<void()> clicked, QWidget* parent) : QLabel(parent), clicked_(std::move(clicked)) {
+        setCursor(Qt::PointingHandCursor);
+        QFont underlined = font();
+        underlined.setUnderline(true);
+        setFont(underlined);
+        QPalette palette = this->palette();
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::Link));
+        setPalette(palette);
+    }
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        QLabel::mouseReleaseEvent(event);
+        clicked_();
+    }
+
+private:
+    std::function<void()> clicked_;
+};
+
+}  // namespace
+
+std::string CreditList(int languageBase) {
+    std::string list;
+    for (int id = kFirstCredit; id <= kLastCredit; ++id) {
+        list += Text(languageBase, id);
+        if (id == kLastCredit) break;
+        list += "\r\n";
+        if (std::find(kGroupEnds.begin(), kGroupEnds.end(), id) != kGroupEnds.end()) list += "\r\n";
+    }
+    return list;
+}
+
+std::string VersionLine(int languageBase) {
+    return Text(languageBase, 22) + " " + TARNWERK_VERSION + " - " + Text(languageBase, 23);
+}
+
+frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* parent)
+    : QDialog(parent), languageBase_(languageBase), desktop_(desktop), host_(host) {
+    setObjectName(QStringLiteral("frmInfo"));
+
+    auto* icon = Named(new QLabel(this), "imgIcon");
+    icon->setPixmap(QPixmap::fromImage(ApplicationIcon(kIconSize)));
+    auto* title = Named(new QLabel(QString::fromLatin1(kProductName), this), "lblTitle");
+    QFont titleFont = title->font();
+    titleFont.setBold(true);
+    titleFont.setPixelSize(titleFont.pixelSize() > 0 ? titleFont.pixelSize() * 2 : 22);
+    title->setFont(titleFont);
+    auto* version = Named(new QLabel(ToQ(VersionLine(languageBase_)), this), "lblVersion");
+    auto* copyright = Named(new QLabel(ToQ(kLegalNotice), this), "lblCopyright");
+    lblLink_ = Named(new LinkLabel([this] { OpenHomePage(); }, this), "lblLink");
+    lblLink_->setText(QString::fromLatin1(TARNWERK_HOME_PAGE));
+    lblLink_->setToolTip(ToQ(Text(languageBase_, 13)));
+    for (QLabel* label : {title, version, copyright, static_cast<QLabel*>(lblLink_)}) {
+        label->setTextFormat(Qt::PlainText);
+    }
+
+    auto* warning = Named(new QLabel(this), "lblAchtung");
+    QFont bold = warning->font();
+    bold.setBold(true);
+    warning->setFont(bold);
+    auto* legal = Named(new QLabel(this), "lblUHG");
+    legal->setWordWrap(true);
+
+    auto* creditsFrame = Named(new QGroupBox(this), "frmExtInfo");
+    auto* credits = Named(new QPlainTextEdit(creditsFrame), "txtExtInfo");
+    credits->setReadOnly(true);
+    credits->setLineWrapMode(QPlainTextEdit::NoWrap);
+    credits->setPlainText(MessageText(CreditList(languageBase_)));
+    const QFontMetrics metrics(credits->font());
+    credits->setMinimumSize(metrics.averageCharWidth() * kCreditColumns, metrics.lineSpacing() * kCreditLinesShown);
+    auto* creditsLayout = new QVBoxLayout(creditsFrame);
+    creditsLayout->addWidget(credits);
+
+    auto* ok = Named(new QPushButton(this), "cmdOk");
+    connect(ok, &QPushButton::clicked, this, [this] { accept(); });
+
+    auto* head = new QGridLayout;
+    head->addWidget(icon, 0, 0, 4, 1, Qt::AlignTop);
+    head->addWidget(title, 0, 1);
+    head->addWidget(version, 1, 1);
+    head->addWidget(copyright, 2, 1);
+    head->addWidget(lblLink_, 3, 1, Qt::AlignLeft);
+    head->setColumnStretch(1, 1);
+    head->setHorizontalSpacing(12);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addWidget(creditsFrame);
+    layout->addWidget(warning);
+    layout->addWidget(legal);
+    layout->addLayout(buttons);
+
+    ApplyLanguage(*this, "frmInfo", languageBase_);
+    setWindowTitle(ToQ(" " + Text(languageBase_, 250) + " " + kProductName));
+}
+
+void frmInfo::OpenHomePage() {
+    if (desktop_.Open(FromQ(lblLink_->text()))) return;
+    Message failure;
+    failure.text = Text(languageBase_, 448);
+    failure.icon = MessageIcon::Critical;
+    failure.title = Text(languageBase_, 449);
+    ShowMessageBox(host_, this, failure);
+}
+
+}  // namespace tarnwerk

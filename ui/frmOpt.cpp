@@ -1,0 +1,163 @@
+#include "ui/frmOpt.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <array>
+
+#include "app/Commands.h"
+#include "app/Session.h"
+#include "config/Strings.h"
+#include "ui/ApplyLanguage.h"
+#include "ui/QtText.h"
+
+namespace tarnwerk {
+namespace {
+
+// The cipher list; the position is the stored Algorithmus value, so entries are only ever
+// appended. The names are not translated.
+constexpr std::array kCipherNames = {"Blowfish", "RC4", "Skipjack", "TEA", "Twofish"};
+
+// Bits per carrier byte for the list positions 0, 1, 2 (the stored BitPerByte index).
+constexpr std::array kBitsChoices = {1, 2, 4};
+
+// Language names, read without a base so each shows in its own language.
+constexpr std::array kLanguageIds = {1, 2, 3, 4};
+
+template <class Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+void SelectStored(QComboBox* combo, int stored) {
+    combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : -1);
+}
+
+uint8_t ChosenOr(const QComboBox* combo, uint8_t stored) {
+    return combo->currentIndex() >= 0 ? static_cast<uint8_t>(combo->currentIndex()) : stored;
+}
+
+}  // namespace
+
+frmOpt::frmOpt(const Session& session, Commands& commands, DialogHost& /*host*/, QWidget* parent)
+    : QDialog(parent), session_(session), commands_(commands) {
+    setObjectName(QStringLiteral("frmOpt"));
+    BuildControls();
+    ApplyLanguage(*this, "frmOpt", session_.languageBase);
+    Load();
+}
+
+void frmOpt::BuildControls() {
+    auto* hideExtract = Named(new QGroupBox(this), "frameHideExtract");
+    auto* bitsRow = new QHBoxLayout;
+    bitsRow->addWidget(Named(new QLabel(hideExtract), "lblBits"));
+    comboBits_ = Named(new QComboBox(hideExtract), "comboBits");
+    bitsRow->addWidget(comboBits_, 1);
+    auto* hideExtractLayout = new QVBoxLayout(hideExtract);
+    hideExtractLayout->addLayout(bitsRow);
+    checkEndMsg_ = Named(new QCheckBox(hideExtract), "checkEndMsg");
+    checkEndReset_ = Named(new QCheckBox(hideExtract), "checkEndReset");
+    hideExtractLayout->addWidget(checkEndMsg_);
+    hideExtractLayout->addWidget(checkEndReset_);
+
+    auto* hide = Named(new QGroupBox(this), "frameHide");
+    auto* hideLayout = new QGridLayout(hide);
+    checkCompress_ = Named(new QCheckBox(hide), "checkCompress");
+    checkEncrypt_ = Named(new QCheckBox(hide), "checkEncrypt");
+    comboAlgorithmus_ = Named(new QComboBox(hide), "comboAlgorithmus");
+    hideLayout->addWidget(checkCompress_, 0, 0, 1, 2);
+    hideLayout->addWidget(checkEncrypt_, 1, 0);
+    hideLayout->addWidget(comboAlgorithmus_, 1, 1);
+    hideLayout->setColumnStretch(1, 1);
+
+    auto* send = Named(new QGroupBox(this), "frameSend");
+    auto* sendLayout = new QVBoxLayout(send);
+    checkSendCompress_ = Named(new QCheckBox(send), "checkSendCompress");
+    checkSendDelete_ = Named(new QCheckBox(send), "checkSendDelete");
+    sendLayout->addWidget(checkSendCompress_);
+    sendLayout->addWidget(checkSendDelete_);
+
+    auto* languageRow = new QHBoxLayout;
+    languageRow->addWidget(Named(new QLabel(this), "lblLanguage"));
+    comboLanguage_ = Named(new QComboBox(this), "comboLanguage");
+    languageRow->addWidget(comboLanguage_, 1);
+
+    auto* ok = Named(new QPushButton(this), "cmdOk");
+    auto* cancel = Named(new QPushButton(this), "cmdCancel");
+    auto* save = Named(new QPushButton(this), "cmdSave");
+    for (QPushButton* button : {ok, cancel, save}) button->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(save);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(hideExtract);
+    layout->addWidget(hide);
+    layout->addWidget(send);
+    layout->addLayout(languageRow);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Save();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void frmOpt::Load() {
+    const SettingsRecord& settings = session_.settings;
+    const std::string bitUnit = Text(session_.languageBase, 304);
+    for (int bits : kBitsChoices) comboBits_->addItem(ToQ(std::to_string(bits) + " " + bitUnit));
+    for (const char* name : kCipherNames) comboAlgorithmus_->addItem(QString::fromLatin1(name));
+    for (int id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
+
+    checkCompress_->setChecked(settings.Compression == 1);
+    checkEncrypt_->setChecked(settings.Encryption == 1);
+    SelectStored(comboBits_, settings.BitPerByte);
+    checkEndMsg_->setChecked(settings.ShowEndMessage == 1);
+    checkEndReset_->setChecked(settings.ResetOnEnd == 1);
+    SelectStored(comboAlgorithmus_, settings.Algorithmus);
+    SelectStored(comboLanguage_, settings.Language);
+    checkSendCompress_->setChecked(settings.SendCompress == 1);
+    checkSendDelete_->setChecked(settings.SendDelete == 1);
+}
+
+SettingsRecord frmOpt::Record() const {
+    const SettingsRecord& stored = session_.settings;
+    SettingsRecord record = stored;
+    record.Compression = checkCompress_->isChecked() ? 1 : 0;
+    record.Encryption = checkEncrypt_->isChecked() ? 1 : 0;
+    record.Algorithmus = ChosenOr(comboAlgorithmus_, stored.Algorithmus);
+    record.BitPerByte = ChosenOr(comboBits_, stored.BitPerByte);
+    record.ShowEndMessage = checkEndMsg_->isChecked() ? 1 : 0;
+    record.ResetOnEnd = checkEndReset_->isChecked() ? 1 : 0;
+    record.Language = ChosenOr(comboLanguage_, stored.Language);
+    record.SendCompress = checkSendCompress_->isChecked() ? 1 : 0;
+    record.SendDelete = checkSendDelete_->isChecked() ? 1 : 0;
+    return record;
+}
+
+void frmOpt::Save() { commands_.SaveOptions(Record()); }
+
+void frmOpt::Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    commands_.OptionsClosed();
+}
+
+void frmOpt::done(int result) {
+    Unload();
+    QDialog::done(result);
+}
+
+}  // namespace tarnwerk

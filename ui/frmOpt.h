@@ -1,0 +1,50 @@
+// frmOpt, the settings dialog. It edits controls only: Save hands the record to Commands,
+// which writes the file; closing the dialog lets the new language take effect.
+#pragma once
+
+#include <QDialog>
+
+#include "config/Settings.h"
+
+class QCheckBox;
+class QComboBox;
+
+namespace tarnwerk {
+
+class Commands;
+class DialogHost;
+struct Session;
+
+class frmOpt : public QDialog {
+    Q_OBJECT
+public:
+    frmOpt(const Session& session, Commands& commands, DialogHost& host, QWidget* parent = nullptr);
+
+    // The record the controls describe; a list without a selection keeps the stored value.
+    SettingsRecord Record() const;
+    void Save();
+    // The dialog's unload: runs once, however the dialog was closed.
+    void Unload();
+
+    void done(int result) override;
+
+private:
+    void BuildControls();
+    void Load();
+
+    const Session& session_;
+    Commands& commands_;
+    bool unloaded_ = false;
+
+    QComboBox* comboBits_ = nullptr;
+    QComboBox* comboAlgorithmus_ = nullptr;
+    QComboBox* comboLanguage_ = nullptr;
+    QCheckBox* checkCompress_ = nullptr;
+    QCheckBox* checkEncrypt_ = nullptr;
+    QCheckBox* checkEndMsg_ = nullptr;
+    QCheckBox* checkEndReset_ = nullptr;
+    QCheckBox* checkSendCompress_ = nullptr;
+    QCheckBox* checkSendDelete_ = nullptr;
+};
+
+}  // namespace tarnwerk

@@ -1,0 +1,114 @@
+// frmSteg, the main window: the two file groups, the progress bar, five buttons, the status
+// bar and the menus. It renders the session's fields and forwards every event to Commands;
+// as the workflows' UserInterface it shows their messages, dialogs and progress.
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "app/Commands.h"
+#include "app/Desktop.h"
+#include "app/Session.h"
+#include "app/UserInterface.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace tarnwerk {
+
+class DialogHost;
+class FileDropFilter;
+class clsStatusBar;
+
+class frmSteg : public QMainWindow, public UserInterface {
+    Q_OBJECT
+public:
+    // Client area below the menu bar, in pixels (7980 x 4515 twips).
+    static constexpr int kClientWidth = 532;
+    static constexpr int kClientHeight = 301;
+
+    frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* parent = nullptr);
+    ~frmSteg() override;
+
+    // The activation refresh the window runs once it is shown.
+    void Start();
+    // Window position in twips, as the settings file keeps it.
+    void MoveToTwips(int32_t leftTwips, int32_t topTwips);
+    // Captions of the current language, with the label columns fitted to them.
+    void ApplyCaptions();
+
+    Commands& commands() { return commands_; }
+    clsStatusBar& statusBar() { return *statusBar_; }
+    QProgressBar& progressBar() { return *progressBar_; }
+    bool closePending() const { return closeRequested_; }
+
+    // UserInterface
+    MessageAnswer ShowMessage(const Message& message) override;
+    std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
+    std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
+    std::optional<std::string> AskNewPassphrase() override;
+    std::optional<std::string> AskPassphrase() override;
+    void SetProgress(int percent) override;
+    void SetStatus(int panel, const std::string& text) override;
+    void SetBusy(bool busy) override;
+    void FieldsChanged() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildCarrierGroup(QWidget* client);
+    void BuildDataGroup(QWidget* client);
+    void BuildProcessRow(QWidget* client);
+    void BuildMenus();
+    void FitLabelColumns();
+
+    // Event handlers, named after the controls they belong to.
+    void cmdOrigSel_Click();
+    void cmdDataSel_Click();
+    void txtDataFile_EditingFinished();
+    void mnuExtrasOptionen_Click();
+    void mnuHilfeInfo_Click();
+    void mnuDateiBeenden_Click();
+
+    // A typed data path reaches the session before any command reads it.
+    void TakeTypedDataFile();
+    // Runs a command; a close asked for meanwhile is carried out once it has returned.
+    void Run(const std::function<void()>& command);
+
+    Session& session_;
+    Desktop& desktop_;
+    DialogHost& host_;
+    Commands commands_;
+
+    QLineEdit* txtOrigFile_ = nullptr;
+    QLineEdit* txtOTyp_ = nullptr;
+    QLineEdit* txtOSize_ = nullptr;
+    QLineEdit* txtOFree_ = nullptr;
+    QLineEdit* txtDataFile_ = nullptr;
+    QLineEdit* txtDOrigSize_ = nullptr;
+    QLineEdit* txtDSize_ = nullptr;
+    QPushButton* cmdOrigSel_ = nullptr;
+    QPushButton* cmdDataSel_ = nullptr;
+    QPushButton* cmdOptions_ = nullptr;
+    QPushButton* cmdReset_ = nullptr;
+    QPushButton* cmdExtract_ = nullptr;
+    QPushButton* cmdHide_ = nullptr;
+    QPushButton* cmdClose_ = nullptr;
+    QProgressBar* progressBar_ = nullptr;
+    clsStatusBar* statusBar_ = nullptr;
+    FileDropFilter* carrierDrop_ = nullptr;
+    FileDropFilter* dataDrop_ = nullptr;
+
+    int running_ = 0;              // depth of commands in progress
+    bool closeRequested_ = false;  // Exit or the close box while a command ran
+    QElapsedTimer sinceEvents_;    // throttles event processing during progress
+};
+
+}  // namespace tarnwerk
