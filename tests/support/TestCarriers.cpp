@@ -1,0 +1,103 @@
+#include "support/TestCarriers.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace tarnwerk::test {
+
+namespace {
+
+constexpr int kRowAlignment = 4;
+constexpr int32_t kPixelsPerMeter = 2835;  // 72 dpi
+constexpr int kPaletteEntries = 256;
+
+}  // namespace
+
+Bytes RandomBytes(size_t size, uint32_t seed) {
+    std::mt19937 random(seed);
+    Bytes bytes(size);
+    for (auto& byte : bytes) byte = static_cast<uint8_t>(random() >> 24);
+    return bytes;
+}
+
+int32_t BitmapRowBytes(int32_t width, int bitCount) {
+    const int64_t bits = int64_t{width} * bitCount;
+    return static_cast<int32_t>((bits + 8 * kRowAlignment - 1) / (8 * kRowAlignment) * kRowAlignment);
+}
+
+void PutLe32(Bytes& bytes, size_t offset, int32_t value) {
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(bits >> (8 * i));
+}
+
+void PutLe16(Bytes& bytes, size_t offset, uint16_t value) {
+    bytes.at(offset) = static_cast<uint8_t>(value);
+    bytes.at(offset + 1) = static_cast<uint8_t>(value >> 8);
+}
+
+int32_t GetLe32(const Bytes& bytes, size_t offset) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | bytes.at(offset + i);
+    return static_cast<int32_t>(value);
+}
+
+Bytes BitmapBytes(int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed) {
+    const int32_t rowBytes = BitmapRowBytes(width, bitCount);
+    const int32_t usedRowBytes = static_cast<int32_t>((int64_t{width} * bitCount + 7) / 8);
+    const int32_t imageSize = rowBytes * height;
+    const int32_t palette = bitCount <= 8 ? (1 << bitCount) * 4 : 0;
+    const int32_t dataOffset = kBmpHeaders + palette;
+
+    Bytes bytes(static_cast<size_t>(dataOffset + imageSize), 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    PutLe32(bytes, bmp::kFileSize, static_cast<int32_t>(bytes.size()));
+    PutLe32(bytes, bmp::kDataOffset, dataOffset);
+    PutLe32(bytes, bmp::kHeaderSize, kBmpInfoHeader);
+    PutLe32(bytes, bmp::kWidth, width);
+    PutLe32(bytes, bmp::kHeight, topDown ? -height : height);
+    PutLe16(bytes, bmp::kPlanes, 1);
+    PutLe16(bytes, bmp::kBitCount, static_cast<uint16_t>(bitCount));
+    PutLe32(bytes, bmp::kImageSize, imageSize);
+    PutLe32(bytes, bmp::kXPelsPerMeter, kPixelsPerMeter);
+    PutLe32(bytes, bmp::kYPelsPerMeter, kPixelsPerMeter);
+
+    for (int32_t i = 0; i < palette / 4; ++i) {
+        const auto grey = static_cast<uint8_t>(i * (kPaletteEntries / (palette / 4)));
+        for (int c = 0; c < 3; ++c) bytes[static_cast<size_t>(kBmpHeaders + 4 * i + c)] = grey;
+    }
+    const Bytes pixels = RandomBytes(static_cast<size_t>(usedRowBytes) * height, seed);
+    for (int32_t row = 0; row < height; ++row)
+        std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(row) * usedRowBytes, usedRowBytes,
+                    bytes.begin() + dataOffset + static_cast<ptrdiff_t>(row) * rowBytes);
+    return bytes;
+}
+
+void WriteFile(const std::string& path, const Bytes& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes MakeBitmap(const std::string& path, int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed) {
+    Bytes bytes = BitmapBytes(width, height, bitCount, topDown, seed);
+    WriteFile(path, bytes);
+    return bytes;
+}
+
+Bytes MakeRaw(const std::string& path, size_t size, uint32_t seed) {
+    Bytes bytes = RandomBytes(size, seed);
+    WriteFile(path, bytes);
+    return bytes;
+}
+
+}  // namespace tarnwerk::test
