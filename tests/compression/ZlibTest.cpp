@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include "compression/clsZlib.h"
+#include "support/TempDir.h"
+#include "support/TestCarriers.h"
+
+namespace tarnwerk {
+namespace {
+
+using test::Bytes;
+
+Bytes Text(size_t size) {
+    Bytes bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>("Tarnwerk hides files. "[i % 22]);
+    return bytes;
+}
+
+Bytes Compressed(const Bytes& data) {
+    clsZlib zlib;
+    Bytes copy = data;
+    EXPECT_EQ(zlib.CompressByteArray(copy, 9), Z_OK);
+    return copy;
+}
+
+TEST(ZlibArrayTest, CompressAndDecompressKeepSizesAndCodes) {
+    clsZlib zlib;
+    const Bytes data = Text(1000);
+    Bytes bytes = data;
+    ASSERT_EQ(zlib.CompressByteArray(bytes, 9), Z_OK);
+    EXPECT_EQ(zlib.ValueDecompressedSize(), 1000);
+    EXPECT_EQ(zlib.ValueCompressedSize(), static_cast<int32_t>(bytes.size()));
+    EXPECT_LT(bytes.size(), data.size());
+
+    const auto compressedLength = static_cast<int32_t>(bytes.size());
+    ASSERT_EQ(zlib.DecompressByteArray(bytes, 1000), Z_OK);
+    EXPECT_EQ(bytes, data);
+    EXPECT_EQ(zlib.ValueCompressedSize(), compressedLength);
+    EXPECT_EQ(zlib.ValueDecompressedSize(), 1000);
+
+    Bytes badLevel = data;
+    EXPECT_EQ(zlib.CompressByteArray(badLevel, 10), Z_STREAM_ERROR);
+    Bytes empty;
+    EXPECT_EQ(zlib.CompressByteArray(empty, -1), Z_OK);
+    EXPECT_EQ(zlib.DecompressByteArray(empty, 0), Z_OK);
+    EXPECT_TRUE(empty.empty());
+}
+
+// The output buffer holds n * 0.01 + n + 12 bytes, rounded half to even.
+TEST(ZlibArrayTest, BufferRuleDecidesWhatFits) {
+    clsZlib zlib;
+    auto fits = [&](size_t actual, int32_t claimed) {
+        Bytes bytes = Compressed(test::RandomBytes(actual, static_cast<uint32_t>(actual)));
+        return zlib.DecompressByteArray(bytes, claimed);
+    };
+    EXPECT_EQ(fits(1000, 978), Z_OK);          // 999.78 -> 1000
+    EXPECT_EQ(fits(1000, 977), Z_BUF_ERROR);   // 998.77 -> 999
+    EXPECT_EQ(fits(62, 50), Z_OK);             // 62.5 -> 62
+    EXPECT_EQ(fits(63, 50), Z_BUF_ERROR);
+    EXPECT_EQ(fits(164, 150), Z_OK);           // 163.5 -> 164
+    EXPECT_EQ(fits(165, 150), Z_BUF_ERROR);
+}
+
+TEST(ZlibArrayTest, ImpossibleSizesAreCorruptData) {
+    clsZlib zlib;
+    const Bytes compressed = Compressed(Text(1000));
+    Bytes bytes = compressed;
+    EXPECT_EQ(zlib.DecompressByteArray(bytes, -1), Z_DATA_ERROR);
+    EXPECT_EQ(zlib.DecompressByteArray(bytes, 0x7FFFFFFF), Z_DATA_ERROR);
+    EXPECT_EQ(bytes, compressed);  // refused before anything was allocated or replaced
+    Bytes garbage = test::RandomBytes(100, 3);
+    EXPECT_EQ(zlib.DecompressByteArray(garbage, 1000), Z_DATA_ERROR);
+}
+
+class ZlibFileTest : public ::testing::Test {
+protected:
+    test::TempDir dir_;
+    clsZlib zlib_;
+};
+
+TEST_F(ZlibFileTest, StoredFormatIsSizeThenZlibStream) {
+    const Bytes data = Text(1000);
+    test::WriteFile(dir_.File("in"), data);
+    ASSERT_EQ(zlib_.CompressFile(dir_.File("in"), dir_.File("packed"), 9), Z_OK);
+    Bytes packed = test::ReadFile(dir_.File("packed"));
+    ASSERT_GT(packed.size(), 6u);
+    EXPECT_EQ(Bytes(packed.begin(), packed.begin() + 6), (Bytes{0xE8, 0x03, 0x00, 0x00, 0x78, 0xDA}));
+    EXPECT_EQ(static_cast<size_t>(zlib_.ValueCompressedSize()), packed.size() - 4);
+
+    ASSERT_EQ(zlib_.DecompressFile(dir_.File("packed"), dir_.File("out")), Z_OK);
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), data);
+
+    // A size claiming 100 bytes leaves room for 113; the output holds what fitted.
+    test::PutLe32(packed, 0, 100);
+    test::WriteFile(dir_.File("lying"), packed);
+    EXPECT_EQ(zlib_.DecompressFile(dir_.File("lying"), dir_.File("out")), Z_BUF_ERROR);
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), Bytes(data.begin(), data.begin() + 113));
+}
+
+TEST_F(ZlibFileTest, LargeRandomFilesRoundTrip) {
+    const Bytes data = test::RandomBytes(300001, 17);
+    test::WriteFile(dir_.File("in"), data);
+    ASSERT_EQ(zlib_.CompressFile(dir_.File("in"), dir_.File("packed"), 6), Z_OK);
+    ASSERT_EQ(zlib_.DecompressFile(dir_.File("packed"), dir_.File("out")), Z_OK);
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), data);
+}
+
+TEST_F(ZlibFileTest, RunTimeFailuresReturnOneAndLeaveNoStrayFiles) {
+    test::WriteFile(dir_.File("empty"), {});
+    test::WriteFile(dir_.File("in"), Text(500));
+    test::WriteFile(dir_.File("old"), Bytes{'o', 'l', 'd'});
+    EXPECT_EQ(zlib_.CompressFile(dir_.File("empty"), dir_.File("old"), 9), 1);
+    EXPECT_EQ(zlib_.CompressFile(dir_.File("missing"), dir_.File("old"), 9), 1);
+    EXPECT_EQ(zlib_.CompressFile(dir_.File("in"), dir_.File("no/such/folder"), 9), 1);
+    EXPECT_EQ(zlib_.CompressFile(dir_.File("in"), dir_.File("old"), 10), 1);  // nothing to write
+    EXPECT_EQ(zlib_.DecompressFile(dir_.File("empty"), dir_.File("old")), 1);
+    EXPECT_EQ(zlib_.DecompressFile(dir_.path(), dir_.File("old")), 1);
+    EXPECT_EQ(test::ReadFile(dir_.File("old")), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"empty", "in", "old"}));
+}
+
+TEST_F(ZlibFileTest, StoredSizeIsNotTrusted) {
+    const Bytes data = Text(1000);
+    test::WriteFile(dir_.File("in"), data);
+    ASSERT_EQ(zlib_.CompressFile(dir_.File("in"), dir_.File("packed"), 9), Z_OK);
+    const Bytes packed = test::ReadFile(dir_.File("packed"));
+    test::WriteFile(dir_.File("old"), Bytes{'o', 'l', 'd'});
+    for (const int32_t claim : {-1, -1000, 0x7FFFFFFF, static_cast<int32_t>(packed.size() * 1032 + 2048)}) {
+        Bytes lying = packed;
+        test::PutLe32(lying, 0, claim);
+        test::WriteFile(dir_.File("lying"), lying);
+        EXPECT_EQ(zlib_.DecompressFile(dir_.File("lying"), dir_.File("old")), Z_DATA_ERROR) << claim;
+    }
+    EXPECT_EQ(test::ReadFile(dir_.File("old")), (Bytes{'o', 'l', 'd'}));
+
+    test::WriteFile(dir_.File("short"), Bytes{0xE8, 0x03});
+    EXPECT_EQ(zlib_.DecompressFile(dir_.File("short"), dir_.File("old")), Z_DATA_ERROR);
+    Bytes damaged = packed;
+    damaged[damaged.size() - 1] ^= 0xFF;  // Adler-32 trailer
+    test::WriteFile(dir_.File("damaged"), damaged);
+    EXPECT_EQ(zlib_.DecompressFile(dir_.File("damaged"), dir_.File("out")), Z_DATA_ERROR);
+}
+
+}  // namespace
+}  // namespace tarnwerk
