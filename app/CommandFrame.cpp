@@ -1,0 +1,29 @@
+#include "app/CommandFrame.h"
+
+#include "app/Session.h"
+#include "app/UserInterface.h"
+
+namespace tarnwerk {
+
+namespace {
+constexpr int kReadyTextId = 301;
+}
+
+CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId) : session_(session), ui_(ui) {
+    if (session_.commandRunning) return;  // a second command would write the same files
+    session_.commandRunning = true;
+    started_ = true;
+    ui_.SetBusy(true);
+    ui_.SetStatus(0, " " + session_.Text(statusTextId));
+}
+
+CommandFrame::~CommandFrame() {
+    if (!started_) return;
+    if (closing_) closing_();
+    ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
+    ui_.SetProgress(0);
+    ui_.SetBusy(false);
+    session_.commandRunning = false;
+}
+
+}  // namespace tarnwerk

@@ -1,0 +1,35 @@
+// The frame every long command shares: refuse re-entry, busy pointer and disabled controls,
+// a status text, and closing steps that run on every path.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace tarnwerk {
+
+struct Session;
+class UserInterface;
+
+class CommandFrame {
+public:
+    // statusTextId: shown as " " + text in panel 0 while the command runs.
+    CommandFrame(Session& session, UserInterface& ui, int statusTextId);
+    ~CommandFrame();  // status " Ready", progress 0, not busy, then the extra closing step
+    CommandFrame(const CommandFrame&) = delete;
+    CommandFrame& operator=(const CommandFrame&) = delete;
+
+    // False when another long command was already running: the caller returns at once.
+    bool started() const { return started_; }
+
+    // An extra closing step of the command (delete scratch files, clear HeaderExtension ...),
+    // run before the standard ones.
+    void OnClose(std::function<void()> step) { closing_ = std::move(step); }
+
+private:
+    Session& session_;
+    UserInterface& ui_;
+    bool started_ = false;
+    std::function<void()> closing_;
+};
+
+}  // namespace tarnwerk

@@ -1,0 +1,36 @@
+// Turns results into the string-table messages the user sees. The message ids live here and
+// in the workflows that compose them; nothing below app/ builds user-visible text.
+#pragma once
+
+#include <initializer_list>
+#include <string>
+
+#include "app/UserInterface.h"
+#include "config/Result.h"
+
+namespace tarnwerk {
+
+struct Session;
+
+inline constexpr const char* kProductName = "Tarnwerk";
+
+// Ids joined by CR LF, with the given icon, buttons and title.
+Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+                    MessageButtons buttons = MessageButtons::Ok);
+// Same, titled with the product name.
+Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
+                           MessageButtons buttons = MessageButtons::Ok);
+
+// The message an engine error shows: NoCarrier 439/407, NoPayload 440/407, PayloadTooLarge
+// 433/434 title 432, NoDataFound 444/407, CarrierBusy 464/465 title 407, Io and anything else
+// "317 <errno> 318" CR LF "(" description ")" title 316.
+Message EngineErrorMessage(const Session& session, const Error& error);
+
+// A command's run-time failure: its own text id, CR LF, "(" description ")", critical, product
+// name as title (436 hide, 431 extract, 421 size calculation).
+Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description);
+
+// Error description for the user: detail, else strerror of the number, else a generic text.
+std::string DescribeError(const Error& error);
+
+}  // namespace tarnwerk
