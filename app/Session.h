@@ -2,6 +2,7 @@
 // front-end owns and hands to the workflows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@ struct Session {
 
     std::string dataExtension;    // DataExtension: extension recorded in the next hide
     std::string headerExtension;  // HeaderExtension: extension found by the last probe
+    int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
     bool mailAfterHide = false;   // MailAfterHide
     bool commandRunning = false;  // a long command is running; a second one is refused
 
