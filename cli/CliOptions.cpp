@@ -1,0 +1,152 @@
+#include "cli/CliOptions.h"
+
+#include <array>
+#include <utility>
+
+namespace tarnwerk::cli {
+
+namespace {
+
+struct NamedValue {
+    const char* name;
+    int value;
+};
+
+constexpr std::array kCiphers{NamedValue{"none", -1},    NamedValue{"blowfish", 0}, NamedValue{"rc4", 1},
+                              NamedValue{"skipjack", 2}, NamedValue{"tea", 3},      NamedValue{"twofish", 4}};
+
+constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
+                                NamedValue{"fr", 4000}};
+
+constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
+                                  NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
+                                  NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
+                                  NamedValue{"export", static_cast<int>(Subcommand::Export)},
+                                  NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+
+template <size_t N>
+std::optional<int> Lookup(const std::array<NamedValue, N>& table, const std::string& name) {
+    for (const auto& entry : table)
+        if (name == entry.name) return entry.value;
+    return std::nullopt;
+}
+
+size_t ExpectedOperands(Subcommand command) {
+    switch (command) {
+        case Subcommand::Info:
+        case Subcommand::Size:
+            return 1;
+        case Subcommand::Hide:
+        case Subcommand::Extract:
+        case Subcommand::Export:
+            return 2;
+        case Subcommand::None:
+            break;
+    }
+    return 0;
+}
+
+// Which options each subcommand takes, so a misplaced one is a usage error, not ignored.
+bool Allowed(Subcommand command, const std::string& option) {
+    const bool hiding = command == Subcommand::Hide || command == Subcommand::Size;
+    if (option == "--bits") return hiding || command == Subcommand::Export;
+    if (option == "--compress" || option == "--no-compress" || option == "--cipher") return hiding;
+    if (option == "--passphrase-file") return command == Subcommand::Hide || command == Subcommand::Extract;
+    if (option == "--force") return command == Subcommand::Extract || command == Subcommand::Export;
+    if (option == "--json") return command == Subcommand::Info || command == Subcommand::Size;
+    return true;
+}
+
+}  // namespace
+
+std::optional<int> CipherFromName(const std::string& name) { return Lookup(kCiphers, name); }
+
+ParseResult ParseArguments(const std::vector<std::string>& args) {
+    ParseResult result;
+    CliOptions& o = result.options;
+    std::vector<std::string> seenOptions;
+    auto fail = [&](std::string message) {
+        result.error = std::move(message);
+        return result;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        auto value = [&](std::string& out) {
+            if (i + 1 >= args.size()) return false;
+            out = args[++i];
+            return true;
+        };
+        if (arg.size() > 1 && arg[0] == '-') {
+            seenOptions.push_back(arg);
+            std::string v;
+            if (arg == "--help" || arg == "-h") {
+                o.help = true;
+            } else if (arg == "--version") {
+                o.version = true;
+            } else if (arg == "--quiet" || arg == "-q") {
+                o.quiet = true;
+            } else if (arg == "--json") {
+                o.json = true;
+            } else if (arg == "--force") {
+                o.force = true;
+            } else if (arg == "--compress" || arg == "--no-compress") {
+                o.compress = arg == "--compress";
+            } else if (arg == "--settings") {
+                if (!value(o.settingsFile)) return fail("--settings needs a file");
+            } else if (arg == "--passphrase-file") {
+                if (!value(o.passphraseFile)) return fail("--passphrase-file needs a file");
+            } else if (arg == "--language") {
+                if (!value(v) || !Lookup(kLanguages, v)) return fail("--language takes de, en, nl or fr");
+                o.languageBase = Lookup(kLanguages, v);
+            } else if (arg == "--bits") {
+                if (!value(v) || (v != "1" && v != "2" && v != "4")) return fail("--bits takes 1, 2 or 4");
+                o.bits = v[0] - '0';
+            } else if (arg == "--cipher") {
+                if (!value(v) || !CipherFromName(v))
+                    return fail("--cipher takes none, blowfish, rc4, skipjack, tea or twofish");
+                o.cipher = CipherFromName(v);
+            } else {
+                return fail("unknown option " + arg);
+            }
+        } else if (o.command == Subcommand::None) {
+            const auto command = Lookup(kSubcommands, arg);
+            if (!command) return fail("unknown command " + arg);
+            o.command = static_cast<Subcommand>(*command);
+        } else {
+            o.operands.push_back(arg);
+        }
+    }
+    if (o.help || o.version) return result;
+    if (o.command == Subcommand::None) return fail("no command given");
+    if (o.operands.size() != ExpectedOperands(o.command)) return fail("wrong number of files for this command");
+    for (const auto& option : seenOptions)
+        if (!Allowed(o.command, option)) return fail(option + " does not apply to this command");
+    return result;
+}
+
+std::string UsageText() {
+    return "Usage: tarnwerk-cli COMMAND FILES... [OPTIONS]\n"
+           "\n"
+           "Commands:\n"
+           "  info CARRIER [--json]                 type, size and free room of a carrier\n"
+           "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
+           "       [--bits 1|2|4] [--compress|--no-compress]\n"
+           "       [--cipher none|blowfish|rc4|skipjack|tea|twofish] [--passphrase-file FILE]\n"
+           "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
+           "                                        get hidden data back (bits are probed)\n"
+           "  export CARRIER OUTPUT [--bits 1|2|4] [--force]\n"
+           "                                        write the raw low-bit stream of the carrier\n"
+           "  size DATA [--bits ...] [--compress|--no-compress] [--cipher ...] [--json]\n"
+           "                                        carrier size needed for DATA\n"
+           "\n"
+           "Options for every command:\n"
+           "  --settings FILE     take defaults from this settings file (flags override)\n"
+           "  --language de|en|nl|fr\n"
+           "  --quiet             print failures only\n"
+           "  --help, --version\n"
+           "\n"
+           "Without --passphrase-file the passphrase is asked on the terminal.\n"
+           "Exit status: 0 success, 1 refusal or failure, 2 usage error.\n";
+}
+
+}  // namespace tarnwerk::cli

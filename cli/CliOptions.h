@@ -1,0 +1,41 @@
+// Command-line parsing for tarnwerk-cli: a subcommand, its operands, and options that may
+// stand before or after it.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwerk::cli {
+
+enum class Subcommand { None, Info, Hide, Extract, Export, Size };
+
+struct CliOptions {
+    Subcommand command = Subcommand::None;
+    std::vector<std::string> operands;
+    std::optional<int> bits;            // 1, 2 or 4
+    std::optional<bool> compress;
+    std::optional<int> cipher;          // -1 = none, else the cipher index
+    std::string passphraseFile;
+    std::string settingsFile;
+    std::optional<int> languageBase;
+    bool json = false;
+    bool force = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error;  // non-empty: a usage error
+};
+
+ParseResult ParseArguments(const std::vector<std::string>& args);
+
+// The cipher names the command line accepts, in one place: name -> index (-1 for none).
+std::optional<int> CipherFromName(const std::string& name);
+
+std::string UsageText();
+
+}  // namespace tarnwerk::cli

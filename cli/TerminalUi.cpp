@@ -1,0 +1,178 @@
+#include "cli/TerminalUi.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "app/PassphraseRules.h"
+#include "config/Helpers.h"
+#include "config/Strings.h"
+
+namespace tarnwerk::cli {
+
+namespace {
+
+constexpr int kEnterPassphraseId = 220;
+constexpr int kReenterPassphraseId = 221;
+constexpr int kPassphraseId = 231;
+
+// Reads one line from the terminal, echo off; nullopt at end of input.
+std::optional<std::string> ReadLineNoEcho(int fd) {
+    termios saved{};
+    const bool isTty = tcgetattr(fd, &saved) == 0;
+    if (isTty) {
+        termios quiet = saved;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        tcsetattr(fd, TCSAFLUSH, &quiet);
+    }
+    std::string line;
+    char c = 0;
+    bool any = false;
+    while (read(fd, &c, 1) == 1) {
+        any = true;
+        if (c == '\n') break;
+        line.push_back(c);
+    }
+    if (isTty) tcsetattr(fd, TCSAFLUSH, &saved);
+    if (!any) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+void WipeString(std::string& s) {
+    volatile char* p = s.data();
+    for (size_t i = 0; i < s.size(); ++i) p[i] = 0;
+    s.clear();
+}
+
+}  // namespace
+
+std::string ToTerminalText(const std::string& text) { return ReplaceAll(text, "\r\n", "\n"); }
+
+std::optional<std::string> ReadPassphraseFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!content.empty() && content.back() == '\n') {
+        content.pop_back();
+        if (!content.empty() && content.back() == '\r') content.pop_back();
+    }
+    return content;
+}
+
+TerminalUi::TerminalUi(TerminalUiOptions options) : options_(std::move(options)) {}
+
+TerminalUi::~TerminalUi() {
+    if (options_.passphrase) WipeString(*options_.passphrase);
+}
+
+bool TerminalUi::HasTerminal() const {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY);
+    if (fd < 0) return false;
+    close(fd);
+    return isatty(STDIN_FILENO) != 0;
+}
+
+MessageAnswer TerminalUi::ShowMessage(const Message& message) {
+    if (progressShown_) {
+        std::cerr << "\n";
+        progressShown_ = false;
+    }
+    const std::string text = ToTerminalText(message.text);
+    switch (message.buttons) {
+        case MessageButtons::YesNo: {
+            if (options_.force) return MessageAnswer::Yes;
+            if (!HasTerminal()) {
+                std::cerr << text << "\n(use --force to replace it)\n";
+                return MessageAnswer::No;
+            }
+            std::cerr << text << " [y/N] " << std::flush;
+            std::string answer;
+            std::getline(std::cin, answer);
+            return (answer == "y" || answer == "Y" || answer == "yes") ? MessageAnswer::Yes : MessageAnswer::No;
+        }
+        case MessageButtons::RetryCancel:
+            std::cerr << text << "\n";
+            // A passphrase file gives the same answer again; only a person can retry.
+            return (!options_.passphrase && HasTerminal()) ? MessageAnswer::Retry : MessageAnswer::Cancel;
+        case MessageButtons::Ok:
+            break;
+    }
+    if (message.icon == MessageIcon::Information) {
+        if (!options_.quiet) std::cout << text << "\n";
+    } else {
+        std::cerr << text << "\n";
+    }
+    return MessageAnswer::Ok;
+}
+
+std::optional<std::string> TerminalUi::ReadHidden(const std::string& prompt) {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY);
+    if (fd < 0) return std::nullopt;
+    const std::string shown = prompt + " ";
+    (void)!write(fd, shown.data(), shown.size());
+    auto line = ReadLineNoEcho(fd);
+    (void)!write(fd, "\n", 1);
+    close(fd);
+    return line;
+}
+
+std::optional<std::string> TerminalUi::AskNewPassphrase() {
+    const int base = options_.languageBase;
+    if (options_.passphrase) {
+        if (auto refusal = CheckNewPassphrase(base, *options_.passphrase, *options_.passphrase)) {
+            ShowMessage(*refusal);
+            return std::nullopt;
+        }
+        return options_.passphrase;
+    }
+    if (!HasTerminal()) {
+        passphraseUnavailable_ = true;
+        return std::nullopt;
+    }
+    for (;;) {
+        auto first = ReadHidden(Text(base, kEnterPassphraseId));
+        if (!first) return std::nullopt;
+        auto second = ReadHidden(Text(base, kReenterPassphraseId));
+        if (!second) return std::nullopt;
+        auto refusal = CheckNewPassphrase(base, *first, *second);
+        WipeString(*second);
+        if (!refusal) return first;
+        WipeString(*first);
+        ShowMessage(*refusal);
+    }
+}
+
+std::optional<std::string> TerminalUi::AskPassphrase() {
+    const int base = options_.languageBase;
+    if (options_.passphrase) return options_.passphrase;
+    if (!HasTerminal()) {
+        passphraseUnavailable_ = true;
+        return std::nullopt;
+    }
+    for (;;) {
+        auto typed = ReadHidden(Text(base, kPassphraseId));
+        if (!typed) return std::nullopt;
+        auto refusal = CheckPassphrase(base, *typed);
+        if (!refusal) return typed;
+        WipeString(*typed);
+        ShowMessage(*refusal);
+    }
+}
+
+void TerminalUi::SetProgress(int percent) {
+    if (options_.quiet || isatty(STDERR_FILENO) == 0) return;
+    if (percent == lastPercent_) return;
+    lastPercent_ = percent;
+    if (percent <= 0 && !progressShown_) return;
+    std::fprintf(stderr, "\r%3d%%", percent);
+    progressShown_ = percent > 0 && percent < 100;
+    if (!progressShown_) std::fprintf(stderr, "\r    \r");
+}
+
+}  // namespace tarnwerk::cli

@@ -1,0 +1,55 @@
+// The workflows' user interface on a terminal: messages on stdout/stderr, questions and
+// passphrases on /dev/tty, progress on stderr.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/UserInterface.h"
+
+namespace tarnwerk::cli {
+
+struct TerminalUiOptions {
+    bool quiet = false;
+    bool force = false;                      // answer Yes to the overwrite question
+    std::optional<std::string> passphrase;   // from --passphrase-file
+    int languageBase = 0;
+};
+
+class TerminalUi : public UserInterface {
+public:
+    explicit TerminalUi(TerminalUiOptions options);
+    ~TerminalUi() override;
+
+    MessageAnswer ShowMessage(const Message& message) override;
+    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
+    std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
+    std::optional<std::string> AskNewPassphrase() override;
+    std::optional<std::string> AskPassphrase() override;
+    void SetProgress(int percent) override;
+    void SetStatus(int, const std::string&) override {}
+    void SetBusy(bool) override {}
+    void FieldsChanged() override {}
+
+    // A passphrase was needed but there was neither a file nor a terminal to ask.
+    bool passphraseUnavailable() const { return passphraseUnavailable_; }
+    // Drop success texts (machine-readable output replaces them).
+    void SetQuiet(bool quiet) { options_.quiet = quiet; }
+
+private:
+    std::optional<std::string> ReadHidden(const std::string& prompt);
+    bool HasTerminal() const;
+
+    TerminalUiOptions options_;
+    bool passphraseUnavailable_ = false;
+    bool progressShown_ = false;
+    int lastPercent_ = -1;
+};
+
+// "\r\n" line breaks of the string table as terminal newlines.
+std::string ToTerminalText(const std::string& text);
+
+// A passphrase file's content as typed: one trailing newline dropped.
+std::optional<std::string> ReadPassphraseFile(const std::string& path);
+
+}  // namespace tarnwerk::cli
