@@ -1,0 +1,78 @@
+#include "app/CarrierLoader.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "app/Messages.h"
+#include "app/Session.h"
+#include "app/UserInterface.h"
+#include "config/NumberFormat.h"
+#include "core/CarrierAnalysis.h"
+
+namespace tarnwerk {
+
+namespace {
+
+constexpr int kIncorrectFileTitle = 407;
+constexpr int kByteUnit = 305;
+constexpr int kRawType = 306;
+constexpr int kBitUnit = 307;
+constexpr int kBitmapType = 308;
+constexpr int kPixelUnit = 309;
+constexpr int kColorsUnit = 315;
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
+    switch (analysis.verdict) {
+        case CarrierVerdict::Compressed:
+            return Message{session.Text(410) + "\r\n\r\n" + session.Text(411) + "\r\n" + session.Text(412),
+                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+        case CarrierVerdict::UnsupportedDepth:
+            return Message{session.Text(413) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                               session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(414),
+                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+        default:
+            return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
+    }
+}
+
+std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
+    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(kRawType);
+    const CarrierFacts& facts = analysis.facts;
+    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
+           " " + session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
+}
+
+}  // namespace
+
+bool IsUsableCarrierFile(const std::string& path) {
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    return ::access(path.c_str(), R_OK | W_OK) == 0;
+}
+
+bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
+    const std::string trimmed = Trim(path);
+    const CarrierAnalysis analysis = AnalyseCarrier(trimmed);
+    if (!analysis.accepted()) {
+        ui.ShowMessage(RejectionMessage(session, analysis));
+        return false;
+    }
+    session.carrier = analysis.facts;
+    const std::string unit = " " + session.Text(kByteUnit);
+    session.fields.origFile = trimmed;
+    session.fields.oTyp = TypeText(session, analysis);
+    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    session.fields.oFree =
+        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
+        unit;
+    return true;
+}
+
+}  // namespace tarnwerk

@@ -1,0 +1,21 @@
+// Handing the carrier (optionally packed into a zip archive beside it) to the mail program.
+#pragma once
+
+#include <string>
+
+namespace tarnwerk {
+
+class Commands;
+class Desktop;
+struct Session;
+class UserInterface;
+
+// The carrier path without its extension and dot, followed by ".zip".
+std::string ArchiveNameFor(const std::string& carrierPath);
+
+// The mailing steps shared by "send carrier" and "hide and send": pack when SendCompress is
+// on, compose the mail, reset after a successful hand-off when ResetOnEnd is on, delete the
+// archive afterwards when SendDelete is on. True when the mail program took the attachment.
+bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Desktop& desktop);
+
+}  // namespace tarnwerk

@@ -1,0 +1,18 @@
+// The four status bar texts the window shows when it becomes active.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace tarnwerk {
+
+struct Session;
+class UserInterface;
+
+inline constexpr int kStatusPanelCount = 4;
+
+// Panel 0 " Ready", 1 compression, 2 encryption and its cipher, 3 bits per byte.
+std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& session);
+void ShowStatusPanels(const Session& session, UserInterface& ui);
+
+}  // namespace tarnwerk

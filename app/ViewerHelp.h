@@ -1,0 +1,17 @@
+// Opening the carrier in the default viewer and the help in the default application.
+#pragma once
+
+namespace tarnwerk {
+
+class Commands;
+class Desktop;
+struct Session;
+class UserInterface;
+
+// No carrier shown: the carrier dialog first; cancelled, nothing happens.
+void ShowCarrierInViewer(Commands& commands, Session& session, UserInterface& ui, Desktop& desktop);
+
+// "Tarnwerk.chm" in the program folder, else the HTML pages shipped beside it.
+void ShowHelpFile(const Session& session, UserInterface& ui, Desktop& desktop);
+
+}  // namespace tarnwerk

@@ -1,0 +1,46 @@
+#include "app/Zip.h"
+
+#include <zip.h>
+
+namespace tarnwerk {
+
+namespace {
+
+Error ZipError(zip_error_t* error, const std::string& path) {
+    Error result = MakeError(ErrorCode::Io, zip_error_strerror(error), path, zip_error_code_system(error));
+    zip_error_fini(error);
+    return result;
+}
+
+}  // namespace
+
+Status AddFileToZip(const std::string& archivePath, const std::string& filePath, const std::string& entryName) {
+    zip_error_t error;
+    zip_error_init(&error);
+    int code = 0;
+    zip_t* archive = zip_open(archivePath.c_str(), ZIP_CREATE, &code);
+    if (archive == nullptr) {
+        zip_error_init_with_code(&error, code);
+        return ZipError(&error, archivePath);
+    }
+    zip_source_t* source = zip_source_file_create(filePath.c_str(), 0, -1, &error);
+    if (source == nullptr) {
+        zip_discard(archive);
+        return ZipError(&error, filePath);
+    }
+    if (zip_file_add(archive, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
+        zip_source_free(source);
+        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));
+        zip_discard(archive);
+        return ZipError(&error, archivePath);
+    }
+    if (zip_close(archive) != 0) {
+        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));
+        zip_discard(archive);
+        return ZipError(&error, archivePath);
+    }
+    zip_error_fini(&error);
+    return {};
+}
+
+}  // namespace tarnwerk

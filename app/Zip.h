@@ -1,0 +1,15 @@
+// Packing the carrier into a zip archive for mailing (libzip).
+#pragma once
+
+#include <string>
+
+#include "config/Result.h"
+
+namespace tarnwerk {
+
+// Adds the file to the archive under entryName, replacing an entry of that name; creates the
+// archive when it does not exist. libzip writes a new archive beside the old one and renames
+// it only when complete, so on failure an existing archive is left as it was.
+Status AddFileToZip(const std::string& archivePath, const std::string& filePath, const std::string& entryName);
+
+}  // namespace tarnwerk
