@@ -40,7 +40,9 @@ std::string PackCarrier(const Session& session, UserInterface& ui, const std::st
         if (ui.ShowMessage(question) != MessageAnswer::Yes) return {};
     }
     const std::string name = GetFileName(carrier).empty() ? carrier : GetFileName(carrier);
-    if (!AddFileToZip(archive, carrier, name)) {
+    const bool packed = AddFileToZip(archive, carrier, name, [&ui](int percent) { ui.SetProgress(percent); }).ok();
+    ui.SetProgress(0);
+    if (!packed) {
         ui.ShowMessage(MakeMessage(session, {kZipFailedText}, MessageIcon::Critical, kZipFailedTitle));
         // An archive that was there before is left intact by the zip writer and holds the
         // user's other entries; only a half-made new one goes.

@@ -12,9 +12,17 @@ Error ZipError(zip_error_t* error, const std::string& path) {
     return result;
 }
 
+constexpr double kProgressPrecision = 0.01;  // report every whole percent
+
+void ReportProgress(zip_t*, double done, void* state) {
+    const auto& progress = *static_cast<const std::function<void(int)>*>(state);
+    progress(static_cast<int>(done * 100.0));
+}
+
 }  // namespace
 
-Status AddFileToZip(const std::string& archivePath, const std::string& filePath, const std::string& entryName) {
+Status AddFileToZip(const std::string& archivePath, const std::string& filePath, const std::string& entryName,
+                    const std::function<void(int)>& progress) {
     zip_error_t error;
     zip_error_init(&error);
     int code = 0;
@@ -33,6 +41,10 @@ Status AddFileToZip(const std::string& archivePath, const std::string& filePath,
         zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));
         zip_discard(archive);
         return ZipError(&error, archivePath);
+    }
+    if (progress) {
+        zip_register_progress_callback_with_state(archive, kProgressPrecision, ReportProgress, nullptr,
+                                                  const_cast<std::function<void(int)>*>(&progress));
     }
     if (zip_close(archive) != 0) {
         zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));

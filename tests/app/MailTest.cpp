@@ -1,6 +1,9 @@
 // Sending the carrier: archive beside it, hand-off to the mail program, reset and clean-up.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zip.h>
+
+#include <cstdlib>
 
 #include <fstream>
 #include <iterator>
@@ -166,6 +169,46 @@ TEST_F(MailTest, HideAndSendResetsOnlyAfterTheSending) {
     EXPECT_TRUE(session.fields.origFile.empty());
     EXPECT_FALSE(session.mailAfterHide);
     EXPECT_FALSE(Exists(archive));
+}
+
+// ---- the real hand-off to xdg-open / xdg-email ----
+
+class XdgDesktopTest : public ::testing::Test {
+protected:
+    XdgDesktopTest() : savedPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
+        ::setenv("PATH", dir.path().c_str(), 1);
+    }
+    ~XdgDesktopTest() override { ::setenv("PATH", savedPath.c_str(), 1); }
+
+    // A stand-in helper that records its arguments, one per line, and exits with the status.
+    void Helper(const std::string& name, int status) {
+        Put(dir.File(name), "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + dir.File("args") +
+                                "'\nexit " + std::to_string(status) + "\n");
+        ::chmod(dir.File(name).c_str(), 0755);
+    }
+    std::string Args() {
+        std::ifstream in(dir.File("args"));
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    TempDir dir;
+    std::string savedPath;
+    XdgDesktop desktop;
+};
+
+TEST_F(XdgDesktopTest, ArgumentsPassWithoutAShellAndTheExitStatusDecides) {
+    EXPECT_FALSE(desktop.Open("/tmp/x.bmp"));  // no helper on PATH: cannot start
+    Helper("xdg-open", 0);
+    EXPECT_TRUE(desktop.Open("/p/a b;$(touch x)'.bmp"));
+    EXPECT_EQ(Args(), "/p/a b;$(touch x)'.bmp\n");
+    EXPECT_TRUE(desktop.Open("-rf.bmp"));  // never taken for an option
+    EXPECT_EQ(Args(), "./-rf.bmp\n");
+
+    Helper("xdg-email", 0);
+    EXPECT_TRUE(desktop.ComposeMailWithAttachment("/p/holiday.zip"));
+    EXPECT_EQ(Args(), "--attach\n/p/holiday.zip\n");
+    Helper("xdg-email", 3);
+    EXPECT_FALSE(desktop.ComposeMailWithAttachment("/p/holiday.zip"));
 }
 
 }  // namespace
