@@ -128,17 +128,29 @@ void Commands::Activate() {
     ShowStatusPanels(session_, ui_);
 }
 
-bool Commands::Hide() { return RunHide(*this, session_, ui_); }
-bool Commands::Extract() { return RunExtract(*this, session_, ui_); }
-bool Commands::Export() { return RunExport(*this, session_, ui_); }
-bool Commands::CalculateSize() { return RunCalculateSize(*this, session_, ui_); }
+bool Commands::Hide() { return Finish(RunHide(*this, session_, ui_)); }
+bool Commands::Extract() { return Finish(RunExtract(*this, session_, ui_)); }
+bool Commands::Export() { return Finish(RunExport(*this, session_, ui_)); }
+bool Commands::CalculateSize() { return Finish(RunCalculateSize(*this, session_, ui_)); }
+
+bool Commands::Finish(bool result) {
+    if (session_.commandRunning || !pendingSettings_) return result;
+    session_.settings = *pendingSettings_;
+    session_.bitsPerByte = BitsPerByteFromIndex(pendingSettings_->BitPerByte);
+    pendingSettings_.reset();
+    Activate();  // free room and status bar follow the new settings
+    return result;
+}
 
 bool Commands::SendCarrier() {
     if (session_.commandRunning) return false;
-    RunningMark running(session_);
-    if (!session_.carrier.IsLoaded()) SelectCarrier();
-    if (!session_.carrier.IsLoaded()) return false;
-    return MailCarrier(*this, session_, ui_, desktop_);
+    bool sent = false;
+    {
+        RunningMark running(session_);
+        if (!session_.carrier.IsLoaded()) SelectCarrier();
+        sent = session_.carrier.IsLoaded() && MailCarrier(*this, session_, ui_, desktop_);
+    }
+    return Finish(sent);
 }
 
 bool Commands::HideAndSend() {
@@ -148,10 +160,14 @@ bool Commands::HideAndSend() {
     // The hide clears the flag only when it succeeded.
     if (session_.mailAfterHide || !hidden) {
         session_.mailAfterHide = false;
-        return false;
+        return Finish(false);
     }
-    RunningMark running(session_);
-    return MailCarrier(*this, session_, ui_, desktop_);
+    bool sent = false;
+    {
+        RunningMark running(session_);
+        sent = MailCarrier(*this, session_, ui_, desktop_);
+    }
+    return Finish(sent);
 }
 
 void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop_); }
@@ -162,12 +178,19 @@ void Commands::SaveOptions(const SettingsRecord& record) {
     const int failures = SaveSettings(session_.iniPath, record);
     // The record is taken also when writing failed, so the running program uses what the
     // user chose.
-    session_.settings = record;
-    session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
+    if (session_.commandRunning) {
+        pendingSettings_ = record;
+    } else {
+        session_.settings = record;
+        session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
+    }
     if (failures > 0) ui_.ShowMessage(MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical));
 }
 
-void Commands::OptionsClosed() { session_.languageBase = LanguageBaseFromLanguage(session_.settings.Language); }
+void Commands::OptionsClosed() {
+    const SettingsRecord& latest = pendingSettings_ ? *pendingSettings_ : session_.settings;
+    session_.languageBase = LanguageBaseFromLanguage(latest.Language);
+}
 
 void Commands::SaveWindowPosition(double topTwips, double leftTwips) {
     // Results ignored: the program is ending and has nowhere to report them.

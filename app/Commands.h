@@ -2,6 +2,7 @@
 // events here; the command line and the tests call the same members.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,8 @@ public:
 
     // Options dialog: Save writes the nine keys, updates the session (also when a write
     // failed, then message 319 is shown once); closing the dialog recomputes LanguageBase.
+    // Saved while a long command runs (its menu stays reachable), the new settings reach the
+    // session only when the command has ended, so one hide never mixes two settings.
     void SaveOptions(const SettingsRecord& record);
     void OptionsClosed();
 
@@ -46,9 +49,12 @@ public:
     void SaveWindowPosition(double topTwips, double leftTwips);
 
 private:
+    bool Finish(bool result);  // after a long command: apply options saved meanwhile
+
     Session& session_;
     UserInterface& ui_;
     Desktop& desktop_;
+    std::optional<SettingsRecord> pendingSettings_;
 };
 
 }  // namespace tarnwerk

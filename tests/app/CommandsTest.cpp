@@ -280,25 +280,33 @@ TEST_F(CommandsTest, NoLongCommandStartsWhileAnotherRuns) {
     EXPECT_TRUE(session.commandRunning);
 }
 
-TEST_F(CommandsTest, SecondHideFromTheMenuMidHideIsRefused) {
+TEST_F(CommandsTest, MidHideMenuCommandsNeitherStartNorChangeTheHide) {
     MakeRaw(dir.File("pic.raw"), 200000, 1);
     WriteFile(dir.File("d.bin"), RandomBytes(8000, 3));
     session.settings.Encryption = 0;
     session.settings.Compression = 0;
     commands.LoadCarrier(dir.File("pic.raw"));
     commands.SetDataFile(dir.File("d.bin"));
+    session.settings.ResetOnEnd = 0;
+    SettingsRecord changed = session.settings;
+    changed.BitPerByte = 2;
+    changed.Compression = 1;
     int nested = 0;
     ui.onProgress = [&](int) {
         if (nested++ == 0) {
             EXPECT_FALSE(commands.Hide());
             EXPECT_FALSE(commands.Extract());
+            commands.SaveOptions(changed);  // the options menu stays reachable
         }
+        EXPECT_EQ(session.bitsPerByte, 2);
+        EXPECT_EQ(session.settings.Compression, 0);
     };
-    session.settings.ResetOnEnd = 0;
     EXPECT_TRUE(commands.Hide()) << ui.Transcript();
     EXPECT_GT(nested, 0);
     EXPECT_FALSE(session.commandRunning);
     EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(session.bitsPerByte, 4);  // applied once the hide has ended
+    EXPECT_EQ(session.settings.Compression, 1);
 }
 
 class RoundTrip : public CommandsTest, public ::testing::WithParamInterface<std::tuple<int, bool, bool>> {};
