@@ -61,6 +61,13 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     const std::string trimmed = Trim(path);
     const CarrierAnalysis analysis = AnalyseCarrier(trimmed);
     if (!analysis.accepted()) {
+        // A rejected file must not stay the loaded carrier, or the next hide would use it.
+        session.carrier.path.clear();
+        session.carrier.signature.clear();
+        session.fields.origFile.clear();
+        session.fields.oTyp.clear();
+        session.fields.oSize.clear();
+        session.fields.oFree.clear();
         ui.ShowMessage(RejectionMessage(session, analysis));
         return false;
     }

@@ -9,8 +9,8 @@ struct Session;
 class UserInterface;
 
 // Trims the path, analyses the file and, when it can carry data, stores its facts in the
-// session and fills origFile, oTyp, oSize, oFree. On rejection shows message A, B or C and
-// leaves the fields as they were. Does not call ui.FieldsChanged().
+// session and fills origFile, oTyp, oSize, oFree. On rejection empties those four fields,
+// unloads the carrier and shows message A, B or C. Does not call ui.FieldsChanged().
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path);
 
 // The selection dialogs' test: a regular file that may be read and written (the original

@@ -53,9 +53,9 @@ Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop)
     : session_(session), ui_(ui), desktop_(desktop) {}
 
 bool Commands::LoadCarrier(const std::string& path) {
-    if (!LoadCarrierInto(session_, ui_, path)) return false;
+    const bool loaded = LoadCarrierInto(session_, ui_, path);
     ui_.FieldsChanged();
-    return true;
+    return loaded;
 }
 
 void Commands::SelectCarrier() {

@@ -100,6 +100,29 @@ TEST_F(CommandsTest, ChosenCarrierFillsTheFourFields) {
     EXPECT_GT(ui.fieldsChanged, 0);
 }
 
+TEST_F(CommandsTest, RejectedCarrierShowsItsReasonAndUnloadsThePreviousOne) {
+    MakeBitmap(dir.File("good.bmp"), 16, 16, 24, false, 1);
+    MakeBitmap(dir.File("deep.bmp"), 16, 16, 32, false, 1);
+    Bytes rle = BitmapBytes(16, 16, 8, false, 1);
+    PutLe32(rle, bmp::kCompression, 1);
+    WriteFile(dir.File("rle.bmp"), rle);
+    Put(dir.File("pic.png"), "png");
+    ASSERT_TRUE(commands.LoadCarrier(dir.File("good.bmp")));
+
+    EXPECT_FALSE(commands.LoadCarrier(dir.File("deep.bmp")));
+    EXPECT_EQ(ui.LastMessage().text, En(413) + " 32 " + En(307) + ".\r\n\r\n" + En(414));
+    EXPECT_EQ(ui.LastMessage().title, En(407));
+    EXPECT_FALSE(session.carrier.IsLoaded());
+    EXPECT_EQ(session.fields.origFile + session.fields.oTyp + session.fields.oSize + session.fields.oFree, "");
+
+    EXPECT_FALSE(commands.LoadCarrier(dir.File("rle.bmp")));
+    EXPECT_EQ(ui.LastMessage().text, En(410) + "\r\n\r\n" + En(411) + "\r\n" + En(412));
+    EXPECT_FALSE(commands.LoadCarrier(dir.File("pic.png")));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({408, 409}));
+    EXPECT_EQ(ui.LastMessage().icon, kExclamation);
+    EXPECT_EQ(ui.messages.size(), 3u);
+}
+
 TEST_F(CommandsTest, CancelledOrMissingCarrierChangesNothing) {
     commands.SelectCarrier();  // cancelled
     EXPECT_TRUE(ui.messages.empty());
