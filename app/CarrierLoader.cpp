@@ -45,8 +45,8 @@ Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis
 std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
     if (analysis.verdict == CarrierVerdict::Raw) return session.Text(kRawType);
     const CarrierFacts& facts = analysis.facts;
-    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) +
-           " " + session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
+    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
+           session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
 }
 
 }  // namespace

@@ -5,8 +5,8 @@
 namespace tarnwerk {
 
 namespace {
-constexpr std::array<const char*, kCipherCount> kNames = {"Blowfish", "RC4", "Skipjack", "TEA", "Twofish",
-                                                          "XChaCha20-Poly1305"};
+constexpr std::array<const char*, kCipherCount> kNames = {"Blowfish", "RC4",     "Skipjack",
+                                                          "TEA",      "Twofish", "XChaCha20-Poly1305"};
 }
 
 std::string CipherName(int index) {

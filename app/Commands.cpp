@@ -30,7 +30,8 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 // Shortest decimal text that reads back as the same single-precision value.
 std::string SingleText(double value) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(value), std::chars_format::fixed);
     if (result.ec != std::errc()) return "0";
     return std::string(buffer, result.ptr);
 }
@@ -59,7 +60,8 @@ bool Commands::LoadCarrier(const std::string& path) {
 }
 
 void Commands::SelectCarrier() {
-    const std::string chosen = StripNul(ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle)));
+    const std::string chosen =
+        StripNul(ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle)));
     if (chosen.empty()) return;
     if (!IsUsableCarrierFile(chosen)) {
         ui_.ShowMessage(MakeMessage(session_, {kCarrierMissingText, kCarrierReadOnlyText}, MessageIcon::Exclamation,
@@ -77,9 +79,9 @@ void Commands::DropCarrier(const std::vector<std::string>& files) {
     if (files.size() != 1) return;
     const std::string& path = files.front();
     if (!IsUsableCarrierFile(path)) {
-        ui_.ShowMessage(Message{path + "\r\n" + session_.Text(kDroppedMissingText) + "\r\n" +
-                                    session_.Text(kDroppedReadOnlyText),
-                                MessageIcon::Exclamation, MessageButtons::Ok, session_.Text(kIncorrectFileTitle)});
+        ui_.ShowMessage(
+            Message{path + "\r\n" + session_.Text(kDroppedMissingText) + "\r\n" + session_.Text(kDroppedReadOnlyText),
+                    MessageIcon::Exclamation, MessageButtons::Ok, session_.Text(kIncorrectFileTitle)});
         return;
     }
     LoadCarrier(path);
@@ -121,7 +123,8 @@ void Commands::Activate() {
     // panel 0 shows what the command does.
     if (session_.commandRunning) {
         const auto panels = StatusPanelTexts(session_);
-        for (int panel = 1; panel < kStatusPanelCount; ++panel) ui_.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
+        for (int panel = 1; panel < kStatusPanelCount; ++panel)
+            ui_.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
         return;
     }
     if (!session_.fields.origFile.empty()) LoadCarrier(session_.fields.origFile);

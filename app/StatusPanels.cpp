@@ -27,7 +27,8 @@ std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& sessi
 
 void ShowStatusPanels(const Session& session, UserInterface& ui) {
     const auto panels = StatusPanelTexts(session);
-    for (int panel = 0; panel < kStatusPanelCount; ++panel) ui.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
+    for (int panel = 0; panel < kStatusPanelCount; ++panel)
+        ui.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
 }
 
 }  // namespace tarnwerk

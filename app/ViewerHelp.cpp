@@ -30,8 +30,9 @@ void ShowCarrierInViewer(Commands& commands, Session& session, UserInterface& ui
     if (IsBlank(session.fields.origFile)) return;
     const std::string carrier = session.fields.origFile;
     if (desktop.Open(carrier)) return;
-    ui.ShowMessage(Message{session.Text(kViewerTextBefore) + " " + GetExtension(carrier) + session.Text(kViewerTextAfter),
-                           MessageIcon::Critical, MessageButtons::Ok, session.Text(kViewerTitle)});
+    ui.ShowMessage(
+        Message{session.Text(kViewerTextBefore) + " " + GetExtension(carrier) + session.Text(kViewerTextAfter),
+                MessageIcon::Critical, MessageButtons::Ok, session.Text(kViewerTitle)});
 }
 
 void ShowHelpFile(const Session& session, UserInterface& ui, Desktop& desktop) {

@@ -38,7 +38,8 @@ Status AddFileToZip(const std::string& archivePath, const std::string& filePath,
     }
     if (zip_file_add(archive, entryName.c_str(), source, ZIP_FL_OVERWRITE | ZIP_FL_ENC_UTF_8) < 0) {
         zip_source_free(source);
-        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));
+        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)),
+                      zip_error_code_system(zip_get_error(archive)));
         zip_discard(archive);
         return ZipError(&error, archivePath);
     }
@@ -47,7 +48,8 @@ Status AddFileToZip(const std::string& archivePath, const std::string& filePath,
                                                   const_cast<std::function<void(int)>*>(&progress));
     }
     if (zip_close(archive) != 0) {
-        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)), zip_error_code_system(zip_get_error(archive)));
+        zip_error_set(&error, zip_error_code_zip(zip_get_error(archive)),
+                      zip_error_code_system(zip_get_error(archive)));
         zip_discard(archive);
         return ZipError(&error, archivePath);
     }

@@ -20,9 +20,12 @@ T Next(std::deque<T>& queue, T whenEmpty) {
 MessageAnswer FakeUi::ShowMessage(const Message& message) {
     messages.push_back(message);
     switch (message.buttons) {
-        case MessageButtons::Ok: return MessageAnswer::Ok;
-        case MessageButtons::YesNo: return Next(answers, MessageAnswer::Yes);
-        case MessageButtons::RetryCancel: return Next(answers, MessageAnswer::Cancel);
+        case MessageButtons::Ok:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+            return Next(answers, MessageAnswer::Yes);
+        case MessageButtons::RetryCancel:
+            return Next(answers, MessageAnswer::Cancel);
     }
     return MessageAnswer::Ok;
 }

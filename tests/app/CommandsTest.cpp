@@ -44,8 +44,8 @@ TEST(PassphraseRules, RatingMultipliesTheLengthByThePresentClasses) {
     EXPECT_EQ(PassphraseQuality("abc"), 6);
     EXPECT_EQ(PassphraseQuality("Abc1"), 96);
     EXPECT_EQ(PassphraseQuality("Abc1!"), 600);
-    EXPECT_EQ(PassphraseQuality("a b"), 30);                           // the blank is special
-    EXPECT_EQ(PassphraseQuality("\xC3\x9F\xC3\x9F\xC3\x9F"), 3);       // sharp s: in no class
+    EXPECT_EQ(PassphraseQuality("a b"), 30);                                  // the blank is special
+    EXPECT_EQ(PassphraseQuality("\xC3\x9F\xC3\x9F\xC3\x9F"), 3);              // sharp s: in no class
     EXPECT_EQ(PassphraseQuality("\xC3\xBC\xC3\x84\xC2\xB5"), 3 * 2 * 3 * 5);  // u-umlaut, A-umlaut, micro
     EXPECT_EQ(PassphraseQuality("\\"), 5);
     EXPECT_EQ(PassphraseQuality(""), 0);

@@ -4,7 +4,6 @@
 #include <zip.h>
 
 #include <cstdlib>
-
 #include <fstream>
 #include <iterator>
 #include <map>
