@@ -33,7 +33,15 @@ public:
     virtual Status DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                                const std::string& key) = 0;
 
-    ProgressFn Progress;  // the design's Progress event
+    // Texts hold one byte per character. With outputInHex the result is the hexadecimal form
+    // (two upper-case digits per byte).
+    std::string EncryptString(const std::string& text, const std::string& key = {}, bool outputInHex = false);
+    // With isTextInHex, text is first converted from the hexadecimal form and the converted text
+    // is stored back into the caller's variable. Fails with CorruptData for text that is not
+    // hexadecimal and WrongKey when the size check does not hold.
+    Result<std::string> DecryptString(std::string& text, const std::string& key = {}, bool isTextInHex = false);
+
+    ProgressFn Progress;  // the progress event of the stored-format ciphers
 };
 
 // The workflows' class table: 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, any other value Blowfish.
@@ -41,5 +49,9 @@ std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex);
 
 // The 256-character key string derived from the 16-character passphrase digest.
 std::string MakeKey(const std::string& s);
+
+// The step under MakeKey: the key string depends only on the seed (length plus each byte times
+// its 1-based position, 16..34696 for a 16-byte digest). Exposed for the key space benchmark.
+std::string MakeKeyFromSeed(int32_t seed);
 
 }  // namespace tarnwerk

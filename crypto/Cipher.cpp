@@ -1,0 +1,55 @@
+#include "crypto/Cipher.h"
+
+#include "crypto/HexText.h"
+#include "crypto/clsBlowfish.h"
+#include "crypto/clsRC4.h"
+#include "crypto/clsSkipjack.h"
+#include "crypto/clsTEA.h"
+#include "crypto/clsTwofish.h"
+
+namespace tarnwerk {
+
+namespace {
+
+// Cipher indices as stored in the payload header; part of the file format.
+enum class CipherIndex : uint8_t { Blowfish = 0, RC4 = 1, Skipjack = 2, TEA = 3, Twofish = 4 };
+
+}  // namespace
+
+std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex) {
+    switch (static_cast<CipherIndex>(cipherIndex)) {
+        case CipherIndex::RC4:
+            return std::make_unique<clsRC4>();
+        case CipherIndex::Skipjack:
+            return std::make_unique<clsSkipjack>();
+        case CipherIndex::TEA:
+            return std::make_unique<clsTEA>();
+        case CipherIndex::Twofish:
+            return std::make_unique<clsTwofish>();
+        default:
+            return std::make_unique<clsBlowfish>();  // any other value, as the original chose
+    }
+}
+
+std::string Cipher::EncryptString(const std::string& text, const std::string& key, bool outputInHex) {
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    EncryptByte(bytes, key);
+    if (outputInHex) return ToHexText(bytes.data(), bytes.size());
+    return {bytes.begin(), bytes.end()};
+}
+
+Result<std::string> Cipher::DecryptString(std::string& text, const std::string& key, bool isTextInHex) {
+    std::vector<uint8_t> bytes;
+    if (isTextInHex) {
+        auto converted = FromHexText(text);
+        if (!converted) return MakeError(ErrorCode::CorruptData, "the text is not in hexadecimal form");
+        bytes = std::move(*converted);
+        text.assign(bytes.begin(), bytes.end());
+    } else {
+        bytes.assign(text.begin(), text.end());
+    }
+    if (!DecryptByte(bytes, key)) return MakeError(ErrorCode::WrongKey, "incorrect size descriptor");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+}  // namespace tarnwerk

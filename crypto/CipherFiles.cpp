@@ -1,0 +1,23 @@
+#include "crypto/CipherFiles.h"
+
+#include "crypto/FileIo.h"
+#include "crypto/SecureWipe.h"
+
+namespace tarnwerk {
+
+Status TransformFile(const std::string& inPath, const std::string& outPath, bool overwrite, EmptyInput empty,
+                     const BufferTransform& transform) {
+    if (!overwrite && PathExists(outPath))
+        return MakeError(ErrorCode::Io, "the output file exists and may not be overwritten", outPath);
+    auto content = ReadWholeFile(inPath);
+    if (!content) return content.error();
+    if (content->empty() && empty == EmptyInput::Refused)
+        return MakeError(ErrorCode::Io, "the input file is empty", inPath);
+    Status status = transform(*content);
+    if (status) status = ReplaceFileContent(outPath, content->data(), content->size());
+    // The buffer held plain data on one side or the other.
+    SecureWipe(content->data(), content->size());
+    return status;
+}
+
+}  // namespace tarnwerk
