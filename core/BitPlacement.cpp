@@ -49,6 +49,40 @@ void Place(uint8_t* carrier, const uint8_t* stream, size_t streamBytes, const st
     }
 }
 
+// Little-endian fast paths: one 8-byte carrier word per step, filled from 2 or 4 stream bytes.
+void Place2(uint8_t* carrier, const uint8_t* stream, size_t streamBytes) {
+    constexpr uint64_t kKeep = Repeat<uint64_t>(0xFC);
+    size_t i = 0;
+    for (; i + 2 <= streamBytes; i += 2, carrier += 8) {
+        uint64_t word;
+        std::memcpy(&word, carrier, sizeof(word));
+        word = (word & kKeep) | kSpread2[stream[i]] | uint64_t{kSpread2[stream[i + 1]]} << 32;
+        std::memcpy(carrier, &word, sizeof(word));
+    }
+    Place<2>(carrier, stream + i, streamBytes - i, kSpread2);
+}
+
+// Four stream bytes spread to one byte per 16-bit lane, then split into high nibble (lower
+// carrier byte) and low nibble (higher carrier byte).
+void Place4(uint8_t* carrier, const uint8_t* stream, size_t streamBytes) {
+    constexpr uint64_t kKeep = Repeat<uint64_t>(0xF0);
+    constexpr uint64_t kNibbles = 0x000F000F000F000FULL;
+    size_t i = 0;
+    for (; i + 4 <= streamBytes; i += 4, carrier += 8) {
+        uint32_t four;
+        std::memcpy(&four, stream + i, sizeof(four));
+        uint64_t lanes = four;
+        lanes = (lanes | lanes << 16) & 0x0000FFFF0000FFFFULL;
+        lanes = (lanes | lanes << 8) & 0x00FF00FF00FF00FFULL;
+        const uint64_t bits = ((lanes >> 4) & kNibbles) | ((lanes & kNibbles) << 8);
+        uint64_t word;
+        std::memcpy(&word, carrier, sizeof(word));
+        word = (word & kKeep) | bits;
+        std::memcpy(carrier, &word, sizeof(word));
+    }
+    Place<4>(carrier, stream + i, streamBytes - i, kSpread4);
+}
+
 // Readable decoding, for byte orders the multiplications below do not cover.
 template <int B>
 void PickPortable(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
@@ -84,13 +118,31 @@ void Pick2(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
     }
 }
 
+// Two carrier nibbles per stream byte: shifting the word pairs every even byte's nibble
+// with the next byte's, and the odd bytes are then squeezed out.
+void Pick4(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
+    constexpr uint64_t kLowBits = 0x0F0F0F0F0F0F0F0FULL;
+    size_t i = 0;
+    for (; i + 4 <= streamBytes; i += 4, carrier += 8) {
+        uint64_t word;
+        std::memcpy(&word, carrier, sizeof(word));
+        word &= kLowBits;
+        word = ((word << 4) | (word >> 8)) & 0x00FF00FF00FF00FFULL;
+        word = (word | (word >> 8)) & 0x0000FFFF0000FFFFULL;
+        const auto packed = static_cast<uint32_t>(word | (word >> 16));
+        std::memcpy(stream + i, &packed, sizeof(packed));
+    }
+    PickPortable<4>(carrier, streamBytes - i, stream + i);
+}
+
 }  // namespace
 
 void PlaceBits(uint8_t* carrier, const uint8_t* stream, size_t streamBytes, int bitsPerByte) {
+    constexpr bool kLittle = std::endian::native == std::endian::little;
     switch (bitsPerByte) {
         case 1: Place<1>(carrier, stream, streamBytes, kSpread1); break;
-        case 2: Place<2>(carrier, stream, streamBytes, kSpread2); break;
-        case 4: Place<4>(carrier, stream, streamBytes, kSpread4); break;
+        case 2: kLittle ? Place2(carrier, stream, streamBytes) : Place<2>(carrier, stream, streamBytes, kSpread2); break;
+        case 4: kLittle ? Place4(carrier, stream, streamBytes) : Place<4>(carrier, stream, streamBytes, kSpread4); break;
         default: assert(!"unsupported bits per byte");
     }
 }
@@ -100,7 +152,7 @@ void PickBits(const uint8_t* carrier, size_t streamBytes, uint8_t* stream, int b
     switch (bitsPerByte) {
         case 1: kLittle ? Pick1(carrier, streamBytes, stream) : PickPortable<1>(carrier, streamBytes, stream); break;
         case 2: kLittle ? Pick2(carrier, streamBytes, stream) : PickPortable<2>(carrier, streamBytes, stream); break;
-        case 4: PickPortable<4>(carrier, streamBytes, stream); break;
+        case 4: kLittle ? Pick4(carrier, streamBytes, stream) : PickPortable<4>(carrier, streamBytes, stream); break;
         default: assert(!"unsupported bits per byte");
     }
 }

@@ -83,6 +83,21 @@ private:
     int64_t total_;
 };
 
+// First end marker in the bytes, or nullptr. Looking for its first character with memchr
+// and comparing the rest is faster than a general substring search on random data.
+const uint8_t* FindEndMarker(const uint8_t* bytes, size_t size) {
+    const uint8_t* const end = bytes + size;
+    const auto first = static_cast<unsigned char>(kEndMarker[0]);
+    while (static_cast<size_t>(end - bytes) >= static_cast<size_t>(kMarkerLength)) {
+        const auto* hit = static_cast<const uint8_t*>(
+            std::memchr(bytes, first, static_cast<size_t>(end - bytes) - (kMarkerLength - 1)));
+        if (hit == nullptr) return nullptr;
+        if (std::memcmp(hit, kEndMarker.data(), kMarkerLength) == 0) return hit;
+        bytes = hit + 1;
+    }
+    return nullptr;
+}
+
 size_t StreamPerChunk(int bitsPerByte) {
     return kChunkCarrierBytes / static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
 }
@@ -102,9 +117,8 @@ Status CopyData(CarrierStreamReader& reader, const Probe& probe, ReplacingOutput
         if (auto decoded = reader.Decode(position, part, bits, window.data() + held); !decoded) return decoded;
         position += static_cast<int64_t>(part);
         const size_t filled = held + part;
-        const void* marker = ::memmem(window.data(), filled, kEndMarker.data(), kMarkerLength);
-        if (marker != nullptr) {
-            const size_t before = static_cast<size_t>(static_cast<const uint8_t*>(marker) - window.data());
+        if (const uint8_t* marker = FindEndMarker(window.data(), filled)) {
+            const size_t before = static_cast<size_t>(marker - window.data());
             return output.Write(window.data(), before);
         }
         held = std::min(filled, kHeldBack);

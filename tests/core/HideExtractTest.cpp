@@ -130,6 +130,30 @@ TEST_F(HideExtractTest, EndMarkerAcrossBlockOrChunkBoundariesIsCutExactly) {
     }
 }
 
+TEST_F(HideExtractTest, NearMissesOfTheEndMarkerStayInTheData) {
+    test::MakeRaw(dir_.File("c.raw"), 600000, 5);
+    const CarrierFacts facts = Load("c.raw");
+    // Runs of the marker's first character and every proper prefix of the marker, also at the
+    // very end of the data, where a search must not read past what is decoded.
+    Bytes data;
+    const std::string marker(kEndMarker);
+    while (data.size() < 40000) {
+        data.insert(data.end(), 9, static_cast<uint8_t>(marker[0]));
+        for (size_t k = 1; k < marker.size(); ++k) {
+            data.insert(data.end(), marker.begin(), marker.begin() + static_cast<std::ptrdiff_t>(k));
+            data.push_back('x');
+        }
+    }
+    // (The full prefix at the very end would join the real end marker's "~" into a marker.)
+    for (size_t k = 1; k + 1 < marker.size(); ++k) {
+        Bytes tail = data;
+        tail.insert(tail.end(), marker.begin(), marker.begin() + static_cast<std::ptrdiff_t>(k));
+        ASSERT_TRUE(HidePayload(facts, 2, Source(tail)));
+        ASSERT_TRUE(ExtractPayload(facts, 2, dir_.File("out")));
+        EXPECT_EQ(test::ReadFile(dir_.File("out")), tail) << k;
+    }
+}
+
 TEST_F(HideExtractTest, ReadsHeaderOfEncryptedPayloadOnTheThirdProbe) {
     test::MakeBitmap(dir_.File("c.bmp"), 64, 64, 24, false, 4);
     const CarrierFacts facts = Load("c.bmp");

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "core/BitPlacement.h"
 #include "core/PayloadFormat.h"
 #include "support/TestCarriers.h"
@@ -63,17 +66,32 @@ class BitPlacementTest : public ::testing::TestWithParam<int> {};
 TEST_P(BitPlacementTest, FastPlacementMatchesTheBitTextReference) {
     const int b = GetParam();
     const size_t perByte = static_cast<size_t>(CarrierBytesPerStreamByte(b));
-    for (const size_t streamBytes : {0u, 1u, 7u, 256u, 1001u}) {
-        const Bytes stream = test::RandomBytes(streamBytes, 11 + static_cast<uint32_t>(streamBytes));
-        Bytes carrier = test::RandomBytes(streamBytes * perByte, 99);
-        const Bytes expected = MergeReference(carrier, stream, b);
-        PlaceBits(carrier.data(), stream.data(), stream.size(), b);
-        EXPECT_EQ(carrier, expected) << "b=" << b << " n=" << streamBytes;
+    std::vector<size_t> lengths(65);
+    for (size_t n = 0; n < lengths.size(); ++n) lengths[n] = n;
+    lengths.insert(lengths.end(), {256u, 1001u});
+    // Word-wide paths and their byte-wise tails must agree with the reference at every length
+    // and at any alignment of carrier and stream.
+    for (const size_t streamBytes : lengths) {
+        for (size_t offset = 0; offset < 8; ++offset) {
+            const Bytes stream = test::RandomBytes(streamBytes + offset, 11 + static_cast<uint32_t>(streamBytes));
+            const Bytes streamPart(stream.begin() + static_cast<std::ptrdiff_t>(offset), stream.end());
+            const Bytes original = test::RandomBytes(streamBytes * perByte + offset + 1, 99);
+            Bytes carrier = original;
+            const Bytes area(original.begin() + static_cast<std::ptrdiff_t>(offset), original.end() - 1);
+            Bytes expected = original;
+            const Bytes merged = MergeReference(area, streamPart, b);
+            std::copy(merged.begin(), merged.end(), expected.begin() + static_cast<std::ptrdiff_t>(offset));
+            PlaceBits(carrier.data() + offset, stream.data() + offset, streamBytes, b);
+            ASSERT_EQ(carrier, expected) << "b=" << b << " n=" << streamBytes << " offset=" << offset;
 
-        Bytes picked(streamBytes);
-        PickBits(carrier.data(), streamBytes, picked.data(), b);
-        EXPECT_EQ(picked, stream);
-        EXPECT_EQ(PickReference(carrier, b), stream);
+            Bytes picked(streamBytes + offset + 1, 0xA5);
+            PickBits(carrier.data() + offset, streamBytes, picked.data() + offset, b);
+            ASSERT_EQ(Bytes(picked.begin() + static_cast<std::ptrdiff_t>(offset), picked.end() - 1), streamPart)
+                << "b=" << b << " n=" << streamBytes << " offset=" << offset;
+            EXPECT_EQ(picked.back(), 0xA5) << "wrote past the stream";
+            const Bytes placed(carrier.begin() + static_cast<std::ptrdiff_t>(offset), carrier.end() - 1);
+            EXPECT_EQ(PickReference(placed, b), streamPart);
+        }
     }
 }
 
