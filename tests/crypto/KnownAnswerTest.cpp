@@ -3,6 +3,7 @@
 
 #include "CryptoTestSupport.h"
 #include "crypto/BlowfishCore.h"
+#include "crypto/Cipher.h"
 #include "crypto/clsMD5.h"
 #include "crypto/clsRC4.h"
 #include "crypto/clsSkipjack.h"
@@ -76,6 +77,20 @@ TEST(KnownAnswers, BlowfishBlockFunctionWithPublishedArrangement) {
         BlowfishDecipher(t, l, r);
         EXPECT_EQ(l, LoadBe32(plain.data()));
         EXPECT_EQ(r, LoadBe32(plain.data() + 4));
+    }
+}
+
+std::string WorkflowKey(const std::string& passphrase) {
+    const std::string digest = clsMD5().DigestStrToHexStr(passphrase);
+    return MakeKey(AsString(FromHex(digest)));
+}
+
+TEST(KnownAnswers, StoredEnvelopesOfEveryCipherStillDecrypt) {
+    for (auto& v : LoadVectors("stored.txt")) {
+        auto cipher = CreateCipher(static_cast<uint8_t>(std::stoi(v["index"])));
+        auto data = FromHex(v["cipher"]);
+        ASSERT_TRUE(cipher->DecryptByte(data, WorkflowKey(v["passphrase"]))) << v["index"];
+        EXPECT_EQ(AsString(data), v["plain"]) << v["index"];
     }
 }
 
