@@ -6,13 +6,14 @@
 #include "crypto/clsSkipjack.h"
 #include "crypto/clsTEA.h"
 #include "crypto/clsTwofish.h"
+#include "crypto/clsXChaCha20.h"
 
 namespace tarnwerk {
 
 namespace {
 
 // Cipher indices as stored in the payload header; part of the file format.
-enum class CipherIndex : uint8_t { Blowfish = 0, RC4 = 1, Skipjack = 2, TEA = 3, Twofish = 4 };
+enum class CipherIndex : uint8_t { Blowfish = 0, RC4 = 1, Skipjack = 2, TEA = 3, Twofish = 4, XChaCha20 = 5 };
 
 }  // namespace
 
@@ -26,6 +27,8 @@ std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex) {
             return std::make_unique<clsTEA>();
         case CipherIndex::Twofish:
             return std::make_unique<clsTwofish>();
+        case CipherIndex::XChaCha20:
+            return std::make_unique<clsXChaCha20>();
         default:
             return std::make_unique<clsBlowfish>();  // any other value, as the original chose
     }

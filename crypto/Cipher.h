@@ -44,7 +44,8 @@ public:
     ProgressFn Progress;  // the progress event of the stored-format ciphers
 };
 
-// The workflows' class table: 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, any other value Blowfish.
+// The workflows' class table: 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, 5 XChaCha20-Poly1305 (keyed
+// with the passphrase itself and a salt, see clsXChaCha20.h), any other value Blowfish.
 std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex);
 
 // The 256-character key string derived from the 16-character passphrase digest.
