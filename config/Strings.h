@@ -1,6 +1,7 @@
 // The four-language string table (resources/strings.txt, compiled in).
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,8 @@ std::vector<int> AllEntries();
 
 // Several ids joined by CR LF, the way message boxes compose their prompts.
 std::string JoinLines(int languageBase, std::initializer_list<int> ids);
+
+// Lines of the table text that were malformed or defined an entry twice (empty when sound).
+const std::vector<std::string>& StringTableProblems();
 
 }  // namespace tarnwerk

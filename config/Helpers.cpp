@@ -1,0 +1,123 @@
+#include "config/Helpers.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarnwerk {
+namespace {
+
+constexpr size_t kBitsPerByte = 8;
+constexpr size_t kHexPairLength = 2;
+constexpr char kFolderSeparator = '/';
+constexpr char kExtensionMark = '.';
+
+int HexDigitValue(char digit) {
+    if (digit >= '0' && digit <= '9') return digit - '0';
+    if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
+    if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
+    return -1;
+}
+
+// A pair read as a hexadecimal number: the value of its leading digits, 0 when none.
+char HexPairValue(char high, char low) {
+    const int first = HexDigitValue(high);
+    if (first < 0) return 0;
+    const int second = HexDigitValue(low);
+    return static_cast<char>(second < 0 ? first : first * 16 + second);
+}
+
+std::string ByteToBits(uint8_t value) {
+    std::string bits(kBitsPerByte, '0');
+    for (size_t i = kBitsPerByte; i-- > 0; value = static_cast<uint8_t>(value / 2)) {
+        if (value % 2 != 0) bits[i] = '1';
+    }
+    return bits;
+}
+
+}  // namespace
+
+std::string StripNul(const std::string& text) {
+    std::string stripped = text.substr(0, text.find('\0'));
+    const size_t last = stripped.find_last_not_of(' ');
+    stripped.erase(last == std::string::npos ? 0 : last + 1);
+    return stripped;
+}
+
+bool FileExists(const std::string& path) {
+    // The type test comes first so that opening a FIFO or device can never block.
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+std::string HexToBin(const std::string& hex) {
+    std::string bytes;
+    bytes.reserve(hex.size() / kHexPairLength);
+    for (size_t i = 0; i + 1 < hex.size(); i += kHexPairLength) bytes.push_back(HexPairValue(hex[i], hex[i + 1]));
+    return bytes;
+}
+
+std::string GetExtension(const std::string& path) {
+    const std::string name = path.substr(path.rfind(kFolderSeparator) + 1);  // npos + 1 == 0
+    const size_t mark = name.rfind(kExtensionMark);
+    return mark == std::string::npos ? std::string() : name.substr(mark + 1);
+}
+
+std::string GetFileName(const std::string& path) {
+    const size_t separator = path.rfind(kFolderSeparator);
+    return separator == std::string::npos ? std::string() : path.substr(separator + 1);
+}
+
+std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement) {
+    if (search.empty()) return text;
+    // A replacement that holds the search text would be found again forever; such a call
+    // gets a single pass from left to right instead.
+    const bool singlePass = replacement.find(search) != std::string::npos;
+    size_t from = 0;
+    for (size_t at = text.find(search); at != std::string::npos; at = text.find(search, from)) {
+        text.replace(at, search.size(), replacement);
+        // Searching from the front every time, as the classic loop does, finds nothing
+        // before this point: only a match overlapping the new text can have appeared.
+        from = singlePass ? at + replacement.size() : (at >= search.size() - 1 ? at - (search.size() - 1) : 0);
+    }
+    return text;
+}
+
+uint8_t BitsToByte(const std::string& bits) {
+    unsigned value = 0;
+    for (size_t i = 0; i < kBitsPerByte; ++i) {
+        value <<= 1;
+        if (i < bits.size() && bits[i] == '1') value |= 1u;
+    }
+    return static_cast<uint8_t>(value);
+}
+
+std::string BitsToBytes(const std::string& bits) {
+    std::string bytes;
+    bytes.reserve((bits.size() + kBitsPerByte - 1) / kBitsPerByte);
+    for (size_t i = 0; i < bits.size(); i += kBitsPerByte) {
+        bytes.push_back(static_cast<char>(BitsToByte(bits.substr(i, kBitsPerByte))));
+    }
+    return bytes;
+}
+
+std::string ByteArrayToBits(std::vector<uint8_t>& bytes) {
+    std::string bits;
+    bits.reserve(bytes.size() * kBitsPerByte);
+    for (uint8_t& byte : bytes) {
+        bits += ByteToBits(byte);
+        byte = 0;  // the classic routine halved each element down to zero; callers may rely on it
+    }
+    return bits;
+}
+
+std::string BytesToBits(const std::string& bytes) {
+    std::vector<uint8_t> codes(bytes.begin(), bytes.end());
+    return ByteArrayToBits(codes);
+}
+
+}  // namespace tarnwerk

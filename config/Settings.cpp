@@ -1,0 +1,230 @@
+#include "config/Settings.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "config/IniFile.h"
+#include "config/LeadingNumber.h"
+#include "config/Strings.h"
+
+namespace tarnwerk {
+namespace {
+
+constexpr const char* kGlobal = "Global";
+constexpr const char* kSettings = "Settings";
+constexpr const char* kIniName = "tarnwerk.ini";
+
+// The window must keep this much of itself on the screen (twips).
+constexpr int32_t kTopMargin = 750;
+constexpr int32_t kLeftMargin = 480;
+
+constexpr double kLastCipherIndex = 5;  // 5 is XChaCha20-Poly1305
+constexpr double kLastBitPerByte = 2;
+constexpr double kLastLanguage = 255;
+
+constexpr int kCarrierBitmapText = 308;
+constexpr int kCarrierRawText = 306;
+constexpr int kCarrierAllText = 314;
+
+// nullopt when the file does not exist; an unreadable file counts as missing for reading.
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ParentFolder(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// mkdir -p, so the per-user settings folder exists before the first write.
+bool MakeFolders(const std::string& folder) {
+    struct stat info {};
+    if (stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+    const std::string parent = ParentFolder(folder);
+    if (parent != folder && !MakeFolders(parent)) return false;
+    return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Written beside the target and renamed over it, so a crash or a full disk leaves the old
+// file whole. A symbolic link is followed so the link itself survives.
+bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) {
+    std::string target = path;
+    if (char* resolved = realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    std::string temp = target + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) return false;
+    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
+        unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Numbers by the leading-number rule, halves to even; nullopt outside [low, high].
+std::optional<int32_t> NumberInRange(const std::string& text, double low, double high) {
+    const double n = LeadingNumberValue(text);
+    if (!(n >= low && n <= high)) return std::nullopt;
+    return RoundHalfEven32(n);
+}
+
+uint8_t SwitchValue(const std::string& text) { return text == "0" ? 0 : 1; }
+
+int32_t Position(const std::string& text, int32_t limit) {
+    const std::optional<int32_t> value = RoundHalfEven32(LeadingNumberValue(text));
+    if (!value || *value < 0 || *value > limit) return 0;
+    return *value;
+}
+
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* entry = getpwuid(getuid()); entry && entry->pw_dir) return entry->pw_dir;
+    return ".";
+}
+
+}  // namespace
+
+std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key,
+                         const std::string& defaultValue) {
+    const std::optional<std::string> text = ReadWholeFile(file);
+    if (!text) return defaultValue;
+    const std::optional<std::string> value = IniText(*text).Find(section, key);
+    return value && !value->empty() ? *value : defaultValue;
+}
+
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    // A line break would smuggle further lines into the file.
+    for (const std::string* part : {&section, &key, &value}) {
+        if (part->find_first_of("\r\n") != std::string::npos) return false;
+    }
+    if (section.empty() || key.empty() || key.find('=') != std::string::npos) return false;
+
+    mode_t mode = 0644;
+    struct stat info {};
+    std::string text;
+    if (stat(file.c_str(), &info) == 0) {
+        // A read-only settings file stays unchanged, as the user asked by protecting it.
+        if (!S_ISREG(info.st_mode) || access(file.c_str(), R_OK | W_OK) != 0) return false;
+        std::optional<std::string> existing = ReadWholeFile(file);
+        if (!existing) return false;
+        text = std::move(*existing);
+        mode = info.st_mode & 07777;
+    } else if (errno != ENOENT || !MakeFolders(ParentFolder(file))) {
+        return false;
+    }
+    IniText ini(text);
+    ini.Set(section, key, value);
+    return ReplaceFile(file, ini.Text(), mode);
+}
+
+int LanguageBaseFromLanguage(int language) {
+    switch (language) {
+        case 1: return kLanguageBaseEnglish;
+        case 2: return kLanguageBaseDutch;
+        case 3: return kLanguageBaseFrench;
+        default: return kLanguageBaseGerman;
+    }
+}
+
+StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips) {
+    StartupSettings startup;
+    startup.iniPath = iniPath;
+    // One read of the file serves every key.
+    const IniText ini(ReadWholeFile(iniPath).value_or(std::string()));
+    const auto read = [&ini](const char* section, const char* key, const char* defaultValue) {
+        const std::optional<std::string> value = ini.Find(section, key);
+        return value && !value->empty() ? *value : std::string(defaultValue);
+    };
+
+    startup.top = Position(read(kGlobal, "Top", "0"), screenHeightTwips - kTopMargin);
+    startup.left = Position(read(kGlobal, "Left", "0"), screenWidthTwips - kLeftMargin);
+
+    SettingsRecord& s = startup.settings;
+    s.Compression = SwitchValue(read(kSettings, "Compression", "1"));
+    s.Encryption = SwitchValue(read(kSettings, "Encryption", "1"));
+    // Index 5 (XChaCha20-Poly1305) joined the five stored-format ciphers, so 4.6 now rounds to 5.
+    s.Algorithmus = static_cast<uint8_t>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, kLastCipherIndex).value_or(0));
+    s.BitPerByte = static_cast<uint8_t>(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
+    s.ShowEndMessage = SwitchValue(read(kSettings, "ShowEndMessage", "1"));
+    s.ResetOnEnd = SwitchValue(read(kSettings, "ResetOnEnd", "1"));
+    const std::string languageText = read(kSettings, "Language", "0");
+    s.Language = static_cast<uint8_t>(NumberInRange(languageText, 0, kLastLanguage).value_or(0));
+    s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
+    s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));
+
+    startup.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
+    // The base follows the key's exact text: "1.0" sets the field to 1 but keeps German
+    // until the options dialog recomputes the base.
+    startup.languageBase = languageText == "1"   ? kLanguageBaseEnglish
+                           : languageText == "2" ? kLanguageBaseDutch
+                           : languageText == "3" ? kLanguageBaseFrench
+                                                 : kLanguageBaseGerman;
+    startup.carrierFilter = BuildCarrierFilter(startup.languageBase);
+    return startup;
+}
+
+int SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
+    const std::pair<const char*, int> keys[] = {
+        {"Compression", settings.Compression},     {"Encryption", settings.Encryption},
+        {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
+        {"ShowEndMessage", settings.ShowEndMessage}, {"ResetOnEnd", settings.ResetOnEnd},
+        {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
+        {"SendDelete", settings.SendDelete},
+    };
+    int failures = 0;
+    for (const auto& [key, value] : keys) {
+        if (!WriteIniValue(iniPath, kSettings, key, std::to_string(value))) ++failures;
+    }
+    return failures;
+}
+
+std::string DefaultIniPath(const std::string& executableDir) {
+    std::string folder = executableDir.empty() ? "." : executableDir;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (access(folder.c_str(), W_OK) == 0) return (folder == "/" ? "" : folder) + "/" + kIniName;
+
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    // Relative XDG paths are invalid by the base-directory rules and are ignored.
+    const std::string base = xdg && xdg[0] == '/' ? std::string(xdg) : HomeFolder() + "/.config";
+    return base + "/tarnwerk/" + kIniName;
+}
+
+std::vector<FileFilter> BuildCarrierFilter(int languageBase) {
+    return {
+        {Text(languageBase, kCarrierBitmapText) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
+        {Text(languageBase, kCarrierRawText) + " (*.raw)", "*.raw"},
+        {Text(languageBase, kCarrierAllText), "*.bmp;*.dib;*.raw"},
+    };
+}
+
+}  // namespace tarnwerk

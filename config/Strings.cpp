@@ -1,0 +1,50 @@
+#include "config/Strings.h"
+
+#include "config/StringTable.h"
+
+namespace tarnwerk {
+namespace {
+
+// The language names are shown each in its own language, whatever the current one.
+constexpr int kFirstFixedId = 1;
+constexpr int kLastFixedId = 4;
+constexpr const char* kLineBreak = "\r\n";
+
+// Parsed once; the table is a constant of the program, never changed after start.
+const StringTable& Table() {
+    static const StringTable table = ParseStringTable(StringTableSource());
+    return table;
+}
+
+}  // namespace
+
+std::string Text(int languageBase, int id) {
+    const bool fixed = id >= kFirstFixedId && id <= kLastFixedId;
+    const auto& entries = Table().entries;
+    const auto found = entries.find(fixed ? id : languageBase + id);
+    return found == entries.end() ? std::string() : found->second;
+}
+
+bool HasEntry(int absoluteId) { return Table().entries.count(absoluteId) != 0; }
+
+std::vector<int> AllEntries() {
+    std::vector<int> ids;
+    ids.reserve(Table().entries.size());
+    for (const auto& entry : Table().entries) ids.push_back(entry.first);
+    return ids;
+}
+
+std::string JoinLines(int languageBase, std::initializer_list<int> ids) {
+    std::string joined;
+    bool first = true;
+    for (const int id : ids) {
+        if (!first) joined += kLineBreak;
+        joined += Text(languageBase, id);
+        first = false;
+    }
+    return joined;
+}
+
+const std::vector<std::string>& StringTableProblems() { return Table().problems; }
+
+}  // namespace tarnwerk
