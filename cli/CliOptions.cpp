@@ -13,7 +13,8 @@ struct NamedValue {
 };
 
 constexpr std::array kCiphers{NamedValue{"none", -1},    NamedValue{"blowfish", 0}, NamedValue{"rc4", 1},
-                              NamedValue{"skipjack", 2}, NamedValue{"tea", 3},      NamedValue{"twofish", 4}};
+                              NamedValue{"skipjack", 2}, NamedValue{"tea", 3},      NamedValue{"twofish", 4},
+                              NamedValue{"xchacha20", 5}};
 
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
@@ -131,7 +132,8 @@ std::string UsageText() {
            "  info CARRIER [--json]                 type, size and free room of a carrier\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
            "       [--bits 1|2|4] [--compress|--no-compress]\n"
-           "       [--cipher none|blowfish|rc4|skipjack|tea|twofish] [--passphrase-file FILE]\n"
+           "       [--cipher none|blowfish|rc4|skipjack|tea|twofish|xchacha20]\n"
+           "       [--passphrase-file FILE]\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
            "                                        get hidden data back (bits are probed)\n"
            "  export CARRIER OUTPUT [--bits 1|2|4] [--force]\n"

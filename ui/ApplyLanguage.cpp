@@ -55,6 +55,7 @@ constexpr Caption kOpt[] = {
     {"checkEncrypt", 247},
     {"checkSendCompress", 257},
     {"checkSendDelete", 258},
+    {"lblCipherAdvice", 259},
     {"lblLanguage", 248},
     {"cmdOk", 224},
     {"cmdCancel", 225},

@@ -21,7 +21,7 @@ namespace {
 
 // The cipher list; the position is the stored Algorithmus value, so entries are only ever
 // appended. The names are not translated.
-constexpr std::array kCipherNames = {"Blowfish", "RC4", "Skipjack", "TEA", "Twofish"};
+constexpr std::array kCipherNames = {"Blowfish", "RC4", "Skipjack", "TEA", "Twofish", "XChaCha20-Poly1305"};
 
 // Bits per carrier byte for the list positions 0, 1, 2 (the stored BitPerByte index).
 constexpr std::array kBitsChoices = {1, 2, 4};
@@ -74,6 +74,11 @@ void frmOpt::BuildControls() {
     hideLayout->addWidget(checkCompress_, 0, 0, 1, 2);
     hideLayout->addWidget(checkEncrypt_, 1, 0);
     hideLayout->addWidget(comboAlgorithmus_, 1, 1);
+    // Why the newest entry is the one to choose; the default stays as it always was.
+    auto* advice = Named(new QLabel(hide), "lblCipherAdvice");
+    advice->setWordWrap(true);
+    advice->setMaximumWidth(320);
+    hideLayout->addWidget(advice, 2, 0, 1, 2);
     hideLayout->setColumnStretch(1, 1);
 
     auto* send = Named(new QGroupBox(this), "frameSend");
