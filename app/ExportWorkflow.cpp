@@ -1,0 +1,47 @@
+// Export: the raw low-bit stream of the whole carrier area, without markers, passphrase or
+// decompression.
+#include "app/CommandFrame.h"
+#include "app/Commands.h"
+#include "app/DataFileInfo.h"
+#include "app/Messages.h"
+#include "app/Session.h"
+#include "app/WorkflowSteps.h"
+#include "app/Workflows.h"
+#include "core/ExtractPayload.h"
+
+namespace tarnwerk {
+namespace {
+
+constexpr int kExportingStatus = 312;
+constexpr int kExportedText = 425;
+
+bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
+    const std::string output = DataPath(session);
+    if (!MayReplaceOutput(session, ui, output)) return false;
+    ui.SetProgress(0);
+
+    Result<int64_t> exported = ExportPayload(session.carrier, session.bitsPerByte, output,
+                                             [&ui](int percent) { ui.SetProgress(percent); });
+    if (!exported) {
+        ui.ShowMessage(EngineErrorMessage(session, exported.error()));
+        return false;
+    }
+    ShowDataFileInfoSize(session, output);
+    ShowDataFileInfoOrigSize(session, output);
+    ui.FieldsChanged();
+    if (session.settings.ShowEndMessage == 1)
+        ui.ShowMessage(MakeProductMessage(session, {kExportedText}, MessageIcon::Information));
+    if (session.settings.ResetOnEnd == 1) commands.Reset();
+    return true;
+}
+
+}  // namespace
+
+bool RunExport(Commands& commands, Session& session, UserInterface& ui) {
+    CommandFrame frame(session, ui, kExportingStatus);
+    if (!frame.started()) return false;
+    return ExportSteps(commands, session, ui);
+}
+
+}  // namespace tarnwerk

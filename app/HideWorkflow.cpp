@@ -1,0 +1,118 @@
+// Hide: prepare the payload beside the data file (copy or compress, then encrypt), check that
+// it fits, and let the engine write it into the carrier.
+#include <optional>
+
+#include "app/CommandFrame.h"
+#include "app/Commands.h"
+#include "app/DataFileInfo.h"
+#include "app/Messages.h"
+#include "app/PassphraseEntry.h"
+#include "app/Session.h"
+#include "app/WorkflowSteps.h"
+#include "app/Workflows.h"
+#include "config/Codepage.h"
+#include "core/HidePayload.h"
+#include "core/PayloadFormat.h"
+#include "crypto/clsXChaCha20.h"
+#include "crypto/SecureWipe.h"
+
+namespace tarnwerk {
+namespace {
+
+constexpr int kHidingStatus = 311;
+constexpr int kHideErrorText = 436;
+constexpr int kHiddenText = 435;
+constexpr int kPassphraseCharsText = 466;
+constexpr int kPassphraseCharsHint = 467;
+constexpr int kExtensionCharsText = 468;
+constexpr int kBitsPerStreamByte = 8;
+
+// The workflow's own, coarser capacity test; the engine's is finer.
+bool PassesCapacityCheck(const Session& session, int64_t payloadSize) {
+    const int64_t overhead = 2 * kMarkerLength + 2 + kExtensionFieldLength +
+                             (session.settings.Encryption != 0 ? kCheckValueLength : 0);
+    const int64_t room =
+        static_cast<int64_t>(session.carrier.imageSize) / (kBitsPerStreamByte / session.bitsPerByte) - overhead - 1;
+    return payloadSize <= room;
+}
+
+bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
+    if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
+    const std::string dataPath = DataPath(session);
+    ShowDataFileInfoOrigSize(session, dataPath);
+    ui.FieldsChanged();
+
+    const std::optional<std::string> extension = Utf8ToCp1252(session.dataExtension);
+    if (!extension) {
+        ui.ShowMessage(MakeProductMessage(session, {kExtensionCharsText}, MessageIcon::Exclamation));
+        return false;
+    }
+    std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, kHideErrorText);
+    if (!scratch) return false;
+
+    const bool compressed = session.settings.Compression == 1;
+    const bool encrypted = session.settings.Encryption == 1;
+    PayloadSource source;
+    source.compressed = compressed;
+    source.encrypted = encrypted;
+    source.extension = *extension;
+    if (encrypted) {
+        std::optional<std::string> typed = ui.AskNewPassphrase();
+        if (!typed) return false;
+        PassphraseSecrets secrets;
+        if (!DerivePassphrase(*typed, secrets)) {
+            ui.ShowMessage(
+                MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
+            return false;
+        }
+        EncryptionInput input;
+        input.cipher = session.settings.Algorithmus;
+        source.cipher = input.cipher;
+        if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
+            input.passphraseBytes = secrets.bytes;
+            input.salt = clsXChaCha20().Salt();  // a fresh random salt
+            input.header = BuildPayloadHeader(compressed, true, input.cipher, input.salt, source.extension);
+            source.checkValue = input.salt;
+        } else {
+            input.key = secrets.key;
+            source.checkValue = secrets.digest;
+        }
+        const bool done = EncryptPayload(session, ui, dataPath, *scratch, input, kHideErrorText);
+        SecureWipe(input.key);
+        SecureWipe(input.passphraseBytes);
+        if (!done) return false;
+    }
+
+    ShowDataFileInfoSize(session, scratch->path());
+    ui.FieldsChanged();
+    source.path = scratch->path();
+    source.size = FileSize(source.path);
+    session.payloadSize = source.size;
+    if (!PassesCapacityCheck(session, source.size)) {
+        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));
+        return false;
+    }
+    const Status hidden = HidePayload(session.carrier, session.bitsPerByte, source,
+                                      [&ui](int percent) { ui.SetProgress(percent); });
+    if (!hidden) {
+        ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
+        return false;
+    }
+
+    if (session.settings.ShowEndMessage == 1)
+        ui.ShowMessage(MakeProductMessage(session, {kHiddenText}, MessageIcon::Information));
+    if (session.settings.ResetOnEnd == 1 && !session.mailAfterHide) commands.Reset();
+    session.mailAfterHide = false;
+    return true;
+}
+
+}  // namespace
+
+bool RunHide(Commands& commands, Session& session, UserInterface& ui) {
+    CommandFrame frame(session, ui, kHidingStatus);
+    if (!frame.started()) return false;
+    // The scratch files live inside HideSteps, so they are gone before the frame closes.
+    return HideSteps(commands, session, ui);
+}
+
+}  // namespace tarnwerk

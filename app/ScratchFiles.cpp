@@ -1,0 +1,97 @@
+#include "app/ScratchFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace tarnwerk {
+namespace {
+
+constexpr int kMaxAlternativeNames = 999;
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+Error IoError(int number, const std::string& path) { return MakeError(ErrorCode::Io, {}, path, number); }
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+Result<ScratchFile> ScratchFile::Create(const std::string& base, const std::string& suffix) {
+    for (int n = 0; n <= kMaxAlternativeNames; ++n) {
+        const std::string path = n == 0 ? base + suffix : base + "." + std::to_string(n) + suffix;
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            close(fd);
+            return ScratchFile(path);
+        }
+        if (errno != EEXIST) return IoError(errno, path);
+    }
+    return IoError(EEXIST, base + suffix);
+}
+
+ScratchFile::ScratchFile(ScratchFile&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+
+ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
+    if (this != &other) {
+        Remove();
+        path_ = std::move(other.path_);
+        other.path_.clear();
+    }
+    return *this;
+}
+
+ScratchFile::~ScratchFile() { Remove(); }
+
+void ScratchFile::Remove() {
+    if (!path_.empty()) unlink(path_.c_str());
+    path_.clear();
+}
+
+Status ScratchFile::MoveOnto(const std::string& target) {
+    if (rename(path_.c_str(), target.c_str()) != 0) return IoError(errno, target);
+    path_.clear();
+    return {};
+}
+
+Status CopyWholeFile(const std::string& from, const std::string& to) {
+    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return IoError(errno, from);
+    const int out = open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (out < 0) {
+        const int number = errno;
+        close(in);
+        return IoError(number, to);
+    }
+    std::vector<char> buffer(kCopyChunk);
+    Status status;
+    for (;;) {
+        const ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            status = IoError(errno, from);
+            break;
+        }
+        if (n == 0) break;
+        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) {
+            status = IoError(errno, to);
+            break;
+        }
+    }
+    close(in);
+    if (close(out) != 0 && status.ok()) status = IoError(errno, to);
+    return status;
+}
+
+}  // namespace tarnwerk

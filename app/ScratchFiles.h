@@ -1,0 +1,38 @@
+// Scratch files beside the data or output file, created exclusively so that a user's own file
+// that happens to carry the scratch name is never overwritten or deleted.
+#pragma once
+
+#include <string>
+
+#include "config/Result.h"
+
+namespace tarnwerk {
+
+class ScratchFile {
+public:
+    // "<base><suffix>" (e.g. "a.txt.tmp"); when that name is taken, "<base>.<n><suffix>".
+    static Result<ScratchFile> Create(const std::string& base, const std::string& suffix);
+
+    ScratchFile(ScratchFile&& other) noexcept;
+    ScratchFile& operator=(ScratchFile&& other) noexcept;
+    ScratchFile(const ScratchFile&) = delete;
+    ScratchFile& operator=(const ScratchFile&) = delete;
+    ~ScratchFile();  // removes the file unless it was moved onto its target
+
+    const std::string& path() const { return path_; }
+
+    // Renames the scratch file onto target (same folder, so the switch is atomic). Afterwards
+    // this object no longer owns a file.
+    Status MoveOnto(const std::string& target);
+
+private:
+    explicit ScratchFile(std::string path) : path_(std::move(path)) {}
+    void Remove();
+
+    std::string path_;
+};
+
+// Copies a whole file in pieces; the target exists already (a scratch file) and is truncated.
+Status CopyWholeFile(const std::string& from, const std::string& to);
+
+}  // namespace tarnwerk

@@ -1,0 +1,139 @@
+#include "app/WorkflowSteps.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "app/Commands.h"
+#include "app/Messages.h"
+#include "app/Session.h"
+#include "app/UserInterface.h"
+#include "compression/clsZlib.h"
+#include "config/Codepage.h"
+#include "core/ExtractPayload.h"
+#include "core/PayloadFormat.h"
+#include "crypto/Cipher.h"
+#include "crypto/clsXChaCha20.h"
+
+namespace tarnwerk {
+namespace {
+
+constexpr int kCompressionFailedText = 415;
+constexpr int kEncryptionFailedText = 416;
+constexpr int kOverwriteText = 441;
+constexpr int kOverwriteQuestionText = 442;
+constexpr int kOverwriteTitle = 443;
+constexpr int16_t kCompressionLevel = 9;
+constexpr int64_t kCapacityReserve = 8;
+constexpr int kBitsPerStreamByte = 8;
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
+    if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
+        clsXChaCha20 cipher;
+        cipher.SetKey(input.passphraseBytes);
+        if (auto salted = cipher.SetSalt(input.salt); !salted) return salted;
+        cipher.SetAssociatedData(input.header);
+        return cipher.EncryptFile(scratch.path(), output.path(), true, {});
+    }
+    std::unique_ptr<Cipher> cipher = CreateCipher(input.cipher);
+    return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
+}
+
+}  // namespace
+
+bool EnsureCarrier(Commands& commands, Session& session) {
+    if (!session.carrier.IsLoaded()) commands.SelectCarrier();
+    return session.carrier.IsLoaded();
+}
+
+bool EnsureDataFile(Commands& commands, Session& session) {
+    if (session.fields.dataFile.empty()) commands.SelectDataFile();
+    return !DataPath(session).empty();
+}
+
+bool EnsureOutputFile(Commands& commands, Session& session) {
+    if (session.fields.dataFile.empty()) {
+        Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
+        session.headerExtension = found ? Cp1252ToUtf8(found->header.extension) : std::string();
+    }
+    return EnsureDataFile(commands, session);
+}
+
+std::string DataPath(const Session& session) { return Trimmed(session.fields.dataFile); }
+
+bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
+    struct stat info {};
+    if (lstat(outputPath.c_str(), &info) != 0) return true;
+    const MessageAnswer answer = ui.ShowMessage(MakeMessage(session, {kOverwriteText, kOverwriteQuestionText},
+                                                            MessageIcon::Question, kOverwriteTitle,
+                                                            MessageButtons::YesNo));
+    return answer == MessageAnswer::Yes;
+}
+
+std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                               int failureTextId) {
+    // A data file that went away since it was chosen is named as such, not as a failed step.
+    if (access(dataPath.c_str(), R_OK) != 0) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(MakeError(ErrorCode::Io, {}, dataPath, errno))));
+        return std::nullopt;
+    }
+    Result<ScratchFile> scratch = ScratchFile::Create(dataPath, ".tmp");
+    if (!scratch) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(scratch.error())));
+        return std::nullopt;
+    }
+    if (session.settings.Compression == 1) {
+        ui.SetProgress(0);  // let the window repaint before the long step
+        clsZlib zlib;
+        if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
+            ui.ShowMessage(MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical));
+            return std::nullopt;
+        }
+    } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(copied.error())));
+        return std::nullopt;
+    }
+    return std::move(*scratch);
+}
+
+bool EncryptPayload(Session& session, UserInterface& ui, const std::string& dataPath, ScratchFile& scratch,
+                    const EncryptionInput& input, int failureTextId) {
+    Result<ScratchFile> output = ScratchFile::Create(dataPath, ".tmp1");
+    if (!output) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
+        return false;
+    }
+    if (Status encrypted = Encrypt(scratch, *output, input); !encrypted) {
+        Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
+        const Error& error = encrypted.error();
+        if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
+        ui.ShowMessage(message);
+        return false;
+    }
+    const std::string target = scratch.path();
+    if (Status moved = output->MoveOnto(target); !moved) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(moved.error())));
+        return false;
+    }
+    return true;
+}
+
+int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte) {
+    const int64_t header = encrypted ? kEncryptedHeaderLength : kPlainHeaderLength;
+    const int64_t stream = payloadSize + 2 * kMarkerLength + header + kCapacityReserve;
+    return stream * kBitsPerStreamByte / bitsPerByte;
+}
+
+int64_t FileSize(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}
+
+}  // namespace tarnwerk

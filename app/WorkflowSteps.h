@@ -1,0 +1,55 @@
+// Steps the hide, extract, export and size workflows share.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/ScratchFiles.h"
+#include "config/Result.h"
+
+namespace tarnwerk {
+
+class Commands;
+struct Session;
+class UserInterface;
+
+// A loaded carrier, opening the carrier dialog once when there is none.
+bool EnsureCarrier(Commands& commands, Session& session);
+// A data or output file name, opening the data dialog once when the field is empty.
+bool EnsureDataFile(Commands& commands, Session& session);
+// The same for an output file: when none is named yet, the dialog offers the extension
+// stored in the carrier's payload.
+bool EnsureOutputFile(Commands& commands, Session& session);
+// The field's path without surrounding blanks.
+std::string DataPath(const Session& session);
+
+// Asks before an existing output file is replaced; true when it may be written.
+bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath);
+
+// The payload before encryption: the data file copied, or compressed at level 9. Shows the
+// failure message (415, or failureTextId with the error) and returns nullopt on failure.
+std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                               int failureTextId);
+
+// Encrypts the scratch file in place with the stored-format cipher index under the key
+// string, or, for index 5, with the passphrase bytes, salt and header. Shows "Encryption
+// failed!" with the reason on failure.
+struct EncryptionInput {
+    uint8_t cipher = 0;
+    std::string key;              // MakeKey string (stored-format ciphers)
+    std::string passphraseBytes;  // index 5
+    std::string salt;             // index 5
+    std::string header;           // index 5: the header bytes, authenticated with the data
+};
+bool EncryptPayload(Session& session, UserInterface& ui, const std::string& dataPath, ScratchFile& scratch,
+                    const EncryptionInput& input, int failureTextId);
+
+// Bytes a carrier area must offer for a prepared payload of payloadSize (the engine's own
+// test: markers, header and a reserve of 8 stream bytes).
+int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
+
+int64_t FileSize(const std::string& path);
+
+}  // namespace tarnwerk
