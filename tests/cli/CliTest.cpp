@@ -14,7 +14,7 @@
 namespace tarnwerk::test {
 namespace {
 
-struct Run {
+struct CliRun {
     int exitCode = -1;
     std::string out;
     std::string err;
@@ -27,13 +27,13 @@ std::string Slurp(const std::string& path) {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the CLI with no terminal and an empty settings file, so defaults are the design's.
-    Run Cli(const std::string& args) {
+    // Runs the CLI with no terminal and an empty settings file, so the built-in defaults apply.
+    CliRun Cli(const std::string& args) {
         const std::string out = dir.File("stdout"), err = dir.File("stderr");
         const std::string command = std::string("'") + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
                                     "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
-        return Run{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+        return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
     }
     std::string Q(const std::string& name) { return "'" + dir.File(name) + "'"; }
 
@@ -47,7 +47,7 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("hide a.bmp b.txt --bits 3").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
-    const Run help = Cli("--help");
+    const CliRun help = Cli("--help");
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("Usage: tarnwerk-cli"), std::string::npos);
     EXPECT_EQ(Cli("--version").exitCode, 0);
@@ -55,11 +55,11 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
 
 TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);
-    const Run text = Cli("--language en info " + Q("pic.bmp"));
+    const CliRun text = Cli("--language en info " + Q("pic.bmp"));
     ASSERT_EQ(text.exitCode, 0) << text.err;
     EXPECT_NE(text.out.find("Bitmap-picture format, 33x20 pixel, 24 bit colors"), std::string::npos) << text.out;
 
-    const Run json = Cli("info " + Q("pic.bmp") + " --json");
+    const CliRun json = Cli("info " + Q("pic.bmp") + " --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const int32_t imageSize = BitmapRowBytes(33, 24) * 20;
     EXPECT_NE(json.out.find("\"type\":\"bitmap\""), std::string::npos);
@@ -72,7 +72,7 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
 
 TEST_F(CliTest, InvalidCarrierIsRefusedOnStderr) {
     WriteFile(dir.File("bad.bmp"), Bytes(20, 0x42));
-    const Run r = Cli("--language en info " + Q("bad.bmp"));
+    const CliRun r = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.out.empty());
     EXPECT_NE(r.err.find("The selected file is not valid, or\nthe fileformat is not supported by Tarnwerk."),
@@ -84,7 +84,7 @@ TEST_F(CliTest, HideAndExtractRoundTripAndGuardAnExistingOutput) {
     MakeBitmap(dir.File("pic.bmp"), 101, 80, 24, false, 2);
     const Bytes data = RandomBytes(3000, 7);
     WriteFile(dir.File("secret.txt"), data);
-    const Run hide = Cli("--language en hide " + Q("pic.bmp") + " " + Q("secret.txt") + " --bits 4 --no-compress --cipher none");
+    const CliRun hide = Cli("--language en hide " + Q("pic.bmp") + " " + Q("secret.txt") + " --bits 4 --no-compress --cipher none");
     ASSERT_EQ(hide.exitCode, 0) << hide.err;
     EXPECT_NE(hide.out.find("The data was successfully hiding in the carrier file."), std::string::npos);
 
@@ -109,7 +109,7 @@ TEST_F(CliTest, EncryptedRoundTripWithPassphraseFiles) {
                   Q("pw-newline"))
                   .exitCode,
               0);
-    const Run wrong = Cli("--language en extract " + Q("pic.bmp") + " " + Q("w.bin") + " --passphrase-file " + Q("pw-wrong"));
+    const CliRun wrong = Cli("--language en extract " + Q("pic.bmp") + " " + Q("w.bin") + " --passphrase-file " + Q("pw-wrong"));
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.err.find("The entered passphrase is incorrect."), std::string::npos) << wrong.err;
 
@@ -126,7 +126,7 @@ TEST_F(CliTest, EncryptionWithoutAnyPassphraseSourceIsAUsageError) {
 TEST_F(CliTest, MessagesFollowTheChosenLanguage) {
     MakeBitmap(dir.File("pic.bmp"), 64, 64, 24, false, 5);
     WriteFile(dir.File("d.bin"), RandomBytes(100, 1));
-    const Run r = Cli("--language de hide " + Q("pic.bmp") + " " + Q("d.bin") + " --cipher none");
+    const CliRun r = Cli("--language de hide " + Q("pic.bmp") + " " + Q("d.bin") + " --cipher none");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Die Daten wurden erfolgreich in der Trägerdatei verborgen."), std::string::npos) << r.out;
 }
@@ -135,7 +135,7 @@ TEST_F(CliTest, MessagesFollowTheChosenLanguage) {
 // byte less is refused.
 TEST_F(CliTest, NeededSizeIsExact) {
     WriteFile(dir.File("d.bin"), RandomBytes(777, 3));
-    const Run size = Cli("size " + Q("d.bin") + " --bits 2 --no-compress --cipher none --json");
+    const CliRun size = Cli("size " + Q("d.bin") + " --bits 2 --no-compress --cipher none --json");
     ASSERT_EQ(size.exitCode, 0) << size.err;
     const int64_t needed = (777 + 24 + 10) * 8 / 2;
     ASSERT_NE(size.out.find("\"needed\":" + std::to_string(needed)), std::string::npos) << size.out;
