@@ -105,7 +105,9 @@ CarrierVerdict Judge(const CarrierFacts& facts) {
     if (facts.imageSize < 1) return CarrierVerdict::NotValid;
     if (facts.signature.compare(0, 3, "RAW") == 0) return CarrierVerdict::Raw;
     if (facts.signature.compare(0, 2, "BM") != 0) return CarrierVerdict::NotValid;
-    if (facts.dataOffset < 1 || facts.headerSize < 1 || facts.dataOffset >= facts.realLength)
+    // Pixels that start inside the headers would have the headers overwritten by a hide.
+    if (facts.dataOffset < kBmpHeaderSize || facts.headerSize < 1 ||
+        facts.dataOffset >= facts.realLength)
         return CarrierVerdict::NotValid;
     if (facts.compression != 0) return CarrierVerdict::Compressed;
     if (facts.bitCount != kSupportedDepthLow && facts.bitCount != kSupportedDepthHigh)
