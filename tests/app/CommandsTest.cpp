@@ -227,7 +227,9 @@ TEST_F(CommandsTest, SavedOptionsTakeEffectAndFailuresAreReportedOnce) {
     commands.OptionsClosed();
     EXPECT_EQ(session.languageBase, 4000);
 
-    session.iniPath = dir.File("no/such/folder/tarnwerk.ini");
+    // A folder that cannot exist, because a file has its name: fails even for root.
+    Put(dir.File("blocker"), "");
+    session.iniPath = dir.File("blocker/tarnwerk.ini");
     record.BitPerByte = 0;
     commands.SaveOptions(record);
     ASSERT_EQ(ui.messages.size(), 1u);
