@@ -129,7 +129,8 @@ bool Decompress(const Session& session, UserInterface& ui, const std::string& ou
     ui.SetProgress(0);  // let the window repaint before the long step
     clsZlib zlib;
     if (zlib.DecompressFile(output, plain->path()) != 0) {
-        ShowKeptDataFailure(session, ui, kDecompressionFailedText, nullptr);
+        const Error cause = MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError());
+        ShowKeptDataFailure(session, ui, kDecompressionFailedText, &cause);
         return false;
     }
     return MoveScratchOnto(session, ui, *plain, output);

@@ -85,8 +85,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
 
     ShowDataFileInfoSize(session, scratch->path());
     ui.FieldsChanged();
-    source.path = scratch->path();
-    source.size = FileSize(source.path);
+    source.size = FileSize(scratch->path());
+    source.path = scratch->DetachName();
     session.payloadSize = source.size;
     if (!PassesCapacityCheck(session, source.size)) {
         ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));

@@ -41,13 +41,19 @@ Result<ScratchFile> ScratchFile::Create(const std::string& base, const std::stri
     return IoError(EEXIST, base + suffix);
 }
 
-ScratchFile::ScratchFile(ScratchFile&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+ScratchFile::ScratchFile(ScratchFile&& other) noexcept
+    : path_(std::move(other.path_)), detachedFd_(other.detachedFd_) {
+    other.path_.clear();
+    other.detachedFd_ = -1;
+}
 
 ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
     if (this != &other) {
         Remove();
         path_ = std::move(other.path_);
+        detachedFd_ = other.detachedFd_;
         other.path_.clear();
+        other.detachedFd_ = -1;
     }
     return *this;
 }
@@ -55,11 +61,31 @@ ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
 ScratchFile::~ScratchFile() { Remove(); }
 
 void ScratchFile::Remove() {
-    if (!path_.empty()) unlink(path_.c_str());
+    if (detachedFd_ >= 0) {
+        close(detachedFd_);  // the name is gone already; this frees the data
+        detachedFd_ = -1;
+    } else if (!path_.empty()) {
+        unlink(path_.c_str());
+    }
     path_.clear();
 }
 
+std::string ScratchFile::DetachName() {
+    if (detachedFd_ >= 0 || path_.empty()) return path_;
+    const int fd = open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return path_;
+    const std::string reach = "/proc/self/fd/" + std::to_string(fd);
+    if (access(reach.c_str(), R_OK) != 0 || unlink(path_.c_str()) != 0) {
+        close(fd);
+        return path_;
+    }
+    detachedFd_ = fd;
+    path_ = reach;
+    return path_;
+}
+
 Status ScratchFile::MoveOnto(const std::string& target) {
+    if (detachedFd_ >= 0) return MakeError(ErrorCode::Internal, "a detached scratch file has no name to move");
     if (rename(path_.c_str(), target.c_str()) != 0) return IoError(errno, target);
     path_.clear();
     return {};

@@ -25,11 +25,17 @@ public:
     // this object no longer owns a file.
     Status MoveOnto(const std::string& target);
 
+    // Takes the file's name away while keeping it open, and returns a path that still reaches
+    // it ("/proc/self/fd/N"), so a process killed during the long step leaves no scratch file.
+    // Where that path does not work, the named file is kept and its path returned.
+    std::string DetachName();
+
 private:
     explicit ScratchFile(std::string path) : path_(std::move(path)) {}
     void Remove();
 
     std::string path_;
+    int detachedFd_ = -1;
 };
 
 // Copies a whole file in pieces; the target exists already (a scratch file) and is truncated.

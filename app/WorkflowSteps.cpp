@@ -48,6 +48,10 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
 
 }  // namespace
 
+void AppendSystemError(Message& message, int number) {
+    if (number != 0) message.text += "\r\n(" + DescribeError(MakeError(ErrorCode::Io, {}, {}, number)) + ")";
+}
+
 bool EnsureCarrier(Commands& commands, Session& session) {
     if (!session.carrier.IsLoaded()) commands.SelectCarrier();
     return session.carrier.IsLoaded();
@@ -93,7 +97,9 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
         ui.SetProgress(0);  // let the window repaint before the long step
         clsZlib zlib;
         if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
-            ui.ShowMessage(MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical));
+            Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
+            AppendSystemError(message, zlib.LastSystemError());
+            ui.ShowMessage(message);
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ScratchFiles.h"
+#include "app/UserInterface.h"
 #include "config/Result.h"
 
 namespace tarnwerk {
@@ -51,5 +52,8 @@ bool EncryptPayload(Session& session, UserInterface& ui, const std::string& data
 int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
 
 int64_t FileSize(const std::string& path);
+
+// CR LF and "(" the system's description ")" when there is a system error number.
+void AppendSystemError(Message& message, int number);
 
 }  // namespace tarnwerk

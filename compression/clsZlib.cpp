@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -90,19 +91,21 @@ int32_t clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t unco
 
 int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& filePathOut,
                               int16_t compressionLevel) {
+    lastError_ = 0;
     auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data || data->empty()) return kRunTimeFailure;
+    if (!data || data->empty()) return Failed(!data);
     const auto sizeField = LittleEndian32(static_cast<int32_t>(data->size()));
 
     const int32_t result = CompressByteArray(*data, compressionLevel);
     if (result != Z_OK && data->empty()) return kRunTimeFailure;
-    if (!ReplaceFileWith(filePathOut, {&sizeField, &*data})) return kRunTimeFailure;
+    if (!ReplaceFileWith(filePathOut, {&sizeField, &*data})) return Failed(true);
     return result;
 }
 
 int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {
+    lastError_ = 0;
     auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data || data->empty()) return kRunTimeFailure;
+    if (!data || data->empty()) return Failed(!data);
     if (data->size() < kSizeFieldLength) return Z_DATA_ERROR;  // not even the size field is there
 
     // The stream follows the size field; the array keeps the file's length, its last four
@@ -119,8 +122,13 @@ int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string
     const int32_t result = DecompressByteArray(*data, claimed);
     if (result != Z_OK && data->empty()) return kRunTimeFailure;
     // After a zlib error the output holds the data as far as it could be decompressed.
-    if (!ReplaceFileWith(filePathOut, {&*data})) return kRunTimeFailure;
+    if (!ReplaceFileWith(filePathOut, {&*data})) return Failed(true);
     return result;
+}
+
+int32_t clsZlib::Failed(bool systemError) {
+    lastError_ = systemError ? errno : 0;
+    return kRunTimeFailure;
 }
 
 }  // namespace tarnwerk

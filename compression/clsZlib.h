@@ -15,6 +15,8 @@ public:
 
     int32_t ValueCompressedSize() const { return compressedSize_; }
     int32_t ValueDecompressedSize() const { return decompressedSize_; }
+    // The system error number behind the last kRunTimeFailure of a file variant (0: none).
+    int LastSystemError() const { return lastError_; }
 
     // zlib result codes pass through unchanged (0 ok, -2, -3, -4, -5).
     int32_t CompressByteArray(std::vector<uint8_t>& theData, int16_t compressionLevel);
@@ -24,6 +26,9 @@ public:
     int32_t DecompressFile(const std::string& filePathIn, const std::string& filePathOut);
 
 private:
+    int32_t Failed(bool systemError);
+
+    int lastError_ = 0;
     int32_t compressedSize_ = 0;
     int32_t decompressedSize_ = 0;
 };
