@@ -1,5 +1,7 @@
 #include "app/CarrierLoader.h"
 
+#include "config/Helpers.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,13 +22,6 @@ constexpr int kBitUnit = 307;
 constexpr int kBitmapType = 308;
 constexpr int kPixelUnit = 309;
 constexpr int kColorsUnit = 315;
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
     switch (analysis.verdict) {
@@ -58,7 +53,7 @@ bool IsUsableCarrierFile(const std::string& path) {
 }
 
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
-    const std::string trimmed = Trim(path);
+    const std::string trimmed = TrimBlanks(path);
     const CarrierAnalysis analysis = AnalyseCarrier(trimmed);
     if (!analysis.accepted()) {
         // A rejected file must not stay the loaded carrier, or the next hide would use it.

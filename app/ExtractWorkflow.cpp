@@ -32,8 +32,6 @@ constexpr int kRetryText = 429;
 constexpr int kDecompressionFailedText = 461;
 constexpr int kDecryptionFailedText = 462;
 constexpr int kOutputKeepsDataText = 463;
-constexpr int kPassphraseCharsText = 466;
-constexpr int kPassphraseCharsHint = 467;
 constexpr int kMaxPassphraseTries = 3;
 
 enum class Attempt { Decrypted, WrongPassphrase, Failed };
@@ -84,14 +82,8 @@ bool MoveScratchOnto(const Session& session, UserInterface& ui, ScratchFile& scr
 // with it. Cancel keeps the encrypted bytes.
 bool Decrypt(const Session& session, UserInterface& ui, const PayloadHeader& header, const std::string& output) {
     for (int tries = 1;; ++tries) {
-        std::optional<std::string> typed = ui.AskPassphrase();
-        if (!typed) return false;
         PassphraseSecrets secrets;
-        if (!DerivePassphrase(*typed, secrets)) {
-            ui.ShowMessage(
-                MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
-            return false;
-        }
+        if (!AcceptPassphrase(session, ui, ui.AskPassphrase(), secrets)) return false;
         Result<ScratchFile> decrypted = ScratchFile::Create(output, ".tmp");
         if (!decrypted) {
             ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(decrypted.error())));

@@ -22,8 +22,6 @@ namespace {
 constexpr int kHidingStatus = 311;
 constexpr int kHideErrorText = 436;
 constexpr int kHiddenText = 435;
-constexpr int kPassphraseCharsText = 466;
-constexpr int kPassphraseCharsHint = 467;
 constexpr int kExtensionCharsText = 468;
 constexpr int kBitsPerStreamByte = 8;
 
@@ -57,14 +55,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     source.encrypted = encrypted;
     source.extension = *extension;
     if (encrypted) {
-        std::optional<std::string> typed = ui.AskNewPassphrase();
-        if (!typed) return false;
         PassphraseSecrets secrets;
-        if (!DerivePassphrase(*typed, secrets)) {
-            ui.ShowMessage(
-                MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
-            return false;
-        }
+        if (!AcceptPassphrase(session, ui, ui.AskNewPassphrase(), secrets)) return false;
         EncryptionInput input;
         input.cipher = session.settings.Algorithmus;
         source.cipher = input.cipher;

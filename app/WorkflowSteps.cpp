@@ -7,10 +7,12 @@
 
 #include "app/Commands.h"
 #include "app/Messages.h"
+#include "app/PassphraseEntry.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "compression/clsZlib.h"
 #include "config/Codepage.h"
+#include "config/Helpers.h"
 #include "core/ExtractPayload.h"
 #include "core/PayloadFormat.h"
 #include "crypto/Cipher.h"
@@ -22,17 +24,13 @@ namespace {
 constexpr int kCompressionFailedText = 415;
 constexpr int kEncryptionFailedText = 416;
 constexpr int kOverwriteText = 441;
+constexpr int kPassphraseCharsText = 466;
+constexpr int kPassphraseCharsHint = 467;
 constexpr int kOverwriteQuestionText = 442;
 constexpr int kOverwriteTitle = 443;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int64_t kCapacityReserve = 8;
 constexpr int kBitsPerStreamByte = 8;
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
     if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
@@ -50,6 +48,14 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
 
 void AppendSystemError(Message& message, int number) {
     if (number != 0) message.text += "\r\n(" + DescribeError(MakeError(ErrorCode::Io, {}, {}, number)) + ")";
+}
+
+bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<std::string> typed,
+                      PassphraseSecrets& secrets) {
+    if (!typed) return false;
+    if (DerivePassphrase(*typed, secrets)) return true;
+    ui.ShowMessage(MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
+    return false;
 }
 
 bool EnsureCarrier(Commands& commands, Session& session) {
@@ -70,7 +76,7 @@ bool EnsureOutputFile(Commands& commands, Session& session) {
     return EnsureDataFile(commands, session);
 }
 
-std::string DataPath(const Session& session) { return Trimmed(session.fields.dataFile); }
+std::string DataPath(const Session& session) { return TrimBlanks(session.fields.dataFile); }
 
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
     struct stat info {};

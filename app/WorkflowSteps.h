@@ -16,6 +16,13 @@ class Commands;
 struct Session;
 class UserInterface;
 
+struct PassphraseSecrets;
+
+// A passphrase from a dialog: false when it was cancelled or holds characters the code page
+// cannot store (then the message says so). The typed text is wiped.
+bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<std::string> typed,
+                      PassphraseSecrets& secrets);
+
 // A loaded carrier, opening the carrier dialog once when there is none.
 bool EnsureCarrier(Commands& commands, Session& session);
 // A data or output file name, opening the data dialog once when the field is empty.

@@ -72,6 +72,13 @@ std::string GetFileName(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(separator + 1);
 }
 
+std::string TrimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement) {
     if (search.empty()) return text;
     // A replacement that holds the search text would be found again forever; such a call

@@ -18,6 +18,8 @@ std::string HexToBin(const std::string& hex);
 std::string GetExtension(const std::string& path);
 // Part after the last "/" ("" when there is none, as the original helper did for bare names).
 std::string GetFileName(const std::string& path);
+// Text without leading and trailing blanks (the classic Trim).
+std::string TrimBlanks(const std::string& text);
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
 
 // Readable bit-text reference ("0"/"1", most significant bit first) that the fast bit
