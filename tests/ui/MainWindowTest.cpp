@@ -32,6 +32,9 @@ void Drop(QWidget* target, const QStringList& paths) {
     QList<QUrl> urls;
     for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
     data.setUrls(urls);
+    // Qt delivers a drop only to the widget that accepted the drag's entry, as a real drag does.
+    QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
     QDropEvent drop(QPointF(4, 4), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
 }
@@ -52,6 +55,7 @@ struct Fixture {
 
     Fixture() {
         WriteBitmap(carrier, 64, 48);
+        WriteText(temp.Path("Tarnwerk.chm"), QByteArray("help"));  // the help beside the program
         WriteText(data, QByteArray("Meet me at the old mill at noon.\n").repeated(8));
         window.Start();
     }
