@@ -297,7 +297,11 @@ Bytes ExtractionInput(bool raw, int exportBits, const Bytes& file) {
 }
 
 Bytes CipherInputWithDigest(uint8_t cipher, const std::string& digest16, const Bytes& encrypted) {
-    Bytes input{cipher, kDigestKeyMode};
+    // Built by appending: an initialiser list here trips a false -Warray-bounds in GCC 12.
+    Bytes input;
+    input.reserve(2 + digest16.size() + encrypted.size());
+    input.push_back(cipher);
+    input.push_back(kDigestKeyMode);
     input.insert(input.end(), digest16.begin(), digest16.end());
     input.insert(input.end(), encrypted.begin(), encrypted.end());
     return input;

@@ -53,8 +53,11 @@ TEST_P(FuzzReplay, SeedInputsKeepEveryRule) {
 
 TEST(FuzzReplay, EveryKeptFolderBelongsToATarget) {
     std::error_code missing;
-    for (const auto& entry : fs::directory_iterator(TARNWERK_FUZZ_REGRESS_DIR, missing))
-        if (entry.is_directory()) EXPECT_NE(FindTarget(entry.path().filename().string()), nullptr) << entry.path();
+    for (const auto& entry : fs::directory_iterator(TARNWERK_FUZZ_REGRESS_DIR, missing)) {
+        if (entry.is_directory()) {
+            EXPECT_NE(FindTarget(entry.path().filename().string()), nullptr) << entry.path();
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, ::testing::ValuesIn(AllTargets().begin(), AllTargets().end()),
