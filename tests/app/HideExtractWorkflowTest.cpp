@@ -180,6 +180,33 @@ TEST_F(PassphraseTest, UnstorableCharactersAreRefusedWhenHiding) {
     EXPECT_TRUE(ScratchLeftovers().empty());
 }
 
+// The authenticated cipher has no digest in the header: the failed tag stands for a wrong
+// passphrase and leads into the same three tries.
+TEST_F(WorkflowTest, AuthenticatedCipherCountsFailedTagsAsWrongPassphrases) {
+    const std::string carrier = dir.File("c.bmp");
+    MakeBitmap(carrier, 120, 90, 24, false, 3);
+    Configure(true, 5, 2);
+    ASSERT_TRUE(Hide(carrier, "right one")) << ui.Transcript();
+    ui.messages.clear();
+    ui.passphrases = {"wrong", "wronger", "wrongest"};
+    ui.answers = {MessageAnswer::Retry, MessageAnswer::Retry};
+    const std::string output = dir.File("out.txt");
+    EXPECT_FALSE(Extract(carrier, output));
+    ASSERT_EQ(ui.messages.size(), 3u) << ui.Transcript();
+    EXPECT_EQ(ui.messages[0].text, EnLines({426, 429}));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({426, 427}));
+    EXPECT_FALSE(fs::exists(output));
+    EXPECT_TRUE(ScratchLeftovers().empty());
+
+    // The needed size counts nonce and tag without deriving a key.
+    commands.SetDataFile(data);
+    ASSERT_TRUE(commands.CalculateSize());
+    const int64_t withTag = session.payloadSize;
+    session.settings.Algorithmus = 1;  // RC4 keeps the length
+    ASSERT_TRUE(commands.CalculateSize());
+    EXPECT_EQ(withTag, session.payloadSize + 40);
+}
+
 // ---- failures lose nothing ----
 
 TEST_F(WorkflowTest, NoDataFoundLeavesAnExistingOutputUntouched) {
