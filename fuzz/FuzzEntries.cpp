@@ -220,11 +220,7 @@ std::string FuzzCipher(Input input, const ScratchDir& scratch) {
         rest = rest.subspan(keyLength);
     }
 
-    // The stored Argon2id parameters (256 MiB a derivation) would make every XChaCha20 input
-    // take a second; the cheapest parameters exercise the same parsing and tag checks.
-    std::unique_ptr<Cipher> cipher = cipherIndex == static_cast<uint8_t>(CipherIndex::XChaCha20)
-                                         ? std::make_unique<clsXChaCha20>(kFuzzArgon2Limits)
-                                         : CreateCipher(cipherIndex);
+    std::unique_ptr<Cipher> cipher = FuzzCipherFor(cipherIndex);
     if (!cipher) return "no cipher for index " + std::to_string(cipherIndex);
     cipher->SetKey(key);
 
@@ -301,6 +297,11 @@ Bytes ExtractionInput(bool raw, int exportBits, const Bytes& file) {
     Bytes input{static_cast<uint8_t>((raw ? 1 : 0) | bitsIndex << 1)};
     input.insert(input.end(), file.begin(), file.end());
     return input;
+}
+
+std::unique_ptr<Cipher> FuzzCipherFor(uint8_t cipherIndex) {
+    if (cipherIndex == static_cast<uint8_t>(CipherIndex::XChaCha20)) return std::make_unique<clsXChaCha20>(kFuzzArgon2Limits);
+    return CreateCipher(cipherIndex);
 }
 
 Bytes CipherInputWithDigest(uint8_t cipher, const std::string& digest16, const Bytes& encrypted) {

@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 
+#include "crypto/Cipher.h"
 #include "fuzz/HiddenStream.h"
 #include "fuzz/ScratchDir.h"
 
@@ -48,5 +50,9 @@ Bytes ExtractionInput(bool raw, int exportBits, const Bytes& file);
 inline constexpr uint8_t kDigestKeyMode = 0;
 inline constexpr size_t kDigestLength = 16;
 Bytes CipherInputWithDigest(uint8_t cipher, const std::string& digest16, const Bytes& encrypted);
+// The cipher the cipher target uses for a header's index: the class table's, except that
+// XChaCha20 derives its key with Argon2id's cheapest limits (the stored ones take 256 MiB and
+// a second a derivation). Seeds must be encrypted with it to decrypt in the target.
+std::unique_ptr<Cipher> FuzzCipherFor(uint8_t cipherIndex);
 
 }  // namespace tarnwerk::fuzz

@@ -63,7 +63,7 @@ Bytes Compressed(const Bytes& plain) {
 }
 
 Bytes Encrypted(uint8_t cipherIndex, const std::string& digest16, const Bytes& plain) {
-    auto cipher = CreateCipher(cipherIndex);
+    auto cipher = FuzzCipherFor(cipherIndex);
     std::vector<uint8_t> data = plain;
     cipher->EncryptByte(data, MakeKey(digest16));
     return data;

@@ -44,10 +44,20 @@ TEST_P(FuzzReplay, KeptCrashInputsStayFixed) {
     Replay(GetParam(), fs::path(TARNWERK_FUZZ_REGRESS_DIR) / std::string(GetParam().name));
 }
 
+// One corpus for all targets: writing it costs more than replaying it.
+struct WrittenCorpus {
+    test::TempDir dir;
+    bool written = WriteSeedCorpus(dir.path());
+};
+
+const WrittenCorpus& SeedCorpus() {
+    static const WrittenCorpus corpus;
+    return corpus;
+}
+
 TEST_P(FuzzReplay, SeedInputsKeepEveryRule) {
-    const test::TempDir corpus;
-    ASSERT_TRUE(WriteSeedCorpus(corpus.path()));
-    const size_t seeds = Replay(GetParam(), fs::path(corpus.path()) / ("corpus-" + std::string(GetParam().name)));
+    ASSERT_TRUE(SeedCorpus().written);
+    const size_t seeds = Replay(GetParam(), fs::path(SeedCorpus().dir.path()) / ("corpus-" + std::string(GetParam().name)));
     EXPECT_GT(seeds, 0u) << "the target has no seeds";
 }
 
