@@ -1,5 +1,6 @@
 #include "config/LeadingNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -35,6 +36,38 @@ size_t NumberLength(std::string_view text) {
     return end;
 }
 
+constexpr long long kExponentCap = 1000000;  // far beyond any double; keeps the sum from overflowing
+
+// For a number outside the double range: whether it lies below 1 in magnitude (too small)
+// rather than above (too large). The decimal position of the first significant digit plus
+// the exponent decides; the mantissa's digits alone or the exponent's sign alone do not.
+bool BelowOne(std::string_view number) {
+    long long position = 0;
+    bool significant = false;
+    bool fraction = false;
+    size_t at = 0;
+    for (; at < number.size() && number[at] != 'e' && number[at] != 'E'; ++at) {
+        if (number[at] == '.') {
+            fraction = true;
+        } else if (!significant && number[at] != '0') {
+            significant = true;
+            if (fraction) --position;
+        } else if (significant && !fraction) {
+            ++position;
+        } else if (!significant && fraction) {
+            --position;
+        }
+    }
+    long long exponent = 0;
+    bool negative = false;
+    if (at < number.size()) {
+        ++at;
+        if (at < number.size() && (number[at] == '+' || number[at] == '-')) negative = number[at++] == '-';
+        for (; at < number.size(); ++at) exponent = std::min(exponent * 10 + (number[at] - '0'), kExponentCap);
+    }
+    return position + (negative ? -exponent : exponent) < 0;
+}
+
 }  // namespace
 
 double LeadingNumberValue(std::string_view text) {
@@ -50,8 +83,7 @@ double LeadingNumberValue(std::string_view text) {
     const auto [end, error] = std::from_chars(rest.data(), rest.data() + length, value);
     if (error == std::errc::result_out_of_range) {
         // Too small rounds to zero, too large to infinity; from_chars leaves value untouched.
-        const bool tiny = rest.find_first_of("eE") < length && rest.find('-', rest.find_first_of("eE")) < length;
-        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+        value = BelowOne(rest.substr(0, length)) ? 0.0 : std::numeric_limits<double>::infinity();
     } else if (error != std::errc() || end != rest.data() + length) {
         return 0.0;
     }

@@ -73,6 +73,9 @@ struct Parser {
 
 StringTable ParseStringTable(std::string_view source) {
     Parser parser;
+    // Editors that save UTF-8 with a byte-order mark would otherwise hide the first line.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (source.substr(0, kByteOrderMark.size()) == kByteOrderMark) source.remove_prefix(kByteOrderMark.size());
     while (!source.empty()) {
         const size_t end = source.find('\n');
         parser.Line(source.substr(0, end));

@@ -181,6 +181,20 @@ TEST_F(SettingsFile, WindowPositionStaysOnTheScreen) {
     EXPECT_EQ(tiny.left, 0);
 }
 
+TEST_F(SettingsFile, TinyFractionsAreInRange) {
+    // A value below any double is zero, not infinity: BitPerByte 0 (one bit), not the fallback.
+    EXPECT_EQ(With("BitPerByte", "0." + std::string(400, '0') + "1").BitPerByte, 0);
+}
+
+TEST_F(SettingsFile, FileWrittenOnWindowsReadsTheSame) {
+    const StartupSettings startup =
+        Load("[Global]\r\nTop=90 \r\n[Settings]\r\nLanguage=1\r\nCompression=0\r\nBitPerByte= 2\r\n");
+    EXPECT_EQ(startup.top, 90);
+    EXPECT_EQ(startup.languageBase, kLanguageBaseEnglish);
+    EXPECT_EQ(startup.settings.Compression, 0);
+    EXPECT_EQ(startup.bitsPerByte, 4);
+}
+
 TEST_F(SettingsFile, KeysAndSectionsIgnoreCase) {
     const StartupSettings startup = Load("[SETTINGS]\ncompression=0\nLANGUAGE=1\n[global]\ntop=30\n");
     EXPECT_EQ(startup.settings.Compression, 0);
@@ -338,6 +352,17 @@ TEST(LeadingNumber, ClassicLeadingNumberRule) {
     EXPECT_EQ(LeadingNumberValue("1e-400"), 0.0);
     EXPECT_EQ(LeadingNumberValue("1e400"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(LeadingNumberValue("-1e400"), -std::numeric_limits<double>::infinity());
+}
+
+TEST(LeadingNumber, BeyondTheDoubleRangeTheMagnitudeDecidesNotTheSigns) {
+    const std::string zeros(400, '0');
+    EXPECT_EQ(LeadingNumberValue("0." + zeros + "1"), 0.0);
+    EXPECT_EQ(LeadingNumberValue("-0." + zeros + "1"), 0.0);
+    EXPECT_EQ(LeadingNumberValue("1" + zeros + "e-1"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumberValue("1" + zeros), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumberValue("0.01e-99999999999999999999"), 0.0);
+    EXPECT_EQ(LeadingNumberValue("1e99999999999999999999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumberValue("1" + zeros + "e-400"), 1.0);
 }
 
 TEST(LeadingNumber, RoundsHalvesToEvenWithinThirtyTwoBits) {

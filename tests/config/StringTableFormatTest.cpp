@@ -32,6 +32,12 @@ TEST(StringTableFormat, LastLineWithoutLineEndCounts) {
     EXPECT_EQ(table.entries.at(101), "&Datei");
 }
 
+TEST(StringTableFormat, ByteOrderMarkDoesNotHideTheFirstBlock) {
+    const StringTable table = ParseStringTable("\xEF\xBB\xBF[German 0]\n101\t&Datei\n");
+    EXPECT_TRUE(table.problems.empty());
+    EXPECT_EQ(table.entries.count(101), 1u);
+}
+
 TEST(StringTableFormat, MistakesAreReportedAndTheFirstDefinitionKept) {
     const StringTable table = ParseStringTable(
         "5\tbefore any block\n"
