@@ -38,7 +38,8 @@ TEST(Codepage, SpecialBlockFollowsWindows1252) {
 
 TEST(Codepage, WesternTextBecomesSingleBytes) {
     EXPECT_EQ(Utf8ToCp1252("€"), std::optional<std::string>("\x80"));
-    EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF" "e, \x8Cuvre"));
+    EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF"
+                                                                       "e, \x8Cuvre"));
     EXPECT_EQ(Utf8ToCp1252(""), std::optional<std::string>(""));
     EXPECT_EQ(Utf8ToCp1252(std::string("a\0b", 3)), std::optional<std::string>(std::string("a\0b", 3)));
 }
@@ -65,8 +66,8 @@ TEST(Codepage, InvalidUtf8IsTakenByteForByte) {
 }
 
 TEST(Utf8, EncodeDecodeAtTheSequenceBoundaries) {
-    for (const char32_t codePoint : {U'\0', U'\u007F', U'\u0080', U'\u07FF', U'\u0800', U'\uFFFF',
-                                     U'\U00010000', U'\U0010FFFF'}) {
+    for (const char32_t codePoint :
+         {U'\0', U'\u007F', U'\u0080', U'\u07FF', U'\u0800', U'\uFFFF', U'\U00010000', U'\U0010FFFF'}) {
         std::string utf8;
         AppendUtf8(utf8, codePoint);
         const auto decoded = DecodeUtf8(utf8);

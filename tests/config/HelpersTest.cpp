@@ -1,7 +1,6 @@
 // The shared helpers are exact to the character: the payload header, the passphrase digest
 // and the scratch-file names depend on them.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 

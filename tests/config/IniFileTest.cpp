@@ -1,7 +1,6 @@
 // The settings file's reader and writer: a write changes one key and nothing else, and a
 // failed write leaves the old file as it was.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,9 +23,7 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-void WriteFile(const std::string& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+void WriteFile(const std::string& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
 
 const char* const kUserFile =
     "; written by hand\n"
@@ -167,8 +164,8 @@ TEST(WriteIniValue, KeepsPermissionsAndSymbolicLinks) {
 }
 
 TEST(IniText, UntouchedTextIsReproducedExactly) {
-    for (const std::string& text : {std::string(kUserFile), std::string("a\r\nb"), std::string(""),
-                                   std::string("\n\n[x]\n")}) {
+    for (const std::string& text :
+         {std::string(kUserFile), std::string("a\r\nb"), std::string(""), std::string("\n\n[x]\n")}) {
         EXPECT_EQ(IniText(text).Text(), text);
     }
 }

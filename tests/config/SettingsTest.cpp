@@ -1,7 +1,6 @@
 // What start-up makes of the settings file: defaults, ranges, fallbacks and the language
 // base; and that Save writes every key so the next start reads the same settings.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <cmath>
@@ -76,8 +75,9 @@ TEST_F(SettingsFile, NoFileEmptyFileAndEmptyValuesGiveTheDefaults) {
     }
     {
         SCOPED_TRACE("empty values");
-        ExpectDefaults(Load("[Global]\nTop=\nLeft=\n[Settings]\nCompression=\nEncryption=\nAlgorithmus=\n"
-                            "BitPerByte=\nShowEndMessage=\nResetOnEnd=\nLanguage=\nSendCompress=\nSendDelete=\n"));
+        ExpectDefaults(
+            Load("[Global]\nTop=\nLeft=\n[Settings]\nCompression=\nEncryption=\nAlgorithmus=\n"
+                 "BitPerByte=\nShowEndMessage=\nResetOnEnd=\nLanguage=\nSendCompress=\nSendDelete=\n"));
     }
 }
 
@@ -104,7 +104,7 @@ TEST_F(SettingsFile, CipherIndexRoundsAndFallsBackToZero) {
     EXPECT_EQ(With("Algorithmus", "4.6").Algorithmus, 5);
     EXPECT_EQ(With("Algorithmus", "5.4").Algorithmus, 0);
     EXPECT_EQ(With("Algorithmus", "5").Algorithmus, 5);
-        EXPECT_EQ(With("Algorithmus", "5.6").Algorithmus, 0);
+    EXPECT_EQ(With("Algorithmus", "5.6").Algorithmus, 0);
     EXPECT_EQ(With("Algorithmus", "6").Algorithmus, 0);
     EXPECT_EQ(With("Algorithmus", "-1").Algorithmus, 0);
     EXPECT_EQ(With("Algorithmus", "2.5").Algorithmus, 2);  // half to even
@@ -140,12 +140,12 @@ TEST_F(SettingsFile, LanguageBaseComesFromTheExactText) {
         int field;
         int base;
     };
-    for (const Case& c : {Case{"1", 1, kLanguageBaseEnglish}, Case{"2", 2, kLanguageBaseDutch},
-                          Case{"3", 3, kLanguageBaseFrench}, Case{"0", 0, kLanguageBaseGerman},
-                          Case{"1.0", 1, kLanguageBaseGerman}, Case{"01", 1, kLanguageBaseGerman},
-                          Case{"2.4", 2, kLanguageBaseGerman}, Case{"4", 4, kLanguageBaseGerman},
-                          Case{"255", 255, kLanguageBaseGerman}, Case{"255.6", 0, kLanguageBaseGerman},
-                          Case{"300", 0, kLanguageBaseGerman}, Case{"-1", 0, kLanguageBaseGerman}}) {
+    for (const Case& c :
+         {Case{"1", 1, kLanguageBaseEnglish}, Case{"2", 2, kLanguageBaseDutch}, Case{"3", 3, kLanguageBaseFrench},
+          Case{"0", 0, kLanguageBaseGerman}, Case{"1.0", 1, kLanguageBaseGerman}, Case{"01", 1, kLanguageBaseGerman},
+          Case{"2.4", 2, kLanguageBaseGerman}, Case{"4", 4, kLanguageBaseGerman}, Case{"255", 255, kLanguageBaseGerman},
+          Case{"255.6", 0, kLanguageBaseGerman}, Case{"300", 0, kLanguageBaseGerman},
+          Case{"-1", 0, kLanguageBaseGerman}}) {
         const StartupSettings startup = Load(std::string("[Settings]\nLanguage=") + c.text + "\n");
         EXPECT_EQ(startup.settings.Language, c.field) << c.text;
         EXPECT_EQ(startup.languageBase, c.base) << c.text;

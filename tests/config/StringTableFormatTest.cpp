@@ -59,7 +59,8 @@ TEST(StringTableFormat, CompiledInSourceIsTheWholeFile) {
     EXPECT_NE(source.find("[French 4000]"), std::string_view::npos);
     // The last block must not be cut off by the literal's delimiter: four blocks end in 921.
     int lastCredits = 0;
-    for (size_t at = source.find("\n921\t"); at != std::string_view::npos; at = source.find("\n921\t", at + 1)) ++lastCredits;
+    for (size_t at = source.find("\n921\t"); at != std::string_view::npos; at = source.find("\n921\t", at + 1))
+        ++lastCredits;
     EXPECT_EQ(lastCredits, 4);
     EXPECT_GT(ParseStringTable(source).entries.size(), 4u * 150u);
 }

@@ -18,10 +18,9 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kLanguageBases[] = {kLanguageBaseGerman, kLanguageBaseEnglish, kLanguageBaseDutch,
-                                  kLanguageBaseFrench};
-constexpr int kFirstBlockId = 5;     // ids 1 to 4 are the fixed language names
-constexpr int kBlockSize = 1000;     // every language block stays below its base + 1000
+constexpr int kLanguageBases[] = {kLanguageBaseGerman, kLanguageBaseEnglish, kLanguageBaseDutch, kLanguageBaseFrench};
+constexpr int kFirstBlockId = 5;  // ids 1 to 4 are the fixed language names
+constexpr int kBlockSize = 1000;  // every language block stays below its base + 1000
 constexpr int kFirstCreditId = 900;
 constexpr int kLastCreditId = 921;
 
@@ -122,28 +121,33 @@ const KnownText kKnownTexts[] = {
     {411, "Only uncompressed bitmap-files", "Es können nur unkomprimierte Bitmap-Dateien"},
     {412, "can used as carrier file.", "als Trägerdateien verwendet werden."},
     {413, "The selected bitmap-file has a color-depth of", "Die ausgewählte Bitmap-Datei hat eine Farbtiefe von"},
-    {414, "Only bitmap-files with 8 and 24 bits can be used.", "Es können nur Bitmap-Dateien mit 8 und 24 Bit verwendet werden."},
+    {414, "Only bitmap-files with 8 and 24 bits can be used.",
+     "Es können nur Bitmap-Dateien mit 8 und 24 Bit verwendet werden."},
     {415, "Compression failed!", "Komprimierung fehlgeschlagen!"},
     {416, "Encryption failed!", "Verschlüsselung fehlgeschlagen!"},
     {417, "Needed carrier file", "Benötigte Tägerdatei"},
     {418, "In the carrier file must at least", "In der Trägerdatei müssen mindestens"},
     {419, "byte free for data.", "Byte für die Daten frei sein."},
-    {420, "The size of an possible header is not included.", "Die Größe eines eventuellen Headers der Trägerdatei ist nicht eingeschlossen."},
+    {420, "The size of an possible header is not included.",
+     "Die Größe eines eventuellen Headers der Trägerdatei ist nicht eingeschlossen."},
     {421, "An error is occurred while hiding the data.", "Beim Verbergen der Daten ist ein Feher aufgeterten."},
     {422, "Your standard viewer for", "Ihr Standard-Anzeigeprogramm für"},
     {423, "-files can not opened!", "-Dateien konnte nicht geöffnet werden!"},
     {424, "No standard viewer found", "Keinen Standard-Anzeigeprogramm gefunden"},
-    {425, "The data was successfully exported from the carrier file.", "Die Daten wurden erfolgreich aus der Trägerdatei exportiert."},
+    {425, "The data was successfully exported from the carrier file.",
+     "Die Daten wurden erfolgreich aus der Trägerdatei exportiert."},
     {426, "The entered passphrase is incorrect.", "Die eingegebene Passphrase ist nicht korrekt."},
     {427, "The process was terminated.", "Der Vorgang wurde abgebrochen."},
     {428, "Incorrect passphrase", "Falsche Passphrase"},
     {429, "Please enter the correct passphrase.", "Bitte geben Sie die richtige Passphrase ein."},
-    {430, "The data was successfully extracted from the carrier file.", "Die Daten wurden erfolgreich aus der Trägerdatei extrahiert."},
+    {430, "The data was successfully extracted from the carrier file.",
+     "Die Daten wurden erfolgreich aus der Trägerdatei extrahiert."},
     {431, "An error is occurred while extracting the data.", "Beim Extrahieren der Daten ist ein Feher aufgeterten."},
     {432, "Data file to large", "Datendatei zu groß"},
     {433, "The data file is to large for the carrier file.", "Die Datendatei ist zu groß für die Trägerdatei."},
     {434, "Select a larger carrier file.", "Wählen Sie eine größere Trägerdatei aus."},
-    {435, "The data was successfully hiding in the carrier file.", "Die Daten wurden erfolgreich in der Trägerdatei verborgen."},
+    {435, "The data was successfully hiding in the carrier file.",
+     "Die Daten wurden erfolgreich in der Trägerdatei verborgen."},
     {436, "An error is occurred while hiding data.", "Beim Verbergen der Daten ist ein Fehler aufgeterten."},
     {437, "This file doesn't exist,", "Diese Datei wurde nicht gefunden,"},
     {438, "or the file ist read-only.", "oder die Datei ist nicht zum Beschreiben geeignet."},
@@ -160,16 +164,20 @@ const KnownText kKnownTexts[] = {
     {449, "No standard browser found", "Keinen Standard-Browser gefunden"},
     {450, "The entered passphrases are different.", "Die eingegebenen Passphrasen sind unterschiedlich."},
     {451, "Please enter the same passphrase again.", "Bitte geben Sie zweimal die gleiche Passphrase ein."},
-    {452, "An error was occurred while compressing the carrier file.", "Beim Komprimieren der Trägerdatei ist ein Fehler aufgeterten."},
+    {452, "An error was occurred while compressing the carrier file.",
+     "Beim Komprimieren der Trägerdatei ist ein Fehler aufgeterten."},
     {453, "Compression error", "Fehler beim Komprimieren"},
-    {454, "An error was occurred while sending the carrier file.", "Beim Versenden der Trägerdatei ist ein Fehler aufgetreten."},
+    {454, "An error was occurred while sending the carrier file.",
+     "Beim Versenden der Trägerdatei ist ein Fehler aufgetreten."},
     {455, "Sending error", "Fehler beim Versenden"},
     {456, "The arcive file is already exist.", "Die Archivdatei ist bereits vorhanden."},
-    {457, "The help file 'Tarnwerk.chm' can not opened.", "Die Hilfedatei 'Tarnwerk.chm' konnte nicht geöffnet werden."},
+    {457, "The help file 'Tarnwerk.chm' can not opened.",
+     "Die Hilfedatei 'Tarnwerk.chm' konnte nicht geöffnet werden."},
     {458, "Pleas ensure, that the help file is located", "Bitte stellen Sie sicher, dass sich die Hilfedatei"},
     {459, "in the program directory of Tarnwerk.", "im Programmverzeichnis von Tarnwerk befindet."},
     {460, "Help file not found", "Hilfedatei nicht gefunden"},
-    {259, "XChaCha20-Poly1305 is recommended: a slow, salted key derivation and detection of damaged or altered data.", nullptr},
+    {259, "XChaCha20-Poly1305 is recommended: a slow, salted key derivation and detection of damaged or altered data.",
+     nullptr},
     {461, "Decompression failed!", nullptr},
     {462, "Decryption failed!", nullptr},
     {463, "The output file holds the data as far as it could be processed.", nullptr},
@@ -254,8 +262,8 @@ TEST(StringTable, BlanksAtTheEndsOfTextsSurvive) {
     EXPECT_EQ(Text(kLanguageBaseEnglish, 255), " ");
     for (const int base : kLanguageBases) {
         for (int id = kFirstCreditId; id <= kLastCreditId; ++id) {
-            const bool groupStart = id == 900 || id == 903 || id == 906 || id == 909 || id == 912 ||
-                                    id == 915 || id == 917 || id == 920;
+            const bool groupStart =
+                id == 900 || id == 903 || id == 906 || id == 909 || id == 912 || id == 915 || id == 917 || id == 920;
             const std::string line = Text(base, id);
             if (groupStart) {
                 EXPECT_NE(line.front(), ' ') << "credit " << id << " at base " << base;
@@ -283,6 +291,42 @@ TEST(StringTable, JoinLinesUsesCrLfBetweenTextsOnly) {
     EXPECT_EQ(JoinLines(kLanguageBaseDutch, {2, 4}), "English\r\nFrançais");
 }
 
+// Letters marked with a single "&" ("&&" shows an ampersand).
+std::string Accelerators(const std::string& caption) {
+    std::string letters;
+    for (size_t at = 0; at + 1 < caption.size(); ++at) {
+        if (caption[at] != '&') continue;
+        if (caption[at + 1] != '&')
+            letters.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(caption[at + 1]))));
+        ++at;
+    }
+    return letters;
+}
+
+TEST(StringTable, TranslatedMenusKeepOneDistinctAcceleratorPerEntry) {
+    const std::vector<int> fileMenu = {102, 103, 104, 105, 106, 107, 108, 109, 110, 115, 116};
+    const std::vector<int> menuBar = {101, 111, 113};
+    for (const int base : {kLanguageBaseDutch, kLanguageBaseFrench}) {
+        for (const std::vector<int>& menu : {fileMenu, menuBar}) {
+            std::set<std::string> used;
+            for (const int id : menu) {
+                const std::string letters = Accelerators(Text(base, id));
+                EXPECT_EQ(letters.size(), 1u) << "id " << id << " at base " << base << ": " << Text(base, id);
+                EXPECT_TRUE(used.insert(letters).second) << "accelerator of id " << id << " repeats at base " << base;
+            }
+        }
+        for (const int id : {112, 114, 117}) EXPECT_EQ(Accelerators(Text(base, id)).size(), 1u) << "id " << id;
+    }
+}
+
+TEST(StringTable, AmpersandsShownAsTextStayDoubled) {
+    for (const int base : kLanguageBases) {
+        const std::string caption = Text(base, 241);
+        EXPECT_NE(caption.find("&&"), std::string::npos) << "base " << base << ": " << caption;
+        EXPECT_EQ(Accelerators(caption), "") << "base " << base << ": " << caption;
+    }
+}
+
 // --- Ids asked for by the callers ------------------------------------------------------------
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -304,7 +348,8 @@ std::map<std::string, int> NamedNumbers(const std::string& source) {
 
 // A number, or a named constant of the file itself or else of any scanned file; -1 for
 // anything else (a variable).
-int IdValue(const std::string& token, const std::map<std::string, int>& local, const std::map<std::string, int>& shared) {
+int IdValue(const std::string& token, const std::map<std::string, int>& local,
+            const std::map<std::string, int>& shared) {
     if (!token.empty() && std::isdigit(static_cast<unsigned char>(token.front()))) return std::stoi(token);
     for (const auto* named : {&local, &shared}) {
         const auto found = named->find(token);
