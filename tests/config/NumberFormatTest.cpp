@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <initializer_list>
 #include <limits>
 #include <locale>
 #include <optional>
@@ -65,16 +66,31 @@ TEST(NumberFormat, UnknownLocaleFallsBackToComma) {
     EXPECT_EQ(FormatHashGroup(4096), "4,096");
 }
 
-TEST(NumberFormat, LocaleSeparatorIsUsed) {
-    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"}) {
-        if (!LocaleExists(name)) continue;
-        const LocaleScope scope(name);
-        const std::string separator = ThousandsSeparator();
-        EXPECT_NE(separator, ",") << name;
-        EXPECT_EQ(FormatHashGroup(1234567), "1" + separator + "234" + separator + "567") << name;
-        return;
+// The first of the names that this system can load, or nullptr.
+const char* InstalledLocale(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
+        if (LocaleExists(name)) return name;
     }
-    GTEST_SKIP() << "no German or French locale installed";
+    return nullptr;
+}
+
+TEST(NumberFormat, GermanLocaleGroupsWithAPoint) {
+    const char* name = InstalledLocale({"de_DE.UTF-8", "de_DE.utf8"});
+    if (name == nullptr) GTEST_SKIP() << "no German locale installed";
+    const LocaleScope scope(name);
+    EXPECT_EQ(ThousandsSeparator(), ".");
+    EXPECT_EQ(FormatHashGroup(1234567), "1.234.567");
+    EXPECT_EQ(FormatHashGroupZero(-1000), "-1.000");
+}
+
+TEST(NumberFormat, FrenchLocaleKeepsItsWholeMultiByteSeparator) {
+    const char* name = InstalledLocale({"fr_FR.UTF-8", "fr_FR.utf8"});
+    if (name == nullptr) GTEST_SKIP() << "no French locale installed";
+    const LocaleScope scope(name);
+    const std::string separator = ThousandsSeparator();
+    // A narrow (no-break) space, encoded in UTF-8: more than one byte, never a fragment.
+    EXPECT_TRUE(separator == "\u202F" || separator == "\u00A0") << separator.size() << " bytes";
+    EXPECT_EQ(FormatHashGroup(1234567), "1" + separator + "234" + separator + "567");
 }
 
 }  // namespace

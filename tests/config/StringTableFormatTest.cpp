@@ -2,6 +2,10 @@
 // mistakes the parser must report instead of silently dropping or overwriting an entry.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+#include <string>
+
 #include "config/StringTable.h"
 
 namespace tarnwerk {
@@ -56,6 +60,11 @@ TEST(StringTableFormat, MistakesAreReportedAndTheFirstDefinitionKept) {
 
 TEST(StringTableFormat, CompiledInSourceIsTheWholeFile) {
     const std::string_view source = StringTableSource();
+    // Byte for byte the file in the tree: an edit must reach the program with the next build.
+    std::ifstream file(std::string(TARNWERK_SOURCE_DIR) + "/resources/strings.txt", std::ios::binary);
+    std::ostringstream onDisk;
+    onDisk << file.rdbuf();
+    EXPECT_TRUE(onDisk.str() == source) << "the compiled-in table differs from resources/strings.txt";
     EXPECT_NE(source.find("[French 4000]"), std::string_view::npos);
     // The last block must not be cut off by the literal's delimiter: four blocks end in 921.
     int lastCredits = 0;
