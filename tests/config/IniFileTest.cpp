@@ -111,6 +111,25 @@ TEST(WriteIniValue, KeepsTheFileLineEndsAndMissingFinalLineEnd) {
     EXPECT_EQ(ReadIniValue(file, "Global", "Left", "d"), "2");
 }
 
+TEST(WriteIniValue, ReplacesTheFileInsteadOfRewritingItInPlace) {
+    // Rewriting in place would leave a truncated file behind if the program died midway; a
+    // new file renamed over the old one leaves either the old or the new text.
+    test::TempDir dir;
+    const std::string file = dir.File("tarnwerk.ini");
+    WriteFile(file, kUserFile);
+    struct stat before {};
+    ASSERT_EQ(stat(file.c_str(), &before), 0);
+    std::ifstream oldHandle(file, std::ios::binary);
+    ASSERT_TRUE(WriteIniValue(file, "Settings", "Language", "3"));
+    std::ostringstream seenThroughOldHandle;
+    seenThroughOldHandle << oldHandle.rdbuf();
+    EXPECT_EQ(seenThroughOldHandle.str(), kUserFile);
+    struct stat after {};
+    ASSERT_EQ(stat(file.c_str(), &after), 0);
+    EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(ReadIniValue(file, "Settings", "Language", "d"), "3");
+}
+
 TEST(WriteIniValue, RefusesTextThatWouldAddLines) {
     test::TempDir dir;
     const std::string file = dir.File("tarnwerk.ini");
