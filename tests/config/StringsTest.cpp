@@ -186,6 +186,19 @@ const KnownText kKnownTexts[] = {
     {466, "The passphrase contains characters that cannot be stored.", nullptr},
     {467, "Please use only characters of Western European languages.", nullptr},
     {468, "The extension of the data file contains characters that cannot be stored.", nullptr},
+    {23, "Freeware", nullptr},
+    // The credit lines that name components rather than persons.
+    {900, "InfoZip ZLib compression library", nullptr},
+    {903, "MD5 (Message Digest 5) hash algorithm", nullptr},
+    {904, "  Implementation based on a code by", nullptr},
+    {906, "Blowfish cryptographic algorith", nullptr},
+    {909, "RC4 cryptographic algorithm", nullptr},
+    {910, "  RC4 is a Trademark of RSA Labs", nullptr},
+    {912, "Skipjack cryptographic algorithm", nullptr},
+    {913, "  Skipjack is a trademark of NSA (National Security Agency)", nullptr},
+    {915, "TEA (Tiny Encryption Algorithm) cryptographic algorithmus", nullptr},
+    {917, "Twofish cryptographic algorithmus", nullptr},
+    {920, "InfoZip Zip-compression library", nullptr},
 };
 
 // Ids whose texts are ours to word: the home-page invitation, "Freeware", the legal warning
