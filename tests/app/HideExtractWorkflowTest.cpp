@@ -1,6 +1,8 @@
 // The hide, extract, export and size workflows driven through Commands, the way the window and
 // the command line drive them.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,8 @@
 
 #include "app/AppFakes.h"
 #include "app/Commands.h"
+#include "app/PassphraseEntry.h"
+#include "core/HidePayload.h"
 #include "config/NumberFormat.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
@@ -62,12 +66,13 @@ protected:
         return commands.Extract();
     }
 
-    // Every file in the folder that a workflow may have left behind.
-    std::vector<std::string> ScratchLeftovers() const {
+    // Every file in the folder that a workflow may have left behind; kept names a test put
+    // there itself.
+    std::vector<std::string> ScratchLeftovers(const std::string& kept = {}) const {
         std::vector<std::string> found;
         for (const auto& entry : fs::directory_iterator(dir.path())) {
             const std::string name = entry.path().filename().string();
-            if (name.find(".tmp") != std::string::npos && name != "notes.txt.tmp") found.push_back(name);
+            if (name.find(".tmp") != std::string::npos && name != kept) found.push_back(name);
         }
         return found;
     }
@@ -120,9 +125,9 @@ TEST_P(RoadTest, HideThenExtractGivesTheDataBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     Roads, RoadTest,
-    ::testing::Values(RoadCase{"bmp24", 1, false, -1}, RoadCase{"bmp24", 2, true, -1}, RoadCase{"bmp24", 4, false, 1},
-                      RoadCase{"bmp8", 1, true, 0}, RoadCase{"bmp8", 2, false, 2}, RoadCase{"raw", 4, true, 3},
-                      RoadCase{"raw", 1, false, 4}, RoadCase{"raw", 2, true, 1}, RoadCase{"bmp24", 2, true, 5}));
+    // Every cipher once, across carriers, depths and compression (plain roads: CommandsTest).
+    ::testing::Values(RoadCase{"bmp24", 4, false, 1}, RoadCase{"bmp8", 1, true, 0}, RoadCase{"bmp8", 2, false, 2},
+                      RoadCase{"raw", 4, true, 3}, RoadCase{"raw", 1, false, 4}, RoadCase{"bmp24", 2, true, 5}));
 
 // ---- passphrases on extraction ----
 
@@ -240,7 +245,7 @@ TEST_F(WorkflowTest, AnExistingFileWithTheScratchNameIsKept) {
     Configure(true, 1, 2);
     ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
     EXPECT_EQ(Slurp(data + ".tmp"), "the user's own file");
-    EXPECT_TRUE(ScratchLeftovers().empty());
+    EXPECT_TRUE(ScratchLeftovers("notes.txt.tmp").empty());
 }
 
 TEST_F(WorkflowTest, CorruptCompressedDataIsReportedAndKept) {
@@ -307,6 +312,68 @@ TEST_F(WorkflowTest, ASecondCommandDuringAHideDoesNothing) {
     EXPECT_FALSE(nestedResult);
 }
 
+TEST_F(WorkflowTest, FailedDecryptionKeepsTheEncryptedBytes) {
+    // The digest matches, but the payload is no whole Blowfish envelope.
+    const std::string carrier = dir.File("c.bmp");
+    MakeBitmap(carrier, 100, 100, 24, false, 4);
+    ASSERT_TRUE(commands.LoadCarrier(carrier));
+    PassphraseSecrets secrets;
+    std::string typed = "right one";
+    ASSERT_TRUE(DerivePassphrase(typed, secrets));
+    Put(dir.File("bad.bin"), "abc");
+    PayloadSource source{dir.File("bad.bin"), 3, false, true, 0, secrets.digest, "txt"};
+    ASSERT_TRUE(HidePayload(session.carrier, 2, source));
+
+    ui.passphrases = {"right one"};
+    const std::string output = dir.File("out.txt");
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({462, 463}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
+    EXPECT_EQ(Slurp(output), "abc");
+    for (const Message& m : ui.messages) EXPECT_NE(m.text, En(430));
+    EXPECT_TRUE(ScratchLeftovers().empty());
+}
+
+TEST_F(WorkflowTest, ACarrierLockedByAnotherWriterIsLeftAlone) {
+    const std::string carrier = dir.File("c.bmp");
+    const Bytes before = MakeBitmap(carrier, 100, 100, 24, false, 1);
+    const int other = open(carrier.c_str(), O_RDONLY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    Configure(true, -1, 2);
+    EXPECT_FALSE(Hide(carrier));
+    close(other);
+    EXPECT_EQ(ui.LastMessage().text, EnLines({464, 465}));
+    EXPECT_EQ(ReadFile(carrier), before);
+    EXPECT_TRUE(ScratchLeftovers().empty());
+}
+
+TEST_F(WorkflowTest, CancelledPassphraseEndsTheHideSilently) {
+    const std::string carrier = dir.File("c.bmp");
+    const Bytes before = MakeBitmap(carrier, 100, 100, 24, false, 1);
+    Configure(true, 4, 2);
+    ASSERT_TRUE(commands.LoadCarrier(carrier));
+    commands.SetDataFile(data);
+    EXPECT_FALSE(commands.Hide());  // no passphrase queued: the dialog is cancelled
+    EXPECT_TRUE(ui.messages.empty()) << ui.Transcript();
+    EXPECT_EQ(ReadFile(carrier), before);
+    EXPECT_TRUE(ScratchLeftovers().empty());
+    EXPECT_EQ(ui.statuses.back(), std::make_pair(0, " " + En(301)));
+    EXPECT_EQ(ui.progress.back(), 0);
+}
+
+TEST_F(WorkflowTest, QuietHideWithResetEmptiesTheWindow) {
+    const std::string carrier = dir.File("c.bmp");
+    MakeBitmap(carrier, 100, 100, 24, false, 1);
+    session.settings.ShowEndMessage = 0;
+    session.settings.ResetOnEnd = 1;
+    Configure(false, -1, 1);
+    ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(session.carrier.IsLoaded());
+    EXPECT_EQ(session.fields.dataFile, "");
+}
+
 // ---- needed size ----
 
 TEST_F(WorkflowTest, NeededSizeIsTheSmallestCarrierTheHideTakes) {
@@ -333,6 +400,22 @@ TEST_F(WorkflowTest, NeededSizeIsTheSmallestCarrierTheHideTakes) {
         EXPECT_EQ(ui.LastMessage().text, EnLines({433, 434}));
         EXPECT_TRUE(ScratchLeftovers().empty());
     }
+}
+
+TEST_F(WorkflowTest, PlainNeededSizeAsksNothingAndMeasuresTheFileItself) {
+    Configure(false, -1, 2);
+    commands.SetDataFile(data);
+    ASSERT_TRUE(commands.CalculateSize());
+    EXPECT_EQ(session.fields.dSize, session.fields.dOrigSize);
+    EXPECT_EQ(session.payloadSize, 3000);
+    EXPECT_EQ(ui.LastMessage().text, En(418) + " " + FormatHashGroupZero((3000 + 24 + 10) * 8 / 2) + " " + En(419) +
+                                         "\r\n" + En(420));
+
+    Configure(false, 2, 2);  // encryption on: the trial passphrase, never the dialog
+    ui.newPassphrases = {"unused"};
+    ASSERT_TRUE(commands.CalculateSize());
+    EXPECT_EQ(ui.newPassphrases.size(), 1u);
+    EXPECT_TRUE(ScratchLeftovers().empty());
 }
 
 // ---- export ----
