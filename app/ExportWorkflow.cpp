@@ -21,8 +21,8 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!MayReplaceOutput(session, ui, output)) return false;
     ui.SetProgress(0);
 
-    Result<int64_t> exported = ExportPayload(session.carrier, session.bitsPerByte, output,
-                                             [&ui](int percent) { ui.SetProgress(percent); });
+    Result<int64_t> exported =
+        ExportPayload(session.carrier, session.bitsPerByte, output, [&ui](int percent) { ui.SetProgress(percent); });
     if (!exported) {
         ui.ShowMessage(EngineErrorMessage(session, exported.error()));
         return false;

@@ -1,5 +1,7 @@
 // Extract: the engine writes the payload as stored; then the passphrase is checked and the
 // data decrypted and decompressed, each step moved onto the output name only when it worked.
+#include <unistd.h>
+
 #include <memory>
 #include <optional>
 
@@ -16,8 +18,6 @@
 #include "core/ExtractPayload.h"
 #include "crypto/Cipher.h"
 #include "crypto/clsXChaCha20.h"
-
-#include <unistd.h>
 
 namespace tarnwerk {
 namespace {
@@ -133,8 +133,8 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
     const std::string output = DataPath(session);
     if (!MayReplaceOutput(session, ui, output)) return false;
 
-    Result<ExtractedPayload> extracted = ExtractPayload(session.carrier, session.bitsPerByte, output,
-                                                        [&ui](int percent) { ui.SetProgress(percent); });
+    Result<ExtractedPayload> extracted =
+        ExtractPayload(session.carrier, session.bitsPerByte, output, [&ui](int percent) { ui.SetProgress(percent); });
     if (!extracted) {
         ui.ShowMessage(EngineErrorMessage(session, extracted.error()));
         return false;

@@ -13,8 +13,8 @@
 #include "config/Codepage.h"
 #include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
-#include "crypto/clsXChaCha20.h"
 #include "crypto/SecureWipe.h"
+#include "crypto/clsXChaCha20.h"
 
 namespace tarnwerk {
 namespace {
@@ -27,8 +27,8 @@ constexpr int kBitsPerStreamByte = 8;
 
 // The workflow's own, coarser capacity test; the engine's is finer.
 bool PassesCapacityCheck(const Session& session, int64_t payloadSize) {
-    const int64_t overhead = 2 * kMarkerLength + 2 + kExtensionFieldLength +
-                             (session.settings.Encryption != 0 ? kCheckValueLength : 0);
+    const int64_t overhead =
+        2 * kMarkerLength + 2 + kExtensionFieldLength + (session.settings.Encryption != 0 ? kCheckValueLength : 0);
     const int64_t room =
         static_cast<int64_t>(session.carrier.imageSize) / (kBitsPerStreamByte / session.bitsPerByte) - overhead - 1;
     return payloadSize <= room;
@@ -69,7 +69,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
             input.key = secrets.key;
             source.checkValue = secrets.digest;
         }
-        const bool done = EncryptPayload(session, ui, dataPath, *scratch, input, kHideErrorText);
+        const bool done = EncryptPayload(session, ui, *scratch, input, kHideErrorText);
         SecureWipe(input.key);
         SecureWipe(input.passphraseBytes);
         if (!done) return false;
@@ -84,8 +84,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));
         return false;
     }
-    const Status hidden = HidePayload(session.carrier, session.bitsPerByte, source,
-                                      [&ui](int percent) { ui.SetProgress(percent); });
+    const Status hidden =
+        HidePayload(session.carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
     if (!hidden) {
         ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
         return false;

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace tarnwerk {
@@ -12,6 +13,10 @@ namespace {
 
 constexpr int kMaxAlternativeNames = 999;
 constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+constexpr const char* kFallbackFolder = "/tmp";
+
+bool FolderRefusesFiles(int number) { return number == EACCES || number == EPERM || number == EROFS; }
 
 Error IoError(int number, const std::string& path) { return MakeError(ErrorCode::Io, {}, path, number); }
 
@@ -34,15 +39,24 @@ Result<ScratchFile> ScratchFile::Create(const std::string& base, const std::stri
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {
             close(fd);
-            return ScratchFile(path);
+            return ScratchFile(path, base);
         }
         if (errno != EEXIST) return IoError(errno, path);
     }
     return IoError(EEXIST, base + suffix);
 }
 
+Result<ScratchFile> ScratchFile::CreateWritable(const std::string& base, const std::string& suffix) {
+    Result<ScratchFile> beside = Create(base, suffix);
+    if (beside || !FolderRefusesFiles(beside.error().number)) return beside;
+    const char* configured = std::getenv("TMPDIR");
+    const std::string folder = configured && *configured ? configured : kFallbackFolder;
+    const std::size_t slash = base.find_last_of('/');
+    return Create(folder + "/" + (slash == std::string::npos ? base : base.substr(slash + 1)), suffix);
+}
+
 ScratchFile::ScratchFile(ScratchFile&& other) noexcept
-    : path_(std::move(other.path_)), detachedFd_(other.detachedFd_) {
+    : path_(std::move(other.path_)), base_(std::move(other.base_)), detachedFd_(other.detachedFd_) {
     other.path_.clear();
     other.detachedFd_ = -1;
 }
@@ -51,6 +65,7 @@ ScratchFile& ScratchFile::operator=(ScratchFile&& other) noexcept {
     if (this != &other) {
         Remove();
         path_ = std::move(other.path_);
+        base_ = std::move(other.base_);
         detachedFd_ = other.detachedFd_;
         other.path_.clear();
         other.detachedFd_ = -1;

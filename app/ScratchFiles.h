@@ -12,6 +12,10 @@ class ScratchFile {
 public:
     // "<base><suffix>" (e.g. "a.txt.tmp"); when that name is taken, "<base>.<n><suffix>".
     static Result<ScratchFile> Create(const std::string& base, const std::string& suffix);
+    // The same, but when base's folder takes no new files (read-only medium, no permission),
+    // the scratch file goes to the temporary folder ($TMPDIR, else /tmp) under base's name, so
+    // data on a CD or in a shared folder can still be hidden.
+    static Result<ScratchFile> CreateWritable(const std::string& base, const std::string& suffix);
 
     ScratchFile(ScratchFile&& other) noexcept;
     ScratchFile& operator=(ScratchFile&& other) noexcept;
@@ -20,6 +24,8 @@ public:
     ~ScratchFile();  // removes the file unless it was moved onto its target
 
     const std::string& path() const { return path_; }
+    // The base the name was made from: further scratch files of the same step use it too.
+    const std::string& base() const { return base_; }
 
     // Renames the scratch file onto target (same folder, so the switch is atomic). Afterwards
     // this object no longer owns a file.
@@ -31,10 +37,11 @@ public:
     std::string DetachName();
 
 private:
-    explicit ScratchFile(std::string path) : path_(std::move(path)) {}
+    ScratchFile(std::string path, std::string base) : path_(std::move(path)), base_(std::move(base)) {}
     void Remove();
 
     std::string path_;
+    std::string base_;
     int detachedFd_ = -1;
 };
 

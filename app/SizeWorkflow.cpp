@@ -29,8 +29,7 @@ constexpr int kByteUnit = 305;
 constexpr const char* kTrialPassphrase = "Tarnwerk-Probe-18c";
 
 // Size of the payload after encryption, or nullopt after a failure that was shown.
-std::optional<int64_t> EncryptedSize(Session& session, UserInterface& ui, const std::string& dataPath,
-                                     ScratchFile& scratch) {
+std::optional<int64_t> EncryptedSize(Session& session, UserInterface& ui, ScratchFile& scratch) {
     const uint8_t cipher = session.settings.Algorithmus;
     // The authenticated cipher adds its nonce and tag; deriving its key would cost a second.
     if (cipher == static_cast<uint8_t>(CipherIndex::XChaCha20))
@@ -40,7 +39,7 @@ std::optional<int64_t> EncryptedSize(Session& session, UserInterface& ui, const 
     EncryptionInput input;
     input.cipher = cipher;
     input.key = secrets.key;
-    if (!EncryptPayload(session, ui, dataPath, scratch, input, kSizeErrorText)) return std::nullopt;
+    if (!EncryptPayload(session, ui, scratch, input, kSizeErrorText)) return std::nullopt;
     return FileSize(scratch.path());
 }
 
@@ -55,7 +54,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!scratch) return false;
     const bool encrypted = session.settings.Encryption == 1;
     std::optional<int64_t> size = FileSize(scratch->path());
-    if (encrypted) size = EncryptedSize(session, ui, dataPath, *scratch);
+    if (encrypted) size = EncryptedSize(session, ui, *scratch);
     if (!size) return false;
 
     session.fields.dSize = FormatHashGroupZero(*size) + " " + session.Text(kByteUnit);

@@ -81,9 +81,9 @@ std::string DataPath(const Session& session) { return TrimBlanks(session.fields.
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
     struct stat info {};
     if (lstat(outputPath.c_str(), &info) != 0) return true;
-    const MessageAnswer answer = ui.ShowMessage(MakeMessage(session, {kOverwriteText, kOverwriteQuestionText},
-                                                            MessageIcon::Question, kOverwriteTitle,
-                                                            MessageButtons::YesNo));
+    const MessageAnswer answer =
+        ui.ShowMessage(MakeMessage(session, {kOverwriteText, kOverwriteQuestionText}, MessageIcon::Question,
+                                   kOverwriteTitle, MessageButtons::YesNo));
     return answer == MessageAnswer::Yes;
 }
 
@@ -91,10 +91,11 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
                                                int failureTextId) {
     // A data file that went away since it was chosen is named as such, not as a failed step.
     if (access(dataPath.c_str(), R_OK) != 0) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(MakeError(ErrorCode::Io, {}, dataPath, errno))));
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId,
+                                             DescribeError(MakeError(ErrorCode::Io, {}, dataPath, errno))));
         return std::nullopt;
     }
-    Result<ScratchFile> scratch = ScratchFile::Create(dataPath, ".tmp");
+    Result<ScratchFile> scratch = ScratchFile::CreateWritable(dataPath, ".tmp");
     if (!scratch) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(scratch.error())));
         return std::nullopt;
@@ -115,9 +116,9 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
     return std::move(*scratch);
 }
 
-bool EncryptPayload(Session& session, UserInterface& ui, const std::string& dataPath, ScratchFile& scratch,
-                    const EncryptionInput& input, int failureTextId) {
-    Result<ScratchFile> output = ScratchFile::Create(dataPath, ".tmp1");
+bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
+                    int failureTextId) {
+    Result<ScratchFile> output = ScratchFile::Create(scratch.base(), ".tmp1");
     if (!output) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
         return false;

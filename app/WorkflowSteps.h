@@ -36,7 +36,8 @@ std::string DataPath(const Session& session);
 // Asks before an existing output file is replaced; true when it may be written.
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath);
 
-// The payload before encryption: the data file copied, or compressed at level 9. Shows the
+// The payload before encryption: the data file copied, or compressed at level 9, in a scratch
+// file beside it (or in the temporary folder when that folder takes no files). Shows the
 // failure message (415, or failureTextId with the error) and returns nullopt on failure.
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
@@ -51,8 +52,8 @@ struct EncryptionInput {
     std::string salt;             // index 5
     std::string header;           // index 5: the header bytes, authenticated with the data
 };
-bool EncryptPayload(Session& session, UserInterface& ui, const std::string& dataPath, ScratchFile& scratch,
-                    const EncryptionInput& input, int failureTextId);
+bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
+                    int failureTextId);
 
 // Bytes a carrier area must offer for a prepared payload of payloadSize (the engine's own
 // test: markers, header and a reserve of 8 stream bytes).

@@ -1,7 +1,7 @@
 // The hide, extract, export and size workflows driven through Commands, the way the window and
 // the command line drive them.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,8 +13,8 @@
 #include "app/AppFakes.h"
 #include "app/Commands.h"
 #include "app/PassphraseEntry.h"
-#include "core/HidePayload.h"
 #include "config/NumberFormat.h"
+#include "core/HidePayload.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -98,10 +98,13 @@ class RoadTest : public WorkflowTest, public ::testing::WithParamInterface<RoadC
 
 TEST_P(RoadTest, HideThenExtractGivesTheDataBack) {
     const RoadCase road = GetParam();
-    const std::string carrier = dir.File(std::string("carrier.") + (std::string(road.carrier) == "raw" ? "raw" : "bmp"));
+    const std::string carrier =
+        dir.File(std::string("carrier.") + (std::string(road.carrier) == "raw" ? "raw" : "bmp"));
     Bytes original;
-    if (std::string(road.carrier) == "raw") original = MakeRaw(carrier, 120000, 7);
-    else original = MakeBitmap(carrier, 201, 150, std::string(road.carrier) == "bmp8" ? 8 : 24, false, 7);
+    if (std::string(road.carrier) == "raw")
+        original = MakeRaw(carrier, 120000, 7);
+    else
+        original = MakeBitmap(carrier, 201, 150, std::string(road.carrier) == "bmp8" ? 8 : 24, false, 7);
     Configure(road.compress, road.cipher, road.bits);
 
     ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
@@ -123,11 +126,11 @@ TEST_P(RoadTest, HideThenExtractGivesTheDataBack) {
     EXPECT_FALSE(session.commandRunning);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Roads, RoadTest,
-    // Every cipher once, across carriers, depths and compression (plain roads: CommandsTest).
-    ::testing::Values(RoadCase{"bmp24", 4, false, 1}, RoadCase{"bmp8", 1, true, 0}, RoadCase{"bmp8", 2, false, 2},
-                      RoadCase{"raw", 4, true, 3}, RoadCase{"raw", 1, false, 4}, RoadCase{"bmp24", 2, true, 5}));
+INSTANTIATE_TEST_SUITE_P(Roads, RoadTest,
+                         // Every cipher once, across carriers, depths and compression (plain roads: CommandsTest).
+                         ::testing::Values(RoadCase{"bmp24", 4, false, 1}, RoadCase{"bmp8", 1, true, 0},
+                                           RoadCase{"bmp8", 2, false, 2}, RoadCase{"raw", 4, true, 3},
+                                           RoadCase{"raw", 1, false, 4}, RoadCase{"bmp24", 2, true, 5}));
 
 // ---- passphrases on extraction ----
 
@@ -180,7 +183,10 @@ TEST_F(PassphraseTest, CancelKeepsTheEncryptedBytesWithoutSuccess) {
 
 TEST_F(PassphraseTest, UnstorableCharactersAreRefusedWhenHiding) {
     ui.messages.clear();
-    ASSERT_FALSE(Hide(carrier, "\xC5\x82\xC3\xB3" "d" "\xC5\xBA"));  // Polish letters outside the code page
+    ASSERT_FALSE(Hide(carrier,
+                      "\xC5\x82\xC3\xB3"
+                      "d"
+                      "\xC5\xBA"));  // Polish letters outside the code page
     EXPECT_EQ(ui.LastMessage().text, EnLines({466, 467}));
     EXPECT_TRUE(ScratchLeftovers().empty());
 }
@@ -279,6 +285,41 @@ TEST_F(WorkflowTest, ARemovedDataFileIsNamedInTheMessage) {
     EXPECT_NE(ui.LastMessage().text.find("notes.txt"), std::string::npos);
     EXPECT_EQ(ReadFile(carrier), before);
     EXPECT_TRUE(ScratchLeftovers().empty());
+}
+
+// Data on a medium that takes no new files: the scratch files go to the temporary folder.
+TEST_F(WorkflowTest, DataInAFolderThatTakesNoFilesIsStillHidden) {
+    std::string source;
+    if (geteuid() != 0) {
+        fs::create_directory(dir.File("ro"));
+        source = dir.File("ro/notes.txt");
+        Put(source, TextLikeData(2000));
+        chmod(dir.File("ro").c_str(), 0555);
+    } else if (access("/sys/kernel/notes", R_OK) == 0) {
+        source = "/sys/kernel/notes";  // sysfs refuses new files even to root
+    } else {
+        GTEST_SKIP() << "no folder here refuses new files";
+    }
+    const std::string expected = Slurp(source);
+    const std::string carrier = dir.File("c.bmp");
+    MakeBitmap(carrier, 150, 100, 24, false, 1);
+    const char* previous = getenv("TMPDIR");
+    const std::string kept = previous ? previous : "";
+    setenv("TMPDIR", dir.path().c_str(), 1);
+    Configure(true, 2, 2);
+    data = source;
+    const bool hidden = Hide(carrier);
+    EXPECT_TRUE(ScratchLeftovers().empty());
+    if (previous)
+        setenv("TMPDIR", kept.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+    chmod(dir.File("ro").c_str(), 0755);
+    ASSERT_TRUE(hidden) << ui.Transcript();
+
+    ui.passphrases.push_back("open sesame");
+    ASSERT_TRUE(Extract(carrier, dir.File("back.txt"))) << ui.Transcript();
+    EXPECT_EQ(Slurp(dir.File("back.txt")), expected);
 }
 
 TEST_F(WorkflowTest, TooLargeDataIsRefusedBeforeTheCarrierIsTouched) {
@@ -386,7 +427,8 @@ TEST_F(WorkflowTest, NeededSizeIsTheSmallestCarrierTheHideTakes) {
         const std::string text = ui.LastMessage().text;
         const auto number = text.substr(En(418).size() + 1, text.find(' ', En(418).size() + 1) - En(418).size() - 1);
         std::string digits;
-        for (char c : number) if (c >= '0' && c <= '9') digits += c;
+        for (char c : number)
+            if (c >= '0' && c <= '9') digits += c;
         const int64_t n = std::stoll(digits);
         EXPECT_EQ(ui.LastMessage().title, En(417));
         EXPECT_GT(n, needed);
@@ -408,8 +450,8 @@ TEST_F(WorkflowTest, PlainNeededSizeAsksNothingAndMeasuresTheFileItself) {
     ASSERT_TRUE(commands.CalculateSize());
     EXPECT_EQ(session.fields.dSize, session.fields.dOrigSize);
     EXPECT_EQ(session.payloadSize, 3000);
-    EXPECT_EQ(ui.LastMessage().text, En(418) + " " + FormatHashGroupZero((3000 + 24 + 10) * 8 / 2) + " " + En(419) +
-                                         "\r\n" + En(420));
+    EXPECT_EQ(ui.LastMessage().text,
+              En(418) + " " + FormatHashGroupZero((3000 + 24 + 10) * 8 / 2) + " " + En(419) + "\r\n" + En(420));
 
     Configure(false, 2, 2);  // encryption on: the trial passphrase, never the dialog
     ui.newPassphrases = {"unused"};
