@@ -14,6 +14,7 @@
 #include "app/Commands.h"
 #include "app/PassphraseEntry.h"
 #include "config/NumberFormat.h"
+#include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
@@ -204,14 +205,22 @@ TEST_F(PassphraseTest, UnstorableCharactersAreRefusedWhenHiding) {
 }
 
 // The authenticated cipher has no digest in the header: the failed tag stands for a wrong
-// passphrase and leads into the same three tries.
+// passphrase and leads into the same three tries. The tag covers the header too, so even the
+// right passphrase fails once the stored extension was altered.
 TEST_F(WorkflowTest, AuthenticatedCipherCountsFailedTagsAsWrongPassphrases) {
     const std::string carrier = dir.File("c.bmp");
     MakeBitmap(carrier, 120, 90, 24, false, 3);
     Configure(true, 5, 2);
     ASSERT_TRUE(Hide(carrier, "right one")) << ui.Transcript();
+    // Stream byte 26 (marker, flags, cipher, salt) is the extension's first letter; at two bits
+    // a byte it spans four carrier bytes, the last holding its lowest bits: "txt" -> "uxt".
+    Bytes bytes = ReadFile(carrier);
+    bytes[kBmpHeaders + 26 * 4 + 3] ^= 0x01;
+    WriteFile(carrier, bytes);
+    ASSERT_TRUE(commands.LoadCarrier(carrier));
+    ASSERT_EQ(ReadPayloadHeader(session.carrier)->header.extension, "uxt");
     ui.messages.clear();
-    ui.passphrases = {"wrong", "wronger", "wrongest"};
+    ui.passphrases = {"right one", "right one", "right one"};
     ui.answers = {MessageAnswer::Retry, MessageAnswer::Retry};
     const std::string output = dir.File("out.txt");
     EXPECT_FALSE(Extract(carrier, output));
