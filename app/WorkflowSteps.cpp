@@ -32,6 +32,11 @@ constexpr int16_t kCompressionLevel = 9;
 constexpr int64_t kCapacityReserve = 8;
 constexpr int kBitsPerStreamByte = 8;
 
+bool IsFileOrPipe(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
+}
+
 Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
     if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
         clsXChaCha20 cipher;
@@ -93,6 +98,12 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
     if (access(dataPath.c_str(), R_OK) != 0) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId,
                                              DescribeError(MakeError(ErrorCode::Io, {}, dataPath, errno))));
+        return std::nullopt;
+    }
+    // A device such as /dev/zero never ends: copying it would fill the disk.
+    if (!IsFileOrPipe(dataPath)) {
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId,
+                                             DescribeError(MakeError(ErrorCode::Io, "not a file", dataPath))));
         return std::nullopt;
     }
     Result<ScratchFile> scratch = ScratchFile::CreateWritable(dataPath, ".tmp");

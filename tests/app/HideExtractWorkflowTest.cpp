@@ -300,6 +300,16 @@ TEST_F(WorkflowTest, ARemovedDataFileIsNamedInTheMessage) {
     EXPECT_TRUE(ScratchLeftovers().empty());
 }
 
+TEST_F(WorkflowTest, AnEndlessDeviceIsRefusedAsData) {
+    const std::string carrier = dir.File("c.bmp");
+    const Bytes before = MakeBitmap(carrier, 100, 100, 24, false, 1);
+    data = "/dev/zero";
+    EXPECT_FALSE(Hide(carrier));
+    EXPECT_EQ(ui.LastMessage().text, En(436) + "\r\n(not a file: /dev/zero)");
+    EXPECT_EQ(ReadFile(carrier), before);
+    EXPECT_FALSE(fs::exists("/dev/zero.tmp"));
+}
+
 // Data on a medium that takes no new files: the scratch files go to the temporary folder.
 TEST_F(WorkflowTest, DataInAFolderThatTakesNoFilesIsStillHidden) {
     std::string source;
