@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "app/Zip.h"
+#include "config/FileIo.h"
 #include "config/Helpers.h"
 
 namespace tarnwerk {
@@ -21,13 +22,6 @@ constexpr int kZipFailedText = 452;
 constexpr int kZipFailedTitle = 453;
 constexpr int kSendFailedText = 454;
 constexpr int kSendFailedTitle = 455;
-
-bool PathExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) return false;
-    std::fclose(file);
-    return true;
-}
 
 // Packs the carrier; "" when the user declined to touch an existing archive or packing failed
 // (then the message is shown).

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "config/FileIo.h"
+
 namespace tarnwerk {
 namespace {
 
@@ -18,32 +20,16 @@ constexpr const char* kFallbackFolder = "/tmp";
 
 bool FolderRefusesFiles(int number) { return number == EACCES || number == EPERM || number == EROFS; }
 
-Error IoError(int number, const std::string& path) { return MakeError(ErrorCode::Io, {}, path, number); }
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 }  // namespace
 
 Result<ScratchFile> ScratchFile::Create(const std::string& base, const std::string& suffix) {
     for (int n = 0; n <= kMaxAlternativeNames; ++n) {
         const std::string path = n == 0 ? base + suffix : base + "." + std::to_string(n) + suffix;
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            close(fd);
-            return ScratchFile(path, base);
-        }
-        if (errno != EEXIST) return IoError(errno, path);
+        auto fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd) return ScratchFile(path, base);
+        if (fd.error().number != EEXIST) return fd.error();
     }
-    return IoError(EEXIST, base + suffix);
+    return IoError(base + suffix, EEXIST);
 }
 
 Result<ScratchFile> ScratchFile::CreateWritable(const std::string& base, const std::string& suffix) {
@@ -101,38 +87,26 @@ std::string ScratchFile::DetachName() {
 
 Status ScratchFile::MoveOnto(const std::string& target) {
     if (detachedFd_ >= 0) return MakeError(ErrorCode::Internal, "a detached scratch file has no name to move");
-    if (rename(path_.c_str(), target.c_str()) != 0) return IoError(errno, target);
+    if (rename(path_.c_str(), target.c_str()) != 0) return IoError(target, errno);
     path_.clear();
     return {};
 }
 
 Status CopyWholeFile(const std::string& from, const std::string& to) {
-    const int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return IoError(errno, from);
-    const int out = open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (out < 0) {
-        const int number = errno;
-        close(in);
-        return IoError(number, to);
-    }
-    std::vector<char> buffer(kCopyChunk);
-    Status status;
+    auto in = OpenFile(from, O_RDONLY);
+    if (!in) return in.error();
+    auto out = OpenFile(to, O_WRONLY | O_TRUNC);
+    if (!out) return out.error();
+    std::vector<uint8_t> buffer(kCopyChunk);
     for (;;) {
-        const ssize_t n = read(in, buffer.data(), buffer.size());
+        const ssize_t n = read(in->get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            status = IoError(errno, from);
-            break;
-        }
+        if (n < 0) return IoError(from, errno);
         if (n == 0) break;
-        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(n))) {
-            status = IoError(errno, to);
-            break;
-        }
+        if (Status written = WriteAll(out->get(), buffer.data(), static_cast<size_t>(n), to); !written) return written;
     }
-    close(in);
-    if (close(out) != 0 && status.ok()) status = IoError(errno, to);
-    return status;
+    if (close(out->release()) != 0) return IoError(to, errno);  // a delayed write error
+    return {};
 }
 
 }  // namespace tarnwerk

@@ -3,11 +3,10 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <limits>
 
-#include "compression/WholeFile.h"
+#include "config/FileIo.h"
 
 namespace tarnwerk {
 
@@ -93,19 +92,22 @@ int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& 
                               int16_t compressionLevel) {
     lastError_ = 0;
     auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data || data->empty()) return Failed(!data);
+    if (!data) return Failed(data.error().number);
+    if (data->empty()) return Failed(0);
     const auto sizeField = LittleEndian32(static_cast<int32_t>(data->size()));
 
     const int32_t result = CompressByteArray(*data, compressionLevel);
     if (result != Z_OK && data->empty()) return kRunTimeFailure;
-    if (!ReplaceFileWith(filePathOut, {&sizeField, &*data})) return Failed(true);
+    if (Status written = ReplaceFileWith(filePathOut, {sizeField, *data}); !written)
+        return Failed(written.error().number);
     return result;
 }
 
 int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {
     lastError_ = 0;
     auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data || data->empty()) return Failed(!data);
+    if (!data) return Failed(data.error().number);
+    if (data->empty()) return Failed(0);
     if (data->size() < kSizeFieldLength) return Z_DATA_ERROR;  // not even the size field is there
 
     // The stream follows the size field; the array keeps the file's length, its last four
@@ -122,12 +124,12 @@ int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string
     const int32_t result = DecompressByteArray(*data, claimed);
     if (result != Z_OK && data->empty()) return kRunTimeFailure;
     // After a zlib error the output holds the data as far as it could be decompressed.
-    if (!ReplaceFileWith(filePathOut, {&*data})) return Failed(true);
+    if (Status written = ReplaceFileWith(filePathOut, {*data}); !written) return Failed(written.error().number);
     return result;
 }
 
-int32_t clsZlib::Failed(bool systemError) {
-    lastError_ = systemError ? errno : 0;
+int32_t clsZlib::Failed(int systemError) {
+    lastError_ = systemError;
     return kRunTimeFailure;
 }
 

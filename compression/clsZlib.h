@@ -26,7 +26,7 @@ public:
     int32_t DecompressFile(const std::string& filePathIn, const std::string& filePathOut);
 
 private:
-    int32_t Failed(bool systemError);
+    int32_t Failed(int systemError);  // kRunTimeFailure, remembering the errno
 
     int lastError_ = 0;
     int32_t compressedSize_ = 0;

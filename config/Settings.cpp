@@ -1,17 +1,14 @@
 #include "config/Settings.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
+#include "config/FileIo.h"
 #include "config/IniFile.h"
 #include "config/LeadingNumber.h"
 #include "config/Strings.h"
@@ -22,6 +19,7 @@ namespace {
 constexpr const char* kGlobal = "Global";
 constexpr const char* kSettings = "Settings";
 constexpr const char* kIniName = "tarnwerk.ini";
+constexpr unsigned kNewSettingsMode = 0644;  // narrowed by the umask
 
 // The window must keep this much of itself on the screen (twips).
 constexpr int32_t kTopMargin = 750;
@@ -35,13 +33,11 @@ constexpr int kCarrierBitmapText = 308;
 constexpr int kCarrierRawText = 306;
 constexpr int kCarrierAllText = 314;
 
-// nullopt when the file does not exist; an unreadable file counts as missing for reading.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+// nullopt when the file cannot be read; for reading it then counts as missing.
+std::optional<std::string> ReadText(const std::string& path) {
+    auto bytes = ReadWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return std::string(bytes->begin(), bytes->end());
 }
 
 std::string ParentFolder(const std::string& path) {
@@ -57,37 +53,6 @@ bool MakeFolders(const std::string& folder) {
     const std::string parent = ParentFolder(folder);
     if (parent != folder && !MakeFolders(parent)) return false;
     return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Written beside the target and renamed over it, so a crash or a full disk leaves the old
-// file whole. A symbolic link is followed so the link itself survives.
-bool ReplaceFile(const std::string& path, const std::string& text, mode_t mode) {
-    std::string target = path;
-    if (char* resolved = realpath(path.c_str(), nullptr)) {
-        target = resolved;
-        std::free(resolved);
-    }
-    std::string temp = target + ".XXXXXX";
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) return false;
-    const bool written = fchmod(fd, mode) == 0 && WriteAll(fd, text) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || rename(temp.c_str(), target.c_str()) != 0) {
-        unlink(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 // Numbers by the leading-number rule, halves to even; nullopt outside [low, high].
@@ -115,7 +80,7 @@ std::string HomeFolder() {
 
 std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& defaultValue) {
-    const std::optional<std::string> text = ReadWholeFile(file);
+    const std::optional<std::string> text = ReadText(file);
     if (!text) return defaultValue;
     const std::optional<std::string> value = IniText(*text).Find(section, key);
     return value && !value->empty() ? *value : defaultValue;
@@ -129,22 +94,23 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
     }
     if (section.empty() || key.empty() || key.find('=') != std::string::npos) return false;
 
-    mode_t mode = 0644;
     struct stat info {};
     std::string text;
     if (stat(file.c_str(), &info) == 0) {
         // A read-only settings file stays unchanged, as the user asked by protecting it.
         if (!S_ISREG(info.st_mode) || access(file.c_str(), R_OK | W_OK) != 0) return false;
-        std::optional<std::string> existing = ReadWholeFile(file);
+        std::optional<std::string> existing = ReadText(file);
         if (!existing) return false;
         text = std::move(*existing);
-        mode = info.st_mode & 07777;
     } else if (errno != ENOENT || !MakeFolders(ParentFolder(file))) {
         return false;
     }
     IniText ini(text);
     ini.Set(section, key, value);
-    return ReplaceFile(file, ini.Text(), mode);
+    const std::string written = ini.Text();
+    return ReplaceFileWith(file, {std::span(reinterpret_cast<const uint8_t*>(written.data()), written.size())},
+                           kNewSettingsMode)
+        .ok();
 }
 
 int LanguageBaseFromLanguage(int language) {
@@ -160,7 +126,7 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     StartupSettings startup;
     startup.iniPath = iniPath;
     // One read of the file serves every key.
-    const IniText ini(ReadWholeFile(iniPath).value_or(std::string()));
+    const IniText ini(ReadText(iniPath).value_or(std::string()));
     const auto read = [&ini](const char* section, const char* key, const char* defaultValue) {
         const std::optional<std::string> value = ini.Find(section, key);
         return value && !value->empty() ? *value : std::string(defaultValue);

@@ -9,7 +9,7 @@
 #include <limits>
 
 #include "core/BitmapHeader.h"
-#include "core/FileIo.h"
+#include "config/FileIo.h"
 #include "core/PayloadFormat.h"
 
 namespace tarnwerk {

@@ -9,7 +9,7 @@
 
 #include "config/Result.h"
 #include "core/CarrierFacts.h"
-#include "core/FileIo.h"
+#include "config/FileIo.h"
 
 namespace tarnwerk {
 

@@ -8,7 +8,7 @@
 
 #include "core/BitPlacement.h"
 #include "core/CarrierStream.h"
-#include "core/FileIo.h"
+#include "config/FileIo.h"
 #include "core/PayloadFormat.h"
 
 namespace tarnwerk {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "config/Result.h"
-#include "core/FileIo.h"
+#include "config/FileIo.h"
 
 namespace tarnwerk {
 

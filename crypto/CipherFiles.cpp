@@ -1,6 +1,6 @@
 #include "crypto/CipherFiles.h"
 
-#include "crypto/FileIo.h"
+#include "config/FileIo.h"
 #include "crypto/SecureWipe.h"
 
 namespace tarnwerk {
@@ -14,7 +14,7 @@ Status TransformFile(const std::string& inPath, const std::string& outPath, bool
     if (content->empty() && empty == EmptyInput::Refused)
         return MakeError(ErrorCode::Io, "the input file is empty", inPath);
     Status status = transform(*content);
-    if (status) status = ReplaceFileContent(outPath, content->data(), content->size());
+    if (status) status = ReplaceFileWith(outPath, {*content});
     // The buffer held plain data on one side or the other.
     SecureWipe(content->data(), content->size());
     return status;

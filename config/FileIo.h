@@ -1,10 +1,15 @@
-// Thin POSIX file access for the engine: an owning descriptor, whole-range reads and writes
-// that retry on short transfers, advisory locks, and errors that carry errno.
+// Thin POSIX file access shared by every layer: an owning descriptor, whole-range reads and
+// writes that retry on short transfers, advisory locks, whole-file reads, replacement of a
+// file that never leaves it truncated, and errors that carry errno.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "config/Result.h"
 
@@ -45,5 +50,20 @@ Status WriteAt(int fd, const uint8_t* data, size_t size, int64_t offset, const s
 // Sequential variants on the file position.
 Status ReadExactly(int fd, uint8_t* data, size_t size, const std::string& path);
 Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& path);
+
+// Something (file, folder, ...) exists at the path.
+bool PathExists(const std::string& path);
+
+// The bytes of a regular file, read to its end; Io error when it cannot be read, is no
+// regular file or is longer than maxLength.
+Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
+                                           int64_t maxLength = std::numeric_limits<int64_t>::max());
+
+// Writes the parts one after the other to a new file beside path, flushes it and renames it
+// onto path, so a failure never leaves a truncated file or removes the old one (and leaves no
+// temporary file). A symbolic link is followed, so the link survives; the new file takes the
+// old one's permissions, or newFileMode (narrowed by the umask) when there was none.
+Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
+                       unsigned newFileMode = 0666);
 
 }  // namespace tarnwerk

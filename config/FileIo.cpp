@@ -1,0 +1,207 @@
+#include "config/FileIo.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace tarnwerk {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.release();
+    }
+    return *this;
+}
+
+UniqueFd::~UniqueFd() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int UniqueFd::release() {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+Error IoError(const std::string& path, int number) {
+    return MakeError(ErrorCode::Io, std::strerror(number), path, number);
+}
+
+Result<UniqueFd> OpenFile(const std::string& path, int flags, unsigned mode) {
+    int fd;
+    do {
+        fd = ::open(path.c_str(), flags | O_CLOEXEC, static_cast<mode_t>(mode));
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return IoError(path, errno);
+    return UniqueFd(fd);
+}
+
+Status LockFile(int fd, bool exclusive, const std::string& path) {
+    const int operation = (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
+    int rc;
+    do {
+        rc = ::flock(fd, operation);
+    } while (rc != 0 && errno == EINTR);
+    if (rc == 0) return {};
+    if (errno == EWOULDBLOCK) return MakeError(ErrorCode::CarrierBusy, std::strerror(errno), path, errno);
+    return IoError(path, errno);
+}
+
+Result<int64_t> FileLength(int fd, const std::string& path) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return IoError(path, errno);
+    return static_cast<int64_t>(info.st_size);
+}
+
+namespace {
+
+// A read that hits the end of the file before the range is complete.
+Error UnexpectedEnd(const std::string& path) {
+    return MakeError(ErrorCode::Io, "The file ended before the expected number of bytes.", path, 0);
+}
+
+}  // namespace
+
+Status ReadAt(int fd, uint8_t* data, size_t size, int64_t offset, const std::string& path) {
+    while (size > 0) {
+        const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return IoError(path, errno);
+        }
+        if (got == 0) return UnexpectedEnd(path);
+        data += got;
+        size -= static_cast<size_t>(got);
+        offset += got;
+    }
+    return {};
+}
+
+Status WriteAt(int fd, const uint8_t* data, size_t size, int64_t offset, const std::string& path) {
+    while (size > 0) {
+        const ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return IoError(path, errno);
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+        offset += put;
+    }
+    return {};
+}
+
+Status ReadExactly(int fd, uint8_t* data, size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t got = ::read(fd, data, size);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return IoError(path, errno);
+        }
+        if (got == 0) return UnexpectedEnd(path);
+        data += got;
+        size -= static_cast<size_t>(got);
+    }
+    return {};
+}
+
+Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& path) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return IoError(path, errno);
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return {};
+}
+
+namespace {
+
+constexpr size_t kReadChunk = size_t{64} << 10;
+constexpr int kTemporaryNameAttempts = 32;
+
+// The path with symbolic links resolved; the path itself when it does not exist yet.
+std::string ResolvedPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+// A new file "<target>.<random>~" beside the target, so the rename stays on one file system.
+Result<UniqueFd> CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& temporary) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+        temporary = target + "." + std::to_string(random() % 1000000) + "~";
+        auto fd = OpenFile(temporary, O_WRONLY | O_CREAT | O_EXCL, mode);
+        if (fd || fd.error().number != EEXIST) return fd;
+    }
+    return IoError(target, EEXIST);
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxLength) {
+    auto fd = OpenFile(path, O_RDONLY);
+    if (!fd) return fd.error();
+    struct stat info {};
+    if (::fstat(fd->get(), &info) != 0) return IoError(path, errno);
+    if (!S_ISREG(info.st_mode)) return MakeError(ErrorCode::Io, "not a regular file", path);
+    if (info.st_size > maxLength) return MakeError(ErrorCode::Io, "the file is too large", path);
+    std::vector<uint8_t> bytes;
+    // Room for the final empty read too, so the buffer is never moved (key material and
+    // plain data would be left behind in the freed copy).
+    bytes.reserve(static_cast<size_t>(info.st_size) + kReadChunk);
+    // Read to the end rather than trusting st_size: the file may change while it is read.
+    for (;;) {
+        const size_t old = bytes.size();
+        bytes.resize(old + kReadChunk);
+        const ssize_t got = ::read(fd->get(), bytes.data() + old, kReadChunk);
+        bytes.resize(old + static_cast<size_t>(got > 0 ? got : 0));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return IoError(path, errno);
+        if (got == 0) break;
+        if (static_cast<int64_t>(bytes.size()) > maxLength)
+            return MakeError(ErrorCode::Io, "the file is too large", path);
+    }
+    return bytes;
+}
+
+Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
+                       unsigned newFileMode) {
+    const std::string target = ResolvedPath(path);
+    struct stat info {};
+    const bool existed = ::stat(target.c_str(), &info) == 0;
+    std::string temporary;
+    auto fd = CreateTemporaryBeside(target, static_cast<mode_t>(newFileMode), temporary);
+    if (!fd) return fd.error();
+    Status status;
+    if (existed && ::fchmod(fd->get(), info.st_mode & 07777) != 0) status = IoError(path, errno);
+    for (const auto& part : parts) {
+        if (status) status = WriteAll(fd->get(), part.data(), part.size(), path);
+    }
+    if (status && ::fsync(fd->get()) != 0) status = IoError(path, errno);
+    if (status && ::close(fd->release()) != 0) status = IoError(path, errno);
+    if (status && ::rename(temporary.c_str(), target.c_str()) != 0) status = IoError(path, errno);
+    if (!status) ::unlink(temporary.c_str());
+    return status;
+}
+
+}  // namespace tarnwerk
