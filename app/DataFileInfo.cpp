@@ -14,20 +14,27 @@ namespace {
 
 constexpr int kByteUnit = 305;
 
-// A missing or unreadable file shows 0, as the window always did.
-std::string SizeText(const Session& session, const std::string& path) {
-    int64_t size = 0;
-    struct stat info {};
-    if (FileExists(path) && ::stat(path.c_str(), &info) == 0) size = static_cast<int64_t>(info.st_size);
+std::string SizeText(const Session& session, int64_t size) {
     return FormatHashGroupZero(size) + " " + session.Text(kByteUnit);
+}
+
+// A missing or unreadable file shows 0, as the window always did.
+int64_t ReadableFileSize(const std::string& path) {
+    struct stat info {};
+    if (FileExists(path) && ::stat(path.c_str(), &info) == 0) return static_cast<int64_t>(info.st_size);
+    return 0;
 }
 
 }  // namespace
 
 void ShowDataFileInfoOrigSize(Session& session, const std::string& path) {
-    session.fields.dOrigSize = SizeText(session, path);
+    session.fields.dOrigSize = SizeText(session, ReadableFileSize(path));
 }
 
-void ShowDataFileInfoSize(Session& session, const std::string& path) { session.fields.dSize = SizeText(session, path); }
+void ShowDataFileInfoSize(Session& session, const std::string& path) {
+    ShowDataFileInfoSize(session, ReadableFileSize(path));
+}
+
+void ShowDataFileInfoSize(Session& session, int64_t size) { session.fields.dSize = SizeText(session, size); }
 
 }  // namespace tarnwerk

@@ -2,6 +2,7 @@
 // them with ui.FieldsChanged().
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tarnwerk {
@@ -12,5 +13,7 @@ struct Session;
 void ShowDataFileInfoOrigSize(Session& session, const std::string& path);
 // txtDSize: the size of the prepared (compressed / encrypted) data ("" when it cannot be read).
 void ShowDataFileInfoSize(Session& session, const std::string& path);
+// txtDSize for a size that no file has yet (the authenticated cipher's output, counted).
+void ShowDataFileInfoSize(Session& session, int64_t size);
 
 }  // namespace tarnwerk

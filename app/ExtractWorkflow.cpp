@@ -66,7 +66,7 @@ Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secr
 
 void ShowKeptDataFailure(const Session& session, UserInterface& ui, int textId, const Error* error) {
     Message message = MakeProductMessage(session, {textId, kOutputKeepsDataText}, MessageIcon::Critical);
-    if (error && (!error->detail.empty() || error->number != 0)) message.text += "\r\n(" + DescribeError(*error) + ")";
+    if (error) AppendCause(message, *error);
     ui.ShowMessage(message);
 }
 

@@ -28,7 +28,7 @@ constexpr int kBitsPerStreamByte = 8;
 // The workflow's own, coarser capacity test; the engine's is finer.
 bool PassesCapacityCheck(const Session& session, int64_t payloadSize) {
     const int64_t overhead =
-        2 * kMarkerLength + 2 + kExtensionFieldLength + (session.settings.Encryption != 0 ? kCheckValueLength : 0);
+        2 * kMarkerLength + (session.settings.Encryption != 0 ? kEncryptedHeaderLength : kPlainHeaderLength);
     const int64_t room =
         static_cast<int64_t>(session.carrier.imageSize) / (kBitsPerStreamByte / session.bitsPerByte) - overhead - 1;
     return payloadSize <= room;

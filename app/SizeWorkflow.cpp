@@ -23,7 +23,6 @@ constexpr int kNeededTitle = 417;
 constexpr int kNeededText = 418;
 constexpr int kNeededUnitText = 419;
 constexpr int kHeaderNotIncludedText = 420;
-constexpr int kByteUnit = 305;
 // Any fixed 18 characters serve: the stored-format ciphers' output length does not depend on
 // the key. Never shown.
 constexpr const char* kTrialPassphrase = "Tarnwerk-Probe-18c";
@@ -57,7 +56,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (encrypted) size = EncryptedSize(session, ui, *scratch);
     if (!size) return false;
 
-    session.fields.dSize = FormatHashGroupZero(*size) + " " + session.Text(kByteUnit);
+    ShowDataFileInfoSize(session, *size);
     ui.FieldsChanged();
     session.payloadSize = *size;
     const int64_t needed = NeededCarrierArea(*size, encrypted, session.bitsPerByte);

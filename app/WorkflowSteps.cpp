@@ -29,7 +29,6 @@ constexpr int kPassphraseCharsHint = 467;
 constexpr int kOverwriteQuestionText = 442;
 constexpr int kOverwriteTitle = 443;
 constexpr int16_t kCompressionLevel = 9;
-constexpr int64_t kCapacityReserve = 8;
 constexpr int kBitsPerStreamByte = 8;
 
 bool IsFileOrPipe(const std::string& path) {
@@ -51,8 +50,8 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
 
 }  // namespace
 
-void AppendSystemError(Message& message, int number) {
-    if (number != 0) message.text += "\r\n(" + DescribeError(MakeError(ErrorCode::Io, {}, {}, number)) + ")";
+void AppendCause(Message& message, const Error& error) {
+    if (!error.detail.empty() || error.number != 0) message.text += "\r\n(" + DescribeError(error) + ")";
 }
 
 bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<std::string> typed,
@@ -116,7 +115,7 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
         clsZlib zlib;
         if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
             Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
-            AppendSystemError(message, zlib.LastSystemError());
+            AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
             ui.ShowMessage(message);
             return std::nullopt;
         }

@@ -61,7 +61,7 @@ int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
 
 int64_t FileSize(const std::string& path);
 
-// CR LF and "(" the system's description ")" when there is a system error number.
-void AppendSystemError(Message& message, int number);
+// CR LF and "(" the error's description ")" when the error says anything.
+void AppendCause(Message& message, const Error& error);
 
 }  // namespace tarnwerk

@@ -15,7 +15,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kCapacityReserve = 8;  // stream bytes the engine's own test keeps free
 constexpr int kPercentDone = 100;
 
 // The engine's own capacity test, in double precision as stored carriers were judged by it.

@@ -15,6 +15,8 @@ inline constexpr int kExtensionFieldLength = 8;
 inline constexpr int kCheckValueLength = 16;
 inline constexpr int kPlainHeaderLength = 2 + kExtensionFieldLength;                          // 10
 inline constexpr int kEncryptedHeaderLength = 2 + kCheckValueLength + kExtensionFieldLength;  // 26
+// Stream bytes the engine's capacity test keeps free beyond markers, header and data.
+inline constexpr int kCapacityReserve = 8;
 
 // Flags byte: part of the stored format.
 enum class PayloadFlag : uint8_t { Compressed = 0x01, Encrypted = 0x02 };
