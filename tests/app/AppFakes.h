@@ -1,75 +1,133 @@
-// A scripted user interface and desktop for driving Commands the way a user would: queued
-// answers, file choices and passphrases in; every message, status text, progress call and
-// busy change recorded.
+// A scripted user and desktop for driving Commands the way a user would: queued answers, file
+// choices and passphrases in; every message, status text, progress call and busy change kept.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Commands.h"
 #include "app/Desktop.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
+#include "config/Settings.h"
+#include "config/Strings.h"
+#include "support/TempDir.h"
 
 namespace tarnwerk::test {
 
+template <class T>
+T Next(std::deque<T>& queue, T whenEmpty) {
+    if (queue.empty()) return whenEmpty;
+    T value = std::move(queue.front());
+    queue.pop_front();
+    return value;
+}
+
 class FakeUi : public UserInterface {
 public:
-    // Answers for YesNo / RetryCancel messages, in order; Yes / Cancel when the queue is empty.
-    std::deque<MessageAnswer> answers;
-    // Dialog results, in order; "" (cancelled) when the queue is empty.
-    std::deque<std::string> carrierChoices;
-    std::deque<std::string> dataChoices;
-    // Passphrase dialogs, in order; cancelled (nullopt) when the queue is empty.
-    std::deque<std::optional<std::string>> newPassphrases;
-    std::deque<std::optional<std::string>> passphrases;
-    std::function<void(int)> onProgress;  // runs inside SetProgress (to re-enter commands)
+    std::deque<MessageAnswer> answers;                                   // Yes / Cancel when empty
+    std::deque<std::string> carrierChoices, dataChoices;                 // "" (cancelled) when empty
+    std::deque<std::optional<std::string>> newPassphrases, passphrases;  // cancelled when empty
+    std::function<void(int)> onProgress;                                 // runs inside SetProgress
 
-    // What the workflows told the user.
     std::vector<Message> messages;
     std::vector<std::pair<int, std::string>> statuses;
     std::vector<int> progress;
     std::vector<bool> busy;
-    std::vector<std::vector<FileFilter>> dataFilters;  // filters the data dialog was opened with
+    std::vector<std::vector<FileFilter>> dataFilters;
     int carrierDialogs = 0;
-    int dataDialogs = 0;
     int fieldsChanged = 0;
 
-    MessageAnswer ShowMessage(const Message& message) override;
-    std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
-    std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
-    std::optional<std::string> AskNewPassphrase() override;
-    std::optional<std::string> AskPassphrase() override;
-    void SetProgress(int percent) override;
-    void SetStatus(int panel, const std::string& text) override;
-    void SetBusy(bool isBusy) override;
+    MessageAnswer ShowMessage(const Message& message) override {
+        messages.push_back(message);
+        if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+        return Next(answers, message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Cancel);
+    }
+    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override {
+        ++carrierDialogs;
+        return Next(carrierChoices, std::string());
+    }
+    std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string&) override {
+        dataFilters.push_back(filter);
+        return Next(dataChoices, std::string());
+    }
+    std::optional<std::string> AskNewPassphrase() override { return Next(newPassphrases, {}); }
+    std::optional<std::string> AskPassphrase() override { return Next(passphrases, {}); }
+    void SetProgress(int percent) override {
+        progress.push_back(percent);
+        if (onProgress) onProgress(percent);
+    }
+    void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
+    void SetBusy(bool isBusy) override { busy.push_back(isBusy); }
     void FieldsChanged() override { ++fieldsChanged; }
 
     // Every message, one per line: icon number, tab, title, tab, text with CR LF as " | ".
-    std::string Transcript() const;
+    std::string Transcript() const {
+        std::string text;
+        for (const Message& m : messages) {
+            std::string line = m.text;
+            for (size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " | ");
+            text += std::to_string(static_cast<int>(m.icon)) + "\t" + m.title + "\t" + line + "\n";
+        }
+        return text;
+    }
     const Message& LastMessage() const { return messages.back(); }
 };
 
 class FakeDesktop : public Desktop {
 public:
-    bool openResult = true;  // what Open answers for every file
-    bool mailResult = true;
-    std::vector<std::string> opened;
-    std::vector<std::string> mailed;
+    bool openResult = true, mailResult = true;
+    std::vector<std::string> opened, mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
 
-    bool Open(const std::string& fileOrUrl) override;
-    bool ComposeMailWithAttachment(const std::string& path) override;
+    bool Open(const std::string& fileOrUrl) override {
+        opened.push_back(fileOrUrl);
+        return openResult;
+    }
+    bool ComposeMailWithAttachment(const std::string& path) override {
+        mailed.push_back(path);
+        if (onMail) onMail(path);
+        return mailResult;
+    }
 };
 
 // A session in English with the given settings file, settings at their defaults.
-Session EnglishSession(const std::string& iniPath = {});
+inline Session EnglishSession(const std::string& iniPath) {
+    Session session;
+    session.iniPath = iniPath;
+    session.languageBase = kLanguageBaseEnglish;
+    session.settings.Language = 1;
+    session.bitsPerByte = BitsPerByteFromIndex(session.settings.BitPerByte);
+    session.carrierFilter = BuildCarrierFilter(session.languageBase);
+    return session;
+}
 
-// The English text of a string-table id.
-std::string En(int id);
-// Ids joined by CR LF in English.
-std::string EnLines(std::initializer_list<int> ids);
+inline std::string En(int id) { return Text(kLanguageBaseEnglish, id); }
+inline std::string EnLines(std::initializer_list<int> ids) { return JoinLines(kLanguageBaseEnglish, ids); }
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+inline void Put(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// A fresh folder holding the settings file, an English session and Commands on the fakes.
+class AppTest : public ::testing::Test {
+protected:
+    AppTest() : session(EnglishSession(dir.File("tarnwerk.ini"))), commands(session, ui, desktop) {}
+
+    TempDir dir;
+    Session session;
+    FakeUi ui;
+    FakeDesktop desktop;
+    Commands commands;
+};
 
 }  // namespace tarnwerk::test

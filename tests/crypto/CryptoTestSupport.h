@@ -9,7 +9,7 @@
 #include <iostream>
 #include <map>
 #include <random>
-#include <sstream>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -31,28 +31,13 @@ using Vector = std::map<std::string, std::string>;
 inline std::vector<Vector> LoadVectors(const std::string& name) {
     std::ifstream in(std::string(TARNWERK_CRYPTO_VECTORS) + "/" + name);
     EXPECT_TRUE(in) << "missing vector file " << name;
+    const std::regex field(R"re((\w+)=(?:"([^"]*)"|(\S+)))re");
     std::vector<Vector> vectors;
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#') continue;
         Vector v;
-        std::size_t pos = 0;
-        while (pos < line.size()) {
-            const auto eq = line.find('=', pos);
-            if (eq == std::string::npos) break;
-            const std::string key = line.substr(pos, eq - pos);
-            std::size_t end;
-            if (line[eq + 1] == '"') {
-                end = line.find('"', eq + 2);
-                v[key] = line.substr(eq + 2, end - eq - 2);
-                ++end;
-            } else {
-                end = line.find(' ', eq);
-                if (end == std::string::npos) end = line.size();
-                v[key] = line.substr(eq + 1, end - eq - 1);
-            }
-            pos = line.find_first_not_of(' ', end);
-            if (pos == std::string::npos) break;
-        }
+        for (std::sregex_iterator m(line.begin(), line.end(), field), end; m != end; ++m)
+            v[(*m)[1]] = (*m)[2].matched ? (*m)[2].str() : (*m)[3].str();
         vectors.push_back(v);
     }
     EXPECT_FALSE(vectors.empty()) << name;
@@ -62,12 +47,9 @@ inline std::vector<Vector> LoadVectors(const std::string& name) {
 
 // TARNWERK_TEST_SEED=<n> replays a run; the seed in use is always printed.
 inline std::mt19937_64 SeededGenerator() {
-    uint64_t seed;
-    if (const char* fixed = std::getenv("TARNWERK_TEST_SEED")) {
-        seed = std::strtoull(fixed, nullptr, 10);
-    } else {
-        seed = (uint64_t{std::random_device{}()} << 32) | std::random_device{}();
-    }
+    const char* fixed = std::getenv("TARNWERK_TEST_SEED");
+    const uint64_t seed = fixed ? std::strtoull(fixed, nullptr, 10)
+                                : (uint64_t{std::random_device{}()} << 32) | std::random_device{}();
     std::cout << "seed: TARNWERK_TEST_SEED=" << seed << "\n";
     ::testing::Test::RecordProperty("seed", std::to_string(seed));
     return std::mt19937_64(seed);

@@ -1,0 +1,347 @@
+// Known answers (tests/crypto/data: published vectors and committed envelopes of every cipher)
+// and Crypto++, an independent implementation of the published algorithms, as an oracle: its
+// tables, random keys and blocks, its CBC opening our envelope, MD5 and XChaCha20-Poly1305.
+#define CRYPTOPP_ENABLE_NAMESPACE_WEAK 1
+#include <crypto++/arc4.h>
+#include <crypto++/blowfish.h>
+#include <crypto++/chachapoly.h>
+#include <crypto++/md5.h>
+#include <crypto++/modes.h>
+#include <crypto++/skipjack.h>
+#include <crypto++/tea.h>
+#include <crypto++/twofish.h>
+#include <gtest/gtest.h>
+#include <sodium.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "CryptoTestSupport.h"
+#include "crypto/BlowfishCore.h"
+#include "crypto/SkipjackTable.h"
+#include "crypto/TwofishTables.h"
+#include "crypto/clsMD5.h"
+#include "crypto/clsRC4.h"
+#include "crypto/clsSkipjack.h"
+#include "crypto/clsTEA.h"
+#include "crypto/clsTwofish.h"
+#include "crypto/clsXChaCha20.h"
+
+// Crypto++'s tables are private static members, exported from the shared library.
+extern const uint32_t cryptoppBlowfishP[18] __asm__("_ZN8CryptoPP8Blowfish4Base6p_initE");
+extern const uint32_t cryptoppBlowfishS[1024] __asm__("_ZN8CryptoPP8Blowfish4Base6s_initE");
+extern const uint8_t cryptoppTwofishQ[2][256] __asm__("_ZN8CryptoPP7Twofish4Base1qE");
+extern const uint32_t cryptoppTwofishMds[4][256] __asm__("_ZN8CryptoPP7Twofish4Base3mdsE");
+extern const uint8_t cryptoppSkipjackF[256] __asm__("_ZN8CryptoPP8SKIPJACK4Base6fTableE");
+
+namespace tarnwerk {
+namespace {
+
+using test::AsString;
+using test::FromHex;
+using test::LoadVectors;
+using test::RandomBytes;
+using Bytes = std::vector<uint8_t>;
+
+constexpr int kRandomKeys = 2000;
+constexpr int kBlocksPerKey = 4;
+
+template <class C>
+void CheckBlockVectors(const std::string& file) {
+    for (auto& v : LoadVectors(file)) {
+        C cipher;
+        cipher.SetKey(AsString(FromHex(v["key"])));
+        const auto plain = FromHex(v["plain"]);
+        auto block = C::LoadBlock(plain.data());
+        cipher.EncipherBlock(block);
+        Bytes out(C::kBlockSize);
+        C::StoreBlock(out.data(), block);
+        EXPECT_EQ(out, FromHex(v["cipher"])) << file << " key " << v["key"];
+        cipher.DecipherBlock(block);
+        C::StoreBlock(out.data(), block);
+        EXPECT_EQ(out, plain) << file << " key " << v["key"];
+    }
+}
+
+// With a 10-byte key Skipjack's (4k + i) mod m key bytes are the published mod 10 ones.
+TEST(KnownAnswers, TwofishTeaAndSkipjackPublishedVectors) {
+    CheckBlockVectors<clsTwofish>("twofish.txt");
+    CheckBlockVectors<clsTEA>("tea.txt");
+    CheckBlockVectors<clsSkipjack>("skipjack.txt");
+}
+
+// The published schedule (big-endian key words, published S-box arrangement) on this program's
+// block function: the vectors check the pi tables, F and the round structure.
+TEST(KnownAnswers, BlowfishBlockFunctionWithPublishedArrangement) {
+    for (auto& v : LoadVectors("blowfish.txt")) {
+        const auto key = FromHex(v["key"]), plain = FromHex(v["plain"]), expected = FromHex(v["cipher"]);
+        BlowfishTables t = BlowfishPublishedTables();
+        std::size_t j = 0;
+        for (auto& p : t.P)
+            for (int k = 0; k < 4; ++k, j = (j + 1) % key.size()) p ^= uint32_t{key[j]} << (24 - 8 * k);
+        uint32_t l = 0, r = 0;
+        for (std::size_t i = 0; i < 18; i += 2) BlowfishEncipher(t, l, r), t.P[i] = l, t.P[i + 1] = r;
+        for (auto& box : t.S)
+            for (std::size_t x = 0; x < 256; x += 2) BlowfishEncipher(t, l, r), box[x] = l, box[x + 1] = r;
+        l = LoadBe32(plain.data()), r = LoadBe32(plain.data() + 4);
+        BlowfishEncipher(t, l, r);
+        EXPECT_EQ(l, LoadBe32(expected.data())) << v["key"];
+        EXPECT_EQ(r, LoadBe32(expected.data() + 4)) << v["key"];
+        BlowfishDecipher(t, l, r);
+        EXPECT_EQ(l, LoadBe32(plain.data()));
+        EXPECT_EQ(r, LoadBe32(plain.data() + 4));
+    }
+}
+
+// The workflows' chain: passphrase -> MD5 digest -> HexToBin -> MakeKey -> DecryptByte.
+TEST(KnownAnswers, StoredEnvelopesOfEveryCipherStillDecrypt) {
+    for (auto& v : LoadVectors("stored.txt")) {
+        auto cipher = CreateCipher(static_cast<uint8_t>(std::stoi(v["index"])));
+        auto data = FromHex(v["cipher"]);
+        ASSERT_TRUE(cipher->DecryptByte(data, MakeKey(AsString(FromHex(clsMD5().DigestStrToHexStr(v["passphrase"]))))))
+            << v["index"];
+        EXPECT_EQ(AsString(data), v["plain"]) << v["index"];
+    }
+}
+
+TEST(KnownAnswers, Rc4KeyStreamFromTheFirstByteAndMd5InCapitals) {
+    for (auto& v : LoadVectors("rc4.txt")) {
+        auto data = FromHex(v["plain"]);
+        clsRC4().EncryptByte(data, AsString(FromHex(v["key"])));
+        EXPECT_EQ(data, FromHex(v["cipher"])) << v["key"];
+    }
+    clsMD5 md5;
+    for (auto& v : LoadVectors("md5.txt")) EXPECT_EQ(md5.DigestStrToHexStr(v["text"]), v["digest"]) << v["text"];
+    md5.DigestStrToHexStr("");
+    EXPECT_EQ(md5.RegisterA(), "-645128748");
+    EXPECT_EQ(md5.RegisterB(), "78774415");
+    EXPECT_EQ(md5.RegisterC(), "-1744207639");
+    EXPECT_EQ(md5.RegisterD(), "2118318316");
+}
+
+template <std::size_t N>
+void CopyTo(const Bytes& bytes, uint8_t (&out)[N]) {
+    ASSERT_EQ(bytes.size(), N);
+    std::copy(bytes.begin(), bytes.end(), out);
+}
+
+// Cipher 5 with the stored Argon2id parameters: a fixed nonce seals the committed bytes, and a
+// fresh object from CreateCipher derives the key again and opens them.
+TEST(KnownAnswers, XChaChaFixedSaltNonceAndPassphraseWithTheStoredParameters) {
+    for (auto& v : LoadVectors("xchacha.txt")) {
+        const std::string passphrase = AsString(FromHex(v["passphrase"])), salt = AsString(FromHex(v["salt"]));
+        uint8_t nonce[kXChaChaNonceSize];
+        CopyTo(FromHex(v["nonce"]), nonce);
+        clsXChaCha20 sealer;
+        ASSERT_TRUE(sealer.SetSalt(salt));
+        sealer.SetAssociatedData(AsString(FromHex(v["header"])));
+        sealer.SetKey(passphrase);
+        Bytes data(v["plain"].begin(), v["plain"].end());
+        ASSERT_TRUE(sealer.EncryptWithNonce(data, nonce));
+        EXPECT_EQ(data, FromHex(v["sealed"]));
+
+        auto opener = CreateCipher(5);
+        auto* xchacha = dynamic_cast<clsXChaCha20*>(opener.get());
+        ASSERT_NE(xchacha, nullptr);
+        ASSERT_TRUE(xchacha->SetSalt(salt));
+        xchacha->SetAssociatedData(AsString(FromHex(v["header"])));
+        ASSERT_TRUE(opener->DecryptByte(data, passphrase));
+        EXPECT_EQ(AsString(data), v["plain"]);
+    }
+}
+
+TEST(CryptoppTables, BlowfishTwofishAndSkipjackTablesMatch) {
+    EXPECT_TRUE(std::equal(kBlowfishPiP, kBlowfishPiP + 18, cryptoppBlowfishP));
+    EXPECT_TRUE(std::equal(kBlowfishPiS, kBlowfishPiS + 1024, cryptoppBlowfishS));
+    EXPECT_TRUE(std::equal(kSkipjackF, kSkipjackF + 256, cryptoppSkipjackF));
+    for (int i = 0; i < 256; ++i) {
+        ASSERT_EQ(twofish::kQ[0][i], cryptoppTwofishQ[0][i]) << "q0 " << i;
+        ASSERT_EQ(twofish::kQ[1][i], cryptoppTwofishQ[1][i]) << "q1 " << i;
+        for (int j = 0; j < 4; ++j) ASSERT_EQ(twofish::kMdsTables[j][i], cryptoppTwofishMds[j][i]) << j << " " << i;
+    }
+}
+
+// Our class against Crypto++'s ECB encryption; `reversed`: Crypto++'s SKIPJACK takes key, block
+// and ciphertext bytes in reverse order.
+template <class C, class Oracle>
+void CompareOnRandomKeys(std::size_t (*keySize)(int), bool reversed) {
+    auto random = test::SeededGenerator();
+    const auto adapt = [reversed](Bytes b) { return reversed ? Bytes(b.rbegin(), b.rend()) : b; };
+    for (int k = 0; k < kRandomKeys; ++k) {
+        const auto key = RandomBytes(random, keySize(k)), oracleKey = adapt(key);
+        C cipher;
+        cipher.SetKey(AsString(key));
+        typename Oracle::Encryption oracle(oracleKey.data(), oracleKey.size());
+        for (int n = 0; n < kBlocksPerKey; ++n) {
+            const auto plain = RandomBytes(random, C::kBlockSize);
+            auto block = C::LoadBlock(plain.data());
+            cipher.EncipherBlock(block);
+            Bytes ours(C::kBlockSize), theirs(C::kBlockSize);
+            C::StoreBlock(ours.data(), block);
+            oracle.ProcessBlock(adapt(plain).data(), theirs.data());
+            ASSERT_EQ(ours, adapt(theirs)) << "key length " << key.size();
+            cipher.DecipherBlock(block);
+            C::StoreBlock(ours.data(), block);
+            ASSERT_EQ(ours, plain);
+        }
+    }
+}
+
+TEST(CryptoppDifferential, TwofishOfEveryKeySizeTeaAndSkipjackOnRandomKeys) {
+    CompareOnRandomKeys<clsTwofish, CryptoPP::Twofish>([](int k) { return std::size_t(16 + 8 * (k % 3)); }, false);
+    CompareOnRandomKeys<clsTEA, CryptoPP::TEA>([](int) { return std::size_t{16}; }, false);
+    CompareOnRandomKeys<clsSkipjack, CryptoPP::SKIPJACK>([](int) { return std::size_t{10}; }, true);
+}
+
+// Keys whose bytes within each aligned word only add bits (k0 ⊆ k1 ⊆ k2 ⊆ k3) are left unchanged
+// by the or-folding, so with the published arrangement the schedule is the published one. The
+// decipher runs on its own against the published inverse (it was mended to be the exact inverse).
+TEST(CryptoppDifferential, BlowfishScheduleWithPublishedArrangementOnFoldInvariantKeys) {
+    auto random = test::SeededGenerator();
+    for (int k = 0; k < kRandomKeys / 4; ++k) {
+        Bytes key(4 * (1 + random() % 14));  // 4..56 bytes, Crypto++'s range
+        for (std::size_t i = 0; i < key.size(); ++i)
+            key[i] = static_cast<uint8_t>(random() | (i % 4 == 0 ? 0 : key[i - 1]));
+        BlowfishTables t = BlowfishPublishedTables();
+        BlowfishKeySchedule(t, key.data(), key.size());
+        CryptoPP::Blowfish::Encryption oracle(key.data(), key.size());
+        CryptoPP::Blowfish::Decryption inverseOracle(key.data(), key.size());
+        for (int n = 0; n < 2 * kBlocksPerKey; ++n) {
+            const bool decipher = n % 2 == 1;
+            const auto plain = RandomBytes(random, 8);
+            uint32_t l = LoadBe32(plain.data()), r = LoadBe32(plain.data() + 4);
+            uint8_t theirs[8];
+            decipher ? BlowfishDecipher(t, l, r) : BlowfishEncipher(t, l, r);
+            (decipher ? static_cast<const CryptoPP::BlockTransformation&>(inverseOracle) : oracle)
+                .ProcessBlock(plain.data(), theirs);
+            ASSERT_EQ(l, LoadBe32(theirs)) << decipher;
+            ASSERT_EQ(r, LoadBe32(theirs + 4)) << decipher;
+        }
+    }
+}
+
+TEST(CryptoppDifferential, Rc4RandomKeysAndLengths) {
+    auto random = test::SeededGenerator();
+    for (int k = 0; k < kRandomKeys; ++k) {
+        const auto key = RandomBytes(random, 1 + random() % 256);
+        auto data = RandomBytes(random, random() % 600);
+        Bytes theirs(data.size());
+        CryptoPP::Weak::ARC4(key.data(), key.size()).ProcessData(theirs.data(), data.data(), data.size());
+        clsRC4().EncryptByte(data, AsString(key));
+        ASSERT_EQ(data, theirs) << "key length " << key.size();
+    }
+}
+
+// Crypto++'s CBC decryption with an all-zero IV opens our envelope: chaining, byte order and the
+// layout (two random values, size descriptor, data, zero padding).
+template <class C, class Oracle>
+void CheckEnvelopeWithCbc(std::size_t keyBytes) {
+    auto random = test::SeededGenerator();
+    const std::string key = AsString(RandomBytes(random, 256));
+    for (std::size_t n : {0u, 1u, 4u, 5u, 20u, 21u, 1000u}) {
+        const auto plain = RandomBytes(random, n);
+        auto buffer = plain;
+        C().EncryptByte(buffer, key);
+        ASSERT_EQ(buffer.size() % C::kBlockSize, 0u);
+        const uint8_t iv[C::kBlockSize] = {};
+        typename CryptoPP::CBC_Mode<Oracle>::Decryption oracle(reinterpret_cast<const uint8_t*>(key.data()), keyBytes, iv);
+        Bytes opened(buffer.size());
+        oracle.ProcessData(opened.data(), buffer.data(), buffer.size());
+        EXPECT_LE(LoadLe32(opened.data()), 2147483519u);
+        EXPECT_LE(LoadLe32(opened.data() + 4), 2147483519u);
+        EXPECT_EQ(LoadLe32(opened.data() + 8), n);
+        EXPECT_TRUE(std::equal(plain.begin(), plain.end(), opened.begin() + 12));
+        EXPECT_TRUE(std::all_of(opened.begin() + 12 + static_cast<std::ptrdiff_t>(n), opened.end(),
+                                [](uint8_t b) { return b == 0; }));
+    }
+}
+
+TEST(EnvelopeLayout, TwofishOpensWithCryptoppCbc) { CheckEnvelopeWithCbc<clsTwofish, CryptoPP::Twofish>(32); }
+TEST(EnvelopeLayout, TeaOpensWithCryptoppCbc) { CheckEnvelopeWithCbc<clsTEA, CryptoPP::TEA>(16); }
+
+std::string Hex(const uint8_t (&digest)[16]) {
+    std::string hex;
+    char two[3];
+    for (const uint8_t b : digest) std::snprintf(two, sizeof two, "%02X", b), hex += two;
+    return hex;
+}
+
+// The stored finalisation on Crypto++'s compression function: a final partial block of 56 bytes
+// (or of 57..63 once L >= 121) gets no 0x80 and loses what follows its 56th byte.
+std::string ModelDigest(const std::string& message) {
+    CryptoPP::word32 state[4];
+    CryptoPP::Weak::MD5::InitState(state);
+    auto compress = [&](const uint8_t* block) {
+        CryptoPP::word32 words[16];
+        for (int i = 0; i < 16; ++i) words[i] = LoadLe32(block + 4 * i);
+        CryptoPP::Weak::MD5::Transform(state, words);
+    };
+    const std::size_t length = message.size(), whole = length / 64 * 64, tail = length - whole;
+    for (std::size_t i = 0; i < whole; i += 64) compress(reinterpret_cast<const uint8_t*>(message.data()) + i);
+    uint8_t last[128] = {};
+    const bool deviating = tail == 56 || (tail >= 57 && length >= 121);
+    std::memcpy(last, message.data() + whole, deviating ? 56 : tail);
+    if (!deviating) last[tail] = 0x80;
+    const std::size_t blocks = !deviating && tail > 55 ? 2 : 1;
+    StoreLe32(last + 64 * blocks - 8, static_cast<uint32_t>(length * 8));
+    for (std::size_t b = 0; b < blocks; ++b) compress(last + 64 * b);
+    uint8_t digest[16];
+    for (int w = 0; w < 4; ++w) StoreLe32(digest + 4 * w, state[w]);
+    return Hex(digest);
+}
+
+// Every length up to 700 (and some beyond the original's limit of 32767 characters): the digest
+// is the model's, and it equals RFC 1321 exactly where the length is standard.
+TEST(Md5Finalisation, FollowsTheStoredRuleAndEqualsRfc1321WhereTheLengthIsStandard) {
+    auto random = test::SeededGenerator();
+    clsMD5 md5;
+    std::vector<std::size_t> lengths = {39936 + 56, 39936 + 60, 40000};
+    for (std::size_t l = 0; l < 700; ++l) lengths.push_back(l);
+    for (const std::size_t length : lengths) {
+        const std::string text = AsString(RandomBytes(random, length));
+        uint8_t standard[16];
+        CryptoPP::Weak::MD5().CalculateDigest(standard, reinterpret_cast<const uint8_t*>(text.data()), length);
+        const std::size_t r = length % 64;
+        const std::string digest = md5.DigestStrToHexStr(text);
+        ASSERT_EQ(digest, ModelDigest(text)) << "length " << length;
+        EXPECT_EQ(digest == Hex(standard), r <= 55 || (r >= 57 && length < 121)) << "length " << length;
+    }
+}
+
+// sealed = nonce || ciphertext || tag with the header as associated data and libsodium's
+// Argon2id key: Crypto++'s XChaCha20-Poly1305 seals the same bytes.
+TEST(XChaChaOracle, SealedLayoutMatchesCryptoppForRandomInputs) {
+    ASSERT_GE(sodium_init(), 0);
+    constexpr Argon2Limits kCheap{1, 8192};
+    auto random = test::SeededGenerator();
+    for (int n = 0; n < 200; ++n) {
+        const std::string passphrase = AsString(RandomBytes(random, 1 + random() % 40));
+        const std::string header = AsString(RandomBytes(random, random() % 2 == 0 ? 26 : random() % 64));
+        const auto plain = RandomBytes(random, n < 70 ? static_cast<std::size_t>(n) : random() % 5000);
+        const auto nonceBytes = RandomBytes(random, kXChaChaNonceSize);
+        uint8_t nonce[kXChaChaNonceSize], key[kXChaChaKeySize];
+        CopyTo(nonceBytes, nonce);
+        clsXChaCha20 cipher(kCheap);
+        cipher.SetKey(passphrase);
+        cipher.SetAssociatedData(header);
+        Bytes ours = plain;
+        ASSERT_TRUE(cipher.EncryptWithNonce(ours, nonce));
+
+        ASSERT_EQ(crypto_pwhash(key, sizeof key, passphrase.data(), passphrase.size(),
+                                reinterpret_cast<const unsigned char*>(cipher.Salt().data()), kCheap.opsLimit,
+                                kCheap.memLimit, crypto_pwhash_ALG_ARGON2ID13),
+                  0);
+        CryptoPP::XChaCha20Poly1305::Encryption oracle;
+        oracle.SetKeyWithIV(key, sizeof key, nonce, sizeof nonce);
+        Bytes theirs = nonceBytes;
+        theirs.resize(plain.size() + kXChaChaOverhead);
+        uint8_t* const body = theirs.data() + kXChaChaNonceSize;
+        oracle.EncryptAndAuthenticate(body, body + plain.size(), kXChaChaTagSize, nonce, kXChaChaNonceSize,
+                                      reinterpret_cast<const CryptoPP::byte*>(header.data()), header.size(),
+                                      plain.data(), plain.size());
+        ASSERT_EQ(ours, theirs) << "case " << n;
+    }
+}
+
+}  // namespace
+}  // namespace tarnwerk
