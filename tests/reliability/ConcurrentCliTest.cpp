@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -97,28 +96,6 @@ protected:
     test::TempDir dir_;
     test::TempDir logs_;  // outside dir_, so dir_ holds only the user's files
 };
-
-TEST_F(ConcurrentCliTest, HideIntoACarrierLockedByAnotherProcessIsRefused) {
-    const std::string carrier = dir_.File("carrier.bmp");
-    const test::Bytes original = test::MakeBitmap(carrier, 200, 200, 24, false, 1);
-    const std::string data = dir_.File("note.txt");
-    const test::Bytes note = test::MakeRaw(data, 3000, 2);
-
-    const int holder = ::open(carrier.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const CliRun refused = Finish(StartCli(Hide(carrier, data), Log("refused")), Log("refused"));
-    ::close(holder);
-
-    EXPECT_EQ(refused.exitCode, 1) << refused.output;
-    EXPECT_NE(refused.output.find(Text(kLanguageBaseEnglish, kCarrierBusyId)), std::string::npos) << refused.output;
-    EXPECT_EQ(test::ReadFile(carrier), original);
-    EXPECT_EQ(test::ReadFile(data), note);
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.bmp", "note.txt"})) << "a scratch file was left";
-
-    const CliRun accepted = Finish(StartCli(Hide(carrier, data), Log("accepted")), Log("accepted"));
-    EXPECT_EQ(accepted.exitCode, 0) << accepted.output;
-}
 
 // The first process is frozen while it holds the carrier's lock, so the second one meets it
 // mid-write for certain; then the first finishes and its data must come back intact.

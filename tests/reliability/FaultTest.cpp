@@ -1,7 +1,6 @@
-// Faults a user meets: a read-only carrier, an output folder without write permission, a
-// full disk, a data file that vanished after it was chosen, a carrier another process holds.
-// Every one must end with a message that names the cause, no success message, no scratch
-// file left behind, and every user file as it was.
+// Faults a user meets: a read-only carrier, folders without write permission, a full disk, a
+// data file that vanished, a carrier another process holds. Each ends with a message naming
+// the cause, no success message, no scratch file, and every user file as it was.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -14,12 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Commands.h"
-#include "app/Session.h"
-#include "config/Strings.h"
+#include "app/AppFakes.h"
 #include "reliability/ChildProcess.h"
-#include "reliability/ScriptedUi.h"
-#include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk {
@@ -28,6 +23,7 @@ namespace {
 constexpr int kSuccessHideId = 435;
 constexpr int kSuccessExtractId = 430;
 constexpr int kCarrierBusyId = 464;
+const char* const kPassphrase = "correct horse battery";
 constexpr uint64_t kSmallDisk = 16 * 1024;  // bytes a process may write into one file
 constexpr size_t kDataSize = 200 * 1024;    // larger than kSmallDisk, even compressed
 
@@ -51,37 +47,33 @@ protected:
     }
 
     Session NewSession() const {
-        Session session;
-        session.iniPath = dir_.File("tarnwerk.ini");
-        session.languageBase = kLanguageBaseEnglish;
+        Session session = test::EnglishSession(dir_.File("tarnwerk.ini"));
         session.settings.ResetOnEnd = 0;
         session.bitsPerByte = 4;  // room for the 200 KiB of data in the 512 x 512 carrier
         return session;
     }
 
-    // Hides data_ into carrier_ with the given session; returns "1" or "0", a newline and the
-    // transcript of the messages shown.
-    static std::string Hide(Session session, const std::string& carrier, const std::string& data,
-                            const std::function<void()>& beforeHide = {}) {
-        test::ScriptedUi ui;
-        test::NoDesktop desktop;
+    // Runs a hide (output empty) or an extraction into output; returns "1" or "0", a newline
+    // and the transcript of the messages shown.
+    static std::string Run(Session session, const std::string& carrier, const std::string& file, bool hide,
+                           const std::function<void()>& before = {}) {
+        test::FakeUi ui;
+        ui.newPassphrases.push_back(std::string(kPassphrase));
+        ui.passphrases.push_back(std::string(kPassphrase));
+        test::FakeDesktop desktop;
         Commands commands(session, ui, desktop);
         if (!commands.LoadCarrier(carrier)) return "0\nload failed\n" + ui.Transcript();
-        commands.SetDataFile(data);
-        if (beforeHide) beforeHide();
-        const bool hidden = commands.Hide();
-        return std::string(hidden ? "1" : "0") + "\n" + ui.Transcript();
+        commands.SetDataFile(file);
+        if (before) before();
+        const bool done = hide ? commands.Hide() : commands.Extract();
+        return std::string(done ? "1" : "0") + "\n" + ui.Transcript();
     }
-
+    static std::string Hide(Session session, const std::string& carrier, const std::string& data,
+                            const std::function<void()>& before = {}) {
+        return Run(std::move(session), carrier, data, true, before);
+    }
     static std::string Extract(Session session, const std::string& carrier, const std::string& output) {
-        test::ScriptedUi ui;
-        ui.passphrases.push_back(std::string("correct horse battery"));
-        test::NoDesktop desktop;
-        Commands commands(session, ui, desktop);
-        if (!commands.LoadCarrier(carrier)) return "0\nload failed\n" + ui.Transcript();
-        commands.SetDataFile(output);
-        const bool extracted = commands.Extract();
-        return std::string(extracted ? "1" : "0") + "\n" + ui.Transcript();
+        return Run(std::move(session), carrier, output, false);
     }
 
     // The report says the command failed, with a critical message naming cause, and no success.

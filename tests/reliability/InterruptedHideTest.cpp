@@ -9,12 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Commands.h"
-#include "app/Session.h"
-#include "config/Strings.h"
+#include "app/AppFakes.h"
 #include "reliability/ChildProcess.h"
-#include "reliability/ScriptedUi.h"
-#include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk {
@@ -26,9 +22,7 @@ constexpr size_t kDataSize = 1200 * 1024;  // many engine passes
 constexpr size_t kStreamPrefix = 18;       // begin marker + plain header
 
 Session PlainSession(const std::string& iniPath) {
-    Session session;
-    session.iniPath = iniPath;
-    session.languageBase = kLanguageBaseEnglish;
+    Session session = test::EnglishSession(iniPath);
     session.settings.Compression = 0;
     session.settings.Encryption = 0;
     session.settings.ShowEndMessage = 0;
@@ -48,14 +42,14 @@ TEST(InterruptedHideTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
     // The child stops inside its first progress report after data was written and waits
     // there to be killed, so exactly the passes before that report reached the carrier.
     const test::RunningChild child = test::StartChild([&](int signalFd) {
-        test::ScriptedUi ui;
+        test::FakeUi ui;
         ui.onProgress = [signalFd](int percent) {
             if (percent <= 0) return;
             const char ready = 'k';
             (void)!::write(signalFd, &ready, 1);
             for (;;) ::pause();
         };
-        test::NoDesktop desktop;
+        test::FakeDesktop desktop;
         Session own = session;
         Commands commands(own, ui, desktop);
         if (commands.LoadCarrier(carrier)) {
@@ -90,8 +84,8 @@ TEST(InterruptedHideTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
         << "the killed hide left a scratch file";
     EXPECT_EQ(test::ReadFile(data), payload);
 
-    test::ScriptedUi ui;
-    test::NoDesktop desktop;
+    test::FakeUi ui;
+    test::FakeDesktop desktop;
     Session reader = session;
     Commands commands(reader, ui, desktop);
     ASSERT_TRUE(commands.LoadCarrier(carrier));
