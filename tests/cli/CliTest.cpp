@@ -58,7 +58,6 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     const CliRun text = Cli("--language en info " + Q("pic.bmp"));
     ASSERT_EQ(text.exitCode, 0) << text.err;
     EXPECT_NE(text.out.find("Bitmap-picture format, 33x20 pixel, 24 bit colors"), std::string::npos) << text.out;
-
     const CliRun json = Cli("info " + Q("pic.bmp") + " --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const int32_t imageSize = BitmapRowBytes(33, 24) * 20;
@@ -68,29 +67,25 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
                             ",\"encrypted\":" + std::to_string(FreeSpace(imageSize, 4, true)) + "}"),
               std::string::npos)
         << json.out;
-}
-
-TEST_F(CliTest, InvalidCarrierIsRefusedOnStderr) {
     WriteFile(dir.File("bad.bmp"), Bytes(20, 0x42));
-    const CliRun r = Cli("--language en info " + Q("bad.bmp"));
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_TRUE(r.out.empty());
-    EXPECT_NE(r.err.find("The selected file is not valid, or\nthe fileformat is not supported by Tarnwerk."),
+    const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.out.empty());
+    EXPECT_NE(bad.err.find("The selected file is not valid, or\nthe fileformat is not supported by Tarnwerk."),
               std::string::npos)
-        << r.err;
+        << bad.err;
 }
 
 TEST_F(CliTest, HideAndExtractRoundTripAndGuardAnExistingOutput) {
     MakeBitmap(dir.File("pic.bmp"), 101, 80, 24, false, 2);
     const Bytes data = RandomBytes(3000, 7);
     WriteFile(dir.File("secret.txt"), data);
-    const CliRun hide = Cli("--language en hide " + Q("pic.bmp") + " " + Q("secret.txt") + " --bits 4 --no-compress --cipher none");
+    const CliRun hide =
+        Cli("--language en hide " + Q("pic.bmp") + " " + Q("secret.txt") + " --bits 4 --no-compress --cipher none");
     ASSERT_EQ(hide.exitCode, 0) << hide.err;
     EXPECT_NE(hide.out.find("The data was successfully hiding in the carrier file."), std::string::npos);
-
     ASSERT_EQ(Cli("extract " + Q("pic.bmp") + " " + Q("out.txt")).exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("out.txt")), data);
-
     WriteFile(dir.File("out.txt"), Bytes{'k', 'e', 'e', 'p'});
     EXPECT_EQ(Cli("extract " + Q("pic.bmp") + " " + Q("out.txt")).exitCode, 1);  // no terminal, no --force
     EXPECT_EQ(ReadFile(dir.File("out.txt")), (Bytes{'k', 'e', 'e', 'p'}));
@@ -105,45 +100,33 @@ TEST_F(CliTest, EncryptedRoundTripWithPassphraseFiles) {
     std::ofstream(dir.File("pw-newline")) << "sesame street\n";
     std::ofstream(dir.File("pw-plain")) << "sesame street";
     std::ofstream(dir.File("pw-wrong")) << "sesame streets";
+    EXPECT_EQ(Cli("hide " + Q("pic.bmp") + " " + Q("d.bin") + " --cipher twofish").exitCode, 2);  // no passphrase
     ASSERT_EQ(Cli("hide " + Q("pic.bmp") + " " + Q("d.bin") + " --compress --cipher rc4 --passphrase-file " +
                   Q("pw-newline"))
                   .exitCode,
               0);
-    const CliRun wrong = Cli("--language en extract " + Q("pic.bmp") + " " + Q("w.bin") + " --passphrase-file " + Q("pw-wrong"));
+    const CliRun wrong =
+        Cli("--language en extract " + Q("pic.bmp") + " " + Q("w.bin") + " --passphrase-file " + Q("pw-wrong"));
     EXPECT_EQ(wrong.exitCode, 1);
     EXPECT_NE(wrong.err.find("The entered passphrase is incorrect."), std::string::npos) << wrong.err;
-
     ASSERT_EQ(Cli("extract " + Q("pic.bmp") + " " + Q("r.bin") + " --passphrase-file " + Q("pw-plain")).exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
 }
 
-TEST_F(CliTest, EncryptionWithoutAnyPassphraseSourceIsAUsageError) {
-    MakeBitmap(dir.File("pic.bmp"), 64, 64, 24, false, 4);
-    WriteFile(dir.File("d.bin"), RandomBytes(100, 1));
-    EXPECT_EQ(Cli("hide " + Q("pic.bmp") + " " + Q("d.bin") + " --cipher twofish").exitCode, 2);
-}
-
-TEST_F(CliTest, MessagesFollowTheChosenLanguage) {
-    MakeBitmap(dir.File("pic.bmp"), 64, 64, 24, false, 5);
-    WriteFile(dir.File("d.bin"), RandomBytes(100, 1));
-    const CliRun r = Cli("--language de hide " + Q("pic.bmp") + " " + Q("d.bin") + " --cipher none");
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Die Daten wurden erfolgreich in der Trägerdatei verborgen."), std::string::npos) << r.out;
-}
-
-// The needed size is the smallest carrier the hide accepts: exactly that size works, one
-// byte less is refused.
-TEST_F(CliTest, NeededSizeIsExact) {
+// The needed size is the smallest carrier the hide accepts: one byte less is refused.
+TEST_F(CliTest, NeededSizeIsExactAndMessagesFollowTheLanguage) {
     WriteFile(dir.File("d.bin"), RandomBytes(777, 3));
-    const CliRun size = Cli("size " + Q("d.bin") + " --bits 2 --no-compress --cipher none --json");
+    const std::string data = " " + Q("d.bin") + " --bits 2 --no-compress --cipher none";
+    const CliRun size = Cli("size" + data + " --json");
     ASSERT_EQ(size.exitCode, 0) << size.err;
     const int64_t needed = (777 + 24 + 10) * 8 / 2;
     ASSERT_NE(size.out.find("\"needed\":" + std::to_string(needed)), std::string::npos) << size.out;
-
     MakeRaw(dir.File("exact.raw"), static_cast<size_t>(needed), 1);
     MakeRaw(dir.File("short.raw"), static_cast<size_t>(needed - 1), 1);
-    EXPECT_EQ(Cli("hide " + Q("exact.raw") + " " + Q("d.bin") + " --bits 2 --no-compress --cipher none").exitCode, 0);
-    EXPECT_EQ(Cli("hide " + Q("short.raw") + " " + Q("d.bin") + " --bits 2 --no-compress --cipher none").exitCode, 1);
+    const CliRun exact = Cli("--language de hide " + Q("exact.raw") + data);
+    ASSERT_EQ(exact.exitCode, 0) << exact.err;
+    EXPECT_NE(exact.out.find("Die Daten wurden erfolgreich in der Trägerdatei verborgen."), std::string::npos);
+    EXPECT_EQ(Cli("hide " + Q("short.raw") + data).exitCode, 1);
 }
 
 }  // namespace

@@ -79,7 +79,9 @@ TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
         AppendUtf8(utf8, codePoint);
         EXPECT_EQ(DecodeUtf8(utf8), std::u32string(1, codePoint)) << static_cast<unsigned>(codePoint);
     }
-    for (const char* bad : {"\xF4\x90\x80\x80", "\xE0\x80\x80", "\x80", "\xFF"}) EXPECT_FALSE(DecodeUtf8(bad).has_value()) << bad;
+    for (const char* bad : {"\xF4\x90\x80\x80", "\xE0\x80\x80", "\x80", "\xFF"}) {
+        EXPECT_FALSE(DecodeUtf8(bad).has_value()) << bad;  // past U+10FFFF, overlong, lone continuation
+    }
 }
 
 TEST(NumberFormat, GroupsThousandsWithTheLocaleSeparator) {
