@@ -1,5 +1,7 @@
-// The settings file: a write changes one key and nothing else, a failed write leaves the old
-// file as it was, and start-up reads defaults, ranges and fallbacks.
+// The settings file (a write changes one key and nothing else, a failed write leaves the old
+// file as it was, start-up reads defaults, ranges and fallbacks) and the helpers beneath it: the
+// text helpers, the Windows-1252 code page of every stored text and the size fields' number
+// patterns, where a byte that changes alters a passphrase digest or a file extension.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,15 +11,20 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <locale>
 #include <map>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "config/Codepage.h"
+#include "config/Helpers.h"
 #include "config/LeadingNumber.h"
+#include "config/NumberFormat.h"
 #include "config/Settings.h"
 #include "config/Strings.h"
+#include "config/Utf8.h"
 #include "support/TempDir.h"
 
 namespace tarnwerk {
@@ -46,49 +53,39 @@ TEST(ReadIniValue, FindsTheFirstKeyOfItsSectionElseTheDefault) {
     EXPECT_EQ(ReadIniValue(dir.path(), "Global", "Top", "d"), "d");  // a folder
 }
 
-TEST(WriteIniValue, ChangesOneLineAndKeepsTheRest) {
-    test::TempDir dir;
-    const std::string file = dir.File("tarnwerk.ini");
-    WriteText(file, kUserFile);
-    ASSERT_TRUE(WriteIniValue(file, "settings", "LANGUAGE", "2"));
-    ASSERT_TRUE(WriteIniValue(file, "Global", "Width", "900"));
-    std::string expected = kUserFile;
-    expected.replace(expected.find("Language=0"), 10, "LANGUAGE=2");
-    expected.replace(expected.find("Left=240\n"), 9, "Left=240\nWidth=900\n");
-    EXPECT_EQ(ReadText(file), expected);
-    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"tarnwerk.ini"});  // no temporary file left
-
-    WriteText(file, "[Settings]\r\nLanguage=0\r\n[Global]\r\nTop=1");
-    ASSERT_TRUE(WriteIniValue(file, "Settings", "Language", "3"));
-    EXPECT_EQ(ReadText(file), "[Settings]\r\nLanguage=3\r\n[Global]\r\nTop=1");
-    const std::string fresh = dir.File("deep/er/tarnwerk.ini");
-    ASSERT_TRUE(WriteIniValue(fresh, "Global", "Top", "15"));
-    ASSERT_TRUE(WriteIniValue(fresh, "Settings", "Language", "1"));
-    EXPECT_EQ(ReadText(fresh), "[Global]\nTop=15\n\n[Settings]\nLanguage=1\n");
-}
-
-TEST(WriteIniValue, ReplacesTheFileInsteadOfRewritingItInPlace) {
-    // In place, a crash midway would leave a truncated file; a rename leaves old or new text.
+// The file is replaced by a rename, never rewritten in place (a crash would truncate it): an
+// open handle still reads the old text; permissions and a symbolic link stay.
+TEST(WriteIniValue, ChangesOneLineKeepsTheRestAndReplacesTheFile) {
     test::TempDir dir;
     const std::string file = dir.File("tarnwerk.ini");
     WriteText(file, kUserFile);
     struct stat before {}, after {};
     ASSERT_EQ(stat(file.c_str(), &before), 0);
     std::ifstream oldHandle(file, std::ios::binary);
-    ASSERT_TRUE(WriteIniValue(file, "Settings", "Language", "3"));
+    ASSERT_TRUE(WriteIniValue(file, "settings", "LANGUAGE", "2"));
+    ASSERT_TRUE(WriteIniValue(file, "Global", "Width", "900"));
+    std::string expected = kUserFile;
+    expected.replace(expected.find("Language=0"), 10, "LANGUAGE=2");
+    expected.replace(expected.find("Left=240\n"), 9, "Left=240\nWidth=900\n");
+    EXPECT_EQ(ReadText(file), expected);
     EXPECT_EQ(ReadAll(std::move(oldHandle)), kUserFile);
     ASSERT_EQ(stat(file.c_str(), &after), 0);
     EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"tarnwerk.ini"});  // no temporary file left
 
-    // Permissions stay, and a symbolic link stays a link to the changed file.
+    WriteText(file, "[Settings]\r\nLanguage=0\r\n[Global]\r\nTop=1");
     ASSERT_EQ(chmod(file.c_str(), 0600), 0);
     ASSERT_EQ(symlink(file.c_str(), dir.File("link.ini").c_str()), 0);
-    ASSERT_TRUE(WriteIniValue(dir.File("link.ini"), "Settings", "Language", "2"));
+    ASSERT_TRUE(WriteIniValue(dir.File("link.ini"), "Settings", "Language", "3"));
+    EXPECT_EQ(ReadText(file), "[Settings]\r\nLanguage=3\r\n[Global]\r\nTop=1");
     ASSERT_EQ(lstat(dir.File("link.ini").c_str(), &after), 0);
     EXPECT_TRUE(S_ISLNK(after.st_mode));
     ASSERT_EQ(stat(file.c_str(), &after), 0);
     EXPECT_EQ(after.st_mode & 0777, 0600u);
-    EXPECT_EQ(ReadIniValue(file, "Settings", "Language", "d"), "2");
+    const std::string fresh = dir.File("deep/er/tarnwerk.ini");
+    ASSERT_TRUE(WriteIniValue(fresh, "Global", "Top", "15"));
+    ASSERT_TRUE(WriteIniValue(fresh, "Settings", "Language", "1"));
+    EXPECT_EQ(ReadText(fresh), "[Global]\nTop=15\n\n[Settings]\nLanguage=1\n");
 }
 
 TEST(WriteIniValue, RefusalsAndFailuresKeepTheOldFile) {
@@ -117,7 +114,7 @@ TEST(WriteIniValue, RefusalsAndFailuresKeepTheOldFile) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"folder.ini", "tarnwerk.ini"}));
 }
 
-// --- What start-up makes of the file (a 1024 x 768 screen at 15 twips per pixel) --------------
+// What start-up makes of the file (a 1024 x 768 screen at 15 twips per pixel).
 
 constexpr int32_t kScreenWidth = 15360, kScreenHeight = 11520;
 constexpr int32_t kTopLimit = kScreenHeight - 750, kLeftLimit = kScreenWidth - 480;
@@ -144,7 +141,7 @@ protected:
     test::TempDir dir_;
 };
 
-TEST_F(SettingsFile, NoFileEmptyFileAndEmptyValuesGiveTheDefaults) {
+TEST_F(SettingsFile, DefaultsRangesRoundingAndFallbacks) {
     const StartupSettings missing = LoadSettings(dir_.File("missing.ini"), kScreenWidth, kScreenHeight);
     EXPECT_EQ(missing.iniPath, dir_.File("missing.ini"));
     EXPECT_EQ(FieldsOf(missing), kDefaults);
@@ -152,9 +149,6 @@ TEST_F(SettingsFile, NoFileEmptyFileAndEmptyValuesGiveTheDefaults) {
     EXPECT_EQ(FieldsOf(Load("[Global]\nTop=\nLeft=\n[Settings]\nCompression=\nEncryption=\nAlgorithmus=\n"
                             "BitPerByte=\nShowEndMessage=\nResetOnEnd=\nLanguage=\nSendCompress=\nSendDelete=\n")),
               kDefaults);
-}
-
-TEST_F(SettingsFile, ValuesAreRangeCheckedThenRoundedElseFallBack) {
     // Switches are off only for exactly "0". The cipher and bit indexes are range-checked
     // before rounding half to even; the language base needs the exact text; the window must
     // stay on the screen (a window closed while minimised leaves -48000).
@@ -166,23 +160,18 @@ TEST_F(SettingsFile, ValuesAreRangeCheckedThenRoundedElseFallBack) {
     };
     const std::string tiny = "0." + std::string(400, '0') + "1";  // zero, not infinity
     const Case cases[] = {
-        {"Compression", "0", 0}, {"Compression", "00", 1}, {"Compression", "false", 1}, {"Compression", "7", 1},
-        {"SendDelete", "0", 0}, {"ShowEndMessage", "-1", 1}, {"Algorithmus", "4.4", 4}, {"Algorithmus", "4.6", 5},
-        {"Algorithmus", "5.4", 0}, {"Algorithmus", "6", 0}, {"Algorithmus", "-1", 0}, {"Algorithmus", "2.5", 2},
-        {"Algorithmus", "3.5", 4}, {"Algorithmus", "x", 0}, {"Algorithmus", "3abc", 3}, {"Algorithmus", "0.2e1", 2},
-        {"Algorithmus", "1e400", 0}, {"Algorithmus", "-0.4", 0}, {"BitPerByte", "1.5", 2},
-        {"BitPerByte", "1.5", 4, "bits"},
-        {"BitPerByte", "0.5", 0}, {"BitPerByte", "0.5", 1, "bits"}, {"BitPerByte", "2.5", 1}, {"BitPerByte", "3", 1},
-        {"BitPerByte", "-0.1", 1}, {"BitPerByte", "abc", 0}, {"BitPerByte", tiny, 0}, {"BitPerByte", tiny, 1, "bits"},
-        {"Language", "1", kLanguageBaseEnglish, "base"}, {"Language", "2", kLanguageBaseDutch, "base"},
-        {"Language", "3", kLanguageBaseFrench, "base"}, {"Language", "1.0", 1}, {"Language", "1.0", 0, "base"},
-        {"Language", "01", 0, "base"}, {"Language", "2.4", 2}, {"Language", "2.4", 0, "base"},
-        {"Language", "255", 255}, {"Language", "255", 0, "base"}, {"Language", "255.6", 0}, {"Language", "300", 0},
-        {"Language", "-1", 0}, {"Top", std::to_string(kTopLimit), kTopLimit}, {"Top", std::to_string(kTopLimit + 1), 0},
-        {"Left", std::to_string(kLeftLimit), kLeftLimit}, {"Left", std::to_string(kLeftLimit + 1), 0},
-        {"Top", "-48000", 0}, {"Left", "-48000", 0}, {"Top", "1200.5", 1200}, {"Left", "1201.5", 1202},
-        {"Top", "1.2e3", 1200}, {"Left", " 7px", 7}, {"Top", "4294967296", 0}, {"Left", "99999999999", 0},
-        {"Top", "nan", 0}, {"Left", "inf", 0}};
+        {"Compression", "0", 0}, {"Compression", "00", 1}, {"Compression", "false", 1}, {"SendDelete", "0", 0},
+        {"ShowEndMessage", "-1", 1}, {"Algorithmus", "4.6", 5}, {"Algorithmus", "5.4", 0}, {"Algorithmus", "6", 0},
+        {"Algorithmus", "2.5", 2}, {"Algorithmus", "3.5", 4}, {"Algorithmus", "x", 0}, {"Algorithmus", "3abc", 3},
+        {"Algorithmus", "0.2e1", 2}, {"Algorithmus", "1e400", 0}, {"BitPerByte", "1.5", 2},
+        {"BitPerByte", "1.5", 4, "bits"}, {"BitPerByte", "0.5", 0}, {"BitPerByte", "0.5", 1, "bits"},
+        {"BitPerByte", "2.5", 1}, {"BitPerByte", "-0.1", 1}, {"BitPerByte", "abc", 0}, {"BitPerByte", tiny, 0},
+        {"BitPerByte", tiny, 1, "bits"}, {"Language", "3", kLanguageBaseFrench, "base"}, {"Language", "1.0", 1},
+        {"Language", "1.0", 0, "base"}, {"Language", "01", 0, "base"}, {"Language", "255", 255},
+        {"Language", "255", 0, "base"}, {"Language", "300", 0}, {"Top", std::to_string(kTopLimit), kTopLimit},
+        {"Top", std::to_string(kTopLimit + 1), 0}, {"Left", std::to_string(kLeftLimit), kLeftLimit},
+        {"Left", std::to_string(kLeftLimit + 1), 0}, {"Top", "-48000", 0}, {"Top", "1200.5", 1200},
+        {"Left", "1201.5", 1202}, {"Left", " 7px", 7}, {"Top", "4294967296", 0}, {"Top", "nan", 0}, {"Left", "inf", 0}};
     for (const Case& c : cases) {
         const std::string key = c.key, section = key == "Top" || key == "Left" ? "Global" : "Settings";
         const Fields fields = FieldsOf(Load("[" + section + "]\n" + c.key + "=" + c.value + "\n"));
@@ -191,18 +180,6 @@ TEST_F(SettingsFile, ValuesAreRangeCheckedThenRoundedElseFallBack) {
     // A screen smaller than the margins leaves no room: only 0 is kept.
     const StartupSettings small = Load("[Global]\nTop=10\nLeft=10\n", 100, 100);
     EXPECT_EQ(small.top + small.left, 0);
-}
-
-TEST_F(SettingsFile, CarrierFilterUsesTheStartLanguage) {
-    std::string texts;
-    for (const char* language : {"1", "1.0"}) {
-        for (const FileFilter& f : Load(std::string("[Settings]\nLanguage=") + language + "\n").carrierFilter)
-            texts += f.description + "|" + f.patterns + "\n";
-    }
-    EXPECT_EQ(texts,
-              "Bitmap-picture format (*.bmp;*.dib)|*.bmp;*.dib\nRawdata-picture format (*.raw)|*.raw\n"
-              "All supported formats|*.bmp;*.dib;*.raw\nBitmap-Bildformat (*.bmp;*.dib)|*.bmp;*.dib\n"
-              "Rohdaten-Bildformat (*.raw)|*.raw\nAlle unterstützten Formate|*.bmp;*.dib;*.raw\n");
 }
 
 TEST_F(SettingsFile, SaveWritesTheNineKeysInOrderAndLoadReadsThemBack) {
@@ -227,50 +204,97 @@ TEST_F(SettingsFile, SaveWritesTheNineKeysInOrderAndLoadReadsThemBack) {
     EXPECT_EQ(SaveSettings(Path(), SettingsRecord{}), 9);
 }
 
-// Sets or clears an environment variable for one scope.
-struct EnvScope {
-    EnvScope(const char* variable, const char* value) : name(variable) {
-        if (const char* now = std::getenv(name)) old = now;
-        value ? setenv(name, value, 1) : unsetenv(name);
-    }
-    ~EnvScope() { old ? setenv(name, old->c_str(), 1) : unsetenv(name); }
-    const char* name;
-    std::optional<std::string> old;
-};
-
-TEST(DefaultIniPath, BesideTheProgramWhenWritableElseInTheUserConfigFolder) {
-    test::TempDir dir;
-    EXPECT_EQ(DefaultIniPath(dir.path() + "/"), dir.path() + "/tarnwerk.ini");
-    const std::string unwritable = dir.File("no-such-folder");
-    {
-        const EnvScope xdg("XDG_CONFIG_HOME", dir.File("xdg").c_str());
-        const std::string path = DefaultIniPath(unwritable);
-        EXPECT_EQ(path, dir.File("xdg") + "/tarnwerk/tarnwerk.ini");
-        EXPECT_TRUE(WriteIniValue(path, "Global", "Top", "0"));  // the first write creates the folder
-    }
-    const EnvScope home("HOME", dir.File("home").c_str());
-    for (const char* xdg : {static_cast<const char*>(nullptr), "relative/config"}) {
-        const EnvScope scope("XDG_CONFIG_HOME", xdg);
-        EXPECT_EQ(DefaultIniPath(unwritable), dir.File("home") + "/.config/tarnwerk/tarnwerk.ini");
-    }
-}
-
 TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
     const double inf = std::numeric_limits<double>::infinity();
     const std::string zeros(400, '0');
     const std::pair<std::string, double> cases[] = {
-        {"42", 42}, {"  -12.5e1xyz", -125}, {"+.5", 0.5}, {"5.", 5}, {"1,5", 1}, {"1e", 1}, {"1e+", 1}, {"2E-1", 0.2},
-        {".", 0}, {"-", 0}, {"e5", 0}, {"", 0}, {"0x10", 0}, {"1e-400", 0}, {"1e400", inf}, {"-1e400", -inf},
+        {"  -12.5e1xyz", -125}, {"+.5", 0.5}, {"1,5", 1}, {"1e+", 1}, {"0x10", 0}, {"1e-400", 0}, {"-1e400", -inf},
         // Beyond the double range the position of the first digit plus the exponent decides.
         {"0." + zeros + "1", 0}, {"-0." + zeros + "1", 0}, {"1" + zeros + "e-1", inf}, {"1" + zeros, inf},
         {"0.01e-99999999999999999999", 0}, {"1e99999999999999999999", inf}, {"1" + zeros + "e-400", 1}};
     for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumberValue(text), value) << text;
 
     const std::pair<double, std::optional<int32_t>> rounded[] = {
-        {0.5, 0}, {1.5, 2}, {2.5, 2}, {2.5000001, 3}, {-0.5, 0}, {-1.5, -2}, {-2.6, -3},
-        {2147483647.4, 2147483647}, {2147483647.5, std::nullopt}, {-2147483648.0, std::numeric_limits<int32_t>::min()},
-        {-2147483648.6, std::nullopt}, {std::nan(""), std::nullopt}, {inf, std::nullopt}};
+        {-0.5, 0}, {2.5000001, 3}, {-1.5, -2}, {2147483647.4, 2147483647}, {2147483647.5, std::nullopt},
+        {-2147483648.0, INT32_MIN}, {-2147483648.6, std::nullopt}, {std::nan(""), std::nullopt}, {inf, std::nullopt}};
     for (const auto& [value, expected] : rounded) EXPECT_EQ(RoundHalfEven32(value), expected) << value;
+}
+
+TEST(Helpers, TextsAreCutSplitAndReplacedExactly) {
+    // HexToBin reads a pair as far as its digits go; ReplaceAll starts every search again at the
+    // front, and calls that would never end return.
+    const std::pair<std::string, std::string> gotAndExpected[] = {
+        {StripNul(std::string("a b \0 tail", 10)), "a b"}, {StripNul("  lead  "), "  lead"},
+        {HexToBin("00ff7F80"), std::string("\x00\xFF\x7F\x80", 4)}, {HexToBin("4GG4"), std::string("\x04\x00", 2)},
+        {GetExtension("/a/archive.tar.gz"), "gz"}, {GetExtension("/x.y/file"), ""}, {GetExtension("/a/name."), ""},
+        {GetFileName("/a/b.bmp"), "b.bmp"}, {GetFileName("b.bmp"), ""}, {TrimBlanks("  pass phrase  "), "pass phrase"},
+        {TrimBlanks("\tx\t"), "\tx\t"}, {ReplaceAll("aab", "ab", "b"), "b"}, {ReplaceAll("text", "", "x"), "text"},
+        {ReplaceAll("a-a", "a", "aa"), "aa-aa"}, {ReplaceAll("a\r\nb\r\n", "\r\n", "\n"), "a\nb\n"}};
+    for (const auto& [got, expected] : gotAndExpected) EXPECT_EQ(got, expected);
+}
+
+TEST(Helpers, FileExistsOnlyForReadableRegularFiles) {
+    test::TempDir dir;
+    std::ofstream(dir.File("empty")).close();
+    EXPECT_TRUE(FileExists(dir.File("empty")));
+    ASSERT_EQ(symlink(dir.File("empty").c_str(), dir.File("link").c_str()), 0);
+    EXPECT_TRUE(FileExists(dir.File("link")));
+    EXPECT_FALSE(FileExists(dir.path()));
+    EXPECT_FALSE(FileExists(dir.File("missing")));
+    ASSERT_EQ(mkfifo(dir.File("pipe").c_str(), 0600), 0);  // an open for reading would block
+    EXPECT_FALSE(FileExists(dir.File("pipe")));
+    ASSERT_EQ(chmod(dir.File("empty").c_str(), 0), 0);
+    EXPECT_TRUE(geteuid() == 0 || !FileExists(dir.File("empty")));  // root reads every file
+}
+
+TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
+    for (int value = 0; value < 256; ++value) {
+        const std::string byte(1, static_cast<char>(value));
+        const std::string utf8 = Cp1252ToUtf8(byte);
+        EXPECT_EQ(DecodeUtf8(utf8).value_or(U"").size(), 1u) << "byte " << value;
+        EXPECT_EQ(Utf8ToCp1252(utf8), std::optional<std::string>(byte)) << "byte " << value;
+    }
+    EXPECT_EQ(Cp1252ToUtf8("\x80\x8A\x93\x94\x99\x9F\xE4\xDF\xA0"), "€Š“”™Ÿäß\u00A0");
+    EXPECT_EQ(DecodeUtf8(Cp1252ToUtf8("\x81\x8D\x8F\x90\x9D")), U"\u0081\u008D\u008F\u0090\u009D");  // unassigned
+    EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF" "e, \x8Cuvre"));
+    EXPECT_EQ(Utf8ToCp1252(std::string("a\0b", 3)), std::optional<std::string>(std::string("a\0b", 3)));
+    // U+0080 and U+009F are C1 controls whose bytes stand for "€" and "Ÿ" here.
+    for (const char* refused : {"Zażółć", "日本", "\U0001F600", "\u0080", "\u009F"})
+        EXPECT_EQ(Utf8ToCp1252(refused), std::nullopt) << refused;
+    // Invalid UTF-8 (already single-byte, overlong, surrogate, cut off) is taken byte for byte.
+    for (const std::string invalid : {"caf\xE9", "\xC0\xAF", "\xED\xA0\x80", "ab\xE2\x82"})
+        EXPECT_EQ(Utf8ToCp1252(invalid), std::optional<std::string>(invalid));
+    for (const char32_t codePoint : {U'\u07FF', U'\u0800', U'\uFFFF', U'\U0010FFFF'}) {  // the 256 bytes cover less
+        std::string utf8;
+        AppendUtf8(utf8, codePoint);
+        EXPECT_EQ(DecodeUtf8(utf8), std::u32string(1, codePoint)) << static_cast<unsigned>(codePoint);
+    }
+    for (const char* bad : {"\xF4\x90\x80\x80", "\xE0\x80\x80", "\x80"}) EXPECT_FALSE(DecodeUtf8(bad)) << bad;
+}
+
+TEST(NumberFormat, GroupsThousandsWithTheLocaleSeparator) {
+    const char* old = std::getenv("LC_ALL");
+    const std::optional<std::string> saved = old ? std::optional<std::string>(old) : std::nullopt;
+    // An unknown locale falls back to the comma; German and French are checked where installed.
+    for (const char* name : {"C", "xx_NOWHERE.UTF-8", "de_DE.UTF-8", "fr_FR.UTF-8"}) {
+        try {
+            if (name[0] == 'd' || name[0] == 'f') std::locale probe(name);
+        } catch (const std::runtime_error&) {
+            continue;
+        }
+        setenv("LC_ALL", name, 1);
+        const std::string sep = ThousandsSeparator();
+        // French groups with a narrow (no-break) space: more than one byte, never a fragment.
+        const char* expected = name[0] == 'd' ? "." : name[0] == 'f' ? (sep == "\u00A0" ? "\u00A0" : "\u202F") : ",";
+        EXPECT_EQ(sep, expected) << name;
+        EXPECT_EQ(FormatHashGroup(0), "");
+        EXPECT_EQ(FormatHashGroupZero(0), "0");
+        EXPECT_EQ(FormatHashGroup(999), "999");
+        EXPECT_EQ(FormatHashGroupZero(-1234567), "-1" + sep + "234" + sep + "567");
+        EXPECT_EQ(FormatHashGroup(std::numeric_limits<int64_t>::min()),
+                  "-9" + sep + "223" + sep + "372" + sep + "036" + sep + "854" + sep + "775" + sep + "808");
+    }
+    saved ? setenv("LC_ALL", saved->c_str(), 1) : unsetenv("LC_ALL");
 }
 
 }  // namespace

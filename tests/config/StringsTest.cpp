@@ -31,102 +31,34 @@ TEST(StringTable, CompiledInTableIsTheFileInTheTreeAndSound) {
     const std::string_view source = StringTableSource();
     EXPECT_TRUE(ReadText(std::string(TARNWERK_SOURCE_DIR) + "/resources/strings.txt") == source)
         << "the compiled-in table differs from resources/strings.txt";
-    EXPECT_GT(ParseStringTable(source).entries.size(), 4u * 150u);
-}
-
-// The ids of one block relative to its base; every entry lies in a fixed id or some block.
-TEST(StringTable, LanguageBlocksHoldTheSameIds) {
-    std::map<int, std::set<int>> blocks;
-    for (const int entry : AllEntries()) {
-        if (entry < 5) continue;  // the fixed language names
-        const int base = entry / 1000 * 1000;
-        const bool known = base == kLanguageBaseGerman || (base >= 2000 && base <= 4000);
-        const bool productName = known && base != kLanguageBaseGerman && entry == base + 1;
-        EXPECT_TRUE(known && (productName || entry % 1000 >= 5)) << "entry " << entry << " lies outside every block";
-        if (!productName) blocks[base].insert(entry - base);
-    }
-    ASSERT_GT(blocks[kLanguageBaseGerman].size(), 150u);
-    for (const int id : {13, 23, 253, 254, 255}) EXPECT_EQ(blocks[kLanguageBaseGerman].count(id), 1u) << id;
-    for (const int base : kBases) EXPECT_EQ(blocks[base], blocks[kLanguageBaseGerman]) << "base " << base;
-}
-
-// A sample of the texts exactly as users see them, spelling mistakes included.
-struct KnownText {
-    int id;
-    const char *english, *german;
-};
-const KnownText kKnownTexts[] = {
-    {255, " ", nullptr},
-    {102, "&Open &carrier file...", "&Trägerdatei öffnen..."},
-    {241, "Hiding && Extracting", "Verbergen && Extrahieren"},
-    {318, "has occorred.", "aufgetreten."},
-    {319, "Some settings can't correctly saved!", "Einige Einstellungen konnten nicht gespeichert werden!"},
-    {417, "Needed carrier file", "Benötigte Tägerdatei"},
-    {421, "An error is occurred while hiding the data.", "Beim Verbergen der Daten ist ein Feher aufgeterten."},
-    {423, "-files can not opened!", "-Dateien konnte nicht geöffnet werden!"},
-    {435, "The data was successfully hiding in the carrier file.",
-     "Die Daten wurden erfolgreich in der Trägerdatei verborgen."},
-    {438, "or the file ist read-only.", "oder die Datei ist nicht zum Beschreiben geeignet."},
-    {439, "Please select as carrier file.", "Bitte wählen Sie eine Trägerdatei aus."},
-    {442, "Want you overwrite the file?", "Soll diese Datei überschrieben werden?"},
-    {456, "The arcive file is already exist.", "Die Archivdatei ist bereits vorhanden."},
-    {458, "Pleas ensure, that the help file is located", "Bitte stellen Sie sicher, dass sich die Hilfedatei"},
-    {259, "XChaCha20-Poly1305 is recommended: a slow, salted key derivation and detection of damaged or altered data.",
-     nullptr},
-    {23, "Freeware", nullptr},
-    {906, "Blowfish cryptographic algorith", nullptr},
-    {913, "  Skipjack is a trademark of NSA (National Security Agency)", nullptr},
-    {915, "TEA (Tiny Encryption Algorithm) cryptographic algorithmus", nullptr},
-};
-
-TEST(StringTable, GermanAndEnglishTextsAreExact) {
-    for (const KnownText& known : kKnownTexts) {
-        EXPECT_EQ(Text(kLanguageBaseEnglish, known.id), known.english) << "English id " << known.id;
-        if (known.german) {
-            EXPECT_EQ(Text(kLanguageBaseGerman, known.id), known.german) << "German id " << known.id;
-        }
-    }
-    EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {433, 434}),
-              "The data file is to large for the carrier file.\r\nSelect a larger carrier file.");
-    for (const int base : kBases) EXPECT_EQ(JoinLines(base, {1, 4}), "Deutsch\r\nFrançais") << base;
-    for (const int base : {kLanguageBaseEnglish, kLanguageBaseDutch, kLanguageBaseFrench})
-        EXPECT_EQ(Text(0, base + 1), "Tarnwerk") << "product name at " << base;
-}
-
-// Letters marked with a single "&" ("&&" shows an ampersand).
-std::string Accelerators(const std::string& caption) {
-    std::string letters;
-    for (size_t at = caption.find('&'); at != std::string::npos && at + 1 < caption.size();
-         at = caption.find('&', at + 2)) {
-        const auto letter = static_cast<unsigned char>(caption[at + 1]);
-        if (letter != '&') letters += static_cast<char>(std::tolower(letter));
-    }
-    return letters;
-}
-
-TEST(StringTable, TextsAreCleanLinesAndMenusKeepOneDistinctAccelerator) {
     for (const int entry : AllEntries()) {
         const std::string text = Text(0, entry);
         EXPECT_TRUE(DecodeUtf8(text).has_value() && !text.empty()) << "entry " << entry;
         EXPECT_EQ(text.find_first_of("\r\n\t"), std::string::npos) << "entry " << entry;
     }
-    const std::set<int> groupStarts = {900, 903, 906, 909, 912, 915, 917, 920};
-    for (const int base : kBases) {
-        for (int id = 900; id <= 921; ++id) {  // the credit lines of a group are indented
-            EXPECT_EQ(Text(base, id).rfind("  ", 0) == 0, !groupStarts.count(id)) << id << " at " << base;
-        }
-        EXPECT_EQ(Accelerators(Text(base, 241)), "") << Text(base, 241);
+}
+
+// A sample of the texts exactly as users see them, spelling mistakes included.
+TEST(StringTable, GermanAndEnglishTextsAreExact) {
+    const struct {
+        int id;
+        const char *english, *german;
+    } known[] = {
+        {241, "Hiding && Extracting", "Verbergen && Extrahieren"},
+        {318, "has occorred.", "aufgetreten."},
+        {417, "Needed carrier file", "Benötigte Tägerdatei"},
+        {421, "An error is occurred while hiding the data.", "Beim Verbergen der Daten ist ein Feher aufgeterten."},
+        {438, "or the file ist read-only.", "oder die Datei ist nicht zum Beschreiben geeignet."},
+        {456, "The arcive file is already exist.", "Die Archivdatei ist bereits vorhanden."},
+        {913, "  Skipjack is a trademark of NSA (National Security Agency)", nullptr},
+    };
+    for (const auto& k : known) {
+        EXPECT_EQ(Text(kLanguageBaseEnglish, k.id), k.english) << "English id " << k.id;
+        EXPECT_EQ(k.german ? Text(kLanguageBaseGerman, k.id) : "", k.german ? k.german : "") << "German " << k.id;
     }
-    for (const int base : {kLanguageBaseDutch, kLanguageBaseFrench}) {
-        for (const std::vector<int>& menu : std::vector<std::vector<int>>{
-                 {102, 103, 104, 105, 106, 107, 108, 109, 110, 115, 116}, {101, 111, 113}, {112}, {114}, {117}}) {
-            std::set<std::string> used;
-            for (const int id : menu) {
-                const std::string letters = Accelerators(Text(base, id));
-                EXPECT_TRUE(letters.size() == 1 && used.insert(letters).second) << id << " at " << base;
-            }
-        }
-    }
+    EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {433, 434}),
+              "The data file is to large for the carrier file.\r\nSelect a larger carrier file.");
+    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 4}), "Deutsch\r\nFrançais");  // fixed ids, no base
 }
 
 // --- Ids asked for by the callers ------------------------------------------------------------

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <new>
 
-#include "CryptoTestSupport.h"
 #include "crypto/RuntimeRandom.h"
 #include "crypto/clsBlowfish.h"
 #include "crypto/clsRC4.h"
@@ -20,8 +19,9 @@
 namespace tarnwerk {
 namespace {
 
-using test::AsString;
 using Bytes = std::vector<uint8_t>;
+
+std::string AsString(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 
 const std::string kKey = MakeKey("0123456789ABCDEF");
 const std::string kOtherKey = MakeKey("0123456789ABCDEG");
@@ -69,9 +69,6 @@ TYPED_TEST(BlockEnvelope, FreshRandomValuesAndRefusedBuffersKeepTheirLength) {
     EXPECT_NE(sealed, again);
     EXPECT_TRUE(cipher.DecryptByte(again));
     EXPECT_EQ(again, plain);
-    auto wrong = sealed;
-    EXPECT_FALSE(TypeParam().DecryptByte(wrong, kOtherKey));
-    EXPECT_EQ(wrong.size(), sealed.size());
     auto longer = sealed;
     longer.push_back(0xEE);
     EXPECT_FALSE(TypeParam().DecryptByte(longer, kKey));
@@ -114,9 +111,7 @@ TEST_P(CipherFiles, FailuresKeepTheOutputAndLeaveNothing) {
     const bool blowfish = GetParam() == 0 || GetParam() == 9;
     const Status empty = Make()->EncryptFile(Path("empty"), Path("e"), true, kKey);
     ASSERT_EQ(static_cast<bool>(empty), blowfish);
-    if (!blowfish) {
-        EXPECT_EQ(empty.error().code, ErrorCode::Io);
-    }
+    EXPECT_TRUE(blowfish || empty.error().code == ErrorCode::Io);
     EXPECT_EQ(std::filesystem::exists(Path("e")) ? Read("e").size() : 0u, blowfish ? 16u : 0u);
     std::filesystem::remove(Path("e"));
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"empty", "plain"}));  // nothing half-written
@@ -188,15 +183,12 @@ Status Open(const std::string& header, Bytes& data, const std::string& passphras
     return cipher.Decrypt(data, passphrase);
 }
 
-TEST(XChaCha, GrowsByFortyBytesAndFreshSaltAndNonceEveryTime) {
-    for (std::size_t n : {0u, 1u, 17u, 4096u}) {
-        Sealed s = Seal(std::string(n, 'x'));
-        ASSERT_EQ(s.data.size(), n + kXChaChaOverhead);
-        ASSERT_TRUE(Open(s.header, s.data)) << n;
-        EXPECT_EQ(AsString(s.data), std::string(n, 'x'));
-    }
-    const Sealed a = Seal("same"), b = Seal("same");
+// Sizes and layout are checked against Crypto++ in VectorTest; here a fresh salt and nonce.
+TEST(XChaCha, FreshSaltAndNonceEveryTime) {
+    Sealed a = Seal(""), b = Seal("");
     EXPECT_NE(a.header.substr(2, 16), b.header.substr(2, 16));
+    ASSERT_TRUE(Open(a.header, a.data));
+    EXPECT_TRUE(a.data.empty());
     clsXChaCha20 cipher(kCheap);
     Bytes first(10, 1), second = first;
     cipher.EncryptByte(first, "key");
