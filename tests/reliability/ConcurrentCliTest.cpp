@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -15,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "config/Strings.h"
-#include "reliability/ChildProcess.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -35,16 +35,16 @@ struct CliRun {
     std::string output;  // stdout and stderr
 };
 
-// Starts tarnwerk-cli with args; its output goes to outputPath.
-pid_t StartCli(const std::vector<std::string>& args, const std::string& outputPath) {
-    std::vector<std::string> all{TARNWERK_CLI_PATH};
-    all.insert(all.end(), args.begin(), args.end());
+// Starts tarnwerk-cli with args and the English settings in folder; its output goes to log.
+pid_t StartCli(std::vector<std::string> args, const test::TempDir& folder, const std::string& log) {
+    args.insert(args.begin(), TARNWERK_CLI_PATH);
+    args.insert(args.end(), {"--language", "en", "--settings", folder.File("tarnwerk.ini")});
     std::vector<char*> argv;
-    for (auto& arg : all) argv.push_back(arg.data());
+    for (auto& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid = -1;
@@ -53,63 +53,46 @@ pid_t StartCli(const std::vector<std::string>& args, const std::string& outputPa
     return pid;
 }
 
-CliRun Finish(pid_t pid, const std::string& outputPath) {
-    CliRun run;
-    if (pid < 0) return run;
-    const int status = test::WaitChild(pid);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ifstream in(outputPath);
-    std::stringstream text;
-    text << in.rdbuf();
-    run.output = text.str();
-    return run;
+CliRun Finish(pid_t pid, const std::string& log) {
+    int status = 0;
+    if (pid <= 0) return {};
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    const test::Bytes output = test::ReadFile(log);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(output.begin(), output.end())};
+}
+CliRun RunCli(const std::vector<std::string>& args, const test::TempDir& folder, const std::string& log) {
+    return Finish(StartCli(args, folder, log), log);
 }
 
 // True when process pid holds an exclusive flock on the file with this inode (read from
 // /proc/locks, which does not disturb the lock holder the way probing with flock would).
 bool HoldsWriteLock(pid_t pid, ino_t inode) {
     std::ifstream locks("/proc/locks");
-    std::string line;
-    const std::string inodeSuffix = ":" + std::to_string(inode);
-    while (std::getline(locks, line)) {
+    for (std::string line; std::getline(locks, line);) {
         std::istringstream fields(line);
         std::string number, kind, mode, access, owner, device;
         fields >> number >> kind >> mode >> access >> owner >> device;
-        if (kind == "FLOCK" && access == "WRITE" && owner == std::to_string(pid) && device.size() > inodeSuffix.size() &&
-            device.compare(device.size() - inodeSuffix.size(), inodeSuffix.size(), inodeSuffix) == 0)
+        if (kind == "FLOCK" && access == "WRITE" && owner == std::to_string(pid) && device.ends_with(":" + std::to_string(inode)))
             return true;
     }
     return false;
 }
 
-class ConcurrentCliTest : public ::testing::Test {
-protected:
-    std::vector<std::string> Hide(const std::string& carrier, const std::string& data) const {
-        return {"hide", carrier, data, "--cipher", "none", "--no-compress", "--bits", "2", "--language", "en",
-                "--settings", dir_.File("tarnwerk.ini")};
-    }
-    std::vector<std::string> Extract(const std::string& carrier, const std::string& out) const {
-        return {"extract", carrier, out, "--force", "--language", "en", "--settings", dir_.File("tarnwerk.ini")};
-    }
-    std::string Log(const std::string& name) const { return logs_.File(name); }
-
-    test::TempDir dir_;
-    test::TempDir logs_;  // outside dir_, so dir_ holds only the user's files
-};
-
 // The first process is frozen while it holds the carrier's lock, so the second one meets it
 // mid-write for certain; then the first finishes and its data must come back intact.
-TEST_F(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
-    const std::string carrier = dir_.File("carrier.raw");
+TEST(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
+    const test::TempDir dir, logs;  // logs outside dir, so dir holds only the user's files
+    const std::string carrier = dir.File("carrier.raw"), first = dir.File("first.bin"), second = dir.File("second.bin");
     test::MakeRaw(carrier, kLargeCarrier, 3);
-    const std::string first = dir_.File("first.bin");
-    const test::Bytes firstData = test::MakeRaw(first, kLargeData, 4);
-    const std::string second = dir_.File("second.bin");
-    const test::Bytes secondData = test::MakeRaw(second, 5000, 5);
+    const test::Bytes firstData = test::MakeRaw(first, kLargeData, 4), secondData = test::MakeRaw(second, 5000, 5);
+    const auto hide = [&](const std::string& data) -> std::vector<std::string> {
+        return {"hide", carrier, data, "--cipher", "none", "--no-compress", "--bits", "2"};
+    };
     struct stat info {};
     ASSERT_EQ(::stat(carrier.c_str(), &info), 0);
 
-    const pid_t writer = StartCli(Hide(carrier, first), Log("first"));
+    const pid_t writer = StartCli(hide(first), dir, logs.File("first"));
     ASSERT_GT(writer, 0);
     bool caught = false;
     for (const auto deadline = std::chrono::steady_clock::now() + kLockWait;
@@ -121,18 +104,18 @@ TEST_F(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
     }
     ASSERT_TRUE(caught) << "the first hide never held the carrier's lock";
 
-    const CliRun refused = Finish(StartCli(Hide(carrier, second), Log("second")), Log("second"));
+    const CliRun refused = RunCli(hide(second), dir, logs.File("second"));
     ::kill(writer, SIGCONT);
-    const CliRun done = Finish(writer, Log("first"));
+    const CliRun done = Finish(writer, logs.File("first"));
 
     EXPECT_EQ(refused.exitCode, 1) << refused.output;
     EXPECT_NE(refused.output.find(Text(kLanguageBaseEnglish, kCarrierBusyId)), std::string::npos) << refused.output;
     EXPECT_EQ(done.exitCode, 0) << done.output;
     EXPECT_EQ(test::ReadFile(second), secondData);
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.raw", "first.bin", "second.bin"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"carrier.raw", "first.bin", "second.bin"}));
 
-    const std::string out = dir_.File("back.bin");
-    const CliRun extracted = Finish(StartCli(Extract(carrier, out), Log("extract")), Log("extract"));
+    const std::string out = dir.File("back.bin");
+    const CliRun extracted = RunCli({"extract", carrier, out, "--force"}, dir, logs.File("x"));
     ASSERT_EQ(extracted.exitCode, 0) << extracted.output;
     EXPECT_TRUE(test::ReadFile(out) == firstData) << "the first writer's data did not survive";
 }

@@ -1,9 +1,14 @@
 // Faults a user meets: a read-only carrier, folders without write permission, a full disk, a
-// data file that vanished, a carrier another process holds. Each ends with a message naming
-// the cause, no success message, no scratch file, and every user file as it was.
+// data file that vanished, a carrier another process holds, a hide killed half-way. Each ends
+// with a message naming the cause, no success message, no scratch file, and every user file
+// as it was.
 #include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,148 +19,157 @@
 #include <gtest/gtest.h>
 
 #include "app/AppFakes.h"
-#include "reliability/ChildProcess.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk {
 namespace {
 
-constexpr int kSuccessHideId = 435;
-constexpr int kSuccessExtractId = 430;
-constexpr int kCarrierBusyId = 464;
-const char* const kPassphrase = "correct horse battery";
+constexpr int kSuccessHideId = 435, kSuccessExtractId = 430, kCarrierBusyId = 464;
+constexpr uid_t kNobody = 65534;
 constexpr uint64_t kSmallDisk = 16 * 1024;  // bytes a process may write into one file
 constexpr size_t kDataSize = 200 * 1024;    // larger than kSmallDisk, even compressed
+const std::vector<std::string> kUserFiles{"carrier.bmp", "secret.txt"};
 
-std::vector<std::string> EntriesOf(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+// A forked child running work; signalFd (a pipe's read end) gets what work writes to the
+// descriptor it is handed.
+struct Child {
+    pid_t pid = -1;
+    int signalFd = -1;
+};
+Child StartChild(const std::function<void(int)>& work) {
+    int fds[2];
+    if (::pipe(fds) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        work(fds[1]);
+        ::_exit(0);  // no gtest or static teardown in the child
+    }
+    ::close(fds[1]);
+    return {pid, fds[0]};
+}
+int WaitChild(pid_t pid) {
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// Runs work in a child, as nobody when the suite runs as root (so permissions hold), under an
+// optional file-size limit (writes past it fail with EFBIG, the way a full disk fails them).
+struct ChildResult {
+    bool exited = false;  // false: killed by a signal (or could not start)
+    std::string text;     // what work returned
+};
+ChildResult RunInChild(const std::function<std::string()>& work, std::optional<uint64_t> fileSizeLimit = {}) {
+    const Child child = StartChild([&](int fd) {
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            ::_exit(125);
+        const rlimit limit{fileSizeLimit.value_or(0), fileSizeLimit.value_or(0)};
+        if (fileSizeLimit && (::signal(SIGXFSZ, SIG_IGN) == SIG_ERR || ::setrlimit(RLIMIT_FSIZE, &limit) != 0))
+            ::_exit(125);
+        const std::string text = work();
+        for (ssize_t done = 0, put = 1; put > 0 && done < static_cast<ssize_t>(text.size()); done += put)
+            put = ::write(fd, text.data() + done, text.size() - static_cast<size_t>(done));
+    });
+    if (child.pid <= 0) return {};
+    ChildResult result;
+    char buffer[4096];
+    for (ssize_t got; (got = ::read(child.signalFd, buffer, sizeof(buffer))) > 0;) result.text.append(buffer, static_cast<size_t>(got));
+    ::close(child.signalFd);
+    result.exited = WIFEXITED(WaitChild(child.pid));
+    return result;
 }
 
 class FaultTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::OpenToChild(dir_.path());
-        carrier_ = dir_.File("carrier.bmp");
         carrierBytes_ = test::MakeBitmap(carrier_, 512, 512, 24, false, 3);
-        data_ = dir_.File("secret.txt");
         dataBytes_ = test::MakeRaw(data_, kDataSize, 4);  // random: does not compress
-        ::chmod(carrier_.c_str(), 0666);
-        ::chmod(data_.c_str(), 0666);
+        for (const auto& [path, mode] : {std::pair{dir_.path(), 0777}, {carrier_, 0666}, {data_, 0666}})
+            ::chmod(path.c_str(), static_cast<mode_t>(mode));  // open to the unprivileged child
+        session_.settings.ResetOnEnd = 0;
+        session_.bitsPerByte = 4;  // room for the 200 KiB of data in the 512 x 512 carrier
     }
 
-    Session NewSession() const {
-        Session session = test::EnglishSession(dir_.File("tarnwerk.ini"));
-        session.settings.ResetOnEnd = 0;
-        session.bitsPerByte = 4;  // room for the 200 KiB of data in the 512 x 512 carrier
-        return session;
-    }
-
-    // Runs a hide (output empty) or an extraction into output; returns "1" or "0", a newline
-    // and the transcript of the messages shown.
-    static std::string Run(Session session, const std::string& carrier, const std::string& file, bool hide,
-                           const std::function<void()>& before = {}) {
+    // Runs a hide, or an extraction into file; returns "1" or "0", a newline and the
+    // transcript of the messages shown. before runs just before the command.
+    std::string Run(const std::string& file, bool hide, const std::function<void()>& before = {},
+                    const std::function<void(int)>& onProgress = {}) const {
         test::FakeUi ui;
-        ui.newPassphrases.push_back(std::string(kPassphrase));
-        ui.passphrases.push_back(std::string(kPassphrase));
+        ui.onProgress = onProgress;
+        ui.newPassphrases = ui.passphrases = {std::string("correct horse battery")};
         test::FakeDesktop desktop;
+        Session session = session_;
         Commands commands(session, ui, desktop);
-        if (!commands.LoadCarrier(carrier)) return "0\nload failed\n" + ui.Transcript();
+        if (!commands.LoadCarrier(carrier_)) return "0\nload failed\n" + ui.Transcript();
         commands.SetDataFile(file);
         if (before) before();
         const bool done = hide ? commands.Hide() : commands.Extract();
         return std::string(done ? "1" : "0") + "\n" + ui.Transcript();
     }
-    static std::string Hide(Session session, const std::string& carrier, const std::string& data,
-                            const std::function<void()>& before = {}) {
-        return Run(std::move(session), carrier, data, true, before);
-    }
-    static std::string Extract(Session session, const std::string& carrier, const std::string& output) {
-        return Run(std::move(session), carrier, output, false);
+    ChildResult InChild(const std::string& file, bool hide, std::optional<uint64_t> limit = {}) const {
+        return RunInChild([=, this] { return Run(file, hide); }, limit);
     }
 
-    // The report says the command failed, with a critical message naming cause, and no success.
-    void ExpectFailureNaming(const std::string& report, const std::string& cause, int successId) const {
-        ASSERT_FALSE(report.empty()) << "the child reported nothing";
-        EXPECT_EQ(report[0], '0') << report;
-        EXPECT_NE(report.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << report;
-        EXPECT_EQ(report.find(Text(kLanguageBaseEnglish, successId)), std::string::npos) << report;
+    // The command failed with a message naming cause, and no success was shown.
+    static void ExpectFailureNaming(const ChildResult& result, const std::string& cause, int successId) {
+        ASSERT_TRUE(result.exited) << "the child crashed";
+        ASSERT_FALSE(result.text.empty()) << "the child reported nothing";
+        EXPECT_EQ(result.text[0], '0') << result.text;
+        EXPECT_NE(result.text.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << result.text;
+        EXPECT_EQ(result.text.find(test::En(successId)), std::string::npos) << result.text;
     }
-
     void ExpectUserFilesIntact() const {
         EXPECT_EQ(test::ReadFile(carrier_), carrierBytes_) << "the carrier changed";
         EXPECT_EQ(test::ReadFile(data_), dataBytes_) << "the data file changed";
+        EXPECT_EQ(dir_.Entries(), kUserFiles);
     }
 
     test::TempDir dir_;
-    std::string carrier_;
-    std::string data_;
-    test::Bytes carrierBytes_;
-    test::Bytes dataBytes_;
+    std::string carrier_ = dir_.File("carrier.bmp"), data_ = dir_.File("secret.txt");
+    test::Bytes carrierBytes_, dataBytes_;
+    Session session_ = test::EnglishSession(dir_.File("tarnwerk.ini"));
 };
 
-TEST_F(FaultTest, ReadOnlyCarrierIsReportedAndKeptAsItWas) {
-    ::chmod(carrier_.c_str(), 0444);
-    const Session session = NewSession();
-    const auto result = test::RunInChild([&] { return Hide(session, carrier_, data_); });
-    ASSERT_TRUE(result.exited) << "the hide crashed";
-    ExpectFailureNaming(result.text, std::strerror(EACCES), kSuccessHideId);
+TEST_F(FaultTest, FullDiskWhilePreparingOrReadOnlyCarrierStopsTheHideAndKeepsTheFiles) {
+    ExpectFailureNaming(InChild(data_, true, kSmallDisk), std::strerror(EFBIG), kSuccessHideId);
     ExpectUserFilesIntact();
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.bmp", "secret.txt"}));
+    ::chmod(carrier_.c_str(), 0444);
+    ExpectFailureNaming(InChild(data_, true), std::strerror(EACCES), kSuccessHideId);
+    ExpectUserFilesIntact();
 }
 
-// Data in a folder that takes no new files is still hidden: the scratch file goes to the
-// temporary folder, and nothing is written beside the data.
+// The scratch file goes to the temporary folder; nothing is written beside the data.
 TEST_F(FaultTest, DataFolderWithoutWritePermissionStillHidesAndWritesNothingThere) {
-    const std::string folder = dir_.File("locked");
+    const std::string folder = dir_.File("locked"), data = folder + "/letter.txt";
     ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
-    const std::string data = folder + "/letter.txt";
     const test::Bytes letter = test::MakeRaw(data, 5000, 5);
     ::chmod(data.c_str(), 0644);
     ::chmod(folder.c_str(), 0555);
-    const Session session = NewSession();
-    const auto result = test::RunInChild([&] { return Hide(session, carrier_, data); });
+    const auto result = InChild(data, true);
     ASSERT_TRUE(result.exited) << "the hide crashed";
-    ASSERT_FALSE(result.text.empty());
-    EXPECT_EQ(result.text[0], '1') << result.text;
+    EXPECT_EQ(result.text.substr(0, 1), "1") << result.text;
     EXPECT_EQ(test::ReadFile(data), letter);
-    EXPECT_EQ(EntriesOf(folder), std::vector<std::string>{"letter.txt"});
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "a file was written beside the data";
 }
 
 TEST_F(FaultTest, OutputFolderWithoutWritePermissionStopsTheExtraction) {
-    ASSERT_EQ(Hide(NewSession(), carrier_, data_).substr(0, 1), "1");
+    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
     const test::Bytes hidden = test::ReadFile(carrier_);
     const std::string folder = dir_.File("locked");
     ASSERT_EQ(::mkdir(folder.c_str(), 0555), 0);
-    const Session session = NewSession();
-    const auto result = test::RunInChild([&] { return Extract(session, carrier_, folder + "/out.txt"); });
-    ASSERT_TRUE(result.exited) << "the extraction crashed";
-    ExpectFailureNaming(result.text, std::strerror(EACCES), kSuccessExtractId);
+    ExpectFailureNaming(InChild(folder + "/out.txt", false), std::strerror(EACCES), kSuccessExtractId);
     EXPECT_EQ(test::ReadFile(carrier_), hidden);
-    EXPECT_TRUE(EntriesOf(folder).empty());
-}
-
-TEST_F(FaultTest, FullDiskWhilePreparingTheHideLeavesNoScratchFile) {
-    const Session session = NewSession();
-    const auto result = test::RunInChild([&] { return Hide(session, carrier_, data_); }, {true, kSmallDisk});
-    ASSERT_TRUE(result.exited) << "the hide crashed";
-    ExpectFailureNaming(result.text, std::strerror(EFBIG), kSuccessHideId);
-    ExpectUserFilesIntact();
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.bmp", "secret.txt"}));
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(FaultTest, FullDiskWhileExtractingLeavesNoOutput) {
-    Session plain = NewSession();
-    plain.settings.Compression = 0;
-    plain.settings.Encryption = 0;
-    ASSERT_EQ(Hide(plain, carrier_, data_).substr(0, 1), "1");
-    const auto result =
-        test::RunInChild([&] { return Extract(plain, carrier_, dir_.File("out.txt")); }, {true, kSmallDisk});
-    ASSERT_TRUE(result.exited) << "the extraction crashed";
-    ExpectFailureNaming(result.text, std::strerror(EFBIG), kSuccessExtractId);
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.bmp", "secret.txt"}));
+    session_.settings.Compression = 0;
+    session_.settings.Encryption = 0;
+    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
+    ExpectFailureNaming(InChild(dir_.File("out.txt"), false, kSmallDisk), std::strerror(EFBIG), kSuccessExtractId);
+    EXPECT_EQ(dir_.Entries(), kUserFiles);
 }
 
 // The stored payload is small, its decompressed form does not fit: the extraction must not
@@ -163,15 +177,11 @@ TEST_F(FaultTest, FullDiskWhileExtractingLeavesNoOutput) {
 TEST_F(FaultTest, FullDiskWhileDecompressingIsNotASuccess) {
     const test::Bytes zeros(kDataSize, 0);
     test::WriteFile(data_, zeros);
-    const Session session = NewSession();
-    ASSERT_EQ(Hide(session, carrier_, data_).substr(0, 1), "1");
+    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
     const std::string out = dir_.File("out.txt");
-    const auto result = test::RunInChild([&] { return Extract(session, carrier_, out); }, {true, kSmallDisk});
-    ASSERT_TRUE(result.exited) << "the extraction crashed";
-    ExpectFailureNaming(result.text, std::strerror(EFBIG), kSuccessExtractId);
-    for (const auto& name : dir_.Entries()) {
+    ExpectFailureNaming(InChild(out, false, kSmallDisk), std::strerror(EFBIG), kSuccessExtractId);
+    for (const auto& name : dir_.Entries())
         EXPECT_TRUE(name == "carrier.bmp" || name == "secret.txt" || name == "out.txt") << name << " left behind";
-    }
     if (std::filesystem::exists(out)) {
         const test::Bytes kept = test::ReadFile(out);
         EXPECT_FALSE(kept.size() < zeros.size() && std::all_of(kept.begin(), kept.end(), [](uint8_t b) { return b == 0; }))
@@ -180,8 +190,7 @@ TEST_F(FaultTest, FullDiskWhileDecompressingIsNotASuccess) {
 }
 
 TEST_F(FaultTest, DataFileRemovedAfterSelectionIsReported) {
-    const std::string report = Hide(NewSession(), carrier_, data_, [&] { ::unlink(data_.c_str()); });
-    ExpectFailureNaming(report, std::strerror(ENOENT), kSuccessHideId);
+    ExpectFailureNaming({true, Run(data_, true, [&] { ::unlink(data_.c_str()); })}, std::strerror(ENOENT), kSuccessHideId);
     EXPECT_EQ(test::ReadFile(carrier_), carrierBytes_);
     EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"carrier.bmp"});
 }
@@ -190,16 +199,68 @@ TEST_F(FaultTest, CarrierLockedByAnotherWriterIsRefusedUntilReleased) {
     const int holder = ::open(carrier_.c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    const std::string refused = Hide(NewSession(), carrier_, data_);
-    EXPECT_EQ(refused.substr(0, 1), "0") << refused;
-    EXPECT_NE(refused.find(Text(kLanguageBaseEnglish, kCarrierBusyId)), std::string::npos) << refused;
-    EXPECT_EQ(refused.find(Text(kLanguageBaseEnglish, kSuccessHideId)), std::string::npos) << refused;
+    ExpectFailureNaming({true, Run(data_, true)}, test::En(kCarrierBusyId), kSuccessHideId);
     ExpectUserFilesIntact();
-    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"carrier.bmp", "secret.txt"}));
-
     ::close(holder);
-    const std::string accepted = Hide(NewSession(), carrier_, data_);
+    const std::string accepted = Run(data_, true);
     EXPECT_EQ(accepted.substr(0, 1), "1") << accepted;
+}
+
+// A hide killed half-way (power cut, kill -9): the carrier keeps its length and header, only
+// the low bits of the prefix written so far differ, and an extraction returns that prefix
+// without an error. No scratch file may outlive the process.
+TEST_F(FaultTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
+    constexpr int kBits = 2;
+    constexpr uint8_t kKeptBitsMask = 0xFC;  // the upper six bits of every carrier byte
+    constexpr size_t kStreamPrefix = 18;     // begin marker + plain header
+    carrierBytes_ = test::MakeBitmap(carrier_, 1400, 1200, 24, false, 8);
+    dataBytes_ = test::MakeRaw(data_, 1200 * 1024, 9);  // many engine passes
+    session_.settings.Compression = 0;
+    session_.settings.Encryption = 0;
+    session_.settings.ShowEndMessage = 0;
+    session_.bitsPerByte = kBits;
+
+    // The child stops inside its first progress report after data was written and waits
+    // there to be killed, so exactly the passes before that report reached the carrier.
+    const Child child = StartChild([&](int signalFd) {
+        Run(data_, true, {}, [signalFd](int percent) {
+            if (percent <= 0) return;
+            (void)!::write(signalFd, "k", 1);
+            for (;;) ::pause();
+        });
+    });
+    ASSERT_GT(child.pid, 0);
+    char ready = 0;
+    const ssize_t got = ::read(child.signalFd, &ready, 1);
+    ::close(child.signalFd);
+    ::kill(child.pid, SIGKILL);
+    const int status = WaitChild(child.pid);
+    ASSERT_EQ(got, 1) << "the hide ended before its first progress report";
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    const test::Bytes after = test::ReadFile(carrier_);
+    ASSERT_EQ(after.size(), carrierBytes_.size());
+    const auto offset = static_cast<size_t>(test::GetLe32(carrierBytes_, test::bmp::kDataOffset));
+    size_t lastChanged = 0;
+    for (size_t i = 0; i < after.size(); ++i) {
+        if (after[i] == carrierBytes_[i]) continue;
+        ASSERT_GE(i, offset) << "the header changed at " << i;
+        ASSERT_EQ(after[i] & kKeptBitsMask, carrierBytes_[i] & kKeptBitsMask) << "high bits changed at " << i;
+        lastChanged = i;
+    }
+    const size_t streamWritten = (lastChanged - offset) / (8 / kBits) + 1;
+    ASSERT_GT(streamWritten, kStreamPrefix) << "nothing of the data was written";
+    ASSERT_LT(streamWritten, kStreamPrefix + dataBytes_.size()) << "the hide was not interrupted";
+    EXPECT_EQ(dir_.Entries(), kUserFiles) << "the killed hide left a scratch file";
+    EXPECT_EQ(test::ReadFile(data_), dataBytes_);
+
+    const std::string out = dir_.File("prefix.bin");
+    ASSERT_EQ(Run(out, false).substr(0, 1), "1");
+    const test::Bytes prefix = test::ReadFile(out);
+    const size_t dataWritten = streamWritten - kStreamPrefix;
+    ASSERT_GE(prefix.size(), dataWritten);
+    EXPECT_TRUE(std::equal(dataBytes_.begin(), dataBytes_.begin() + static_cast<ptrdiff_t>(dataWritten), prefix.begin()))
+        << "the extracted prefix differs from the data";
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// Hidden payloads that lie about themselves, fed through the extract workflow the way a user
-// meets them: a compressed size that is wrong, block-cipher data cut to a length no block
-// cipher writes, a cipher byte outside the table, a passphrase check value that does not
-// match. One row per payload: the workflow either returns the data or fails with a message,
-// never reports success over damaged output, and leaves no scratch file behind.
+// Hidden payloads that lie about themselves (a wrong compressed size, block-cipher data of a
+// length no block cipher writes, a cipher byte outside the table, a check value that does not
+// match), fed through the extract workflow: it returns the data or fails with a message, never
+// reports success over damaged output, and leaves no scratch file behind.
 #include <algorithm>
 #include <optional>
 
@@ -23,11 +22,9 @@ using fuzz::kCompressedFlag;
 using fuzz::kEncryptedFlag;
 using test::Bytes;
 
-constexpr int kSuccessExtractId = 430;
-constexpr int kBits = 2;
+constexpr int kSuccessExtractId = 430, kBits = 2, kPassphraseTries = 3;
 constexpr size_t kCarrierBytes = 64 * 1024;
 constexpr int16_t kLevel = 9;
-constexpr int kPassphraseTries = 3;
 constexpr uint8_t kRc4 = 1, kTea = 3, kTwofish = 4;
 constexpr uint8_t kOutsideTable = 7;  // the class table falls back to Blowfish
 const char* const kPassphrase = "correct horse battery";
@@ -46,10 +43,9 @@ Bytes Compressed(const Bytes& plain, std::optional<int32_t> statedSize = std::nu
     std::vector<uint8_t> stream = plain;
     clsZlib zlib;
     EXPECT_EQ(zlib.CompressByteArray(stream, kLevel), 0);
-    Bytes file(4);
-    test::PutLe32(file, 0, statedSize.value_or(static_cast<int32_t>(plain.size())));
-    file.insert(file.end(), stream.begin(), stream.end());
-    return file;
+    stream.insert(stream.begin(), 4, 0);
+    test::PutLe32(stream, 0, statedSize.value_or(static_cast<int32_t>(plain.size())));
+    return stream;
 }
 
 Bytes Encrypted(uint8_t cipher, const Bytes& plain, const std::string& passphrase = kPassphrase) {
@@ -58,25 +54,21 @@ Bytes Encrypted(uint8_t cipher, const Bytes& plain, const std::string& passphras
     return data;
 }
 
-Bytes Cut(Bytes bytes, size_t drop) {
-    bytes.resize(bytes.size() - drop);
-    return bytes;
-}
+Bytes Cut(Bytes bytes, size_t drop) { return Bytes(bytes.begin(), bytes.end() - static_cast<ptrdiff_t>(drop)); }
 
 struct PayloadCase {
     std::string name;
     uint8_t flags = 0;
     uint8_t cipher = 255;
-    Bytes data;                     // as stored in the carrier
-    bool returnsPlain = false;      // true: the extraction succeeds with Plain()
+    Bytes data;                                  // as stored in the carrier
+    bool returnsPlain = false;                   // true: the extraction succeeds with Plain()
     std::string checkPassphrase = kPassphrase;  // whose digest the header keeps
 };
 
 std::ostream& operator<<(std::ostream& out, const PayloadCase& row) { return out << row.name; }
 
 std::vector<PayloadCase> PayloadCases() {
-    const Bytes plain = Plain();
-    const Bytes packed = Compressed(plain);
+    const Bytes plain = Plain(), packed = Compressed(plain);
     const uint8_t both = kCompressedFlag | kEncryptedFlag;
     return {
         {"PlainData", 0, 255, plain, true},
@@ -97,36 +89,27 @@ std::vector<PayloadCase> PayloadCases() {
     };
 }
 
-class HostilePayloadTest : public ::testing::TestWithParam<PayloadCase> {};
+class HostilePayloadTest : public test::AppTest, public ::testing::WithParamInterface<PayloadCase> {};
 
 TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
     const PayloadCase& row = GetParam();
-    test::TempDir dir;
-    fuzz::StreamParts parts;
-    parts.flags = row.flags;
-    parts.cipher = row.cipher;
-    if (row.flags & kEncryptedFlag) parts.checkValue = DigestOf(row.checkPassphrase);
-    parts.data = row.data;
+    const fuzz::StreamParts parts{.flags = row.flags, .cipher = row.cipher,
+                                  .checkValue = row.flags & kEncryptedFlag ? DigestOf(row.checkPassphrase) : "", .data = row.data};
     Bytes carrier = test::RandomBytes(kCarrierBytes, 17);
     ASSERT_TRUE(fuzz::EmbedStream(carrier, 0, fuzz::BuildStream(parts), kBits));
     const std::string carrierPath = dir.File("holiday.raw");
     test::WriteFile(carrierPath, carrier);
-
-    Session session = test::EnglishSession(dir.File("tarnwerk.ini"));
     session.settings.ResetOnEnd = 0;
     session.bitsPerByte = kBits;
-    test::FakeUi ui;
-    for (int i = 0; i < kPassphraseTries; ++i) ui.passphrases.push_back(std::string(kPassphrase));
+    ui.passphrases.assign(kPassphraseTries, std::string(kPassphrase));
     ui.answers.assign(kPassphraseTries, MessageAnswer::Retry);
-    test::FakeDesktop desktop;
-    Commands commands(session, ui, desktop);
     ASSERT_TRUE(commands.LoadCarrier(carrierPath)) << ui.Transcript();
     const std::string out = dir.File("letter.txt");
     commands.SetDataFile(out);
     const bool extracted = commands.Extract();
 
     const std::string transcript = ui.Transcript();
-    const bool successShown = transcript.find(Text(kLanguageBaseEnglish, kSuccessExtractId)) != std::string::npos;
+    const bool successShown = transcript.find(test::En(kSuccessExtractId)) != std::string::npos;
     EXPECT_EQ(test::ReadFile(carrierPath), carrier) << "extraction changed the carrier";
     for (const auto& name : dir.Entries())
         EXPECT_TRUE(name == "holiday.raw" || name == "letter.txt" || name == "tarnwerk.ini") << name << " left behind";
