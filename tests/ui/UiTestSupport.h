@@ -1,130 +1,89 @@
-// What the window tests share: a scripted dialog host, a recording desktop, and a session in
-// a temporary folder with a small valid carrier.
+// What the window tests add to the app fakes: a scripted dialog host, a window over a session
+// in a temporary folder, and short ways to reach and use its controls.
 #pragma once
 
-#include <QDialog>
-#include <QFile>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <deque>
-#include <functional>
-#include <string>
-#include <vector>
+#include <QtTest>
+#include <QtWidgets>
 
-#include "app/Desktop.h"
-#include "app/Session.h"
-#include "config/Settings.h"
-#include "config/Strings.h"
+#include "app/AppFakes.h"
+#include "support/TestCarriers.h"
 #include "ui/DialogHost.h"
+#include "ui/StatusPanels.h"
+#include "ui/WindowFont.h"
+#include "ui/frmSteg.h"
 
 namespace tarnwerk::test {
 
+constexpr int kEn = kLanguageBaseEnglish;
+constexpr int kDe = kLanguageBaseGerman;
+
 struct SeenMessage {
-    QString title;
-    QString text;
+    QString title, text;
     QMessageBox::Icon icon;
 };
-
 struct FileRequest {
     QString title;
     QStringList filters;
     bool mustExist;
 };
 
-// Dialogs are never shown: message boxes are recorded and answered from a queue, other
-// dialogs go to onDialog (default: closed with the close box, as a rejection).
+// Nothing is shown: message boxes are recorded and answered with their first button, other
+// dialogs go to onDialog (default: rejected), file dialogs are answered from fileAnswers.
 class ScriptedHost : public DialogHost {
 public:
     std::vector<SeenMessage> messages;
-    std::deque<int> messageAnswers;  // QMessageBox::StandardButton values; default: the first button
-    std::vector<QString> dialogs;    // objectNames of the dialogs run
+    std::vector<QString> dialogs;  // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
     std::vector<FileRequest> fileRequests;
-    std::deque<QString> fileAnswers;  // default: cancelled
+    std::deque<QString> fileAnswers;  // cancelled when empty
 
     int Exec(QDialog& dialog) override {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             messages.push_back({box->windowTitle(), box->text(), box->icon()});
-            if (messageAnswers.empty()) return box->buttons().isEmpty() ? 0 : box->standardButton(box->buttons().first());
-            const int answer = messageAnswers.front();
-            messageAnswers.pop_front();
-            return answer;
+            return box->buttons().isEmpty() ? 0 : box->standardButton(box->buttons().first());
         }
         dialogs.push_back(dialog.objectName());
         if (onDialog) return onDialog(dialog);
         dialog.reject();
         return QDialog::Rejected;
     }
-
     QString OpenFile(QWidget*, const QString& title, const QStringList& filters, bool mustExist) override {
         fileRequests.push_back({title, filters, mustExist});
-        if (fileAnswers.empty()) return {};
-        const QString answer = fileAnswers.front();
-        fileAnswers.pop_front();
-        return answer;
+        return Next(fileAnswers, QString());
     }
 };
 
-class RecordingDesktop : public Desktop {
-public:
-    std::vector<std::string> opened;
-    bool succeed = true;
-    bool Open(const std::string& fileOrUrl) override {
-        opened.push_back(fileOrUrl);
-        return succeed;
-    }
-    bool ComposeMailWithAttachment(const std::string&) override { return succeed; }
-};
-
-// An uncompressed 24-bit bitmap of width x height pixels with varied picture bytes.
-inline void WriteBitmap(const QString& path, int width, int height) {
-    const int rowBytes = (width * 3 + 3) / 4 * 4;
-    const int imageSize = rowBytes * height;
-    QByteArray file;
-    auto put = [&file](uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i) file.append(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    file.append("BM");
-    put(static_cast<uint32_t>(54 + imageSize), 4);
-    put(0, 4);
-    put(54, 4);
-    put(40, 4);
-    put(static_cast<uint32_t>(width), 4);
-    put(static_cast<uint32_t>(height), 4);
-    put(1, 2);
-    put(24, 2);
-    put(0, 4);
-    put(static_cast<uint32_t>(imageSize), 4);
-    put(2835, 4);
-    put(2835, 4);
-    put(0, 4);
-    put(0, 4);
-    for (int i = 0; i < imageSize; ++i) file.append(static_cast<char>((i * 37 + 11) & 0xFF));
-    QFile out(path);
-    if (out.open(QIODevice::WriteOnly)) out.write(file);
+template <class T = QWidget>
+T* Find(QObject& parent, const char* name) {
+    return parent.findChild<T*>(name);
 }
-
-inline void WriteText(const QString& path, const QByteArray& content) {
-    QFile out(path);
-    if (out.open(QIODevice::WriteOnly)) out.write(content);
+inline QString TextOf(QObject& parent, const char* field) { return Find<QLineEdit>(parent, field)->text(); }
+inline void Click(QObject& parent, const char* button) {
+    QTest::mouseClick(Find<QPushButton>(parent, button), Qt::LeftButton);
 }
-
-// A session as the program builds it at start, with its settings file in a temporary folder.
-struct TempSession {
-    QTemporaryDir dir;
-    Session session;
-
-    explicit TempSession(int languageBase = kLanguageBaseEnglish) {
-        session.appPath = dir.path().toStdString() + "/";
-        session.iniPath = session.appPath + "tarnwerk.ini";
-        session.languageBase = languageBase;
-        session.settings.Language = static_cast<uint8_t>(languageBase == kLanguageBaseEnglish ? 1 : 0);
-        session.carrierFilter = BuildCarrierFilter(languageBase);
-    }
-    QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    std::string StdPath(const char* name) const { return Path(name).toStdString(); }
-};
-
+inline void Type(QObject& parent, const char* field, const QString& text) {
+    Find(parent, field)->setFocus();
+    QTest::keyClicks(Find(parent, field), text);
+}
 inline QString Tr(int languageBase, int id) { return QString::fromStdString(Text(languageBase, id)); }
+
+// The main window over a session as the program builds it at start, in the given language,
+// with the program folder (and its settings file) in a temporary folder.
+struct Window {
+    TempDir dir;
+    Session session = EnglishSession(dir.File("tarnwerk.ini"));
+    ScriptedHost host;
+    FakeDesktop desktop;
+    std::unique_ptr<frmSteg> window;
+
+    explicit Window(int languageBase = kEn) {
+        session.appPath = dir.path() + "/";
+        session.languageBase = languageBase;
+        session.settings.Language = static_cast<uint8_t>(languageBase == kEn ? 1 : 0);
+        session.carrierFilter = BuildCarrierFilter(languageBase);
+        window = std::make_unique<frmSteg>(session, desktop, host);
+    }
+    QString Path(const char* name) const { return QString::fromStdString(dir.File(name)); }
+};
 
 }  // namespace tarnwerk::test
