@@ -42,7 +42,6 @@ public:
     std::vector<std::pair<int, std::string>> statuses;
     std::vector<int> progress;
     std::vector<bool> busy;
-    std::vector<std::vector<FileFilter>> dataFilters;
     int carrierDialogs = 0;
     int fieldsChanged = 0;
 
@@ -55,8 +54,7 @@ public:
         ++carrierDialogs;
         return Next(carrierChoices, std::string());
     }
-    std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string&) override {
-        dataFilters.push_back(filter);
+    std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override {
         return Next(dataChoices, std::string());
     }
     std::optional<std::string> AskNewPassphrase() override { return Next(newPassphrases, {}); }

@@ -9,6 +9,8 @@ namespace {
 
 using CommandsTest = AppTest;
 
+std::string Shown(const FakeUi& ui) { return ui.LastMessage().text + "|" + ui.LastMessage().title; }
+
 TEST(PassphraseRules, RatingAndRefusals) {
     // Length times the present classes; sharp s is in no class, blank and backslash are special.
     const std::pair<const char*, int> ratings[] = {{"abc", 6}, {"Abc1", 96}, {"Abc1!", 600}, {"a b", 30}, {"\\", 5},
@@ -63,8 +65,7 @@ TEST_F(CommandsTest, RejectedOrMissingCarrierShowsItsReasonAndUnloadsThePrevious
     ASSERT_TRUE(commands.LoadCarrier(dir.File("good.bmp")));
 
     EXPECT_FALSE(commands.LoadCarrier(dir.File("deep.bmp")));
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              En(413) + " 32 " + En(307) + ".\r\n\r\n" + En(414) + "|" + En(407));
+    EXPECT_EQ(Shown(ui), En(413) + " 32 " + En(307) + ".\r\n\r\n" + En(414) + "|" + En(407));
     EXPECT_FALSE(session.carrier.IsLoaded());
     EXPECT_EQ(session.fields.origFile + session.fields.oTyp + session.fields.oSize + session.fields.oFree, "");
     EXPECT_FALSE(commands.LoadCarrier(dir.File("rle.bmp")));
@@ -74,10 +75,9 @@ TEST_F(CommandsTest, RejectedOrMissingCarrierShowsItsReasonAndUnloadsThePrevious
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Exclamation);
     ui.carrierChoices = {dir.File("gone.bmp")};
     commands.SelectCarrier();
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title, EnLines({401, 402}) + "|" + En(403));
+    EXPECT_EQ(Shown(ui), EnLines({401, 402}) + "|" + En(403));
     commands.DropCarrier({dir.File("missing.bmp")});
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              dir.File("missing.bmp") + "\r\n" + EnLines({437, 438}) + "|" + En(407));
+    EXPECT_EQ(Shown(ui), dir.File("missing.bmp") + "\r\n" + EnLines({437, 438}) + "|" + En(407));
     EXPECT_EQ(ui.messages.size(), 5u);
 }
 
@@ -135,15 +135,13 @@ TEST_F(CommandsTest, ViewerAndHelpFailuresAreNamed) {
     desktop.openResult = false;
     commands.ShowCarrier();
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              "Your standard viewer for raw-files can not opened!|" + En(424));
+    EXPECT_EQ(Shown(ui), "Your standard viewer for raw-files can not opened!|" + En(424));
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
 
     desktop.openResult = true;
     session.appPath = dir.path() + "/";
     commands.ShowHelp();
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              En(457) + "\r\n\r\n" + En(458) + "\r\n" + En(459) + "\r\n|" + En(460));
+    EXPECT_EQ(Shown(ui), En(457) + "\r\n\r\n" + En(458) + "\r\n" + En(459) + "\r\n|" + En(460));
     std::filesystem::create_directory(dir.File("help"));
     Put(dir.File("help/index.html"), "<html/>");
     commands.ShowHelp();

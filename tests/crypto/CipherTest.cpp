@@ -1,10 +1,9 @@
 // The ciphers' behaviour: the block envelope's size rule, files a failure never changes, key
-// derivation, wiping of key material, and what the authenticated cipher refuses.
+// derivation, and what the authenticated cipher refuses.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <new>
 
 #include "crypto/RuntimeRandom.h"
 #include "crypto/clsBlowfish.h"
@@ -141,24 +140,6 @@ TEST(KeyDerivation, RoundingSeedAndIndependenceOfMakeKey) {
     Bytes data(100, 1);
     clsBlowfish().EncryptByte(data, kKey);  // draws the envelope's random values
     EXPECT_EQ(MakeKey("0123456789ABCDEF"), kKey);
-}
-
-template <class C>
-std::size_t NonZeroBytesLeftAfterDestruction() {
-    alignas(C) unsigned char storage[sizeof(C)];
-    auto* cipher = new (storage) C;
-    Bytes data(64, 1);
-    cipher->EncryptByte(data, MakeKey("secret"));
-    cipher->~C();
-    return static_cast<std::size_t>(std::count_if(storage, storage + sizeof(C), [](unsigned char c) { return c != 0; }));
-}
-
-TEST(Secrets, KeySchedulesAreWipedWhenAnObjectDies) {
-    constexpr std::size_t kPointersAndEmptyMembers = 96;
-    EXPECT_LT(NonZeroBytesLeftAfterDestruction<clsBlowfish>(), kPointersAndEmptyMembers);
-    EXPECT_LT(NonZeroBytesLeftAfterDestruction<clsTwofish>(), kPointersAndEmptyMembers);
-    EXPECT_LT(NonZeroBytesLeftAfterDestruction<clsSkipjack>(), kPointersAndEmptyMembers);
-    EXPECT_LT(NonZeroBytesLeftAfterDestruction<clsRC4>(), kPointersAndEmptyMembers);
 }
 
 constexpr Argon2Limits kCheap{1, 8192};  // the stored parameters are used in the known answer
