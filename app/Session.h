@@ -1,5 +1,5 @@
-// The state the design kept in program-wide variables, as one explicit struct that the
-// front-end owns and hands to the workflows.
+// The program's shared state as one explicit struct that the front-end owns and hands to
+// the workflows.
 #pragma once
 
 #include <cstdint>

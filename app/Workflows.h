@@ -8,7 +8,7 @@ class Commands;
 struct Session;
 class UserInterface;
 
-// Each returns true only when the command succeeded (the design's MailAfterHide signal).
+// Each returns true only when the command succeeded (hide-and-send mails only after a successful hide).
 bool RunHide(Commands& commands, Session& session, UserInterface& ui);
 bool RunExtract(Commands& commands, Session& session, UserInterface& ui);
 bool RunExport(Commands& commands, Session& session, UserInterface& ui);

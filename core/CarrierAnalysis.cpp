@@ -134,7 +134,7 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
 
 int64_t FreeSpace(int32_t imageSize, int bitsPerByte, bool encryption) {
     const int64_t bits = int64_t{imageSize} * bitsPerByte;
-    // Int() of the design rounds towards minus infinity.
+    // Rounded towards minus infinity, as free room has always been shown.
     const int64_t streamBytes = bits >= 0 ? bits / kBitsPerStreamByte : -((-bits + kBitsPerStreamByte - 1) / kBitsPerStreamByte);
     const int64_t overhead = kMarkerLength + kMarkerLength + (encryption ? kEncryptedHeaderLength : kPlainHeaderLength);
     return streamBytes - overhead - 1;

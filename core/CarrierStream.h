@@ -17,7 +17,7 @@ namespace tarnwerk {
 // carrier size, and large enough that the system calls cost little next to the copying.
 inline constexpr size_t kChunkCarrierBytes = 256 * 1024;
 
-// Stream bytes of one block of the design's reading loops (2048 / b carrier bytes); the begin
+// Stream bytes of one block of the reading loops (2048 / b carrier bytes); the begin
 // marker and header are looked for in the first one.
 inline constexpr size_t kBlockStreamBytes = 256;
 

@@ -10,7 +10,7 @@
 
 namespace tarnwerk {
 
-// What the hide workflow prepared (the design's SetPayloadSource globals).
+// What the hide workflow prepared for the engine.
 struct PayloadSource {
     std::string path;          // prepared payload file (scratch file)
     int64_t size = 0;          // its length in bytes

@@ -4,7 +4,7 @@ namespace tarnwerk {
 
 namespace {
 
-// Trim of the design: blanks only, at both ends.
+// Blanks only (not tabs or line breaks), at both ends.
 std::string_view TrimBlanks(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -66,7 +66,7 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
     connect(txtDataFile_, &QLineEdit::editingFinished, this, [this] { txtDataFile_EditingFinished(); });
 
     ApplyCaptions();
-    // Fixed size: the layout is the design's, in pixels.
+    // Fixed size: every control has a fixed position, in pixels.
     adjustSize();
     setFixedSize(sizeHint());
 }

@@ -1,4 +1,4 @@
-// frmSteg's controls and menus, placed at the design's twips positions.
+// frmSteg's controls and menus, placed at their fixed twips positions.
 #include <QAction>
 #include <QFontMetrics>
 #include <QFrame>
@@ -85,14 +85,14 @@ QMenu* TopMenu(QMenuBar* bar, const char* name) {
     return menu;
 }
 
-// Widens a column of labels to its longest text where the design's width is too narrow for
+// Widens a column of labels to its longest text where the planned width is too narrow for
 // the font (or a translation); the fields beside them move right and keep their right edge.
-void FitColumn(std::initializer_list<QLabel*> labels, std::initializer_list<QWidget*> fields, int designFieldLeft) {
+void FitColumn(std::initializer_list<QLabel*> labels, std::initializer_list<QWidget*> fields, int plannedFieldLeft) {
     int needed = 0;
     for (QLabel* label : labels) {
         needed = std::max(needed, label->x() + label->fontMetrics().horizontalAdvance(label->text()) + kLabelGap);
     }
-    const int fieldLeft = std::max(designFieldLeft, needed);
+    const int fieldLeft = std::max(plannedFieldLeft, needed);
     for (QLabel* label : labels) label->resize(fieldLeft - kLabelGap - label->x(), label->height());
     for (QWidget* field : fields) {
         const int right = field->geometry().right();
