@@ -5,7 +5,6 @@
 
 #include "app/CarrierLoader.h"
 #include "app/DataFileSelection.h"
-#include "app/Mail.h"
 #include "app/Messages.h"
 #include "app/StatusPanels.h"
 #include "app/ViewerHelp.h"
@@ -35,18 +34,6 @@ std::string SingleText(double value) {
     if (result.ec != std::errc()) return "0";
     return std::string(buffer, result.ptr);
 }
-
-// Marks a short command (mailing) as running so no long one starts in between.
-class RunningMark {
-public:
-    explicit RunningMark(Session& session) : session_(session) { session_.commandRunning = true; }
-    ~RunningMark() { session_.commandRunning = false; }
-    RunningMark(const RunningMark&) = delete;
-    RunningMark& operator=(const RunningMark&) = delete;
-
-private:
-    Session& session_;
-};
 
 }  // namespace
 
@@ -143,34 +130,6 @@ bool Commands::Finish(bool result) {
     pendingSettings_.reset();
     Activate();  // free room and status bar follow the new settings
     return result;
-}
-
-bool Commands::SendCarrier() {
-    if (session_.commandRunning) return false;
-    bool sent = false;
-    {
-        RunningMark running(session_);
-        if (!session_.carrier.IsLoaded()) SelectCarrier();
-        sent = session_.carrier.IsLoaded() && MailCarrier(*this, session_, ui_, desktop_);
-    }
-    return Finish(sent);
-}
-
-bool Commands::HideAndSend() {
-    if (session_.commandRunning) return false;
-    session_.mailAfterHide = true;
-    const bool hidden = RunHide(*this, session_, ui_);
-    // The hide clears the flag only when it succeeded.
-    if (session_.mailAfterHide || !hidden) {
-        session_.mailAfterHide = false;
-        return Finish(false);
-    }
-    bool sent = false;
-    {
-        RunningMark running(session_);
-        sent = MailCarrier(*this, session_, ui_, desktop_);
-    }
-    return Finish(sent);
 }
 
 void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop_); }

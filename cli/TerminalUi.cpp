@@ -65,7 +65,8 @@ std::optional<std::string> ReadPassphraseFile(const std::string& path) {
     return content;
 }
 
-TerminalUi::TerminalUi(TerminalUiOptions options) : options_(std::move(options)) {}
+TerminalUi::TerminalUi(TerminalUiOptions options)
+    : options_(std::move(options)), progressToTerminal_(isatty(STDERR_FILENO) != 0) {}
 
 TerminalUi::~TerminalUi() {
     if (options_.passphrase) WipeString(*options_.passphrase);
@@ -166,7 +167,7 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
 }
 
 void TerminalUi::SetProgress(int percent) {
-    if (options_.quiet || isatty(STDERR_FILENO) == 0) return;
+    if (options_.quiet || !progressToTerminal_) return;
     if (percent == lastPercent_) return;
     lastPercent_ = percent;
     if (percent <= 0 && !progressShown_) return;

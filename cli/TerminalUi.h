@@ -43,6 +43,7 @@ private:
     TerminalUiOptions options_;
     bool passphraseUnavailable_ = false;
     bool progressShown_ = false;
+    bool progressToTerminal_ = false;  // asked once: the engine reports progress per chunk
     int lastPercent_ = -1;
 };
 
