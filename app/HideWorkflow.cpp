@@ -1,5 +1,5 @@
-// Hide: prepare the payload beside the data file (copy or compress, then encrypt), check that
-// it fits, and let the engine write it into the carrier.
+// Hide: prepare the payload beside the data file (compress, then encrypt; plain data is read
+// where it lies), check that it fits, and let the engine write it into the carrier.
 #include <optional>
 
 #include "app/CommandFrame.h"
@@ -45,11 +45,14 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         ui.ShowMessage(MakeProductMessage(session, {kExtensionCharsText}, MessageIcon::Exclamation));
         return false;
     }
-    std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, kHideErrorText);
-    if (!scratch) return false;
-
     const bool compressed = session.settings.Compression == 1;
     const bool encrypted = session.settings.Encryption == 1;
+    // Plain data is read where it lies; a scratch copy would only double the disk traffic.
+    std::optional<ScratchFile> scratch;
+    if (compressed || encrypted || !CanReadDataInPlace(dataPath)) {
+        scratch = PreparePlainPayload(session, ui, dataPath, kHideErrorText);
+        if (!scratch) return false;
+    }
     PayloadSource source;
     source.compressed = compressed;
     source.encrypted = encrypted;
@@ -75,10 +78,11 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         if (!done) return false;
     }
 
-    ShowDataFileInfoSize(session, scratch->path());
+    const std::string payloadPath = scratch ? scratch->path() : dataPath;
+    ShowDataFileInfoSize(session, payloadPath);
     ui.FieldsChanged();
-    source.size = FileSize(scratch->path());
-    source.path = scratch->DetachName();
+    source.size = FileSize(payloadPath);
+    source.path = scratch ? scratch->DetachName() : dataPath;
     session.payloadSize = source.size;
     if (!PassesCapacityCheck(session, source.size)) {
         ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));

@@ -126,6 +126,11 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
     return std::move(*scratch);
 }
 
+bool CanReadDataInPlace(const std::string& dataPath) {
+    struct stat info {};
+    return stat(dataPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(dataPath.c_str(), R_OK) == 0;
+}
+
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
                     int failureTextId) {
     Result<ScratchFile> output = ScratchFile::Create(scratch.base(), ".tmp1");

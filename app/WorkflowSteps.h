@@ -42,6 +42,11 @@ bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::stri
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
 
+// True when a hide without compression and encryption may read the data straight from its
+// file: a readable regular file (a pipe's length is known only once it is copied). The carrier
+// itself never fits into its own room, so it is refused before anything is written.
+bool CanReadDataInPlace(const std::string& dataPath);
+
 // Encrypts the scratch file in place with the stored-format cipher index under the key
 // string, or, for index 5, with the passphrase bytes, salt and header. Shows "Encryption
 // failed!" with the reason on failure.

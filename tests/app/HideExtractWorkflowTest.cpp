@@ -1,6 +1,9 @@
 // The hide, extract and size workflows driven through Commands, the way the window and the
 // command line drive them.
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include "app/AppFakes.h"
 #include "app/PassphraseEntry.h"
 #include "core/ExtractPayload.h"
@@ -84,6 +87,28 @@ TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
         EXPECT_TRUE(Leftovers().empty());
         EXPECT_FALSE(session.commandRunning);
         fs::remove(output);
+    }
+}
+
+// Plain data is read where it lies: nothing is created beside it (a read-only medium works and
+// the disk sees no copy); compressed data still goes through a scratch file that is removed.
+TEST_F(WorkflowTest, PlainHideCreatesNoFileBesideTheData) {
+    MakeRaw(carrier = dir.File("c.raw"), 120000, 7);
+    for (const bool compress : {false, true}) {
+        SCOPED_TRACE(compress);
+        Configure(compress, -1, 2);
+        const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(watch, 0);
+        ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+        ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
+        char events[4096];
+        const bool created = ::read(watch, events, sizeof events) > 0;
+        ::close(watch);
+        EXPECT_EQ(created, compress);
+        EXPECT_TRUE(Leftovers().empty());
+        output = dir.File(compress ? "z.txt" : "p.txt");
+        ASSERT_TRUE(Extract(carrier, output));
+        EXPECT_EQ(Slurp(output), Slurp(data));
     }
 }
 
