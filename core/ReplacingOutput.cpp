@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <random>
+#include <thread>
 
 namespace tarnwerk {
 
@@ -28,6 +29,21 @@ std::string TemporaryName(const std::string& target, const std::string& suffix) 
     const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
     return folder + "." + name + "." + suffix;
+}
+
+// The file the rename will replace, held open so that the rename does not free its blocks:
+// for a large file that takes long enough to freeze a window. Not a regular file: none.
+UniqueFd HoldReplacedFile(const std::string& target) {
+    UniqueFd held(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (held.get() >= 0 && (::fstat(held.get(), &info) != 0 || !S_ISREG(info.st_mode))) return UniqueFd();
+    return held;
+}
+
+// The last close frees the replaced file's blocks; that happens on a thread of its own.
+void ReleaseInBackground(UniqueFd held) {
+    if (held.get() < 0) return;
+    std::thread([fd = held.release()] { ::close(fd); }).detach();
 }
 
 }  // namespace
@@ -76,8 +92,10 @@ Status ReplacingOutput::Commit() {
     // close() can report a delayed write error; the file is not complete then.
     const int fd = fd_.release();
     if (::close(fd) != 0) return IoError(targetPath_, errno);
+    UniqueFd replaced = HoldReplacedFile(targetPath_);
     if (::rename(temporaryPath_.c_str(), targetPath_.c_str()) != 0) return IoError(targetPath_, errno);
     committed_ = true;
+    ReleaseInBackground(std::move(replaced));
     return {};
 }
 
