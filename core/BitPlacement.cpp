@@ -5,6 +5,10 @@
 #include <cassert>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tarnwerk {
 
 namespace {
@@ -49,9 +53,88 @@ void Place(uint8_t* carrier, const uint8_t* stream, size_t streamBytes, const st
     }
 }
 
+#if defined(__SSE2__)
+// Sixteen stream bytes per step: each byte is split into nibbles and, for two bits, each
+// nibble into pairs, by shifting within 16-bit lanes and masking; interleaving the parts puts
+// the higher bits into the lower carrier byte. Byte order does not matter here.
+inline __m128i Nibbles(__m128i bytes, __m128i* low) {
+    const __m128i mask = _mm_set1_epi8(0x0F);
+    *low = _mm_and_si128(bytes, mask);
+    return _mm_and_si128(_mm_srli_epi16(bytes, 4), mask);
+}
+
+inline void Merge(uint8_t* carrier, __m128i bits, __m128i keep) {
+    const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(carrier));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(carrier), _mm_or_si128(_mm_and_si128(old, keep), bits));
+}
+
+void PlaceWide4(uint8_t*& carrier, const uint8_t*& stream, size_t& streamBytes) {
+    const __m128i keep = _mm_set1_epi8(static_cast<char>(0xF0));
+    for (; streamBytes >= 16; streamBytes -= 16, stream += 16, carrier += 32) {
+        __m128i low;
+        const __m128i high = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(stream)), &low);
+        Merge(carrier, _mm_unpacklo_epi8(high, low), keep);
+        Merge(carrier + 16, _mm_unpackhi_epi8(high, low), keep);
+    }
+}
+
+void PlaceWide2(uint8_t*& carrier, const uint8_t*& stream, size_t& streamBytes) {
+    const __m128i keep = _mm_set1_epi8(static_cast<char>(0xFC));
+    const __m128i pair = _mm_set1_epi8(0x03);
+    const auto place = [&](uint8_t* at, __m128i nibbles) {
+        const __m128i high = _mm_and_si128(_mm_srli_epi16(nibbles, 2), pair);
+        const __m128i low = _mm_and_si128(nibbles, pair);
+        Merge(at, _mm_unpacklo_epi8(high, low), keep);
+        Merge(at + 16, _mm_unpackhi_epi8(high, low), keep);
+    };
+    for (; streamBytes >= 16; streamBytes -= 16, stream += 16, carrier += 64) {
+        __m128i low;
+        const __m128i high = Nibbles(_mm_loadu_si128(reinterpret_cast<const __m128i*>(stream)), &low);
+        place(carrier, _mm_unpacklo_epi8(high, low));
+        place(carrier + 32, _mm_unpackhi_epi8(high, low));
+    }
+}
+
+// Two carrier bytes c0, c1 in a 16-bit lane become (c0 << 4 | c1) in its low byte.
+inline __m128i PairNibbles(const uint8_t* carrier) {
+    const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(carrier)), _mm_set1_epi8(0x0F));
+    return _mm_and_si128(_mm_or_si128(_mm_slli_epi16(v, 4), _mm_srli_epi16(v, 8)), _mm_set1_epi16(0x00FF));
+}
+
+void PickWide4(const uint8_t*& carrier, size_t& streamBytes, uint8_t*& stream) {
+    for (; streamBytes >= 16; streamBytes -= 16, stream += 16, carrier += 32) {
+        const __m128i packed = _mm_packus_epi16(PairNibbles(carrier), PairNibbles(carrier + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(stream), packed);
+    }
+}
+
+// Four carrier bytes in a 32-bit lane become one stream byte in its low byte: pairs of bit
+// pairs into nibbles within 16-bit lanes, then pairs of nibbles within 32-bit lanes.
+inline __m128i GatherPairs(const uint8_t* carrier) {
+    const __m128i v = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(carrier)), _mm_set1_epi8(0x03));
+    const __m128i nibbles =
+        _mm_and_si128(_mm_or_si128(_mm_slli_epi16(v, 2), _mm_srli_epi16(v, 8)), _mm_set1_epi16(0x000F));
+    return _mm_and_si128(_mm_or_si128(_mm_slli_epi32(nibbles, 4), _mm_srli_epi32(nibbles, 16)), _mm_set1_epi32(0xFF));
+}
+
+void PickWide2(const uint8_t*& carrier, size_t& streamBytes, uint8_t*& stream) {
+    for (; streamBytes >= 16; streamBytes -= 16, stream += 16, carrier += 64) {
+        const __m128i first = _mm_packs_epi32(GatherPairs(carrier), GatherPairs(carrier + 16));
+        const __m128i second = _mm_packs_epi32(GatherPairs(carrier + 32), GatherPairs(carrier + 48));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(stream), _mm_packus_epi16(first, second));
+    }
+}
+#else
+void PlaceWide4(uint8_t*&, const uint8_t*&, size_t&) {}
+void PlaceWide2(uint8_t*&, const uint8_t*&, size_t&) {}
+void PickWide4(const uint8_t*&, size_t&, uint8_t*&) {}
+void PickWide2(const uint8_t*&, size_t&, uint8_t*&) {}
+#endif
+
 // Little-endian fast paths: one 8-byte carrier word per step, filled from 2 or 4 stream bytes.
 void Place2(uint8_t* carrier, const uint8_t* stream, size_t streamBytes) {
     constexpr uint64_t kKeep = Repeat<uint64_t>(0xFC);
+    PlaceWide2(carrier, stream, streamBytes);
     size_t i = 0;
     for (; i + 2 <= streamBytes; i += 2, carrier += 8) {
         uint64_t word;
@@ -67,6 +150,7 @@ void Place2(uint8_t* carrier, const uint8_t* stream, size_t streamBytes) {
 void Place4(uint8_t* carrier, const uint8_t* stream, size_t streamBytes) {
     constexpr uint64_t kKeep = Repeat<uint64_t>(0xF0);
     constexpr uint64_t kNibbles = 0x000F000F000F000FULL;
+    PlaceWide4(carrier, stream, streamBytes);
     size_t i = 0;
     for (; i + 4 <= streamBytes; i += 4, carrier += 8) {
         uint32_t four;
@@ -111,6 +195,7 @@ void Pick1(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
 void Pick2(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
     constexpr uint32_t kLowBits = 0x03030303U;
     constexpr uint32_t kGather = 0x40100401U;
+    PickWide2(carrier, streamBytes, stream);
     for (size_t i = 0; i < streamBytes; ++i, carrier += 4) {
         uint32_t word;
         std::memcpy(&word, carrier, sizeof(word));
@@ -122,6 +207,7 @@ void Pick2(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
 // with the next byte's, and the odd bytes are then squeezed out.
 void Pick4(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
     constexpr uint64_t kLowBits = 0x0F0F0F0F0F0F0F0FULL;
+    PickWide4(carrier, streamBytes, stream);
     size_t i = 0;
     for (; i + 4 <= streamBytes; i += 4, carrier += 8) {
         uint64_t word;
