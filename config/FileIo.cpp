@@ -67,62 +67,41 @@ Error UnexpectedEnd(const std::string& path) {
     return MakeError(ErrorCode::Io, "The file ended before the expected number of bytes.", path, 0);
 }
 
+// Repeats step(done), which moves bytes [done, size) and returns how many it moved, until all
+// are moved; interrupted calls are retried. Nothing moved means the file ended (a write that
+// moves nothing would otherwise loop for ever).
+template <class Step>
+Status MoveAll(size_t size, const std::string& path, Step step) {
+    for (size_t done = 0; done < size;) {
+        const ssize_t moved = step(done);
+        if (moved < 0) {
+            if (errno == EINTR) continue;
+            return IoError(path, errno);
+        }
+        if (moved == 0) return UnexpectedEnd(path);
+        done += static_cast<size_t>(moved);
+    }
+    return {};
+}
+
+off_t At(int64_t offset, size_t done) { return static_cast<off_t>(offset + static_cast<int64_t>(done)); }
+
 }  // namespace
 
 Status ReadAt(int fd, uint8_t* data, size_t size, int64_t offset, const std::string& path) {
-    while (size > 0) {
-        const ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return IoError(path, errno);
-        }
-        if (got == 0) return UnexpectedEnd(path);
-        data += got;
-        size -= static_cast<size_t>(got);
-        offset += got;
-    }
-    return {};
+    return MoveAll(size, path, [&](size_t done) { return ::pread(fd, data + done, size - done, At(offset, done)); });
 }
 
 Status WriteAt(int fd, const uint8_t* data, size_t size, int64_t offset, const std::string& path) {
-    while (size > 0) {
-        const ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(offset));
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return IoError(path, errno);
-        }
-        data += put;
-        size -= static_cast<size_t>(put);
-        offset += put;
-    }
-    return {};
+    return MoveAll(size, path, [&](size_t done) { return ::pwrite(fd, data + done, size - done, At(offset, done)); });
 }
 
 Status ReadExactly(int fd, uint8_t* data, size_t size, const std::string& path) {
-    while (size > 0) {
-        const ssize_t got = ::read(fd, data, size);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return IoError(path, errno);
-        }
-        if (got == 0) return UnexpectedEnd(path);
-        data += got;
-        size -= static_cast<size_t>(got);
-    }
-    return {};
+    return MoveAll(size, path, [&](size_t done) { return ::read(fd, data + done, size - done); });
 }
 
 Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& path) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return IoError(path, errno);
-        }
-        data += put;
-        size -= static_cast<size_t>(put);
-    }
-    return {};
+    return MoveAll(size, path, [&](size_t done) { return ::write(fd, data + done, size - done); });
 }
 
 namespace {
