@@ -30,9 +30,7 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoSize(session, output);
     ShowDataFileInfoOrigSize(session, output);
     ui.FieldsChanged();
-    if (session.settings.ShowEndMessage == 1)
-        ui.ShowMessage(MakeProductMessage(session, {kExportedText}, MessageIcon::Information));
-    if (session.settings.ResetOnEnd == 1) commands.Reset();
+    EndWithSuccess(commands, session, ui, kExportedText);
     return true;
 }
 

@@ -148,9 +148,7 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
 
     ShowDataFileInfoOrigSize(session, output);
     ui.FieldsChanged();
-    if (session.settings.ShowEndMessage == 1)
-        ui.ShowMessage(MakeProductMessage(session, {kExtractedText}, MessageIcon::Information));
-    if (session.settings.ResetOnEnd == 1) commands.Reset();
+    EndWithSuccess(commands, session, ui, kExtractedText);
     return true;
 }
 

@@ -95,9 +95,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         return false;
     }
 
-    if (session.settings.ShowEndMessage == 1)
-        ui.ShowMessage(MakeProductMessage(session, {kHiddenText}, MessageIcon::Information));
-    if (session.settings.ResetOnEnd == 1 && !session.mailAfterHide) commands.Reset();
+    // Hide-and-send mails the carrier next; the reset follows the mail.
+    EndWithSuccess(commands, session, ui, kHiddenText, !session.mailAfterHide);
     session.mailAfterHide = false;
     return true;
 }

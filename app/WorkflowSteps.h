@@ -66,6 +66,10 @@ int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
 
 int64_t FileSize(const std::string& path);
 
+// The end of a command that succeeded: its success message unless ShowEndMessage is off, then
+// the reset when ResetOnEnd is on and mayReset allows it.
+void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset = true);
+
 // CR LF and "(" the error's description ")" when the error says anything.
 void AppendCause(Message& message, const Error& error);
 
