@@ -156,8 +156,8 @@ void Commands::OptionsClosed() {
 
 void Commands::SaveWindowPosition(double topTwips, double leftTwips) {
     // Results ignored: the program is ending and has nowhere to report them.
-    (void)WriteIniValue(session_.iniPath, kGlobalSection, "Top", SingleText(topTwips));
-    (void)WriteIniValue(session_.iniPath, kGlobalSection, "Left", SingleText(leftTwips));
+    (void)WriteIniValues(session_.iniPath, kGlobalSection,
+                         {{"Top", SingleText(topTwips)}, {"Left", SingleText(leftTwips)}});
 }
 
 }  // namespace tarnwerk

@@ -88,11 +88,16 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
 
 bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) {
+    return WriteIniValues(file, section, {{key, value}});
+}
+
+bool WriteIniValues(const std::string& file, const std::string& section, const IniValues& values) {
     // A line break would smuggle further lines into the file.
-    for (const std::string* part : {&section, &key, &value}) {
-        if (part->find_first_of("\r\n") != std::string::npos) return false;
+    const auto hasLineBreak = [](const std::string& part) { return part.find_first_of("\r\n") != std::string::npos; };
+    if (section.empty() || hasLineBreak(section)) return false;
+    for (const auto& [key, value] : values) {
+        if (key.empty() || key.find('=') != std::string::npos || hasLineBreak(key) || hasLineBreak(value)) return false;
     }
-    if (section.empty() || key.empty() || key.find('=') != std::string::npos) return false;
 
     struct stat info {};
     std::string text;
@@ -106,7 +111,7 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
         return false;
     }
     IniText ini(text);
-    ini.Set(section, key, value);
+    for (const auto& [key, value] : values) ini.Set(section, key, value);
     const std::string written = ini.Text();
     return ReplaceFileWith(file, {std::span(reinterpret_cast<const uint8_t*>(written.data()), written.size())},
                            kNewSettingsMode)
@@ -167,11 +172,10 @@ int SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
         {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
         {"SendDelete", settings.SendDelete},
     };
-    int failures = 0;
-    for (const auto& [key, value] : keys) {
-        if (!WriteIniValue(iniPath, kSettings, key, std::to_string(value))) ++failures;
-    }
-    return failures;
+    IniValues values;
+    for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));
+    // One rewrite instead of one per key: a save is one atomic replacement of the file.
+    return WriteIniValues(iniPath, kSettings, values) ? 0 : static_cast<int>(values.size());
 }
 
 std::string DefaultIniPath(const std::string& executableDir) {

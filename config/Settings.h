@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwerk {
@@ -14,6 +15,9 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
 // False when the file could not be written.
 bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value);
+// The same for several keys of one section, in one rewrite of the file: all or none.
+using IniValues = std::vector<std::pair<std::string, std::string>>;
+bool WriteIniValues(const std::string& file, const std::string& section, const IniValues& values);
 
 struct SettingsRecord {
     uint8_t Compression = 1;
@@ -49,7 +53,8 @@ int LanguageBaseFromLanguage(int language);
 // screenWidth/Height in twips, for the position clamp.
 StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
 
-// Writes the nine Settings keys in their order; returns the number of failed writes.
+// Writes the nine Settings keys in their order, in one rewrite of the file; returns the number
+// of keys not written (0 or 9).
 int SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
 // tarnwerk.ini beside the executable when that folder is writable, else
