@@ -181,7 +181,8 @@ int SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
 std::string DefaultIniPath(const std::string& executableDir) {
     std::string folder = executableDir.empty() ? "." : executableDir;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (access(folder.c_str(), W_OK) == 0) return (folder == "/" ? "" : folder) + "/" + kIniName;
+    const bool systemFolder = folder.rfind("/usr/", 0) == 0 || folder == "/usr" || folder == "/bin" || folder == "/sbin";
+    if (!systemFolder && access(folder.c_str(), W_OK) == 0) return (folder == "/" ? "" : folder) + "/" + kIniName;
 
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     // Relative XDG paths are invalid by the base-directory rules and are ignored.

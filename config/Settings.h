@@ -57,7 +57,8 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
 // of keys not written (0 or 9).
 int SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
-// tarnwerk.ini beside the executable when that folder is writable, else
+// tarnwerk.ini beside the executable when that folder is writable and not a system program
+// folder (/usr/..., /bin, /sbin: an installed program run by root must not write there), else
 // $XDG_CONFIG_HOME/tarnwerk/tarnwerk.ini (default ~/.config/tarnwerk/tarnwerk.ini).
 std::string DefaultIniPath(const std::string& executableDir);
 

@@ -209,6 +209,18 @@ TEST_F(SettingsFile, SaveWritesTheNineKeysInOrderAndLoadReadsThemBack) {
     EXPECT_EQ(SaveSettings(Path(), SettingsRecord{}), 9);
 }
 
+// Beside the program for a copy in a folder of its own; never into the system's program
+// folders, which root could write to.
+TEST_F(SettingsFile, DefaultPathIsBesideTheProgramUnlessThatIsASystemFolder) {
+    const char* saved = std::getenv("XDG_CONFIG_HOME");
+    const std::string previous = saved ? saved : "";
+    ASSERT_EQ(setenv("XDG_CONFIG_HOME", "/cfg", 1), 0);
+    EXPECT_EQ(DefaultIniPath(dir_.path() + "/"), dir_.path() + "/tarnwerk.ini");
+    EXPECT_EQ(DefaultIniPath("/usr/local/bin"), "/cfg/tarnwerk/tarnwerk.ini");
+    EXPECT_EQ(DefaultIniPath("/usr/bin"), "/cfg/tarnwerk/tarnwerk.ini");
+    saved ? setenv("XDG_CONFIG_HOME", previous.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+}
+
 TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
     const double inf = std::numeric_limits<double>::infinity();
     const std::string zeros(400, '0');
