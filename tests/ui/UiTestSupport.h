@@ -67,23 +67,40 @@ inline void Type(QObject& parent, const char* field, const QString& text) {
 }
 inline QString Tr(int languageBase, int id) { return QString::fromStdString(Text(languageBase, id)); }
 
-// The main window over a session as the program builds it at start, in the given language,
-// with the program folder (and its settings file) in a temporary folder.
+// The started main window over an English (or languageBase) session whose program folder, with
+// its settings file and help file, is a temporary folder that also holds a carrier and a data file.
 struct Window {
     TempDir dir;
     Session session = EnglishSession(dir.File("tarnwerk.ini"));
     ScriptedHost host;
     FakeDesktop desktop;
     std::unique_ptr<frmSteg> window;
+    QString carrier = Path("carrier.bmp"), data = Path("letter.txt");
 
     explicit Window(int languageBase = kEn) {
         session.appPath = dir.path() + "/";
         session.languageBase = languageBase;
         session.settings.Language = static_cast<uint8_t>(languageBase == kEn ? 1 : 0);
         session.carrierFilter = BuildCarrierFilter(languageBase);
+        MakeBitmap(carrier.toStdString(), 64, 48, 24, false, 1);
+        Put(dir.File("Tarnwerk.chm"), "help");
+        Put(data.toStdString(), std::string(264, 'm'));
         window = std::make_unique<frmSteg>(session, desktop, host);
+        window->Start();
     }
     QString Path(const char* name) const { return QString::fromStdString(dir.File(name)); }
+    void Trigger(const char* entry) { Find<QAction>(*window, entry)->trigger(); }
+    // Qt delivers a drop only to the widget that accepted the drag's entry, as a real drag does.
+    void Drop(const char* target, const QStringList& paths) {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& path : paths) urls << QUrl::fromLocalFile(path);
+        mime.setUrls(urls);
+        QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Find(*window, target), &enter);
+        QDropEvent drop(QPointF(4, 4), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(Find(*window, target), &drop);
+    }
 };
 
 }  // namespace tarnwerk::test
