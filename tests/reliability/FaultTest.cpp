@@ -1,7 +1,5 @@
 // Faults a user meets: a read-only carrier, folders without write permission, a full disk, a
-// data file that vanished, a carrier another process holds, a hide killed half-way. Each ends
-// with a message naming the cause, no success message, no scratch file, and every user file
-// as it was.
+// data file that vanished, a carrier another process holds, a hide killed half-way.
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
@@ -15,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +27,7 @@ constexpr int kSuccessHideId = 435, kSuccessExtractId = 430, kCarrierBusyId = 46
 constexpr uid_t kNobody = 65534;
 constexpr uint64_t kSmallDisk = 16 * 1024;  // bytes a process may write into one file
 constexpr size_t kDataSize = 200 * 1024;    // larger than kSmallDisk, even compressed
-const std::vector<std::string> kUserFiles{"carrier.bmp", "secret.txt"};
+const std::vector<std::string> kUserFiles{"carrier.bmp", "secret.txt"};  // after a killed hide
 
 // A forked child running work; signalFd (a pipe's read end) gets what work writes to the
 // descriptor it is handed.
@@ -82,7 +81,7 @@ ChildResult RunInChild(const std::function<std::string()>& work, std::optional<u
 }
 
 class FaultTest : public ::testing::Test {
-protected:
+public:
     void SetUp() override {
         carrierBytes_ = test::MakeBitmap(carrier_, 512, 512, 24, false, 3);
         dataBytes_ = test::MakeRaw(data_, kDataSize, 4);  // random: does not compress
@@ -108,37 +107,88 @@ protected:
         const bool done = hide ? commands.Hide() : commands.Extract();
         return std::string(done ? "1" : "0") + "\n" + ui.Transcript();
     }
-    ChildResult InChild(const std::string& file, bool hide, std::optional<uint64_t> limit = {}) const {
-        return RunInChild([=, this] { return Run(file, hide); }, limit);
-    }
-
-    // The command failed with a message naming cause, and no success was shown.
-    static void ExpectFailureNaming(const ChildResult& result, const std::string& cause, int successId) {
-        ASSERT_TRUE(result.exited) << "the child crashed";
-        ASSERT_FALSE(result.text.empty()) << "the child reported nothing";
-        EXPECT_EQ(result.text[0], '0') << result.text;
-        EXPECT_NE(result.text.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << result.text;
-        EXPECT_EQ(result.text.find(test::En(successId)), std::string::npos) << result.text;
-    }
-    void ExpectUserFilesIntact() const {
-        EXPECT_EQ(test::ReadFile(carrier_), carrierBytes_) << "the carrier changed";
-        EXPECT_EQ(test::ReadFile(data_), dataBytes_) << "the data file changed";
-        EXPECT_EQ(dir_.Entries(), kUserFiles);
+    // Every file and folder under dir_ with its bytes ("/" for a folder).
+    std::map<std::string, test::Bytes> Files() const {
+        std::map<std::string, test::Bytes> files;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path()))
+            files[entry.path().string()] = entry.is_directory() ? test::Bytes{'/'} : test::ReadFile(entry.path().string());
+        return files;
     }
 
     test::TempDir dir_;
-    std::string carrier_ = dir_.File("carrier.bmp"), data_ = dir_.File("secret.txt");
+    std::string carrier_ = dir_.File("carrier.bmp"), data_ = dir_.File("secret.txt"), out_ = dir_.File("out.txt");
     test::Bytes carrierBytes_, dataBytes_;
     Session session_ = test::EnglishSession(dir_.File("tarnwerk.ini"));
+    int holder_ = -1;  // a descriptor holding the carrier's lock
 };
 
-TEST_F(FaultTest, FullDiskWhilePreparingOrReadOnlyCarrierStopsTheHideAndKeepsTheFiles) {
-    ExpectFailureNaming(InChild(data_, true, kSmallDisk), std::strerror(EFBIG), kSuccessHideId);
-    ExpectUserFilesIntact();
-    ::chmod(carrier_.c_str(), 0444);
-    ExpectFailureNaming(InChild(data_, true), std::strerror(EACCES), kSuccessHideId);
-    ExpectUserFilesIntact();
+// A hide, or an extraction into out_ after a hide, under a fault set up by arrange: it fails
+// with a message naming the cause (errno, 0: the carrier is busy) and no success message, and
+// leaves every file and folder as it was: no output, no scratch file.
+struct FaultCase {
+    std::string name;
+    bool hide;
+    int error;
+    std::optional<uint64_t> diskLimit;
+    std::function<void(FaultTest&)> arrange;
+    bool removeDataAfterSelection = false, keepsStoredData = false;
+};
+std::ostream& operator<<(std::ostream& out, const FaultCase& row) { return out << row.name; }
+
+const FaultCase kFaults[] = {
+    {"FullDiskWhilePreparing", true, EFBIG, kSmallDisk, [](FaultTest&) {}},
+    {"ReadOnlyCarrier", true, EACCES, {}, [](FaultTest& t) { ::chmod(t.carrier_.c_str(), 0444); }},
+    {"DataFileRemovedAfterSelection", true, ENOENT, {}, [](FaultTest&) {}, true},
+    {"CarrierLockedByAnotherWriter", true, 0, {}, [](FaultTest& t) {
+         t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
+         EXPECT_EQ(::flock(t.holder_, LOCK_EX), 0);
+     }},
+    {"OutputFolderWithoutWritePermission", false, EACCES, {}, [](FaultTest& t) {
+         EXPECT_EQ(::mkdir(t.dir_.File("locked").c_str(), 0555), 0);
+         t.out_ = t.dir_.File("locked/out.txt");
+     }},
+    {"FullDiskWhileExtracting", false, EFBIG, kSmallDisk,
+     [](FaultTest& t) { t.session_.settings.Compression = t.session_.settings.Encryption = 0; }},
+    // The stored payload is small, its decompressed form does not fit: no success over a cut-off file.
+    {"FullDiskWhileDecompressing", false, EFBIG, kSmallDisk, [](FaultTest& t) {
+         t.dataBytes_.assign(kDataSize, 0);
+         test::WriteFile(t.data_, t.dataBytes_);
+     }, false, true},
+};
+
+class FaultStepTest : public FaultTest, public ::testing::WithParamInterface<FaultCase> {};
+
+TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
+    const FaultCase& row = GetParam();
+    row.arrange(*this);
+    if (!row.hide) {
+        ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
+    }
+    auto before = Files();
+    if (row.removeDataAfterSelection) before.erase(data_);
+    const ChildResult result = RunInChild([&] {
+        return Run(row.hide ? data_ : out_, row.hide, [&] { if (row.removeDataAfterSelection) ::unlink(data_.c_str()); });
+    }, row.diskLimit);
+    const std::string cause = row.error ? std::strerror(row.error) : test::En(kCarrierBusyId);
+    ASSERT_TRUE(result.exited) << "the child crashed";
+    ASSERT_FALSE(result.text.empty()) << "the child reported nothing";
+    EXPECT_EQ(result.text[0], '0') << result.text;
+    EXPECT_NE(result.text.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << result.text;
+    EXPECT_EQ(result.text.find(test::En(row.hide ? kSuccessHideId : kSuccessExtractId)), std::string::npos) << result.text;
+    auto after = Files();
+    if (row.keepsStoredData && after.erase(out_) > 0) {  // the stored data is kept, never a cut-off
+        const test::Bytes kept = test::ReadFile(out_);
+        EXPECT_FALSE(kept.size() < kDataSize && kept == test::Bytes(kept.size(), 0)) << "a cut-off file was left";
+    }
+    for (const auto& [name, bytes] : after) EXPECT_TRUE(before.contains(name) && before[name] == bytes) << name << " changed or left";
+    EXPECT_EQ(after.size(), before.size()) << "a file vanished";
+    if (holder_ < 0) return;
+    ::close(holder_);  // once released, the carrier takes the hide
+    const std::string accepted = Run(data_, true);
+    EXPECT_EQ(accepted.substr(0, 1), "1") << accepted;
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, FaultStepTest, ::testing::ValuesIn(kFaults), [](const auto& row) { return row.param.name; });
 
 // The scratch file goes to the temporary folder; nothing is written beside the data.
 TEST_F(FaultTest, DataFolderWithoutWritePermissionStillHidesAndWritesNothingThere) {
@@ -147,63 +197,11 @@ TEST_F(FaultTest, DataFolderWithoutWritePermissionStillHidesAndWritesNothingTher
     const test::Bytes letter = test::MakeRaw(data, 5000, 5);
     ::chmod(data.c_str(), 0644);
     ::chmod(folder.c_str(), 0555);
-    const auto result = InChild(data, true);
+    const auto result = RunInChild([&] { return Run(data, true); });
     ASSERT_TRUE(result.exited) << "the hide crashed";
     EXPECT_EQ(result.text.substr(0, 1), "1") << result.text;
     EXPECT_EQ(test::ReadFile(data), letter);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1) << "a file was written beside the data";
-}
-
-TEST_F(FaultTest, OutputFolderWithoutWritePermissionStopsTheExtraction) {
-    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
-    const test::Bytes hidden = test::ReadFile(carrier_);
-    const std::string folder = dir_.File("locked");
-    ASSERT_EQ(::mkdir(folder.c_str(), 0555), 0);
-    ExpectFailureNaming(InChild(folder + "/out.txt", false), std::strerror(EACCES), kSuccessExtractId);
-    EXPECT_EQ(test::ReadFile(carrier_), hidden);
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
-}
-
-TEST_F(FaultTest, FullDiskWhileExtractingLeavesNoOutput) {
-    session_.settings.Compression = 0;
-    session_.settings.Encryption = 0;
-    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
-    ExpectFailureNaming(InChild(dir_.File("out.txt"), false, kSmallDisk), std::strerror(EFBIG), kSuccessExtractId);
-    EXPECT_EQ(dir_.Entries(), kUserFiles);
-}
-
-// The stored payload is small, its decompressed form does not fit: the extraction must not
-// report success over a cut-off file.
-TEST_F(FaultTest, FullDiskWhileDecompressingIsNotASuccess) {
-    const test::Bytes zeros(kDataSize, 0);
-    test::WriteFile(data_, zeros);
-    ASSERT_EQ(Run(data_, true).substr(0, 1), "1");
-    const std::string out = dir_.File("out.txt");
-    ExpectFailureNaming(InChild(out, false, kSmallDisk), std::strerror(EFBIG), kSuccessExtractId);
-    for (const auto& name : dir_.Entries())
-        EXPECT_TRUE(name == "carrier.bmp" || name == "secret.txt" || name == "out.txt") << name << " left behind";
-    if (std::filesystem::exists(out)) {
-        const test::Bytes kept = test::ReadFile(out);
-        EXPECT_FALSE(kept.size() < zeros.size() && std::all_of(kept.begin(), kept.end(), [](uint8_t b) { return b == 0; }))
-            << "a cut-off decompression was left under the output name";
-    }
-}
-
-TEST_F(FaultTest, DataFileRemovedAfterSelectionIsReported) {
-    ExpectFailureNaming({true, Run(data_, true, [&] { ::unlink(data_.c_str()); })}, std::strerror(ENOENT), kSuccessHideId);
-    EXPECT_EQ(test::ReadFile(carrier_), carrierBytes_);
-    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{"carrier.bmp"});
-}
-
-TEST_F(FaultTest, CarrierLockedByAnotherWriterIsRefusedUntilReleased) {
-    const int holder = ::open(carrier_.c_str(), O_RDWR | O_CLOEXEC);
-    ASSERT_GE(holder, 0);
-    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
-    ExpectFailureNaming({true, Run(data_, true)}, test::En(kCarrierBusyId), kSuccessHideId);
-    ExpectUserFilesIntact();
-    ::close(holder);
-    const std::string accepted = Run(data_, true);
-    EXPECT_EQ(accepted.substr(0, 1), "1") << accepted;
 }
 
 // A hide killed half-way (power cut, kill -9): the carrier keeps its length and header, only

@@ -87,7 +87,7 @@ HostileFile InBmp(Bytes carrier, int bits, const StreamParts& parts) {
 
 std::vector<HostileCase> HostileCases() {
     std::vector<HostileCase> rows;
-    for (int cut : {0, 1, 2, 6, 10, 14, 18, 22, 26, 28, 30, 34, 38, 42, 46, 50, 53}) {
+    for (int cut : {6, 14, 53}) {  // inside the file header, after it, one byte short of the pixels
         Bytes bytes = Bmp();
         bytes.resize(static_cast<size_t>(cut));
         rows.push_back({"HeaderCutTo" + std::to_string(cut), {"carrier.bmp", bytes}});
@@ -102,7 +102,6 @@ std::vector<HostileCase> HostileCases() {
     EmbedStream(wrongCarrier, 0, wrongStream, 2);
     rows.insert(rows.end(), {
         {"NegativePixelOffset", Set(bmp::kDataOffset, -54), V::NotValid},
-        {"ZeroPixelOffset", Set(bmp::kDataOffset, 0), V::NotValid},
         {"HugePixelOffset", Set(bmp::kDataOffset, INT32_MAX), V::NotValid},
         {"PixelOffsetAtFileEnd", Set(bmp::kDataOffset, length), V::NotValid},
         {"PixelOffsetInsideHeaders", Set(bmp::kDataOffset, 53), V::NotValid},
@@ -112,13 +111,10 @@ std::vector<HostileCase> HostileCases() {
         {"PictureSizeZeroIsRepaired", Set(bmp::kImageSize, 0), V::Bitmap},
         {"HugeStatedFileSize", Set(bmp::kFileSize, INT32_MAX), V::Bitmap},
         {"NegativeStatedFileSize", Set(bmp::kFileSize, -1), V::NotValid},
-        {"StatedFileSizeEndsAtPixels", Set(bmp::kFileSize, test::kBmpHeaders), V::NotValid},
         {"StatedFileSizeShort", Set(bmp::kFileSize, test::kBmpHeaders + 40), V::Bitmap},
         {"ZeroInfoHeaderSize", Set(bmp::kHeaderSize, 0), V::NotValid},
-        {"HeadersOnly", Set(bmp::kImageSize, 0, Bytes(bmp24.begin(), bmp24.begin() + test::kBmpHeaders)), V::NotValid},
         {"AbsurdDimensions", Set(bmp::kWidth, INT32_MAX, absurd), V::Bitmap},
         {"ZeroBitBitmap", Depth(0), V::UnsupportedDepth},
-        {"OneBitBitmap", Depth(1), V::UnsupportedDepth},
         {"FourBitBitmap", Depth(4), V::UnsupportedDepth},
         {"SixteenBitBitmap", Depth(16), V::UnsupportedDepth},
         {"ThirtyTwoBitBitmap", Depth(32), V::UnsupportedDepth},
@@ -127,21 +123,17 @@ std::vector<HostileCase> HostileCases() {
         {"TopDown8", {"carrier.bmp", Bmp(8, true)}, V::Bitmap},
         {"SignatureBA", {"carrier.bmp", signatureBA}, V::NotValid},
         {"BitmapNamedPng", {"carrier.png", Bmp()}, V::NotValid},
-        {"BitmapNamedDib", {"carrier.dib", Bmp(8)}, V::Bitmap},
         {"DotInFolderOnly", {"x.bmp", {}, 0, true}, V::NotValid},
         {"EmptyRaw", {"carrier.raw", {}}, V::NotValid},
         {"OneByteRaw", {"carrier.raw", {0x41}}, V::Raw},
-        {"RawBeyondInt32", {"big.raw", {1, 2, 3}, int64_t{3} << 30}, V::NotValid},
         {"BitmapBeyondInt32", {"big.bmp", Bmp(), int64_t{3} << 30}, V::NotValid},
         {"StreamAtOneBit", Raw(1001, 1, Parts(data40)), V::Raw, 40},
-        {"StreamAtFourBits", Raw(1001, 4, Parts(data40)), V::Raw, 40},
         {"StreamInTopDownBitmap", InBmp(Bmp(24, true), 2, Parts(data40)), V::Bitmap, 40},
         {"StreamInPalettedBitmap", InBmp(Bmp(8, false, 32), 1, Parts(Plain(80))), V::Bitmap, 80},
         {"EmptyData", Raw(1001, 2, Parts({})), V::Raw, 0},
         // Without end marker everything up to the end of the area is the data: 250 - 18.
         {"BeginMarkerWithoutEndMarker", Raw(1001, 2, Parts(data40, 0, 255, false)), V::Raw, 232},
         {"BeginMarkerOnly", RawCut(8, Parts({})), V::Raw},
-        {"HeaderCutAfterFlags", RawCut(9, Parts(data40)), V::Raw},
         {"HeaderEndsWhereDataWouldStart", RawCut(18, Parts(data40)), V::Raw, 0},
         {"EncryptedTooShortForCheckValue", RawCut(20, Parts(data40, kEncryptedFlag, 1)), V::Raw},
         {"CipherByteOutsideTable", Raw(1001, 2, Parts(data40, kEncryptedFlag, 7)), V::Raw, 40, uint8_t{7}, kEncryptedFlag},
