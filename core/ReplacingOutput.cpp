@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <random>
+#include <system_error>
 #include <thread>
 
 namespace tarnwerk {
@@ -43,7 +44,12 @@ UniqueFd HoldReplacedFile(const std::string& target) {
 // The last close frees the replaced file's blocks; that happens on a thread of its own.
 void ReleaseInBackground(UniqueFd held) {
     if (held.get() < 0) return;
-    std::thread([fd = held.release()] { ::close(fd); }).detach();
+    try {
+        std::thread([fd = held.get()] { ::close(fd); }).detach();
+        (void)held.release();
+    } catch (const std::system_error&) {
+        // No thread to spare: the close happens here after all, when held goes.
+    }
 }
 
 }  // namespace
