@@ -33,9 +33,9 @@ constexpr const char* kProductName = "Tarnwerk";
 constexpr const char* kLegalNotice = "Copyright \u00A9 The Tarnwerk developers";
 
 constexpr int kFirstCredit = 900;
-constexpr int kLastCredit = 921;
+constexpr int kLastCredit = 923;
 // The last line of each component's group; a blank line follows it.
-constexpr std::array kGroupEnds = {902, 905, 908, 911, 914, 916, 919};
+constexpr std::array kGroupEnds = {902, 905, 908, 911, 914, 916, 919, 921};
 
 constexpr int kIconSize = 48;
 constexpr int kCreditLinesShown = 9;
