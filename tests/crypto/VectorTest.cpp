@@ -1,6 +1,4 @@
-// Known answers (tests/crypto/data: published vectors and committed envelopes of every cipher)
-// and Crypto++, an independent implementation of the published algorithms, as an oracle: random
-// keys and blocks, its CBC opening our envelope, MD5 and XChaCha20-Poly1305.
+// Known answers (tests/crypto/data) and Crypto++, an independent implementation, as an oracle.
 #define CRYPTOPP_ENABLE_NAMESPACE_WEAK 1
 #include <crypto++/arc4.h>
 #include <crypto++/blowfish.h>
@@ -17,7 +15,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <iostream>
 #include <map>
 #include <random>
 #include <regex>
@@ -34,21 +31,23 @@ namespace tarnwerk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-// Helpers: hex, vector files (name=value fields, values hex or "quoted text"), replayable seeds.
-std::vector<uint8_t> FromHex(const std::string& hex) {
-    std::vector<uint8_t> bytes;
+Bytes FromHex(const std::string& hex) {
+    Bytes bytes;
     for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
         bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
-
-std::string AsString(const std::vector<uint8_t>& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string AsString(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
+std::string Hex(const uint8_t (&digest)[16]) {
+    std::string hex;
+    for (const uint8_t b : digest) hex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+    return hex;
+}
 
 std::vector<std::map<std::string, std::string>> LoadVectors(const std::string& name) {
     std::ifstream in(std::string(TARNWERK_CRYPTO_VECTORS) + "/" + name);
     EXPECT_TRUE(in) << "missing vector file " << name;
-    const std::regex field(R"re((\w+)=(?:"([^"]*)"|(\S+)))re");
+    const std::regex field(R"re((\w+)=(?:"([^"]*)"|(\S+)))re");  // name=hex or name="text"
     std::vector<std::map<std::string, std::string>> vectors;
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#') continue;
@@ -60,24 +59,20 @@ std::vector<std::map<std::string, std::string>> LoadVectors(const std::string& n
     return vectors;
 }
 
-// TARNWERK_TEST_SEED=<n> replays a run; the seed in use is always printed.
+// TARNWERK_TEST_SEED=<n> replays a run; the seed is recorded in the test report.
 std::mt19937_64 SeededGenerator() {
     const char* fixed = std::getenv("TARNWERK_TEST_SEED");
     const uint64_t seed = fixed ? std::strtoull(fixed, nullptr, 10)
                                 : (uint64_t{std::random_device{}()} << 32) | std::random_device{}();
-    std::cout << "seed: TARNWERK_TEST_SEED=" << seed << "\n";
     ::testing::Test::RecordProperty("seed", std::to_string(seed));
     return std::mt19937_64(seed);
 }
-
 Bytes RandomBytes(std::mt19937_64& random, std::size_t size) {
     Bytes bytes(size);
     for (auto& b : bytes) b = static_cast<uint8_t>(random());
     return bytes;
 }
-
-constexpr int kRandomKeys = 2000;
-constexpr int kBlocksPerKey = 4;
+constexpr int kRandomKeys = 2000, kBlocksPerKey = 4;
 
 template <class C>
 void CheckBlockVectors(const std::string& file) {
@@ -103,8 +98,8 @@ TEST(KnownAnswers, TwofishTeaAndSkipjackPublishedVectors) {
     CheckBlockVectors<clsSkipjack>("skipjack.txt");
 }
 
-// The workflows' chain: passphrase -> MD5 digest -> HexToBin -> MakeKey -> DecryptByte.
-TEST(KnownAnswers, StoredEnvelopesOfEveryCipherStillDecrypt) {
+// passphrase -> MD5 digest -> HexToBin -> MakeKey -> DecryptByte, as the workflows do.
+TEST(KnownAnswers, StoredEnvelopesOfEveryCipherRc4KeyStreamAndMd5InCapitals) {
     for (auto& v : LoadVectors("stored.txt")) {
         auto cipher = CreateCipher(static_cast<uint8_t>(std::stoi(v["index"])));
         auto data = FromHex(v["cipher"]);
@@ -112,9 +107,6 @@ TEST(KnownAnswers, StoredEnvelopesOfEveryCipherStillDecrypt) {
             << v["index"];
         EXPECT_EQ(AsString(data), v["plain"]) << v["index"];
     }
-}
-
-TEST(KnownAnswers, Rc4KeyStreamFromTheFirstByteAndMd5InCapitals) {
     for (auto& v : LoadVectors("rc4.txt")) {
         auto data = FromHex(v["plain"]);
         clsRC4().EncryptByte(data, AsString(FromHex(v["key"])));
@@ -127,19 +119,13 @@ TEST(KnownAnswers, Rc4KeyStreamFromTheFirstByteAndMd5InCapitals) {
               "-645128748 78774415 -1744207639 2118318316");
 }
 
-template <std::size_t N>
-void CopyTo(const Bytes& bytes, uint8_t (&out)[N]) {
-    ASSERT_EQ(bytes.size(), N);
-    std::copy(bytes.begin(), bytes.end(), out);
-}
-
-// Cipher 5 with the stored Argon2id parameters: a fixed nonce seals the committed bytes, and a
-// fresh object from CreateCipher derives the key again and opens them.
+// Cipher 5 with the stored Argon2id parameters; a fresh object from CreateCipher opens it.
 TEST(KnownAnswers, XChaChaFixedSaltNonceAndPassphraseWithTheStoredParameters) {
     for (auto& v : LoadVectors("xchacha.txt")) {
         const std::string passphrase = AsString(FromHex(v["passphrase"])), salt = AsString(FromHex(v["salt"]));
         uint8_t nonce[kXChaChaNonceSize];
-        CopyTo(FromHex(v["nonce"]), nonce);
+        ASSERT_EQ(FromHex(v["nonce"]).size(), sizeof nonce);
+        std::memcpy(nonce, FromHex(v["nonce"]).data(), sizeof nonce);
         clsXChaCha20 sealer;
         ASSERT_TRUE(sealer.SetSalt(salt));
         sealer.SetAssociatedData(AsString(FromHex(v["header"])));
@@ -147,19 +133,16 @@ TEST(KnownAnswers, XChaChaFixedSaltNonceAndPassphraseWithTheStoredParameters) {
         Bytes data(v["plain"].begin(), v["plain"].end());
         ASSERT_TRUE(sealer.EncryptWithNonce(data, nonce));
         EXPECT_EQ(data, FromHex(v["sealed"]));
-
         auto opener = CreateCipher(5);
         auto* xchacha = dynamic_cast<clsXChaCha20*>(opener.get());
-        ASSERT_NE(xchacha, nullptr);
-        ASSERT_TRUE(xchacha->SetSalt(salt));
+        ASSERT_TRUE(xchacha && xchacha->SetSalt(salt));
         xchacha->SetAssociatedData(AsString(FromHex(v["header"])));
         ASSERT_TRUE(opener->DecryptByte(data, passphrase));
         EXPECT_EQ(AsString(data), v["plain"]);
     }
 }
 
-// Our class against Crypto++'s ECB encryption; `reversed`: Crypto++'s SKIPJACK takes key, block
-// and ciphertext bytes in reverse order.
+// `reversed`: Crypto++'s SKIPJACK takes key, block and ciphertext bytes in reverse order.
 template <class C, class Oracle>
 void CompareOnRandomKeys(std::size_t (*keySize)(int), bool reversed) {
     auto random = SeededGenerator();
@@ -183,16 +166,13 @@ void CompareOnRandomKeys(std::size_t (*keySize)(int), bool reversed) {
         }
     }
 }
-
 TEST(CryptoppDifferential, TwofishOfEveryKeySizeTeaAndSkipjackOnRandomKeys) {
     CompareOnRandomKeys<clsTwofish, CryptoPP::Twofish>([](int k) { return std::size_t(16 + 8 * (k % 3)); }, false);
     CompareOnRandomKeys<clsTEA, CryptoPP::TEA>([](int) { return std::size_t{16}; }, false);
     CompareOnRandomKeys<clsSkipjack, CryptoPP::SKIPJACK>([](int) { return std::size_t{10}; }, true);
 }
 
-// Keys whose bytes within each aligned word only add bits (k0 ⊆ k1 ⊆ k2 ⊆ k3) are left unchanged
-// by the or-folding, so with the published arrangement the schedule is the published one. The
-// decipher runs on its own against the published inverse (it was mended to be the exact inverse).
+// Keys whose bytes only add bits within each word survive the or-folding; decipher on its own.
 TEST(CryptoppDifferential, BlowfishScheduleWithPublishedArrangementOnFoldInvariantKeys) {
     auto random = SeededGenerator();
     for (int k = 0; k < kRandomKeys / 4; ++k) {
@@ -229,8 +209,7 @@ TEST(CryptoppDifferential, Rc4RandomKeysAndLengths) {
     }
 }
 
-// Crypto++'s CBC decryption with an all-zero IV opens our envelope: chaining, byte order and the
-// layout (two random values, size descriptor, data, zero padding).
+// Crypto++'s CBC with a zero IV opens our envelope: two random values, size, data, zero padding.
 template <class C, class Oracle>
 void CheckEnvelopeWithCbc(std::size_t keyBytes) {
     auto random = SeededGenerator();
@@ -248,25 +227,15 @@ void CheckEnvelopeWithCbc(std::size_t keyBytes) {
         EXPECT_LE(LoadLe32(opened.data() + 4), 2147483519u);
         EXPECT_EQ(LoadLe32(opened.data() + 8), n);
         EXPECT_TRUE(std::equal(plain.begin(), plain.end(), opened.begin() + 12));
-        EXPECT_TRUE(std::all_of(opened.begin() + 12 + static_cast<std::ptrdiff_t>(n), opened.end(),
-                                [](uint8_t b) { return b == 0; }));
+        EXPECT_TRUE(std::all_of(opened.begin() + 12 + std::ptrdiff_t(n), opened.end(), [](uint8_t b) { return !b; }));
     }
 }
-
-TEST(EnvelopeLayout, TwofishAndTeaOpenWithCryptoppCbc) {
+TEST(CryptoppDifferential, TwofishAndTeaEnvelopesOpenWithCbc) {
     CheckEnvelopeWithCbc<clsTwofish, CryptoPP::Twofish>(32);
     CheckEnvelopeWithCbc<clsTEA, CryptoPP::TEA>(16);
 }
 
-std::string Hex(const uint8_t (&digest)[16]) {
-    std::string hex;
-    char two[3];
-    for (const uint8_t b : digest) std::snprintf(two, sizeof two, "%02X", b), hex += two;
-    return hex;
-}
-
-// The stored finalisation on Crypto++'s compression function: a final partial block of 56 bytes
-// (or of 57..63 once L >= 121) gets no 0x80 and loses what follows its 56th byte.
+// Stored finalisation: a last block of 56 bytes (57..63 once L >= 121) gets no 0x80, loses 57+.
 std::string ModelDigest(const std::string& message) {
     CryptoPP::word32 state[4];
     CryptoPP::Weak::MD5::InitState(state);
@@ -289,50 +258,43 @@ std::string ModelDigest(const std::string& message) {
     return Hex(digest);
 }
 
-// Every length up to 700 (and some beyond the original's limit of 32767 characters): the digest
-// is the model's, and it equals RFC 1321 exactly where the length is standard.
+// Every length up to 700 and some beyond 32767: the model's digest, RFC 1321's where standard.
 TEST(Md5Finalisation, FollowsTheStoredRuleAndEqualsRfc1321WhereTheLengthIsStandard) {
     auto random = SeededGenerator();
     clsMD5 md5;
     std::vector<std::size_t> lengths = {39936 + 56, 39936 + 60, 40000};
     for (std::size_t l = 0; l < 700; ++l) lengths.push_back(l);
     for (const std::size_t length : lengths) {
-        const std::string text = AsString(RandomBytes(random, length));
+        const std::string text = AsString(RandomBytes(random, length)), digest = md5.DigestStrToHexStr(text);
         uint8_t standard[16];
         CryptoPP::Weak::MD5().CalculateDigest(standard, reinterpret_cast<const uint8_t*>(text.data()), length);
         const std::size_t r = length % 64;
-        const std::string digest = md5.DigestStrToHexStr(text);
         ASSERT_EQ(digest, ModelDigest(text)) << "length " << length;
         EXPECT_EQ(digest == Hex(standard), r <= 55 || (r >= 57 && length < 121)) << "length " << length;
     }
 }
 
-// sealed = nonce || ciphertext || tag with the header as associated data and libsodium's
-// Argon2id key: Crypto++'s XChaCha20-Poly1305 seals the same bytes.
+// sealed = nonce || ciphertext || tag, header as associated data, libsodium's Argon2id key.
 TEST(XChaChaOracle, SealedLayoutMatchesCryptoppForRandomInputs) {
-    ASSERT_GE(sodium_init(), 0);
     constexpr Argon2Limits kCheap{1, 8192};
     auto random = SeededGenerator();
     for (int n = 0; n < 200; ++n) {
-        const std::string passphrase = AsString(RandomBytes(random, 1 + random() % 40));
-        const std::string header = AsString(RandomBytes(random, random() % 2 == 0 ? 26 : random() % 64));
+        const std::string passphrase = AsString(RandomBytes(random, 1 + random() % 40)),
+                          header = AsString(RandomBytes(random, random() % 2 == 0 ? 26 : random() % 64));
         const auto plain = RandomBytes(random, n < 70 ? static_cast<std::size_t>(n) : random() % 5000);
-        const auto nonceBytes = RandomBytes(random, kXChaChaNonceSize);
         uint8_t nonce[kXChaChaNonceSize], key[kXChaChaKeySize];
-        CopyTo(nonceBytes, nonce);
+        for (auto& b : nonce) b = static_cast<uint8_t>(random());
         clsXChaCha20 cipher(kCheap);
         cipher.SetKey(passphrase);
         cipher.SetAssociatedData(header);
         Bytes ours = plain;
         ASSERT_TRUE(cipher.EncryptWithNonce(ours, nonce));
-
         ASSERT_EQ(crypto_pwhash(key, sizeof key, passphrase.data(), passphrase.size(),
                                 reinterpret_cast<const unsigned char*>(cipher.Salt().data()), kCheap.opsLimit,
-                                kCheap.memLimit, crypto_pwhash_ALG_ARGON2ID13),
-                  0);
+                                kCheap.memLimit, crypto_pwhash_ALG_ARGON2ID13), 0);
         CryptoPP::XChaCha20Poly1305::Encryption oracle;
         oracle.SetKeyWithIV(key, sizeof key, nonce, sizeof nonce);
-        Bytes theirs = nonceBytes;
+        Bytes theirs(std::begin(nonce), std::end(nonce));
         theirs.resize(plain.size() + kXChaChaOverhead);
         uint8_t* const body = theirs.data() + kXChaChaNonceSize;
         oracle.EncryptAndAuthenticate(body, body + plain.size(), kXChaChaTagSize, nonce, kXChaChaNonceSize,
