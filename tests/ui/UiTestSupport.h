@@ -1,5 +1,4 @@
-// What the window tests add to the app fakes: a scripted dialog host, a window over a session
-// in a temporary folder, and short ways to reach and use its controls.
+// A scripted dialog host, a window over a session in a temporary folder, and short ways to its controls.
 #pragma once
 
 #include <QtTest>
@@ -14,28 +13,21 @@
 
 namespace tarnwerk::test {
 
-constexpr int kEn = kLanguageBaseEnglish;
-constexpr int kDe = kLanguageBaseGerman;
+constexpr int kEn = kLanguageBaseEnglish, kDe = kLanguageBaseGerman;
 
 struct SeenMessage {
     QString title, text;
     QMessageBox::Icon icon;
 };
-struct FileRequest {
-    QString title;
-    QStringList filters;
-    bool mustExist;
-};
 
 // Nothing is shown: message boxes are recorded and answered with their first button, other
-// dialogs go to onDialog (default: rejected), file dialogs are answered from fileAnswers.
+// dialogs go to onDialog (default: rejected), file dialogs are counted and cancelled.
 class ScriptedHost : public DialogHost {
 public:
     std::vector<SeenMessage> messages;
     std::vector<QString> dialogs;  // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
-    std::vector<FileRequest> fileRequests;
-    std::deque<QString> fileAnswers;  // cancelled when empty
+    std::size_t fileRequests = 0;
 
     int Exec(QDialog& dialog) override {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
@@ -47,16 +39,11 @@ public:
         dialog.reject();
         return QDialog::Rejected;
     }
-    QString OpenFile(QWidget*, const QString& title, const QStringList& filters, bool mustExist) override {
-        fileRequests.push_back({title, filters, mustExist});
-        return Next(fileAnswers, QString());
-    }
+    QString OpenFile(QWidget*, const QString&, const QStringList&, bool) override { return ++fileRequests, QString(); }
 };
 
 template <class T = QWidget>
-T* Find(QObject& parent, const char* name) {
-    return parent.findChild<T*>(name);
-}
+T* Find(QObject& parent, const char* name) { return parent.findChild<T*>(name); }
 inline QString TextOf(QObject& parent, const char* field) { return Find<QLineEdit>(parent, field)->text(); }
 inline void Click(QObject& parent, const char* button) {
     QTest::mouseClick(Find<QPushButton>(parent, button), Qt::LeftButton);
@@ -67,8 +54,7 @@ inline void Type(QObject& parent, const char* field, const QString& text) {
 }
 inline QString Tr(int languageBase, int id) { return QString::fromStdString(Text(languageBase, id)); }
 
-// The started main window over an English (or languageBase) session whose program folder, with
-// its settings file and help file, is a temporary folder that also holds a carrier and a data file.
+// The started main window over a session whose program folder is a temporary one, with a carrier.
 struct Window {
     TempDir dir;
     Session session = EnglishSession(dir.File("tarnwerk.ini"));
@@ -83,13 +69,11 @@ struct Window {
         session.settings.Language = static_cast<uint8_t>(languageBase == kEn ? 1 : 0);
         session.carrierFilter = BuildCarrierFilter(languageBase);
         MakeBitmap(carrier.toStdString(), 64, 48, 24, false, 1);
-        Put(dir.File("Tarnwerk.chm"), "help");
         Put(data.toStdString(), std::string(264, 'm'));
         window = std::make_unique<frmSteg>(session, desktop, host);
         window->Start();
     }
     QString Path(const char* name) const { return QString::fromStdString(dir.File(name)); }
-    void Trigger(const char* entry) { Find<QAction>(*window, entry)->trigger(); }
     // Qt delivers a drop only to the widget that accepted the drag's entry, as a real drag does.
     void Drop(const char* target, const QStringList& paths) {
         QMimeData mime;
