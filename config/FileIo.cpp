@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <random>
+#include <system_error>
+#include <thread>
 
 namespace tarnwerk {
 
@@ -107,7 +109,8 @@ Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& pat
 namespace {
 
 constexpr size_t kReadChunk = size_t{64} << 10;
-constexpr int kTemporaryNameAttempts = 32;
+constexpr int kNameAttempts = 32;
+constexpr int kSuffixLength = 6;
 
 // The path with symbolic links resolved; the path itself when it does not exist yet.
 std::string ResolvedPath(const std::string& path) {
@@ -118,19 +121,69 @@ std::string ResolvedPath(const std::string& path) {
     return result;
 }
 
-// A new file "<target>.<random>~" beside the target, so the rename stays on one file system.
-Result<UniqueFd> CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& temporary) {
+std::string RandomSuffix(std::mt19937& random) {
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::string suffix;
+    for (int i = 0; i < kSuffixLength; ++i) suffix += kAlphabet[random() % (sizeof(kAlphabet) - 1)];
+    return suffix;
+}
+
+std::string HiddenNameBeside(const std::string& target, const std::string& suffix) {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + "." + suffix;
+}
+
+// The file a rename will replace, held open so that the rename itself frees nothing.
+UniqueFd HoldReplacedFile(const std::string& target) {
+    UniqueFd held(::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    if (held.valid() && (::fstat(held.get(), &info) != 0 || !S_ISREG(info.st_mode))) return UniqueFd();
+    return held;
+}
+
+// The last close frees the replaced file's blocks, on a thread of its own when one can start.
+void ReleaseInBackground(UniqueFd held) {
+    if (!held.valid()) return;
+    try {
+        std::thread([fd = held.get()] { ::close(fd); }).detach();
+        (void)held.release();
+    } catch (const std::system_error&) {
+        // No thread to spare: the close happens here after all, when held goes.
+    }
+}
+
+}  // namespace
+
+Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMode, std::string& path) {
     std::random_device seed;
     std::mt19937 random(seed());
-    for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
-        temporary = target + "." + std::to_string(random() % 1000000) + "~";
-        auto fd = OpenFile(temporary, O_WRONLY | O_CREAT | O_EXCL, mode);
-        if (fd || fd.error().number != EEXIST) return fd;
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        path = HiddenNameBeside(target, RandomSuffix(random));
+        auto fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, newFileMode);
+        if (!fd) {
+            if (fd.error().number == EEXIST) continue;
+            return IoError(target, fd.error().number);
+        }
+        struct stat existing {};
+        if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+            ::fchmod(fd->get(), existing.st_mode & 07777) != 0) {
+            const int error = errno;
+            ::unlink(path.c_str());
+            return IoError(target, error);
+        }
+        return fd;
     }
     return IoError(target, EEXIST);
 }
 
-}  // namespace
+Status RenameOnto(const std::string& file, const std::string& target) {
+    UniqueFd replaced = HoldReplacedFile(target);
+    if (::rename(file.c_str(), target.c_str()) != 0) return IoError(target, errno);
+    ReleaseInBackground(std::move(replaced));
+    return {};
+}
 
 bool PathExists(const std::string& path) {
     struct stat info {};
@@ -166,19 +219,16 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
 Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
                        unsigned newFileMode) {
     const std::string target = ResolvedPath(path);
-    struct stat info {};
-    const bool existed = ::stat(target.c_str(), &info) == 0;
     std::string temporary;
-    auto fd = CreateTemporaryBeside(target, static_cast<mode_t>(newFileMode), temporary);
+    auto fd = CreateFileBeside(target, newFileMode, temporary);
     if (!fd) return fd.error();
     Status status;
-    if (existed && ::fchmod(fd->get(), info.st_mode & 07777) != 0) status = IoError(path, errno);
     for (const auto& part : parts) {
         if (status) status = WriteAll(fd->get(), part.data(), part.size(), path);
     }
     if (status && ::fsync(fd->get()) != 0) status = IoError(path, errno);
     if (status && ::close(fd->release()) != 0) status = IoError(path, errno);
-    if (status && ::rename(temporary.c_str(), target.c_str()) != 0) status = IoError(path, errno);
+    if (status) status = RenameOnto(temporary, target);
     if (!status) ::unlink(temporary.c_str());
     return status;
 }

@@ -59,6 +59,15 @@ bool PathExists(const std::string& path);
 Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
                                            int64_t maxLength = std::numeric_limits<int64_t>::max());
 
+// A new, empty, hidden file ".<name>.XXXXXX" beside target, created exclusively so that the
+// final rename stays within one file system; its name goes to path. It takes an existing
+// target's permissions, else newFileMode (narrowed by the umask).
+Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMode, std::string& path);
+
+// Renames file onto target. The blocks of a file it replaces are freed on a thread of its
+// own: for a large file that takes long enough to freeze a window.
+Status RenameOnto(const std::string& file, const std::string& target);
+
 // Writes the parts one after the other to a new file beside path, flushes it and renames it
 // onto path, so a failure never leaves a truncated file or removes the old one (and leaves no
 // temporary file). A symbolic link is followed, so the link survives; the new file takes the
