@@ -1,11 +1,10 @@
-// A scripted user and desktop for driving Commands the way a user would: queued answers, file
-// choices and passphrases in; every message, status text, progress call and busy change kept.
+// A scripted user and desktop for driving Commands: queued answers, file choices and
+// passphrases in; every message, busy change and field refresh kept.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -34,15 +33,12 @@ T Next(std::deque<T>& queue, T whenEmpty) {
 class FakeUi : public UserInterface {
 public:
     std::deque<MessageAnswer> answers;                                   // Yes / Cancel when empty
-    std::deque<std::string> carrierChoices, dataChoices;                 // "" (cancelled) when empty
+    std::deque<std::string> dataChoices;                                 // "" (cancelled) when empty
     std::deque<std::optional<std::string>> newPassphrases, passphrases;  // cancelled when empty
     std::function<void(int)> onProgress;                                 // runs inside SetProgress
 
     std::vector<Message> messages;
-    std::vector<std::pair<int, std::string>> statuses;
-    std::vector<int> progress;
     std::vector<bool> busy;
-    int carrierDialogs = 0;
     int fieldsChanged = 0;
 
     MessageAnswer ShowMessage(const Message& message) override {
@@ -50,20 +46,16 @@ public:
         if (message.buttons == MessageButtons::Ok) return MessageAnswer::Ok;
         return Next(answers, message.buttons == MessageButtons::YesNo ? MessageAnswer::Yes : MessageAnswer::Cancel);
     }
-    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override {
-        ++carrierDialogs;
-        return Next(carrierChoices, std::string());
-    }
+    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
     std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override {
         return Next(dataChoices, std::string());
     }
     std::optional<std::string> AskNewPassphrase() override { return Next(newPassphrases, {}); }
     std::optional<std::string> AskPassphrase() override { return Next(passphrases, {}); }
     void SetProgress(int percent) override {
-        progress.push_back(percent);
         if (onProgress) onProgress(percent);
     }
-    void SetStatus(int panel, const std::string& text) override { statuses.emplace_back(panel, text); }
+    void SetStatus(int, const std::string&) override {}
     void SetBusy(bool isBusy) override { busy.push_back(isBusy); }
     void FieldsChanged() override { ++fieldsChanged; }
 
@@ -82,18 +74,14 @@ public:
 
 class FakeDesktop : public Desktop {
 public:
-    bool openResult = true, mailResult = true;
-    std::vector<std::string> opened, mailed;
+    std::vector<std::string> mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
 
-    bool Open(const std::string& fileOrUrl) override {
-        opened.push_back(fileOrUrl);
-        return openResult;
-    }
+    bool Open(const std::string&) override { return true; }
     bool ComposeMailWithAttachment(const std::string& path) override {
         mailed.push_back(path);
         if (onMail) onMail(path);
-        return mailResult;
+        return true;
     }
 };
 

@@ -3,10 +3,10 @@
 #include <zip.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 
 #include "app/AppFakes.h"
-#include "app/Mail.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -25,19 +25,11 @@ std::map<std::string, zip_uint64_t> ZipEntries(const std::string& archive) {
     return entries;
 }
 
-class MailTest : public AppTest {
-protected:
-    MailTest() {
-        MakeBitmap(carrier, 64, 48, 24, false, 3);
-        commands.LoadCarrier(carrier);
-    }
-    std::string carrier = dir.File("holiday.bmp");
-    std::string archive = dir.File("holiday.zip");
-};
-
-TEST_F(MailTest, PackedCarrierIsMailedThenArchiveRemovedAndWindowReset) {
-    EXPECT_EQ(ArchiveNameFor("/a/b.c.bmp"), "/a/b.c.zip");  // only the last extension is replaced
-    EXPECT_EQ(ArchiveNameFor("/pics.v2/holiday"), "/pics.v2/holiday.zip");
+// The archive is mailed whole, removed afterwards, and an archive that cannot be updated stays.
+TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
+    const std::string carrier = dir.File("holiday.bmp"), archive = dir.File("holiday.zip");
+    MakeBitmap(carrier, 64, 48, 24, false, 3);
+    commands.LoadCarrier(carrier);
     std::map<std::string, zip_uint64_t> seen;
     desktop.onMail = [&](const std::string& path) { seen = ZipEntries(path); };
     EXPECT_TRUE(commands.SendCarrier()) << ui.Transcript();
@@ -45,78 +37,15 @@ TEST_F(MailTest, PackedCarrierIsMailedThenArchiveRemovedAndWindowReset) {
     EXPECT_EQ(seen, (std::map<std::string, zip_uint64_t>{{"holiday.bmp", ReadFile(carrier).size()}}));
     EXPECT_FALSE(std::filesystem::exists(archive));
     EXPECT_TRUE(session.fields.origFile.empty());  // ResetOnEnd
-    EXPECT_TRUE(ui.messages.empty());
 
-    commands.LoadCarrier(carrier);  // unpacked: the carrier itself is attached
-    session.settings.SendCompress = 0;
-    session.settings.ResetOnEnd = 0;
-    EXPECT_TRUE(commands.SendCarrier());
-    EXPECT_EQ(desktop.mailed.back(), carrier);
-    EXPECT_TRUE(std::filesystem::exists(carrier));
-    EXPECT_FALSE(std::filesystem::exists(archive));
-    EXPECT_EQ(session.fields.origFile, carrier);
-}
-
-TEST_F(MailTest, ExistingArchiveIsUpdatedOnlyAfterYes) {
-    session.settings.SendDelete = 0;
-    ASSERT_TRUE(commands.SendCarrier());  // makes the archive, kept
     commands.LoadCarrier(carrier);
-    Put(dir.File("other.txt"), "keep me");
-    int error = 0;
-    zip_t* zip = zip_open(archive.c_str(), 0, &error);
-    ASSERT_NE(zip, nullptr);
-    zip_file_add(zip, "other.txt", zip_source_file(zip, dir.File("other.txt").c_str(), 0, -1), 0);
-    zip_close(zip);
-    ui.answers = {MessageAnswer::No};
-    EXPECT_FALSE(commands.SendCarrier());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.Transcript(), "48\t" + En(443) + "\t" + En(456) + " | " + En(442) + "\n");
-    EXPECT_EQ(ui.LastMessage().buttons, MessageButtons::YesNo);
-    EXPECT_EQ(desktop.mailed.size(), 1u);
-
-    MakeBitmap(carrier, 80, 48, 24, false, 4);  // carrier changed: the entry is replaced
-    commands.LoadCarrier(carrier);
-    ui.answers = {MessageAnswer::Yes};
-    EXPECT_TRUE(commands.SendCarrier());
-    EXPECT_EQ(ZipEntries(archive), (std::map<std::string, zip_uint64_t>{{"holiday.bmp", ReadFile(carrier).size()},
-                                                                          {"other.txt", 7u}}));
-}
-
-TEST_F(MailTest, FailuresAreReportedAndKeepWhatWasThere) {
-    desktop.mailResult = false;
-    EXPECT_FALSE(commands.SendCarrier());
-    EXPECT_EQ(ui.Transcript(), "16\t" + En(455) + "\t" + En(454) + "\n");
-    EXPECT_FALSE(std::filesystem::exists(archive));  // removed all the same
-    EXPECT_EQ(session.fields.origFile, carrier);     // no reset after a failed sending
-
     Put(archive, "not a zip archive");
     ui.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(commands.SendCarrier());
-    ASSERT_EQ(ui.messages.size(), 3u);
     EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title, En(452) + "|" + En(453));
     EXPECT_EQ(desktop.mailed.size(), 1u);
     EXPECT_EQ(Slurp(archive), "not a zip archive");
     EXPECT_FALSE(session.commandRunning);
-}
-
-TEST_F(MailTest, HideAndSendMailsOnlyAfterASuccessfulHideAndThenResets) {
-    session.settings.Encryption = session.settings.Compression = 0;
-    Put(dir.File("big.bin"), std::string(100000, 'x'));
-    commands.SetDataFile(dir.File("big.bin"));
-    EXPECT_FALSE(commands.HideAndSend());
-    EXPECT_EQ(ui.LastMessage().text, EnLines({433, 434}));
-    EXPECT_TRUE(desktop.mailed.empty());
-    EXPECT_FALSE(session.mailAfterHide);
-
-    Put(dir.File("small.txt"), "tiny");
-    commands.SetDataFile(dir.File("small.txt"));
-    std::string carrierWhileMailing;
-    desktop.onMail = [&](const std::string&) { carrierWhileMailing = session.fields.origFile; };
-    EXPECT_TRUE(commands.HideAndSend()) << ui.Transcript();
-    EXPECT_EQ(carrierWhileMailing, carrier);
-    EXPECT_TRUE(session.fields.origFile.empty());
-    EXPECT_FALSE(session.mailAfterHide);
-    EXPECT_FALSE(std::filesystem::exists(archive));
 }
 
 // The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their arguments.

@@ -8,14 +8,6 @@
 
 namespace tarnwerk::test {
 
-namespace {
-
-constexpr int kRowAlignment = 4;
-constexpr int32_t kPixelsPerMeter = 2835;  // 72 dpi
-constexpr int kPaletteEntries = 256;
-
-}  // namespace
-
 Bytes RandomBytes(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     Bytes bytes(size);
@@ -24,13 +16,11 @@ Bytes RandomBytes(size_t size, uint32_t seed) {
 }
 
 int32_t BitmapRowBytes(int32_t width, int bitCount) {
-    const int64_t bits = int64_t{width} * bitCount;
-    return static_cast<int32_t>((bits + 8 * kRowAlignment - 1) / (8 * kRowAlignment) * kRowAlignment);
+    return static_cast<int32_t>((int64_t{width} * bitCount + 31) / 32 * 4);
 }
 
 void PutLe32(Bytes& bytes, size_t offset, int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(bits >> (8 * i));
+    for (int i = 0; i < 4; ++i) bytes.at(offset + i) = static_cast<uint8_t>(static_cast<uint32_t>(value) >> (8 * i));
 }
 
 void PutLe16(Bytes& bytes, size_t offset, uint16_t value) {
@@ -46,29 +36,25 @@ int32_t GetLe32(const Bytes& bytes, size_t offset) {
 
 Bytes BitmapBytes(int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed) {
     const int32_t rowBytes = BitmapRowBytes(width, bitCount);
-    const int32_t usedRowBytes = static_cast<int32_t>((int64_t{width} * bitCount + 7) / 8);
+    const auto usedRowBytes = static_cast<int32_t>((int64_t{width} * bitCount + 7) / 8);
     const int32_t imageSize = rowBytes * height;
-    const int32_t palette = bitCount <= 8 ? (1 << bitCount) * 4 : 0;
-    const int32_t dataOffset = kBmpHeaders + palette;
+    const int32_t colours = bitCount <= 8 ? 1 << bitCount : 0;
+    const int32_t dataOffset = kBmpHeaders + 4 * colours;
 
     Bytes bytes(static_cast<size_t>(dataOffset + imageSize), 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
+    PutLe16(bytes, 0, 'B' | 'M' << 8);
     PutLe32(bytes, bmp::kFileSize, static_cast<int32_t>(bytes.size()));
     PutLe32(bytes, bmp::kDataOffset, dataOffset);
-    PutLe32(bytes, bmp::kHeaderSize, kBmpInfoHeader);
+    PutLe32(bytes, bmp::kHeaderSize, 40);
     PutLe32(bytes, bmp::kWidth, width);
     PutLe32(bytes, bmp::kHeight, topDown ? -height : height);
-    PutLe16(bytes, bmp::kPlanes, 1);
+    PutLe16(bytes, 26, 1);  // planes
     PutLe16(bytes, bmp::kBitCount, static_cast<uint16_t>(bitCount));
     PutLe32(bytes, bmp::kImageSize, imageSize);
-    PutLe32(bytes, bmp::kXPelsPerMeter, kPixelsPerMeter);
-    PutLe32(bytes, bmp::kYPelsPerMeter, kPixelsPerMeter);
-
-    for (int32_t i = 0; i < palette / 4; ++i) {
-        const auto grey = static_cast<uint8_t>(i * (kPaletteEntries / (palette / 4)));
-        for (int c = 0; c < 3; ++c) bytes[static_cast<size_t>(kBmpHeaders + 4 * i + c)] = grey;
-    }
+    PutLe32(bytes, 38, 2835);  // 72 dpi across and down
+    PutLe32(bytes, 42, 2835);
+    for (int32_t i = 0; i < colours; ++i)
+        std::fill_n(bytes.begin() + kBmpHeaders + 4 * i, 3, static_cast<uint8_t>(i * (256 / colours)));
     const Bytes pixels = RandomBytes(static_cast<size_t>(usedRowBytes) * height, seed);
     for (int32_t row = 0; row < height; ++row)
         std::copy_n(pixels.begin() + static_cast<ptrdiff_t>(row) * usedRowBytes, usedRowBytes,

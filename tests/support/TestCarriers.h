@@ -11,35 +11,21 @@ namespace tarnwerk::test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline constexpr int kBmpFileHeader = 14;
-inline constexpr int kBmpInfoHeader = 40;
-inline constexpr int kBmpHeaders = kBmpFileHeader + kBmpInfoHeader;  // 54
-inline constexpr int kPaletteBytes8 = 256 * 4;                        // colour table of an 8-bit bitmap
+inline constexpr int kBmpHeaders = 14 + 40;   // file header and info header
+inline constexpr int kPaletteBytes8 = 256 * 4;  // colour table of an 8-bit bitmap
 
 // Offsets of header fields, for patching.
 namespace bmp {
-inline constexpr size_t kFileSize = 2;
-inline constexpr size_t kDataOffset = 10;
-inline constexpr size_t kHeaderSize = 14;
-inline constexpr size_t kWidth = 18;
-inline constexpr size_t kHeight = 22;
-inline constexpr size_t kPlanes = 26;
-inline constexpr size_t kBitCount = 28;
-inline constexpr size_t kCompression = 30;
-inline constexpr size_t kImageSize = 34;
-inline constexpr size_t kXPelsPerMeter = 38;
-inline constexpr size_t kYPelsPerMeter = 42;
+inline constexpr size_t kFileSize = 2, kDataOffset = 10, kHeaderSize = 14, kWidth = 18, kHeight = 22, kBitCount = 28,
+                        kCompression = 30, kImageSize = 34;
 }  // namespace bmp
 
 // Deterministic bytes for a seed (same on every platform).
 Bytes RandomBytes(size_t size, uint32_t seed);
-
 // Bytes of a stored row of width pixels, padded to a multiple of 4.
 int32_t BitmapRowBytes(int32_t width, int bitCount);
-
-// A complete uncompressed bitmap: headers (bfSize, biSizeImage filled in), a grey colour
-// table for 8 bits, then the rows with random pixel bytes and zero padding. bitCount may be
-// any value (the pixel rows are sized by it), so unsupported depths can be built too.
+// An uncompressed bitmap with filled-in sizes, a grey colour table up to 8 bits and random
+// pixels; any bitCount sizes the rows, so unsupported depths can be built too.
 Bytes BitmapBytes(int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed);
 
 void PutLe32(Bytes& bytes, size_t offset, int32_t value);
@@ -48,7 +34,6 @@ int32_t GetLe32(const Bytes& bytes, size_t offset);
 
 void WriteFile(const std::string& path, const Bytes& bytes);
 Bytes ReadFile(const std::string& path);
-
 // Write the file and return its bytes.
 Bytes MakeBitmap(const std::string& path, int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed);
 Bytes MakeRaw(const std::string& path, size_t size, uint32_t seed);
