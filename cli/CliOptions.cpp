@@ -1,5 +1,6 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -19,11 +20,30 @@ constexpr std::array kCiphers{NamedValue{"none", -1},    NamedValue{"blowfish", 
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
 
-constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
-                                  NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
-                                  NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
-                                  NamedValue{"export", static_cast<int>(Subcommand::Export)},
-                                  NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+constexpr std::array kSubcommands{
+    NamedValue{"info", static_cast<int>(Subcommand::Info)}, NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
+    NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
+    NamedValue{"export", static_cast<int>(Subcommand::Export)}, NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+
+// Every option a user may give, for --list options; the parser below is the other half.
+constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
+                                  "--force", "--json",     "--settings",    "--language", "--quiet",
+                                  "--help",  "--version"};
+
+constexpr std::array kListKinds{"commands", "ciphers", "languages", "options"};
+
+template <size_t N>
+std::vector<std::string> Names(const std::array<NamedValue, N>& table) {
+    std::vector<std::string> names;
+    for (const auto& entry : table) names.emplace_back(entry.name);
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
 
 template <size_t N>
 std::optional<int> Lookup(const std::array<NamedValue, N>& table, const std::string& name) {
@@ -61,6 +81,17 @@ bool Allowed(Subcommand command, const std::string& option) {
 }  // namespace
 
 std::optional<int> CipherFromName(const std::string& name) { return Lookup(kCiphers, name); }
+
+std::vector<std::string> ListNames(const std::string& kind, Subcommand command) {
+    if (kind == "commands") return Names(kSubcommands);
+    if (kind == "ciphers") return Names(kCiphers);
+    if (kind == "languages") return Names(kLanguages);
+    std::vector<std::string> names;
+    if (kind != "options") return names;
+    for (const char* option : kOptionNames)
+        if (command == Subcommand::None || Allowed(command, option)) names.emplace_back(option);
+    return names;
+}
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
@@ -102,9 +133,14 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             } else if (arg == "--bits") {
                 if (!value(v) || (v != "1" && v != "2" && v != "4")) return fail("--bits takes 1, 2 or 4");
                 o.bits = v[0] - '0';
+            } else if (arg == "--list") {
+                const auto known = [&] {
+                    return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end();
+                };
+                if (!value(v) || !known()) return fail("--list takes commands, ciphers, languages or options");
+                o.list = v;
             } else if (arg == "--cipher") {
-                if (!value(v) || !CipherFromName(v))
-                    return fail("--cipher takes none, blowfish, rc4, skipjack, tea or twofish");
+                if (!value(v) || !CipherFromName(v)) return fail("--cipher takes " + Joined(Names(kCiphers)));
                 o.cipher = CipherFromName(v);
             } else {
                 return fail("unknown option " + arg);
@@ -117,7 +153,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             o.operands.push_back(arg);
         }
     }
-    if (o.help || o.version) return result;
+    if (o.help || o.version || !o.list.empty()) return result;
     if (o.command == Subcommand::None) return fail("no command given");
     if (o.operands.size() != ExpectedOperands(o.command)) return fail("wrong number of files for this command");
     for (const auto& option : seenOptions)

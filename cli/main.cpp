@@ -123,6 +123,10 @@ int main(int argc, char* argv[]) {
         std::cout << UsageText();
         return kExitSuccess;
     }
+    if (!parsed.options.list.empty()) {
+        for (const auto& name : ListNames(parsed.options.list, parsed.options.command)) std::cout << name << "\n";
+        return kExitSuccess;
+    }
     if (parsed.options.version) {
         std::cout << "tarnwerk-cli " << TARNWERK_VERSION << "\n";
         return kExitSuccess;

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "core/CarrierAnalysis.h"
 #include "support/TempDir.h"
@@ -84,6 +88,55 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     EXPECT_EQ(ReadFile(dir.File("r.bin")), (Bytes{'k', 'e', 'e', 'p'}));
     ASSERT_EQ(Cli(extract + Q("pw-plain") + " --force --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Shell completion reads these lists at completion time, so they are a format of their own.
+TEST_F(CliTest, ListsNamesForCompletion) {
+    const CliRun ciphers = Cli("--list ciphers");
+    ASSERT_EQ(ciphers.exitCode, 0);
+    EXPECT_EQ(Lines(ciphers.out),
+              (std::vector<std::string>{"none", "blowfish", "rc4", "skipjack", "tea", "twofish", "xchacha20"}));
+    EXPECT_EQ(Lines(Cli("--list languages").out), (std::vector<std::string>{"de", "en", "nl", "fr"}));
+    const std::vector<std::string> commands = Lines(Cli("--list commands").out);
+    EXPECT_EQ(commands, (std::vector<std::string>{"info", "hide", "extract", "export", "size"}));
+    const std::vector<std::string> infoOptions = Lines(Cli("info --list options").out);
+    EXPECT_NE(std::find(infoOptions.begin(), infoOptions.end(), "--json"), infoOptions.end());
+    EXPECT_EQ(std::find(infoOptions.begin(), infoOptions.end(), "--cipher"), infoOptions.end());
+    EXPECT_EQ(Cli("--list everything").exitCode, 2);
+    EXPECT_EQ(Cli("--list").exitCode, 2);
+}
+
+// Every option offered for a command must be taken by it: a refusal then comes from the
+// missing files (1), never from the option (2).
+TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
+    std::ofstream(dir.File("pw")) << "pass";
+    const std::map<std::string, std::string> values = {{"--bits", "2"},
+                                                       {"--cipher", "tea"},
+                                                       {"--language", "en"},
+                                                       {"--settings", Q("none.ini")},
+                                                       {"--passphrase-file", Q("pw")}};
+    const std::map<std::string, std::string> operands = {
+        {"info", Q("no.bmp")}, {"size", Q("no.dat")}, {"hide", Q("no.bmp") + " " + Q("no.dat")}};
+    for (const std::string& command : Lines(Cli("--list commands").out)) {
+        const auto given = operands.find(command);
+        const std::string files = given != operands.end() ? given->second : Q("no.bmp") + " " + Q("out.bin");
+        const std::vector<std::string> options = Lines(Cli(command + " --list options").out);
+        EXPECT_GE(options.size(), 6u) << command;
+        for (const std::string& option : options) {
+            const auto value = values.find(option);
+            const std::string args =
+                command + " " + files + " " + option + (value != values.end() ? " " + value->second : "");
+            const int expected = option == "--help" || option == "--version" ? 0 : 1;
+            EXPECT_EQ(Cli(args).exitCode, expected) << args;
+        }
+    }
 }
 
 }  // namespace
