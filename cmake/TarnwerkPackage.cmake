@@ -29,14 +29,14 @@ set(CPACK_PACKAGE_CONTACT "${TARNWERK_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "hide a file inside a picture and get it back out")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "hide a file inside a picture and get it back out
- Tarnwerk writes a data file, optionally compressed and encrypted under a
- passphrase, into the lowest 1, 2 or 4 bits of the picture bytes of an
- uncompressed BMP or RAW picture, and gets it back out. It comes as a Qt
- desktop program (tarnwerk) and a command-line tool (tarnwerk-cli).
- .
- It hides a file from a casual look, not from an examiner; see the SECURITY
- section of tarnwerk-cli(1).")
+# CPack puts the summary first and indents these lines; an empty line becomes " .".
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tarnwerk writes a data file, optionally compressed and encrypted under a
+passphrase, into the lowest 1, 2 or 4 bits of the picture bytes of an
+uncompressed BMP or RAW picture, and gets it back out. It comes as a Qt
+desktop program (tarnwerk) and a command-line tool (tarnwerk-cli).
+
+It hides a file from a casual look, not from an examiner; see the SECURITY
+section of tarnwerk-cli(1).")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
