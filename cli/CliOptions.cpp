@@ -20,10 +20,11 @@ constexpr std::array kCiphers{NamedValue{"none", -1},    NamedValue{"blowfish", 
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
 
-constexpr std::array kSubcommands{
-    NamedValue{"info", static_cast<int>(Subcommand::Info)}, NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
-    NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
-    NamedValue{"export", static_cast<int>(Subcommand::Export)}, NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
+                                  NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
+                                  NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
+                                  NamedValue{"export", static_cast<int>(Subcommand::Export)},
+                                  NamedValue{"size", static_cast<int>(Subcommand::Size)}};
 
 // Every option a user may give, for --list options; the parser below is the other half.
 constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
@@ -137,7 +138,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 const auto known = [&] {
                     return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end();
                 };
-                if (!value(v) || !known()) return fail("--list takes commands, ciphers, languages or options");
+                if (!value(v) || !known())
+                    return fail("--list takes " + Joined({kListKinds.begin(), kListKinds.end()}));
                 o.list = v;
             } else if (arg == "--cipher") {
                 if (!value(v) || !CipherFromName(v)) return fail("--cipher takes " + Joined(Names(kCiphers)));
