@@ -1,7 +1,5 @@
 #include "app/CarrierLoader.h"
 
-#include "config/Helpers.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,8 +51,8 @@ bool IsUsableCarrierFile(const std::string& path) {
 }
 
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
-    const std::string trimmed = TrimBlanks(path);
-    const CarrierAnalysis analysis = AnalyseCarrier(trimmed);
+    // Blanks at either end belong to the file name.
+    const CarrierAnalysis analysis = AnalyseCarrier(path);
     if (!analysis.accepted()) {
         // A rejected file must not stay the loaded carrier, or the next hide would use it.
         session.carrier.path.clear();
@@ -68,7 +66,7 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     }
     session.carrier = analysis.facts;
     const std::string unit = " " + session.Text(kByteUnit);
-    session.fields.origFile = trimmed;
+    session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
     session.fields.oFree =

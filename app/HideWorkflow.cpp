@@ -82,7 +82,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoSize(session, payloadPath);
     ui.FieldsChanged();
     source.size = FileSize(payloadPath);
-    source.path = scratch ? scratch->DetachName() : dataPath;
+    source.path = payloadPath;
     session.payloadSize = source.size;
     if (!PassesCapacityCheck(session, source.size)) {
         ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));

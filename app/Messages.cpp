@@ -52,6 +52,8 @@ Message EngineErrorMessage(const Session& session, const Error& error) {
             return MakeMessage(session, {444}, MessageIcon::Exclamation, kIncorrectFileTitle);
         case ErrorCode::CarrierBusy:
             return MakeMessage(session, {464, 465}, MessageIcon::Exclamation, kIncorrectFileTitle);
+        case ErrorCode::NotRegularFile:
+            return MakeProductMessage(session, {472, 471}, MessageIcon::Exclamation);
         default: {
             std::string text = session.Text(317) + " " + std::to_string(error.number) + " " + session.Text(318) +
                                "\r\n(" + DescribeError(error) + ")";

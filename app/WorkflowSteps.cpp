@@ -12,6 +12,7 @@
 #include "app/UserInterface.h"
 #include "compression/clsZlib.h"
 #include "config/Codepage.h"
+#include "config/AtomicOutput.h"
 #include "config/Helpers.h"
 #include "core/ExtractPayload.h"
 #include "core/PayloadFormat.h"
@@ -28,6 +29,8 @@ constexpr int kPassphraseCharsText = 466;
 constexpr int kPassphraseCharsHint = 467;
 constexpr int kOverwriteQuestionText = 442;
 constexpr int kOverwriteTitle = 443;
+constexpr int kOutputIsCarrierText = 470;
+constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kBitsPerStreamByte = 8;
 
@@ -80,7 +83,19 @@ bool EnsureOutputFile(Commands& commands, Session& session) {
     return EnsureDataFile(commands, session);
 }
 
-std::string DataPath(const Session& session) { return TrimBlanks(session.fields.dataFile); }
+std::string DataPath(const Session& session) { return session.fields.dataFile; }
+
+bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath) {
+    if (IsSameFile(outputPath, session.carrier.path)) {
+        ui.ShowMessage(MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+        return false;
+    }
+    if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {
+        ui.ShowMessage(EngineErrorMessage(session, replaceable.error()));
+        return false;
+    }
+    return true;
+}
 
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
     struct stat info {};
@@ -105,7 +120,7 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
                                              DescribeError(MakeError(ErrorCode::Io, "not a file", dataPath))));
         return std::nullopt;
     }
-    Result<ScratchFile> scratch = ScratchFile::CreateWritable(dataPath, ".tmp");
+    Result<ScratchFile> scratch = ScratchFile::CreateBesideOrInTemp(dataPath);
     if (!scratch) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(scratch.error())));
         return std::nullopt;
@@ -133,7 +148,7 @@ bool CanReadDataInPlace(const std::string& dataPath) {
 
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
                     int failureTextId) {
-    Result<ScratchFile> output = ScratchFile::Create(scratch.base(), ".tmp1");
+    Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
         return false;
@@ -145,11 +160,7 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         ui.ShowMessage(message);
         return false;
     }
-    const std::string target = scratch.path();
-    if (Status moved = output->MoveOnto(target); !moved) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(moved.error())));
-        return false;
-    }
+    scratch = std::move(*output);
     return true;
 }
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/ScratchFiles.h"
 #include "app/UserInterface.h"
 #include "config/Result.h"
+#include "config/ScratchFile.h"
 
 namespace tarnwerk {
 
@@ -30,14 +30,18 @@ bool EnsureDataFile(Commands& commands, Session& session);
 // The same for an output file: when none is named yet, the dialog offers the extension
 // stored in the carrier's payload.
 bool EnsureOutputFile(Commands& commands, Session& session);
-// The field's path without surrounding blanks.
+// The field's path exactly as given: blanks at either end belong to a file name.
 std::string DataPath(const Session& session);
+
+// Refuses, with a message, an output that is the carrier itself (any spelling or link of it)
+// or an existing node that is no regular file (a FIFO, a device): true when it may be written.
+bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath);
 
 // Asks before an existing output file is replaced; true when it may be written.
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath);
 
-// The payload before encryption: the data file copied, or compressed at level 9, in a scratch
-// file beside it (or in the temporary folder when that folder takes no files). Shows the
+// The payload before encryption: the data file copied, or compressed at level 9, in an
+// unnamed scratch file beside it (or in the temporary folder when that folder takes no files). Shows the
 // failure message (415, or failureTextId with the error) and returns nullopt on failure.
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
@@ -47,7 +51,7 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
 // itself never fits into its own room, so it is refused before anything is written.
 bool CanReadDataInPlace(const std::string& dataPath);
 
-// Encrypts the scratch file in place with the stored-format cipher index under the key
+// Encrypts the scratch file (replacing it by the encrypted one) with the stored-format cipher index under the key
 // string, or, for index 5, with the passphrase bytes, salt and header. Shows "Encryption
 // failed!" with the reason on failure.
 struct EncryptionInput {

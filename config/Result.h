@@ -22,6 +22,7 @@ enum class ErrorCode {
     WrongKey,           // decryption's size check or authentication failed
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
+    NotRegularFile,     // an output name belongs to a FIFO, a device or a folder
     Internal,           // a programmer error surfaced at run time
 };
 

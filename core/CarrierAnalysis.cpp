@@ -47,9 +47,10 @@ int32_t ClampToInt32(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-// Opens a regular file and tells its length; false when it cannot be used at all.
+// Opens a regular file and tells its length; false when it cannot be used at all. A FIFO
+// is refused after a non-blocking open, so one without a writer cannot hang the program.
 bool OpenCarrier(const std::string& path, UniqueFd& fd, int64_t& length) {
-    auto opened = OpenFile(path, O_RDONLY);
+    auto opened = OpenForReading(path);
     if (!opened) return false;
     struct stat info {};
     if (::fstat(opened->get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;

@@ -1,9 +1,11 @@
 // tarnwerk-cli as a script sees it: exit codes, stdout/stderr texts, files it leaves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "config/Strings.h"
 #include "core/CarrierAnalysis.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
@@ -26,18 +29,35 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the CLI with no terminal and an empty settings file, so the built-in defaults apply.
-    CliRun Cli(const std::string& args) {
-        const std::string out = dir.File("stdout"), err = dir.File("stderr");
-        const std::string command = std::string("'") + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
-                                    "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
+    // Runs the CLI in the test's folder with no terminal and an empty settings file, so the
+    // built-in defaults apply; shell is put before the command (a umask, a timeout).
+    CliRun Cli(const std::string& args, const std::string& shell = {}) {
+        const std::string out = logs.File("stdout"), err = logs.File("stderr");
+        const std::string command = "cd '" + dir.path() + "' && " + shell + " '" + TARNWERK_CLI_PATH +
+                                    "' --settings '" + dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" +
+                                    err + "' </dev/null";
         const int status = std::system(command.c_str());
         const auto text = [](const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
         return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(ReadFile(out)), text(ReadFile(err))};
     }
     std::string Q(const std::string& name) { return "'" + dir.File(name) + "'"; }
 
+    mode_t Mode(const std::string& name) {
+        struct stat info {};
+        return ::stat(dir.File(name).c_str(), &info) == 0 ? info.st_mode : 0;
+    }
+    // A carrier c.bmp holding d.bin (3000 bytes of text) compressed and under RC4.
+    void HideRc4() {
+        MakeBitmap(dir.File("c.bmp"), 200, 200, 24, false, 2);
+        std::string text;
+        for (int i = 0; i < 100; ++i) text += "thirty bytes of text, again.\n";
+        WriteFile(dir.File("d.bin"), Bytes(text.begin(), text.end()));
+        std::ofstream(dir.File("pw")) << "sesame street";
+        ASSERT_EQ(Cli("hide c.bmp d.bin --compress --cipher rc4 --passphrase-file pw").exitCode, 0);
+    }
+
     TempDir dir;
+    TempDir logs;  // the CLI's captured output, apart from the files it works on
 };
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
@@ -46,6 +66,14 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
+}
+
+TEST_F(CliTest, DoubleDashEndsTheOptionsAndTheCipherListIsComplete) {
+    MakeBitmap(dir.File("-pic.bmp"), 33, 20, 24, false, 1);
+    EXPECT_EQ(Cli("info -- -pic.bmp").exitCode, 0);
+    EXPECT_EQ(Cli("info -pic.bmp").exitCode, 2);
+    const CliRun wrong = Cli("hide a.bmp b.txt --cipher aes");
+    EXPECT_NE(wrong.err.find("none, blowfish, rc4, skipjack, tea, twofish or xchacha20"), std::string::npos) << wrong.err;
 }
 
 TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
@@ -136,6 +164,85 @@ TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
             const int expected = option == "--help" || option == "--version" ? 0 : 1;
             EXPECT_EQ(Cli(args).exitCode, expected) << args;
         }
+    }
+}
+
+// Blanks at either end of an argument belong to the file name.
+TEST_F(CliTest, PathsWithOuterBlanksNameOtherFiles) {
+    HideRc4();
+    const Bytes carrier = ReadFile(dir.File("c.bmp"));
+    EXPECT_EQ(Cli("hide ' c.bmp' d.bin --no-compress --cipher none").exitCode, 1);
+    EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
+    WriteFile(dir.File("out"), Bytes{'k', 'e', 'e', 'p'});
+    ASSERT_EQ(Cli("extract c.bmp 'out ' --force --passphrase-file pw").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out ")), ReadFile(dir.File("d.bin")));
+    EXPECT_EQ(ReadFile(dir.File("out")), (Bytes{'k', 'e', 'e', 'p'}));
+}
+
+TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
+    HideRc4();
+    const Bytes carrier = ReadFile(dir.File("c.bmp"));
+    for (const char* args : {"extract c.bmp c.bmp --passphrase-file pw --force", "export c.bmp ./c.bmp --force"}) {
+        const CliRun run = Cli(std::string("--language en ") + args);
+        EXPECT_EQ(run.exitCode, 1) << args;
+        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, 470)), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
+    }
+    ASSERT_EQ(::mkfifo(dir.File("myfifo").c_str(), 0600), 0);
+    const CliRun fifo = Cli("--language de export c.bmp myfifo --force");
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_NE(fifo.err.find(Text(0, 472)), std::string::npos) << fifo.err;
+    EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
+}
+
+// A new output gets 0666 less the umask, also when it went through private scratch files; a
+// replaced one keeps its mode.
+TEST_F(CliTest, OutputModesFollowTheUmaskOrTheReplacedFile) {
+    HideRc4();
+    ASSERT_EQ(Cli("extract c.bmp new.txt --passphrase-file pw", "umask 022;").exitCode, 0);
+    EXPECT_EQ(Mode("new.txt") & 07777, 0644u);
+    ASSERT_EQ(Cli("extract c.bmp private.txt --passphrase-file pw", "umask 077;").exitCode, 0);
+    EXPECT_EQ(Mode("private.txt") & 07777, 0600u);
+    ASSERT_EQ(Cli("export c.bmp stream.bin", "umask 002;").exitCode, 0);
+    EXPECT_EQ(Mode("stream.bin") & 07777, 0664u);
+    WriteFile(dir.File("kept.txt"), Bytes{'x'});
+    ASSERT_EQ(::chmod(dir.File("kept.txt").c_str(), 0640), 0);
+    ASSERT_EQ(Cli("extract c.bmp kept.txt --passphrase-file pw --force", "umask 022;").exitCode, 0);
+    EXPECT_EQ(Mode("kept.txt") & 07777, 0640u);
+    EXPECT_EQ(ReadFile(dir.File("kept.txt")), ReadFile(dir.File("d.bin")));
+}
+
+// A passphrase file is a regular file or a pipe of at most 64 KiB; anything else ends with a
+// message and exit 1 instead of filling the memory.
+TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
+    HideRc4();
+    const auto refusal = [&](const std::string& file) {
+        const CliRun run = Cli("--language en extract c.bmp out --passphrase-file " + file);
+        EXPECT_EQ(run.exitCode, 1) << file;
+        return run.err;
+    };
+    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, 477) + "\n");
+    WriteFile(dir.File("long"), Bytes(64 * 1024 + 1, 'a'));
+    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, 476) + "\n");
+    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe", "(printf 'sesame street' >pipe &);").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out")), ReadFile(dir.File("d.bin")));
+}
+
+// A FIFO nobody writes to is looked at without waiting for a writer.
+TEST_F(CliTest, FifosWithoutWriterNeverHang) {
+    HideRc4();
+    ASSERT_EQ(::mkfifo(dir.File("fifo.bmp").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const std::string limit = "timeout 20";
+    EXPECT_EQ(Cli("info fifo.bmp", limit).exitCode, 1);
+    for (const char* args : {"size fifo --no-compress --cipher none", "size fifo", "--settings fifo info c.bmp",
+                             "hide c.bmp d.bin --cipher rc4 --passphrase-file fifo",
+                             "extract c.bmp out --passphrase-file fifo"}) {
+        const int code = Cli(args, limit).exitCode;
+        EXPECT_TRUE(code == 0 || code == 1) << args << ": " << code;
     }
 }
 
