@@ -9,6 +9,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
 namespace tarnwerk {
@@ -72,7 +73,7 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
     session.fields.oFree =
-        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
+        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
         unit;
     return true;
 }

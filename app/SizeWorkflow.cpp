@@ -11,6 +11,7 @@
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "config/NumberFormat.h"
+#include "core/Capacity.h"
 #include "core/PayloadFormat.h"
 #include "crypto/clsXChaCha20.h"
 
@@ -59,7 +60,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoSize(session, *size);
     ui.FieldsChanged();
     session.payloadSize = *size;
-    const int64_t needed = NeededCarrierArea(*size, encrypted, session.bitsPerByte);
+    const int64_t needed = SmallestCarrierArea(*size, session.bitsPerByte, encrypted);
     const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed) + " " +
                              session.Text(kNeededUnitText) + "\r\n" + session.Text(kHeaderNotIncludedText);
     ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(kNeededTitle)});

@@ -1,5 +1,6 @@
 #include "app/WorkflowSteps.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +14,8 @@
 #include "compression/clsZlib.h"
 #include "config/Codepage.h"
 #include "config/Helpers.h"
+#include "config/FileIo.h"
+#include "core/EndMarkerScan.h"
 #include "core/ExtractPayload.h"
 #include "core/PayloadFormat.h"
 #include "crypto/Cipher.h"
@@ -29,7 +32,7 @@ constexpr int kPassphraseCharsHint = 467;
 constexpr int kOverwriteQuestionText = 442;
 constexpr int kOverwriteTitle = 443;
 constexpr int16_t kCompressionLevel = 9;
-constexpr int kBitsPerStreamByte = 8;
+constexpr int kEncryptionAttempts = 8;
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -46,6 +49,28 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
     }
     std::unique_ptr<Cipher> cipher = CreateCipher(input.cipher);
     return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
+}
+
+Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& path) {
+    auto fd = OpenFile(path, O_RDONLY);
+    if (!fd) return fd.error();
+    auto length = FileLength(fd->get(), path);
+    if (!length) return length.error();
+    return EndMarkerCutsPayload(header, fd->get(), *length, path);
+}
+
+// Every cipher but RC4 starts its output with fresh random values (block ciphers) or a nonce,
+// so another run gives other bytes: an output that happens to hold the end marker is made
+// again a few times before the hide has to refuse it.
+Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
+    const bool randomised = input.cipher != static_cast<uint8_t>(CipherIndex::RC4);
+    for (int attempt = 1;; ++attempt) {
+        if (Status encrypted = Encrypt(scratch, output, input); !encrypted) return encrypted;
+        if (!randomised || input.header.empty() || attempt == kEncryptionAttempts) return {};
+        Result<bool> cut = FileCutsAtEndMarker(input.header, output.path());
+        if (!cut) return cut.error();
+        if (!*cut) return {};
+    }
 }
 
 }  // namespace
@@ -138,7 +163,7 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
         return false;
     }
-    if (Status encrypted = Encrypt(scratch, *output, input); !encrypted) {
+    if (Status encrypted = EncryptAvoidingEndMarker(scratch, *output, input); !encrypted) {
         Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
         const Error& error = encrypted.error();
         if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
@@ -151,12 +176,6 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         return false;
     }
     return true;
-}
-
-int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte) {
-    const int64_t header = encrypted ? kEncryptedHeaderLength : kPlainHeaderLength;
-    const int64_t stream = payloadSize + 2 * kMarkerLength + header + kCapacityReserve;
-    return stream * kBitsPerStreamByte / bitsPerByte;
 }
 
 int64_t FileSize(const std::string& path) {

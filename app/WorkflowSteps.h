@@ -48,21 +48,18 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
 bool CanReadDataInPlace(const std::string& dataPath);
 
 // Encrypts the scratch file in place with the stored-format cipher index under the key
-// string, or, for index 5, with the passphrase bytes, salt and header. Shows "Encryption
-// failed!" with the reason on failure.
+// string, or, for index 5, with the passphrase bytes, salt and header. With a header given,
+// an output that holds the end marker is encrypted again with fresh random values (all
+// ciphers but RC4), a few times at most. Shows "Encryption failed!" with the reason on failure.
 struct EncryptionInput {
     uint8_t cipher = 0;
     std::string key;              // MakeKey string (stored-format ciphers)
     std::string passphraseBytes;  // index 5
     std::string salt;             // index 5
-    std::string header;           // index 5: the header bytes, authenticated with the data
+    std::string header;           // the payload header (index 5 authenticates it with the data)
 };
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
                     int failureTextId);
-
-// Bytes a carrier area must offer for a prepared payload of payloadSize (the engine's own
-// test: markers, header and a reserve of 8 stream bytes).
-int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
 
 int64_t FileSize(const std::string& path);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/BitPlacement.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
@@ -45,7 +46,7 @@ TEST_P(CarrierRoundTrip, HidesExtractsAndExportsByteForByte) {
                                          : test::MakeBitmap(dir_.File(shape.name), shape.width, shape.height,
                                                             shape.bitCount, shape.topDown, 21);
     const CarrierFacts facts = Load(shape.name);
-    const Bytes data = test::RandomBytes(static_cast<size_t>(FreeSpace(facts.imageSize, b, false) - 7), 5);
+    const Bytes data = test::RandomBytes(static_cast<size_t>(LargestPayload(facts.imageSize, b, false)), 5);
     ASSERT_TRUE(HidePayload(facts, b, Source(data, "tar")));
     const std::string stream = std::string(kBeginMarker) + BuildPayloadHeader(false, false, 255, "", "tar") +
                                std::string(data.begin(), data.end()) + std::string(kEndMarker);
