@@ -82,5 +82,75 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
 }
 
+// The stored stream has no length: data holding the end marker would come back cut short.
+TEST_F(CliTest, DataHoldingTheEndMarkerIsRefusedAndTheCarrierKept) {
+    const Bytes carrier = MakeBitmap(dir.File("c.bmp"), 200, 100, 24, false, 4);
+    const std::string marker = "~hTwKlo~", text = "Quoted from the manual: the stream ends with ";
+    struct Case {
+        const char* name;
+        std::string data;
+    };
+    const Case cases[] = {
+        {"d.txt", text + marker + " and nothing else."},  // middle
+        {"d.txt", marker + text},                         // start
+        {"d.txt", text + marker},                         // end
+        {"d.txt", text + "~hTwKlo"},                      // joins the real end marker's "~"
+        {"d.ab~hTwKl", "o~" + text},                      // extension field and data together
+    };
+    for (const Case& c : cases) {
+        WriteFile(dir.File(c.name), Bytes(c.data.begin(), c.data.end()));
+        const CliRun run = Cli("--language en hide " + Q("c.bmp") + " " + Q(c.name) + " --no-compress --cipher none");
+        EXPECT_EQ(run.exitCode, 1) << c.data;
+        EXPECT_NE(run.err.find("The data contains the end marker of hidden data"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Please switch on compression or encryption"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier) << c.data;
+    }
+    // A near miss is data like any other.
+    WriteFile(dir.File("d.txt"), Bytes(text.begin(), text.end()));
+    ASSERT_EQ(Cli("hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none --quiet").exitCode, 0);
+    ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(text.begin(), text.end()));
+}
+
+// The free room info shows, the needed size the size command names and the hide's decision
+// agree to the byte, with and without the passphrase check in the header.
+TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
+    const Bytes carrier = MakeBitmap(dir.File("c.bmp"), 61, 30, 24, false, 8);  // 184 bytes a row
+    const int64_t picture = 184 * 30;
+    std::ofstream(dir.File("pw")) << "sesame";
+    const CliRun info = Cli("info " + Q("c.bmp") + " --json");
+    const auto number = [&](const std::string& key) {
+        const size_t at = info.out.find("\"2\":{");
+        const size_t value = info.out.find("\"" + key + "\":", at) + key.size() + 3;
+        return std::stoll(info.out.substr(value));
+    };
+    const std::string hideArgs[] = {" --no-compress --cipher none", " --no-compress --cipher rc4"};
+    const std::string passphrase[] = {"", " --passphrase-file " + Q("pw")};
+    const int64_t free[] = {number("plain"), number("encrypted")};
+    EXPECT_EQ(free[0], picture * 2 / 8 - 34);
+    EXPECT_EQ(free[1], picture * 2 / 8 - 50);
+    for (int k = 0; k < 2; ++k) {
+        for (const int64_t size : {free[k], free[k] + 1}) {
+            WriteFile(dir.File("d.bin"), RandomBytes(static_cast<size_t>(size), 30));
+            const CliRun needed = Cli("size " + Q("d.bin") + " --bits 2 --json" + hideArgs[k]);
+            ASSERT_EQ(needed.exitCode, 0) << needed.err;
+            const int64_t area = std::stoll(needed.out.substr(needed.out.find(':') + 1));
+            EXPECT_EQ(area <= picture, size == free[k]) << needed.out;
+            const CliRun hide =
+                Cli("--language en hide " + Q("c.bmp") + " " + Q("d.bin") + " --bits 2" + hideArgs[k] + passphrase[k]);
+            EXPECT_EQ(hide.exitCode, size == free[k] ? 0 : 1) << size << hide.err;
+        }
+        EXPECT_NE(Cli("--language en hide " + Q("c.bmp") + " " + Q("d.bin") + " --bits 2" + hideArgs[k] + passphrase[k])
+                      .err.find("The data file is to large for the carrier file."),
+                  std::string::npos);
+    }
+    // The window's text shows the same number (defaults: 2 bits, encryption on).
+    const std::string shown = Cli("--language en info " + Q("c.bmp")).out;
+    std::string digits;
+    for (char ch : shown.substr(shown.rfind('\n', shown.size() - 2) + 1))
+        if (ch >= '0' && ch <= '9') digits += ch;
+    EXPECT_EQ(digits, std::to_string(free[1])) << shown;
+}
+
 }  // namespace
 }  // namespace tarnwerk::test

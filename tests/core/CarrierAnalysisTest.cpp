@@ -60,33 +60,11 @@ TEST(Capacity, LargestPayloadAndSmallestAreaAreExactInverses) {
             }
 }
 
-// A BITMAPV5HEADER bitmap (as ImageMagick writes them) with the size left at 0 and a colour
-// profile after the pixel rows: the hide area ends where the rows end.
-Bytes V5BitmapWithProfile(int32_t width, int32_t height, uint32_t profileBytes, int32_t storedImageSize) {
-    const int32_t rowBytes = (width * 3 + 3) / 4 * 4;
-    const uint32_t pixels = static_cast<uint32_t>(rowBytes * height);
-    Bytes bytes = test::RandomBytes(14 + 124 + pixels + profileBytes, 17);
-    std::fill_n(bytes.begin(), 14 + 124, 0);
-    test::PutLe16(bytes, 0, 'B' | 'M' << 8);
-    test::PutLe32(bytes, test::bmp::kFileSize, static_cast<int32_t>(bytes.size()));
-    test::PutLe32(bytes, test::bmp::kDataOffset, 14 + 124);
-    test::PutLe32(bytes, test::bmp::kHeaderSize, 124);
-    test::PutLe32(bytes, test::bmp::kWidth, width);
-    test::PutLe32(bytes, test::bmp::kHeight, height);
-    test::PutLe16(bytes, 26, 1);
-    test::PutLe16(bytes, test::bmp::kBitCount, 24);
-    test::PutLe32(bytes, test::bmp::kImageSize, storedImageSize);
-    test::PutLe32(bytes, 14 + 56, 0x4D424544);                            // bV5CSType 'MBED'
-    test::PutLe32(bytes, 14 + 112, static_cast<int32_t>(124 + pixels));  // bV5ProfileData
-    test::PutLe32(bytes, 14 + 116, static_cast<int32_t>(profileBytes));  // bV5ProfileSize
-    return bytes;
-}
-
 TEST_F(CarrierAnalysisTest, PixelRowsOrAProfileEndTheHideArea) {
     // 10 x 4 pixels: rows of 32 bytes, 128 bytes of pixels, then 700 bytes of profile.
-    EXPECT_EQ(Analyse(V5BitmapWithProfile(10, 4, 700, 0)).facts.imageSize, 128);
-    EXPECT_EQ(Analyse(V5BitmapWithProfile(10, 4, 700, 828)).facts.imageSize, 128);  // size claims the profile too
-    EXPECT_EQ(Analyse(V5BitmapWithProfile(10, 4, 700, 100)).facts.imageSize, 100);
+    EXPECT_EQ(Analyse(test::V5BitmapWithProfile(10, 4, 700, 0)).facts.imageSize, 128);
+    EXPECT_EQ(Analyse(test::V5BitmapWithProfile(10, 4, 700, 828)).facts.imageSize, 128);  // size claims the profile too
+    EXPECT_EQ(Analyse(test::V5BitmapWithProfile(10, 4, 700, 100)).facts.imageSize, 100);
     Bytes trailing = test::BitmapBytes(10, 4, 24, false, 3);
     trailing.resize(trailing.size() + 50, 0xAB);
     test::PutLe32(trailing, test::bmp::kFileSize, static_cast<int32_t>(trailing.size()));
