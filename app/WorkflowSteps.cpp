@@ -73,6 +73,26 @@ Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& o
     }
 }
 
+// Compression reports its progress, which also keeps the window alive during the long step.
+clsZlib PayloadCompressor(UserInterface& ui) {
+    ui.SetProgress(0);
+    clsZlib zlib;
+    zlib.Progress = [&ui](int32_t percent) { ui.SetProgress(percent); };
+    return zlib;
+}
+
+void ShowCompressionFailure(const Session& session, UserInterface& ui, const clsZlib& zlib) {
+    Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
+    AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
+    ui.ShowMessage(message);
+}
+
+void ShowEncryptionFailure(const Session& session, UserInterface& ui, const Error& error) {
+    Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
+    if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
+    ui.ShowMessage(message);
+}
+
 }  // namespace
 
 void AppendCause(Message& message, const Error& error) {
@@ -136,12 +156,9 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
         return std::nullopt;
     }
     if (session.settings.Compression == 1) {
-        ui.SetProgress(0);  // let the window repaint before the long step
-        clsZlib zlib;
+        clsZlib zlib = PayloadCompressor(ui);
         if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
-            Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
-            AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
-            ui.ShowMessage(message);
+            ShowCompressionFailure(session, ui, zlib);
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
@@ -149,6 +166,32 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
         return std::nullopt;
     }
     return std::move(*scratch);
+}
+
+std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                           int failureTextId) {
+    if (!CanReadDataInPlace(dataPath)) {  // a pipe's length is known only once it is read
+        std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, failureTextId);
+        if (!scratch) return std::nullopt;
+        return FileSize(scratch->path());
+    }
+    if (session.settings.Compression != 1) return FileSize(dataPath);
+    clsZlib zlib = PayloadCompressor(ui);
+    int64_t length = 0;
+    if (zlib.CompressedFileLength(dataPath, kCompressionLevel, length) == clsZlib::kRunTimeFailure) {
+        ShowCompressionFailure(session, ui, zlib);
+        return std::nullopt;
+    }
+    return length;
+}
+
+std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize) {
+    Result<int64_t> length = EncryptedLength(session.settings.Algorithmus, plainSize);
+    if (!length) {
+        ShowEncryptionFailure(session, ui, length.error());
+        return std::nullopt;
+    }
+    return *length;
 }
 
 bool CanReadDataInPlace(const std::string& dataPath) {
@@ -164,10 +207,7 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         return false;
     }
     if (Status encrypted = EncryptAvoidingEndMarker(scratch, *output, input); !encrypted) {
-        Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
-        const Error& error = encrypted.error();
-        if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
-        ui.ShowMessage(message);
+        ShowEncryptionFailure(session, ui, encrypted.error());
         return false;
     }
     const std::string target = scratch.path();

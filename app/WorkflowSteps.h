@@ -42,6 +42,16 @@ bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::stri
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
 
+// The prepared size without writing it anywhere: the data file's length, or with compression
+// the length CompressFile would write, counted while streaming through deflate (constant
+// memory). Data that can be read only once (a pipe) goes through a scratch file as for a hide.
+// Shows the failure message and returns nullopt on failure.
+std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                           int failureTextId);
+// The size after encryption with the cipher of the settings, from its envelope. Shows
+// "Encryption failed!" with the reason when the cipher would refuse such input.
+std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize);
+
 // True when a hide without compression and encryption may read the data straight from its
 // file: a readable regular file (a pipe's length is known only once it is copied). The carrier
 // itself never fits into its own room, so it is refused before anything is written.

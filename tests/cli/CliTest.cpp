@@ -1,6 +1,7 @@
 // tarnwerk-cli as a script sees it: exit codes, stdout/stderr texts, files it leaves.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -22,9 +23,9 @@ struct CliRun {
 class CliTest : public ::testing::Test {
 protected:
     // Runs the CLI with no terminal and an empty settings file, so the built-in defaults apply.
-    CliRun Cli(const std::string& args) {
+    CliRun Cli(const std::string& args, const std::string& shellPrefix = "") {
         const std::string out = dir.File("stdout"), err = dir.File("stderr");
-        const std::string command = std::string("'") + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
+        const std::string command = shellPrefix + "'" + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
                                     "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
         const auto text = [](const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
@@ -150,6 +151,34 @@ TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
     for (char ch : shown.substr(shown.rfind('\n', shown.size() - 2) + 1))
         if (ch >= '0' && ch <= '9') digits += ch;
     EXPECT_EQ(digits, std::to_string(free[1])) << shown;
+}
+
+// The needed size of a file larger than the memory the tool may use: nothing is copied, plain
+// and encrypted sizes follow from the file size, compression is counted while streaming.
+TEST_F(CliTest, SizeOfALargeFileNeedsNeitherACopyNorItsLengthInMemory) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+#endif
+    const int64_t n = int64_t{300} << 20;
+    std::ofstream(dir.File("big.bin")).close();
+    ASSERT_EQ(::truncate(dir.File("big.bin").c_str(), n), 0);  // sparse: costs no disk
+    const std::string limit = "ulimit -v 200000; ";            // KiB, well below the file's length
+    const auto needed = [&](const std::string& options) {
+        const CliRun run = Cli("size " + Q("big.bin") + " --json --bits 4 " + options, limit);
+        EXPECT_EQ(run.exitCode, 0) << options << run.err;
+        return run.out;
+    };
+    // Stream: data + markers, header with check value and reserve (50), two carrier bytes each.
+    EXPECT_EQ(needed("--no-compress --cipher rc4"),
+              "{\"needed\":" + std::to_string((n + 50) * 2) + ",\"prepared_size\":" + std::to_string(n) + "}\n");
+    const int64_t envelope = (n + 12 + 15) / 16 * 16;  // random values, size, data, to whole blocks
+    EXPECT_EQ(needed("--no-compress --cipher twofish"), "{\"needed\":" + std::to_string((envelope + 50) * 2) +
+                                                            ",\"prepared_size\":" + std::to_string(envelope) + "}\n");
+    const std::string packed = needed("--compress --cipher none");
+    const int64_t prepared = std::stoll(packed.substr(packed.find("prepared_size") + 15));
+    EXPECT_GT(prepared, n / 1032);  // deflate's best ratio
+    EXPECT_LT(prepared, n / 500);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"big.bin", "stderr", "stdout"}));
 }
 
 }  // namespace
