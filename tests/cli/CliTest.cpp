@@ -113,6 +113,25 @@ TEST_F(CliTest, DataHoldingTheEndMarkerIsRefusedAndTheCarrierKept) {
     EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(text.begin(), text.end()));
 }
 
+// Pillow writes 8-bit bitmaps with only the colours they use; a hide would point pixels past
+// the table. Such a carrier is refused for hiding, while data already in it can be read.
+TEST_F(CliTest, ShortColourTableRefusesHidingButNotExtraction) {
+    MakeBitmap(dir.File("c.bmp"), 64, 32, 8, false, 6);
+    WriteFile(dir.File("d.txt"), Bytes(100, 'd'));
+    ASSERT_EQ(Cli("hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none --quiet").exitCode, 0);
+    Bytes holding = ReadFile(dir.File("c.bmp"));
+    PutLe32(holding, 46, 19);  // biClrUsed: only 19 colours
+    WriteFile(dir.File("c.bmp"), holding);
+    const CliRun hide = Cli("--language en hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none");
+    EXPECT_EQ(hide.exitCode, 1);
+    EXPECT_NE(hide.err.find("The colour table of this 8-bit bitmap holds fewer than 256 entries."), std::string::npos)
+        << hide.err;
+    EXPECT_EQ(ReadFile(dir.File("c.bmp")), holding);
+    ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(100, 'd'));
+    EXPECT_EQ(Cli("export " + Q("c.bmp") + " " + Q("low.bin") + " --bits 2").exitCode, 0);
+}
+
 // The free room info shows, the needed size the size command names and the hide's decision
 // agree to the byte, with and without the passphrase check in the header.
 TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
