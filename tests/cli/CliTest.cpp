@@ -14,6 +14,14 @@
 namespace tarnwerk::test {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 struct CliRun {
     int exitCode = -1;
     std::string out;
@@ -175,9 +183,7 @@ TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
 // The needed size of a file larger than the memory the tool may use: nothing is copied, plain
 // and encrypted sizes follow from the file size, compression is counted while streaming.
 TEST_F(CliTest, SizeOfALargeFileNeedsNeitherACopyNorItsLengthInMemory) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
-#endif
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
     const int64_t n = int64_t{300} << 20;
     std::ofstream(dir.File("big.bin")).close();
     ASSERT_EQ(::truncate(dir.File("big.bin").c_str(), n), 0);  // sparse: costs no disk
