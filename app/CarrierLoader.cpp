@@ -72,9 +72,9 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     session.fields.origFile = trimmed;
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =
-        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
-        unit;
+        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption)) + unit;
     return true;
 }
 

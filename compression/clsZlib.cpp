@@ -126,9 +126,10 @@ int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& 
     Status status = WriteAll(out->get(), sizeField.data(), sizeField.size(), filePathOut);
     Result<int64_t> produced = MakeError(ErrorCode::Io);
     if (status) {
-        produced = DeflateFile(in.get(), length, filePathIn, compressionLevel,
-                               [&](const uint8_t* data, size_t size) { return WriteAll(out->get(), data, size, filePathOut); },
-                               Progress);
+        const DeflateSink write = [&](const uint8_t* data, size_t size) {
+            return WriteAll(out->get(), data, size, filePathOut);
+        };
+        produced = DeflateFile(in.get(), length, filePathIn, compressionLevel, write, Progress);
         if (!produced) status = produced.error();
     }
     if (status && ::fsync(out->get()) != 0) status = IoError(filePathOut, errno);

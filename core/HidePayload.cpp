@@ -102,12 +102,13 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
     while (written < total) {
         const size_t part = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
         const int64_t offset = carrier.dataOffset + written * static_cast<int64_t>(perByte);
+        const int64_t chunkEnd = offset + static_cast<int64_t>(part * perByte);
         if (auto next = stream.Next(streamBytes.data(), part); !next) return next;
-        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, offset + static_cast<int64_t>(part * perByte)); !kept) return kept;
+        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
         if (auto read = ReadAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !read) return read;
         PlaceBits(carrierBytes.data(), streamBytes.data(), part, bitsPerByte);
         // Written past a shortened end, the bytes would grow the file back with a gap of zeros.
-        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, offset + static_cast<int64_t>(part * perByte)); !kept) return kept;
+        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
         if (auto put = WriteAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !put) return put;
         written += static_cast<int64_t>(part);
         if (progress) progress(Percent(stream.dataDone(), payloadSize));

@@ -17,7 +17,8 @@ enum class CipherIndex : uint8_t { Blowfish = 0, RC4 = 1, Skipjack = 2, TEA = 3,
 
 // Every index outside the table falls back to Blowfish, as the original chose.
 bool CreatesBlowfish(uint8_t cipherIndex) {
-    return cipherIndex == static_cast<uint8_t>(CipherIndex::Blowfish) || cipherIndex > static_cast<uint8_t>(CipherIndex::XChaCha20);
+    return cipherIndex == static_cast<uint8_t>(CipherIndex::Blowfish) ||
+           cipherIndex > static_cast<uint8_t>(CipherIndex::XChaCha20);
 }
 
 }  // namespace
