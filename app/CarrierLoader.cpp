@@ -7,6 +7,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
 namespace tarnwerk {
@@ -69,9 +70,9 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =
-        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
-        unit;
+        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption)) + unit;
     return true;
 }
 

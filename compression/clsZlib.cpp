@@ -1,11 +1,17 @@
 #include "compression/clsZlib.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "compression/DeflateFile.h"
 #include "config/FileIo.h"
 
 namespace tarnwerk {
@@ -15,6 +21,7 @@ namespace {
 // Sizes are stored and reported as signed 32-bit numbers.
 constexpr int64_t kMaxDataBytes = std::numeric_limits<int32_t>::max();
 constexpr int kSizeFieldLength = 4;
+constexpr unsigned kNewFileMode = 0666;
 // deflate cannot expand data by more than 1032:1; a stored size beyond that (plus room for
 // the zlib header and trailer) cannot be true and is not allocated.
 constexpr int64_t kMaxExpansion = 1032;
@@ -88,19 +95,64 @@ int32_t clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t unco
     return result;
 }
 
+int32_t clsZlib::OpenInput(const std::string& filePathIn, UniqueFd& fd, int64_t& length) {
+    lastError_ = 0;
+    auto opened = OpenFile(filePathIn, O_RDONLY);
+    if (!opened) return Failed(opened.error().number);
+    struct stat info {};
+    if (::fstat(opened->get(), &info) != 0) return Failed(errno);
+    if (!S_ISREG(info.st_mode)) return Failed(EINVAL);
+    if (info.st_size == 0) return Failed(0);
+    if (info.st_size > kMaxDataBytes) return Failed(EFBIG);
+    fd = std::move(*opened);
+    length = info.st_size;
+    return Z_OK;
+}
+
+// deflate's own failure (an invalid level) is its code; anything else a run-time failure.
+int32_t clsZlib::DeflateFailed(const Error& error) {
+    return error.code == ErrorCode::Internal ? error.number : Failed(error.number);
+}
+
 int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& filePathOut,
                               int16_t compressionLevel) {
-    lastError_ = 0;
-    auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data) return Failed(data.error().number);
-    if (data->empty()) return Failed(0);
-    const auto sizeField = LittleEndian32(static_cast<int32_t>(data->size()));
+    UniqueFd in;
+    int64_t length = 0;
+    if (const int32_t opened = OpenInput(filePathIn, in, length); opened != Z_OK) return opened;
+    std::string temporary;
+    auto out = CreateFileBeside(filePathOut, kNewFileMode, temporary);
+    if (!out) return Failed(out.error().number);
+    const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
+    Status status = WriteAll(out->get(), sizeField.data(), sizeField.size(), filePathOut);
+    Result<int64_t> produced = MakeError(ErrorCode::Io);
+    if (status) {
+        const DeflateSink write = [&](const uint8_t* data, size_t size) {
+            return WriteAll(out->get(), data, size, filePathOut);
+        };
+        produced = DeflateFile(in.get(), length, filePathIn, compressionLevel, write, Progress);
+        if (!produced) status = produced.error();
+    }
+    if (status && ::fsync(out->get()) != 0) status = IoError(filePathOut, errno);
+    if (status && ::close(out->release()) != 0) status = IoError(filePathOut, errno);
+    if (status) status = RenameOnto(temporary, filePathOut);
+    if (!status) {
+        ::unlink(temporary.c_str());
+        return DeflateFailed(status.error());
+    }
+    decompressedSize_ = static_cast<int32_t>(length);
+    compressedSize_ = static_cast<int32_t>(std::min<int64_t>(*produced, kMaxDataBytes));
+    return Z_OK;
+}
 
-    const int32_t result = CompressByteArray(*data, compressionLevel);
-    if (result != Z_OK && data->empty()) return kRunTimeFailure;
-    if (Status written = ReplaceFileWith(filePathOut, {sizeField, *data}); !written)
-        return Failed(written.error().number);
-    return result;
+int32_t clsZlib::CompressedFileLength(const std::string& filePathIn, int16_t compressionLevel, int64_t& length) {
+    UniqueFd in;
+    int64_t inputLength = 0;
+    if (const int32_t opened = OpenInput(filePathIn, in, inputLength); opened != Z_OK) return opened;
+    auto produced = DeflateFile(in.get(), inputLength, filePathIn, compressionLevel,
+                                [](const uint8_t*, size_t) { return Status{}; }, Progress);
+    if (!produced) return DeflateFailed(produced.error());
+    length = kSizeFieldLength + *produced;
+    return Z_OK;
 }
 
 int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {

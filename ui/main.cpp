@@ -6,7 +6,10 @@
 #include <string>
 #include <vector>
 
+#include <ctime>
+
 #include "app/Desktop.h"
+#include "app/MailedArchives.h"
 #include "app/Session.h"
 #include "config/Settings.h"
 #include "ui/DialogHost.h"
@@ -55,6 +58,9 @@ int main(int argc, char* argv[]) {
     session.bitsPerByte = startup.bitsPerByte;
     session.languageBase = startup.languageBase;
     session.carrierFilter = startup.carrierFilter;
+
+    // Archives mailed at an earlier run have been read by the mail program by now.
+    tarnwerk::RemoveMailedArchives(tarnwerk::MailedArchivesPath(session.iniPath), std::time(nullptr));
 
     tarnwerk::XdgDesktop desktop;
     tarnwerk::QtDialogHost host;
