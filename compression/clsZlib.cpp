@@ -1,6 +1,5 @@
 #include "compression/clsZlib.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -97,7 +96,7 @@ int32_t clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t unco
 
 int32_t clsZlib::OpenInput(const std::string& filePathIn, UniqueFd& fd, int64_t& length) {
     lastError_ = 0;
-    auto opened = OpenFile(filePathIn, O_RDONLY);
+    auto opened = OpenForReading(filePathIn);  // a FIFO without a writer must not block here
     if (!opened) return Failed(opened.error().number);
     struct stat info {};
     if (::fstat(opened->get(), &info) != 0) return Failed(errno);
@@ -119,28 +118,22 @@ int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& 
     UniqueFd in;
     int64_t length = 0;
     if (const int32_t opened = OpenInput(filePathIn, in, length); opened != Z_OK) return opened;
-    std::string temporary;
-    auto out = CreateFileBeside(filePathOut, kNewFileMode, temporary);
-    if (!out) return Failed(out.error().number);
-    const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
-    Status status = WriteAll(out->get(), sizeField.data(), sizeField.size(), filePathOut);
-    Result<int64_t> produced = MakeError(ErrorCode::Io);
-    if (status) {
-        const DeflateSink write = [&](const uint8_t* data, size_t size) {
-            return WriteAll(out->get(), data, size, filePathOut);
+    int64_t produced = 0;
+    const FileWriter write = [&](int out) -> Status {
+        const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
+        if (Status written = WriteAll(out, sizeField.data(), sizeField.size(), filePathOut); !written) return written;
+        const DeflateSink sink = [&](const uint8_t* data, size_t size) {
+            return WriteAll(out, data, size, filePathOut);
         };
-        produced = DeflateFile(in.get(), length, filePathIn, compressionLevel, write, Progress);
-        if (!produced) status = produced.error();
-    }
-    if (status && ::fsync(out->get()) != 0) status = IoError(filePathOut, errno);
-    if (status && ::close(out->release()) != 0) status = IoError(filePathOut, errno);
-    if (status) status = RenameOnto(temporary, filePathOut);
-    if (!status) {
-        ::unlink(temporary.c_str());
-        return DeflateFailed(status.error());
-    }
+        auto deflated = DeflateFile(in.get(), length, filePathIn, compressionLevel, sink, Progress);
+        if (!deflated) return deflated.error();
+        produced = *deflated;
+        return {};
+    };
+    if (Status written = ReplaceFileBy(filePathOut, write, kNewFileMode); !written)
+        return DeflateFailed(written.error());
     decompressedSize_ = static_cast<int32_t>(length);
-    compressedSize_ = static_cast<int32_t>(std::min<int64_t>(*produced, kMaxDataBytes));
+    compressedSize_ = static_cast<int32_t>(std::min<int64_t>(produced, kMaxDataBytes));
     return Z_OK;
 }
 

@@ -141,11 +141,10 @@ bool IsUnnamedFile(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 0;
 }
 
-Status WriteInPlace(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts) {
+Status WriteInPlace(const std::string& path, const FileWriter& write) {
     auto fd = OpenFile(path, O_WRONLY | O_TRUNC);
     if (!fd) return fd.error();
-    for (const auto& part : parts)
-        if (Status written = WriteAll(fd->get(), part.data(), part.size(), path); !written) return written;
+    if (Status written = write(fd->get()); !written) return written;
     if (::close(fd->release()) != 0) return IoError(path, errno);  // a delayed write error
     return {};
 }
@@ -244,15 +243,22 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
     return bytes;
 }
 
-Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
-                       unsigned newFileMode) {
-    if (IsUnnamedFile(path)) return WriteInPlace(path, parts);
+Status ReplaceFileBy(const std::string& path, const FileWriter& write, unsigned newFileMode) {
+    if (IsUnnamedFile(path)) return WriteInPlace(path, write);
     auto output = AtomicOutput::Create(path, newFileMode);
     if (!output) return output.error();
-    const int fd = output->content().fd();
-    for (const auto& part : parts)
-        if (Status written = WriteAll(fd, part.data(), part.size(), path); !written) return written;
+    if (Status written = write(output->content().fd()); !written) return written;
     return output->Commit();
+}
+
+Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
+                       unsigned newFileMode) {
+    const FileWriter writeParts = [&](int fd) -> Status {
+        for (const auto& part : parts)
+            if (Status written = WriteAll(fd, part.data(), part.size(), path); !written) return written;
+        return {};
+    };
+    return ReplaceFileBy(path, writeParts, newFileMode);
 }
 
 Status CopyWholeFile(const std::string& from, const std::string& to) {

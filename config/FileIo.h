@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <span>
@@ -86,11 +87,16 @@ Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMod
 // own: for a large file that takes long enough to freeze a window.
 Status RenameOnto(const std::string& file, const std::string& target);
 
-// Writes the parts one after the other to path through an AtomicOutput, so a failure never
-// leaves a truncated file or removes the old one (and leaves no temporary file). A symbolic
-// link is followed, so the link survives; the new file takes the old one's permissions, or
-// newFileMode (narrowed by the umask) when there was none. A scratch file, reached by its
-// /proc path, has no name to protect and is written in place.
+// Gives path the content that write puts through the descriptor (an empty file, open for
+// writing), for content that is made piece by piece. A named path goes through an
+// AtomicOutput, so a failure never leaves a truncated file or removes the old one (and leaves
+// no temporary file). A symbolic link is followed, so the link survives; the new file takes
+// the old one's permissions, or newFileMode (narrowed by the umask) when there was none. A
+// scratch file, reached by its /proc path, has no name to protect and is written in place.
+using FileWriter = std::function<Status(int fd)>;
+Status ReplaceFileBy(const std::string& path, const FileWriter& write, unsigned newFileMode = 0666);
+
+// The same for content that is at hand: the parts one after the other.
 Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
                        unsigned newFileMode = 0666);
 
