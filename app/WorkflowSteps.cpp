@@ -12,10 +12,10 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "compression/clsZlib.h"
-#include "config/Codepage.h"
 #include "config/AtomicOutput.h"
-#include "config/Helpers.h"
+#include "config/Codepage.h"
 #include "config/FileIo.h"
+#include "config/Helpers.h"
 #include "core/EndMarkerScan.h"
 #include "core/ExtractPayload.h"
 #include "core/PayloadFormat.h"
@@ -132,7 +132,8 @@ std::string DataPath(const Session& session) { return session.fields.dataFile; }
 
 bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath) {
     if (IsSameFile(outputPath, session.carrier.path)) {
-        ui.ShowMessage(MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+        ui.ShowMessage(
+            MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
         return false;
     }
     if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {

@@ -40,9 +40,10 @@ bool AcceptOutputName(const Session& session, UserInterface& ui, const std::stri
 // Asks before an existing output file is replaced; true when it may be written.
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath);
 
-// The payload before encryption: the data file copied, or compressed at level 9, in an
-// unnamed scratch file beside it (or in the temporary folder when that folder takes no files). Shows the
-// failure message (415, or failureTextId with the error) and returns nullopt on failure.
+// The payload before encryption: the data file copied, or streamed through deflate at level 9
+// (constant memory, with progress), in an unnamed scratch file beside it (or in the temporary
+// folder when that folder takes no files). Shows the failure message (415, or failureTextId
+// with the error) and returns nullopt on failure.
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
 
@@ -61,10 +62,11 @@ std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInter
 // itself never fits into its own room, so it is refused before anything is written.
 bool CanReadDataInPlace(const std::string& dataPath);
 
-// Encrypts the scratch file in place with the stored-format cipher index under the key
-// string, or, for index 5, with the passphrase bytes, salt and header. With a header given,
-// an output that holds the end marker is encrypted again with fresh random values (all
-// ciphers but RC4), a few times at most. Shows "Encryption failed!" with the reason on failure.
+// Encrypts the scratch file (replacing it by an encrypted scratch file) with the stored-format
+// cipher index under the key string, or, for index 5, with the passphrase bytes, salt and
+// header. With a header given, an output that holds the end marker is encrypted again with
+// fresh random values (all ciphers but RC4), a few times at most. Shows "Encryption failed!"
+// with the reason on failure.
 struct EncryptionInput {
     uint8_t cipher = 0;
     std::string key;              // MakeKey string (stored-format ciphers)

@@ -2,9 +2,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 
 #include "compression/clsZlib.h"
+#include "config/ScratchFile.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -130,6 +135,33 @@ TEST(ZlibFileTest, StreamedFileEqualsOneCompress2Call) {
         }
     }
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "packed"}));  // no temporary file stays
+}
+
+// The hide compresses into an unnamed scratch file, reached by its /proc path: nothing may be
+// created beside that path. A named output is replaced only by a complete stream.
+TEST(ZlibFileTest, CompressFileWritesScratchFilesAndKeepsOutputsOnFailure) {
+    test::TempDir dir;
+    const Bytes data = Text(5000);
+    test::WriteFile(dir.File("in"), data);
+    clsZlib zlib;
+    ASSERT_EQ(zlib.CompressFile(dir.File("in"), dir.File("named"), 9), Z_OK);
+    Result<ScratchFile> scratch = ScratchFile::CreateBeside(dir.File("in"));
+    ASSERT_TRUE(scratch.ok());
+    ASSERT_EQ(zlib.CompressFile(dir.File("in"), scratch->path(), 9), Z_OK);
+    EXPECT_TRUE(test::ReadFile(scratch->path()) == test::ReadFile(dir.File("named")));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "named"}));
+
+    test::WriteFile(dir.File("old"), Bytes{'o', 'l', 'd'});
+    EXPECT_EQ(zlib.CompressFile(dir.File("in"), dir.File("old"), 10), Z_STREAM_ERROR);  // no such level
+    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
+    // A FIFO nobody writes to is refused at once rather than waited for in open().
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(zlib.CompressFile(dir.File("fifo"), dir.File("old"), 9), clsZlib::kRunTimeFailure);
+    EXPECT_EQ(zlib.LastSystemError(), EINVAL);
+    int64_t length = 0;
+    EXPECT_EQ(zlib.CompressedFileLength(dir.File("fifo"), 9, length), clsZlib::kRunTimeFailure);
+    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"fifo", "in", "named", "old"}));
 }
 
 }  // namespace
