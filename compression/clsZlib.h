@@ -28,7 +28,8 @@ public:
 
     // Streams the file through deflate in pieces (constant memory); the stored bytes equal
     // what compress2 writes for the whole file. The output replaces filePathOut only when it
-    // is complete.
+    // is complete (ReplaceFileBy: a scratch file's /proc path is written in place). The input
+    // must be a regular file; anything else is refused without waiting for a writer.
     int32_t CompressFile(const std::string& filePathIn, const std::string& filePathOut, int16_t compressionLevel);
     int32_t DecompressFile(const std::string& filePathIn, const std::string& filePathOut);
     // The length CompressFile would write (size field and zlib stream), found by compressing
