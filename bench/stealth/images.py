@@ -5,6 +5,7 @@ first rows a sequential writer reaches in a BMP are the picture's last ones (see
 """
 
 import struct
+from pathlib import Path
 
 import numpy as np
 
@@ -35,7 +36,7 @@ def _pnm_tokens(data, count):
 
 
 def read_pnm(path):
-    data = open(path, "rb").read()
+    data = Path(path).read_bytes()
     tokens, start = _pnm_tokens(data, 4)
     magic, width, height, maxval = tokens[0], int(tokens[1]), int(tokens[2]), int(tokens[3])
     if magic not in (b"P5", b"P6") or maxval != 255:
@@ -60,7 +61,7 @@ def write_bmp24(path, pixels):
 
 
 def read_bmp24(path):
-    data = open(path, "rb").read()
+    data = Path(path).read_bytes()
     offset = struct.unpack_from("<I", data, 10)[0]
     width, height = struct.unpack_from("<ii", data, 18)
     bits = struct.unpack_from("<H", data, 28)[0]
