@@ -30,7 +30,7 @@ PHOTOGRAPHS = (
     ("motorcycle", "python3-skimage", SKIMAGE / "motorcycle_left.png"),
     ("ihc", "python3-skimage", SKIMAGE / "ihc.png"),
     ("face", "python3-scipy", None),
-    ("grace_hopper", "matplotlib-data", MATPLOTLIB / "grace_hopper.jpg"),
+    ("grace_hopper", "python-matplotlib-data", MATPLOTLIB / "grace_hopper.jpg"),
     ("elephants", "mate-backgrounds", MATE / "abstract" / "Elephants.jpg"),
 ) + tuple((name.lower(), "mate-backgrounds", MATE / "nature" / f"{name}.jpg") for name in (
     "Aqua", "Blinds", "Dune", "FreshFlower", "Garden", "GreenMeadow", "LadyBird", "RainDrops", "Storm",
