@@ -5,7 +5,8 @@ import numpy as np
 
 from . import hill
 
-LN2 = np.log(2.0)
+LAMBDA_STEPS = 60
+LAMBDA_TOLERANCE = 1e-7  # relative error of the entropy against the payload
 
 
 def lsb_replace(pixels, rate, rng):
@@ -52,12 +53,19 @@ def payload_lambda(costs, bits):
     entropy of the changes equals the payload. Returns lambda."""
     if bits >= 0.999 * costs.size:
         raise ValueError("payload above one bit per sample")
+
+    def entropy(lam):
+        return binary_entropy_bits(change_probabilities(costs, lam)).sum()
+
     low, high = 0.0, 1.0
-    while binary_entropy_bits(change_probabilities(costs, high)).sum() > bits:
+    while entropy(high) > bits:
         low, high = high, high * 2.0
-    for _ in range(60):
+    for _ in range(LAMBDA_STEPS):
         middle = (low + high) / 2.0
-        if binary_entropy_bits(change_probabilities(costs, middle)).sum() > bits:
+        found = entropy(middle)
+        if abs(found - bits) <= LAMBDA_TOLERANCE * bits:
+            return middle
+        if found > bits:
             low = middle
         else:
             high = middle
