@@ -7,13 +7,19 @@ import numpy as np
 from stealth import images
 
 
-class BitmapFiles(unittest.TestCase):
+class InFolder(unittest.TestCase):
+    suffix = ""
+
     def setUp(self):
         self.folder = tempfile.TemporaryDirectory()
-        self.path = Path(self.folder.name) / "p.bmp"
+        self.path = Path(self.folder.name) / ("p" + self.suffix)
 
     def tearDown(self):
         self.folder.cleanup()
+
+
+class BitmapFiles(InFolder):
+    suffix = ".bmp"
 
     def test_stores_rows_bottom_up_in_bgr_with_padding(self):
         pixels = np.zeros((2, 3, 3), np.uint8)
@@ -41,13 +47,8 @@ class BitmapFiles(unittest.TestCase):
             images.read_bmp24(self.path)
 
 
-class PortableMaps(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.TemporaryDirectory()
-        self.path = Path(self.folder.name) / "p.pnm"
-
-    def tearDown(self):
-        self.folder.cleanup()
+class PortableMaps(InFolder):
+    suffix = ".pnm"
 
     def test_reads_header_with_comment(self):
         self.path.write_bytes(b"P5\n# made by hand\n3 2\n255\n" + bytes(range(6)))
