@@ -19,6 +19,8 @@ SEED = 20141015                  # every random choice below derives from it and
 RATES = (0.05, 0.1, 0.2, 0.4)    # bits per sample
 VALIDATION_RATES = (0.0, 0.05, 0.1, 0.2, 0.4, 1.0)
 TRACK_TOLERANCE = 0.05           # mean estimate against the true rate, up to 0.4 (WS reads high)
+NULL_DRAWS = 400
+NULL_QUANTILE = 0.05
 EXTRACT_CHECKS = 3               # stealth tiles per rate read back through the driver
 SPEED_SIZE = (6000, 4000)
 SPEED_RATE = 0.1
@@ -124,13 +126,27 @@ def _structural_aucs(cover_results, stego_results, bottom_up):
     return aucs
 
 
+def chance_error(cover_scores, stego_scores, seed):
+    """The P_E that chance alone reaches on these test pairs: each tile's two scores swapped at
+    random, NULL_DRAWS times; the NULL_QUANTILE of the resulting P_E. A P_E above it cannot be
+    told from chance on this test set."""
+    rng = np.random.default_rng(seed)
+    draws = []
+    for _ in range(NULL_DRAWS):
+        swap = rng.random(cover_scores.size) < 0.5
+        draws.append(metrics.min_error(np.where(swap, stego_scores, cover_scores),
+                                       np.where(swap, cover_scores, stego_scores)))
+    return float(np.quantile(draws, NULL_QUANTILE))
+
+
 def _trained(cover_results, stego_results, test, seed):
     cover = np.array([c["features"] for c in cover_results])
     stego = np.array([s["features"] for s in stego_results])
     model = ensemble.Ensemble(seed).fit(cover[~test], stego[~test])
     cover_scores, stego_scores = model.scores(cover[test]), model.scores(stego[test])
     return {"P_E": metrics.min_error(cover_scores, stego_scores), "AUC": metrics.auc(cover_scores, stego_scores),
-            "d_sub": model.d_sub, "oob": model.oob_error, "seed": seed}
+            "chance_P_E": chance_error(cover_scores, stego_scores, seed), "d_sub": model.d_sub,
+            "oob": model.oob_error, "seed": seed}
 
 
 def _marker_search(cover_results, stego_results, bottom_up):
@@ -215,10 +231,10 @@ COLUMNS = ("chi-square", "RS", "SPA", "WS")
 
 def print_matrix(results, rates):
     print("\nDetectability (AUC 0.5 = chance, 1 = always found; P_E 0.5 = chance, 0 = always found)")
-    head = ("method", "rate") + tuple(f"{c[:5]} w/p" for c in COLUMNS) + ("P_E", "AUC", "marker", "pattern",
-                                                                         "distortion")
+    head = ("method", "rate") + tuple(f"{c[:5]} w/p" for c in COLUMNS) + ("P_E", "chance", "AUC", "marker",
+                                                                         "pattern", "distortion")
     print("{:<15}{:>5}".format(*head[:2]) + "".join(f"{h:>13}" for h in head[2:6])
-          + "".join(f"{h:>8}" for h in head[6:10]) + f"{head[10]:>11}")
+          + "".join(f"{h:>8}" for h in head[6:11]) + f"{head[11]:>11}")
     for name, by_rate in results.items():
         for rate in rates:
             row = by_rate.get(str(rate))
@@ -230,10 +246,12 @@ def print_matrix(results, rates):
             s, t, m = row["structural"], row["trained"], row["search"]
             cells = "".join(f"{s[c + ' whole']:>7.2f}/{s[c + ' prefix']:<5.2f}" for c in COLUMNS)
             ratio = f"{row['distortion_ratio']:.3f}" if "distortion_ratio" in row else "-"
-            print(start + cells + f"{t['P_E']:>8.3f}{t['AUC']:>8.3f}{m['marker'] * 100:>7.0f}%"
+            print(start + cells + f"{t['P_E']:>8.3f}{t['chance_P_E']:>8.3f}{t['AUC']:>8.3f}{m['marker'] * 100:>7.0f}%"
                   + f"{m['pattern'] * 100:>7.0f}%{ratio:>11}")
     print("  distortion: the stealth coding's realised HILL distortion over the simulator's expected one, "
           "median tile")
+    print(f"  chance: the P_E that chance reaches on these test pairs ({NULL_QUANTILE:.0%} of {NULL_DRAWS} "
+          "random swaps); a P_E above it is no finding")
     print("  structural cells: whole picture / first "
           f"{analysis.PREFIX_ROWS} rows in file order; trained: SPAM 686 + FLD ensemble on the test split")
 
@@ -332,5 +350,6 @@ def run(table, tools, smoke, cache_folder, log):
         judge(results, table)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    return _plain({"covers": described, "validation": validation, "methods": results, "speed": measured,
+    return _plain({"covers": described, "validation": validation, "methods": results,
+                   "speed": measured,
                    "rates": rates, "seed": SEED, "errors": errors}), errors

@@ -2,6 +2,8 @@ import contextlib
 import io
 import unittest
 
+import numpy as np
+
 from stealth import section
 
 
@@ -18,7 +20,7 @@ class Table:
 
 def row(p_e, aucs=0.5, marker=0.0, pattern=0.0, distortion=None):
     structural = {f"{d} {w}": aucs for d in section.COLUMNS for w in ("whole", "prefix")}
-    out = {"structural": structural, "trained": {"P_E": p_e, "AUC": 0.5},
+    out = {"structural": structural, "trained": {"P_E": p_e, "AUC": 0.5, "chance_P_E": 0.4},
            "search": {"marker": marker, "marker covers": 0.0, "pattern": pattern}}
     if distortion is not None:
         out.update(distortion_ratio=distortion, distortion_ratio_worst=distortion, distortion_outliers=0)
@@ -31,6 +33,18 @@ def judged(results):
         section.print_matrix(results, section.RATES)
     section.judge(results, table)
     return table
+
+
+class ChanceLevel(unittest.TestCase):
+    def test_equal_scores_in_every_pair_give_exactly_half(self):
+        scores = np.arange(20.0)
+        self.assertEqual(section.chance_error(scores, scores.copy(), seed=1), 0.5)
+
+    def test_a_clear_separation_lies_far_below_chance(self):
+        cover, stego = np.arange(40.0), np.arange(40.0) + 100.0
+        chance = section.chance_error(cover, stego, seed=2)
+        self.assertGreater(chance, 0.2)  # swapping half the pairs at random leaves little to find
+        self.assertLessEqual(chance, 0.5)
 
 
 class Targets(unittest.TestCase):
