@@ -4,6 +4,7 @@ SPAM features, and what the marker searches need. Runs in worker processes."""
 import numpy as np
 
 from . import images, markers, spam, structural
+from .embedding import lsb_replace
 
 PREFIX_ROWS = 16  # the first rows in file order: where a sequential writer puts a small payload
 
@@ -33,5 +34,4 @@ def analyse_cover(pixels):
 
 def validation_estimates(pixels, rates, rng):
     """Each detector's score after simulated LSB replacement at each rate."""
-    from .embedding import lsb_replace
     return {rate: structural_scores(lsb_replace(pixels, rate, rng)) for rate in rates}
