@@ -2,6 +2,7 @@
 every method at every payload against the same covers and prints one table (docs/detectability.md
 explains how to read it)."""
 
+import hashlib
 import multiprocessing
 import os
 import pickle
@@ -13,7 +14,7 @@ from pathlib import Path
 
 import numpy as np
 
-from . import analysis, covers, ensemble, markers, methods, metrics
+from . import analysis, covers, ensemble, images, markers, methods, metrics, spam, structural
 
 SEED = 20141015                  # every random choice below derives from it and is printed
 RATES = (0.05, 0.1, 0.2, 0.4)    # bits per sample
@@ -72,8 +73,16 @@ def _method_job(job):
     return result
 
 
+def _code_version():
+    """Changes whenever the code behind the cached cover analysis changes."""
+    digest = hashlib.sha256()
+    for module in (analysis, covers, images, markers, spam, structural):
+        digest.update(Path(module.__file__).read_bytes())
+    return digest.hexdigest()[:12]
+
+
 def _cover_analysis(cover_set, cache_folder, log):
-    cache = Path(cache_folder) / f"covers-analysis-v{covers.CACHE_VERSION}-{len(cover_set.tiles)}.pkl"
+    cache = Path(cache_folder) / f"covers-analysis-{_code_version()}-{len(cover_set.tiles)}.pkl"
     if cache.exists():
         return pickle.loads(cache.read_bytes())
     log(f"  analysing {len(cover_set.tiles)} covers ...")
