@@ -1,8 +1,6 @@
 """Everything measured on one picture: structural scores on the whole and on its first rows,
 SPAM features, and what the marker searches need. Runs in worker processes."""
 
-import numpy as np
-
 from . import images, markers, spam, structural
 from .embedding import lsb_replace
 

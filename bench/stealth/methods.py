@@ -9,8 +9,6 @@ import json
 import subprocess
 from pathlib import Path
 
-import numpy as np
-
 from . import embedding, images
 
 CLASSIC_HEADER_BYTES = 27  # markers and plain header ahead of the data at --bits 1

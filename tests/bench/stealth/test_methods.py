@@ -6,7 +6,7 @@ from pathlib import Path
 
 import numpy as np
 
-from stealth import covers, images, methods
+from stealth import covers, methods
 
 # A stand-in for the engine's driver with the same command line: it adds 1 to the first sample
 # and reports what the real one reports.
