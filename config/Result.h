@@ -22,6 +22,9 @@ enum class ErrorCode {
     WrongKey,           // decryption's size check or authentication failed
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
+    NoSamplePlane,      // the carrier has no grid of samples (palette picture, RAW): stealth refused
+    CarrierTooSmall,    // the picture is too small for the stealth method's fixed regions
+    NothingFound,       // stealth: wrong passphrase, clean, damaged or cropped carrier (one answer)
     Internal,           // a programmer error surfaced at run time
 };
 

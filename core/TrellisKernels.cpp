@@ -1,0 +1,161 @@
+#include "core/TrellisKernels.h"
+
+#include <utility>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define TARNWERK_X86 1
+// g++ 12 warns about the undefined vectors inside its own AVX-512 intrinsics.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+namespace tarnwerk::trellis {
+
+namespace {
+
+void ColumnScalar(const float* cur, float* next, uint8_t* path, int states, uint32_t column, float w0, float w1) {
+    for (int base = 0; base < states; base += 8) {
+        uint8_t bits = 0;
+        for (int l = 0; l < 8; ++l) {
+            const int s = base + l;
+            const float stay = cur[s] + w0;
+            const float flip = cur[s ^ column] + w1;
+            const bool takeFlip = flip < stay;
+            next[s] = takeFlip ? flip : stay;
+            bits = static_cast<uint8_t>(bits | (takeFlip ? 1u : 0u) << l);
+        }
+        path[base / 8] = bits;
+    }
+}
+
+// Walks the block's columns with one column routine, swapping the two state buffers.
+template <class Column>
+float* RunBlock(const BlockInput& in, float* cur, float* spare, uint8_t* path, Column column) {
+    const size_t pathBytes = static_cast<size_t>(in.states) / 8;
+    for (size_t j = 0; j < in.width; ++j) {
+        const float rho = in.costs[j];
+        const bool one = in.cover[j] != 0;
+        column(cur, spare, path + j * pathBytes, in.states, in.columns[j], one ? rho : 0.0f, one ? 0.0f : rho);
+        std::swap(cur, spare);
+    }
+    return cur;
+}
+
+}  // namespace
+
+float* BlockScalar(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ColumnScalar);
+}
+
+#ifdef TARNWERK_X86
+
+namespace {
+
+// Partner lanes within a group of four: lane l takes lane l ^ (column & 3).
+template <int Low>
+__m128 PermuteLow(__m128 v) {
+    if constexpr (Low == 0) return v;
+    if constexpr (Low == 1) return _mm_shuffle_ps(v, v, _MM_SHUFFLE(2, 3, 0, 1));
+    if constexpr (Low == 2) return _mm_shuffle_ps(v, v, _MM_SHUFFLE(1, 0, 3, 2));
+    if constexpr (Low == 3) return _mm_shuffle_ps(v, v, _MM_SHUFFLE(0, 1, 2, 3));
+}
+
+template <int Low>
+void ColumnSse2(const float* cur, float* next, uint8_t* path, int states, uint32_t column, float w0, float w1) {
+    const uint32_t high = column & ~3u;
+    const __m128 stayCost = _mm_set1_ps(w0);
+    const __m128 flipCost = _mm_set1_ps(w1);
+    for (int base = 0; base < states; base += 8) {
+        int bits = 0;
+        for (int half = 0; half < 2; ++half) {
+            const int at = base + 4 * half;
+            const __m128 stay = _mm_add_ps(_mm_loadu_ps(cur + at), stayCost);
+            const __m128 flip = _mm_add_ps(PermuteLow<Low>(_mm_loadu_ps(cur + (at ^ high))), flipCost);
+            _mm_storeu_ps(next + at, _mm_min_ps(stay, flip));
+            bits |= _mm_movemask_ps(_mm_cmplt_ps(flip, stay)) << (4 * half);
+        }
+        path[base / 8] = static_cast<uint8_t>(bits);
+    }
+}
+
+void ColumnSse2Any(const float* cur, float* next, uint8_t* path, int states, uint32_t column, float w0, float w1) {
+    switch (column & 3u) {
+        case 0:
+            return ColumnSse2<0>(cur, next, path, states, column, w0, w1);
+        case 1:
+            return ColumnSse2<1>(cur, next, path, states, column, w0, w1);
+        case 2:
+            return ColumnSse2<2>(cur, next, path, states, column, w0, w1);
+        default:
+            return ColumnSse2<3>(cur, next, path, states, column, w0, w1);
+    }
+}
+
+__attribute__((target("avx2"))) void ColumnAvx2(const float* cur, float* next, uint8_t* path, int states,
+                                                uint32_t column, float w0, float w1) {
+    const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    const __m256i partner = _mm256_xor_si256(lanes, _mm256_set1_epi32(static_cast<int>(column & 7u)));
+    const uint32_t high = column & ~7u;
+    const __m256 stayCost = _mm256_set1_ps(w0);
+    const __m256 flipCost = _mm256_set1_ps(w1);
+    for (int base = 0; base < states; base += 8) {
+        const __m256 stay = _mm256_add_ps(_mm256_loadu_ps(cur + base), stayCost);
+        const __m256 other = _mm256_permutevar8x32_ps(_mm256_loadu_ps(cur + (base ^ high)), partner);
+        const __m256 flip = _mm256_add_ps(other, flipCost);
+        _mm256_storeu_ps(next + base, _mm256_min_ps(stay, flip));
+        path[base / 8] = static_cast<uint8_t>(_mm256_movemask_ps(_mm256_cmp_ps(flip, stay, _CMP_LT_OQ)));
+    }
+}
+
+__attribute__((target("avx512f"))) void ColumnAvx512(const float* cur, float* next, uint8_t* path, int states,
+                                                     uint32_t column, float w0, float w1) {
+    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i partner = _mm512_xor_si512(lanes, _mm512_set1_epi32(static_cast<int>(column & 15u)));
+    const uint32_t high = column & ~15u;
+    const __m512 stayCost = _mm512_set1_ps(w0);
+    const __m512 flipCost = _mm512_set1_ps(w1);
+    for (int base = 0; base < states; base += 16) {
+        const __m512 stay = _mm512_add_ps(_mm512_loadu_ps(cur + base), stayCost);
+        const __m512 other = _mm512_permutexvar_ps(partner, _mm512_loadu_ps(cur + (base ^ high)));
+        const __m512 flip = _mm512_add_ps(other, flipCost);
+        _mm512_storeu_ps(next + base, _mm512_min_ps(stay, flip));
+        const __mmask16 bits = _mm512_cmp_ps_mask(flip, stay, _CMP_LT_OQ);
+        path[base / 8] = static_cast<uint8_t>(bits & 0xFF);
+        path[base / 8 + 1] = static_cast<uint8_t>(bits >> 8);
+    }
+}
+
+}  // namespace
+
+float* BlockSse2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ColumnSse2Any);
+}
+
+__attribute__((target("avx2"))) float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ColumnAvx2);
+}
+
+__attribute__((target("avx512f"))) float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ColumnAvx512);
+}
+
+bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
+bool HasAvx512() { return __builtin_cpu_supports("avx512f"); }
+
+#else  // no x86: every vector entry runs the scalar loop
+
+float* BlockSse2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return BlockScalar(in, cur, spare, path);
+}
+float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return BlockScalar(in, cur, spare, path);
+}
+float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return BlockScalar(in, cur, spare, path);
+}
+bool HasAvx2() { return false; }
+bool HasAvx512() { return false; }
+
+#endif
+
+}  // namespace tarnwerk::trellis
