@@ -192,6 +192,16 @@ SamplePlane SyntheticPhoto(int32_t width, int32_t height) {
     return plane;
 }
 
+// User and system time of every thread so far: on a busy machine wall time says little.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 double PeakMib() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -206,20 +216,27 @@ int Speed(int argc, char** argv) {
     const std::string passphrase = "correct horse battery staple";
 
     double start = Now();
+    double cpuStart = CpuSeconds();
     const StealthSalt salt = NewStealthSalt();
     auto keys = DeriveStealthKeys(passphrase, salt);
     const double kdfSeconds = Now() - start;
+    const double kdfCpu = CpuSeconds() - cpuStart;
     if (!keys) Fail("key derivation failed");
     auto hidden = HideStealthWithKeys(plane, salt, *keys, payload);
     const double hideSeconds = Now() - start;
+    const double hideCpu = CpuSeconds() - cpuStart;
     if (!hidden) Fail("hide failed: " + hidden.error().detail);
 
     start = Now();
+    cpuStart = CpuSeconds();
     auto found = ExtractStealth(plane, passphrase);
     const double extractSeconds = Now() - start;
+    const double extractCpu = CpuSeconds() - cpuStart;
     if (!found || found->data != payload.data) Fail("extract did not give the data back");
-    std::printf("{\"hide_seconds\":%.3f,\"extract_seconds\":%.3f,\"kdf_seconds\":%.3f,\"peak_rss_mib\":%.1f}\n",
-                hideSeconds, extractSeconds, kdfSeconds, PeakMib());
+    std::printf(
+        "{\"hide_seconds\":%.3f,\"extract_seconds\":%.3f,\"kdf_seconds\":%.3f,\"peak_rss_mib\":%.1f,"
+        "\"hide_cpu_seconds\":%.3f,\"extract_cpu_seconds\":%.3f,\"kdf_cpu_seconds\":%.3f}\n",
+        hideSeconds, extractSeconds, kdfSeconds, PeakMib(), hideCpu, extractCpu, kdfCpu);
     return 0;
 }
 

@@ -1,5 +1,6 @@
 #include "core/TrellisKernels.h"
 
+#include <cstring>
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -91,38 +92,56 @@ void ColumnSse2Any(const float* cur, float* next, uint8_t* path, int states, uin
     }
 }
 
-__attribute__((target("avx2"))) void ColumnAvx2(const float* cur, float* next, uint8_t* path, int states,
-                                                uint32_t column, float w0, float w1) {
+// One of the two branches always costs nothing (the cover bit decides which), so each state
+// needs a single addition: the cost goes to staying when the cover bit is 1, to flipping else.
+template <bool CoverOne>
+__attribute__((target("avx2"))) void ColumnAvx2Branch(const float* cur, float* next, uint8_t* path, int states,
+                                                      uint32_t column, float rho) {
     const __m256i lanes = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i partner = _mm256_xor_si256(lanes, _mm256_set1_epi32(static_cast<int>(column & 7u)));
     const uint32_t high = column & ~7u;
-    const __m256 stayCost = _mm256_set1_ps(w0);
-    const __m256 flipCost = _mm256_set1_ps(w1);
+    const __m256 cost = _mm256_set1_ps(rho);
     for (int base = 0; base < states; base += 8) {
-        const __m256 stay = _mm256_add_ps(_mm256_loadu_ps(cur + base), stayCost);
-        const __m256 other = _mm256_permutevar8x32_ps(_mm256_loadu_ps(cur + (base ^ high)), partner);
-        const __m256 flip = _mm256_add_ps(other, flipCost);
+        __m256 stay = _mm256_loadu_ps(cur + base);
+        __m256 flip = _mm256_permutevar8x32_ps(_mm256_loadu_ps(cur + (base ^ high)), partner);
+        if constexpr (CoverOne)
+            stay = _mm256_add_ps(stay, cost);
+        else
+            flip = _mm256_add_ps(flip, cost);
         _mm256_storeu_ps(next + base, _mm256_min_ps(stay, flip));
         path[base / 8] = static_cast<uint8_t>(_mm256_movemask_ps(_mm256_cmp_ps(flip, stay, _CMP_LT_OQ)));
     }
 }
 
-__attribute__((target("avx512f"))) void ColumnAvx512(const float* cur, float* next, uint8_t* path, int states,
-                                                     uint32_t column, float w0, float w1) {
+template <bool CoverOne>
+__attribute__((target("avx512f"))) void ColumnAvx512Branch(const float* cur, float* next, uint8_t* path, int states,
+                                                           uint32_t column, float rho) {
     const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
     const __m512i partner = _mm512_xor_si512(lanes, _mm512_set1_epi32(static_cast<int>(column & 15u)));
     const uint32_t high = column & ~15u;
-    const __m512 stayCost = _mm512_set1_ps(w0);
-    const __m512 flipCost = _mm512_set1_ps(w1);
+    const __m512 cost = _mm512_set1_ps(rho);
     for (int base = 0; base < states; base += 16) {
-        const __m512 stay = _mm512_add_ps(_mm512_loadu_ps(cur + base), stayCost);
-        const __m512 other = _mm512_permutexvar_ps(partner, _mm512_loadu_ps(cur + (base ^ high)));
-        const __m512 flip = _mm512_add_ps(other, flipCost);
+        __m512 stay = _mm512_loadu_ps(cur + base);
+        __m512 flip = _mm512_permutexvar_ps(partner, _mm512_loadu_ps(cur + (base ^ high)));
+        if constexpr (CoverOne)
+            stay = _mm512_add_ps(stay, cost);
+        else
+            flip = _mm512_add_ps(flip, cost);
         _mm512_storeu_ps(next + base, _mm512_min_ps(stay, flip));
         const __mmask16 bits = _mm512_cmp_ps_mask(flip, stay, _CMP_LT_OQ);
-        path[base / 8] = static_cast<uint8_t>(bits & 0xFF);
-        path[base / 8 + 1] = static_cast<uint8_t>(bits >> 8);
+        std::memcpy(path + base / 8, &bits, sizeof bits);  // little-endian: states base.. in bit order
     }
+}
+
+using BranchFn = void (*)(const float* cur, float* next, uint8_t* path, int states, uint32_t column, float rho);
+
+// Picks the variant for the cover bit: when it is 1, staying costs rho (w0) and flipping nothing.
+template <BranchFn CoverOne, BranchFn CoverZero>
+void ByCoverBit(const float* cur, float* next, uint8_t* path, int states, uint32_t column, float w0, float w1) {
+    if (w1 == 0.0f)
+        CoverOne(cur, next, path, states, column, w0);
+    else
+        CoverZero(cur, next, path, states, column, w1);
 }
 
 }  // namespace
@@ -131,12 +150,12 @@ float* BlockSse2(const BlockInput& in, float* cur, float* spare, uint8_t* path) 
     return RunBlock(in, cur, spare, path, ColumnSse2Any);
 }
 
-__attribute__((target("avx2"))) float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
-    return RunBlock(in, cur, spare, path, ColumnAvx2);
+float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ByCoverBit<ColumnAvx2Branch<true>, ColumnAvx2Branch<false>>);
 }
 
-__attribute__((target("avx512f"))) float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
-    return RunBlock(in, cur, spare, path, ColumnAvx512);
+float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
+    return RunBlock(in, cur, spare, path, ByCoverBit<ColumnAvx512Branch<true>, ColumnAvx512Branch<false>>);
 }
 
 bool HasAvx2() { return __builtin_cpu_supports("avx2"); }

@@ -116,7 +116,9 @@ std::vector<double> DirectHill(const std::vector<int>& x, int width, int height)
         while (i < 0 || i >= n) i = i < 0 ? -i - 1 : 2 * n - 1 - i;
         return i;
     };
-    auto at = [&](const std::vector<double>& v, int y, int xx) { return v[mirror(y, height) * width + mirror(xx, width)]; };
+    auto at = [&](const std::vector<double>& v, int y, int xx) {
+        return v[mirror(y, height) * width + mirror(xx, width)];
+    };
     std::vector<double> xs(x.begin(), x.end()), r(x.size()), xi(x.size()), p(x.size()), rho(x.size());
     const int kb[3][3] = {{-1, 2, -1}, {2, -4, 2}, {-1, 2, -1}};
     for (int y = 0; y < height; ++y)

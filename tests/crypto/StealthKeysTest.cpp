@@ -12,7 +12,9 @@ namespace {
 
 constexpr Argon2Limits kFast{1, 8 * 1024};
 
-std::set<StealthKey> AllSubkeys(const StealthKeys& keys) { return {keys.order, keys.directions, keys.headerMask, keys.seal}; }
+std::set<StealthKey> AllSubkeys(const StealthKeys& keys) {
+    return {keys.order, keys.directions, keys.headerMask, keys.seal};
+}
 
 TEST(StealthKeys, SubkeysAreDistinctAndFollowPassphraseAndSalt) {
     const StealthSalt salt{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
