@@ -10,8 +10,6 @@ namespace tarnwerk {
 
 namespace {
 
-__extension__ using Wide = unsigned __int128;  // g++ and clang both have it
-
 constexpr uint64_t kColumnSeed = 0x54574B5354433031ull;  // "TWKSTC01"
 constexpr float kUnreachable = std::numeric_limits<float>::infinity();
 
@@ -24,34 +22,27 @@ uint64_t SplitMix64(uint64_t& state) {
 
 // Block b covers cover bits floor(b n / k) .. floor((b + 1) n / k) - 1: widths floor(n / k)
 // and ceil(n / k) mixed, so that every cover bit is used whatever the rate.
-size_t BlockStart(size_t b, size_t n, size_t k) { return static_cast<size_t>(static_cast<Wide>(b) * n / k); }
+size_t BlockStart(size_t b, size_t n, size_t k) {
+    return static_cast<size_t>(static_cast<uint64_t>(b) * n / k);  // b < k <= n < 2^32
+}
 size_t MaxBlockWidth(size_t n, size_t k) { return (n + k - 1) / k; }
 
-trellis::BlockFn BlockFor(StcKernel kernel) {
+struct Kernel {
+    trellis::BlockFn block;
+    trellis::EndBlockFn endBlock;
+};
+
+Kernel KernelFor(StcKernel kernel) {
     switch (kernel == StcKernel::Best ? BestStcKernel() : kernel) {
         case StcKernel::Avx512:
-            return trellis::BlockAvx512;
+            return {trellis::BlockAvx512, trellis::EndBlockAvx512};
         case StcKernel::Avx2:
-            return trellis::BlockAvx2;
+            return {trellis::BlockAvx2, trellis::EndBlockAvx2};
         case StcKernel::Sse2:
-            return trellis::BlockSse2;
+            return {trellis::BlockSse2, trellis::EndBlockScalar};
         default:
-            return trellis::BlockScalar;
+            return {trellis::BlockScalar, trellis::EndBlockScalar};
     }
-}
-
-// End of block b: only states whose lowest bit equals the message bit survive; they move down
-// by one bit. The survivors are shifted so that the cheapest is 0, which keeps the sums small
-// and float precise over long segments.
-void EndBlock(const float* cur, float* next, int states, uint8_t messageBit) {
-    const int half = states / 2;
-    float least = kUnreachable;
-    for (int s = 0; s < half; ++s) {
-        next[s] = cur[2 * s + messageBit];
-        least = std::min(least, next[s]);
-    }
-    for (int s = 0; s < half; ++s) next[s] -= least;
-    std::fill(next + half, next + states, kUnreachable);
 }
 
 }  // namespace
@@ -92,14 +83,14 @@ double StcEmbed(std::span<const uint8_t> cover, std::span<const float> costs, st
     float* spare = cur + states;
     cur[0] = 0.0f;
 
-    const trellis::BlockFn block = BlockFor(kernel);
+    const Kernel chosen = KernelFor(kernel);
     for (size_t b = 0; b < k; ++b) {
         const size_t start = BlockStart(b, n, k);
         const size_t width = BlockStart(b + 1, n, k) - start;
         const trellis::BlockInput in{columns.data(), cover.data() + start, costs.data() + start, width, states};
-        float* done = block(in, cur, spare, workspace.path.data() + start * pathBytes);
+        float* done = chosen.block(in, cur, spare, workspace.path.data() + start * pathBytes);
         float* other = done == cur ? spare : cur;
-        EndBlock(done, other, states, message[b]);
+        chosen.endBlock(done, other, states, message[b]);
         cur = other;
         spare = done;
     }

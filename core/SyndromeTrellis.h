@@ -39,7 +39,7 @@ StcKernel BestStcKernel();
 
 // cover and stego hold one bit (0/1) per byte, costs one cost of flipping per bit (finite).
 // stego may alias cover. Returns the total cost of the flipped bits. Needs message.size() <=
-// cover.size() and a non-empty cover when there is a message.
+// cover.size() < 2^32.
 double StcEmbed(std::span<const uint8_t> cover, std::span<const float> costs, std::span<const uint8_t> message,
                 int height, std::span<uint8_t> stego, StcWorkspace& workspace, StcKernel kernel = StcKernel::Best);
 

@@ -1,6 +1,8 @@
 #include "core/TrellisKernels.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <utility>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -46,6 +48,17 @@ float* RunBlock(const BlockInput& in, float* cur, float* spare, uint8_t* path, C
 
 float* BlockScalar(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
     return RunBlock(in, cur, spare, path, ColumnScalar);
+}
+
+void EndBlockScalar(const float* cur, float* next, int states, uint8_t bit) {
+    const int half = states / 2;
+    float least = std::numeric_limits<float>::infinity();
+    for (int s = 0; s < half; ++s) {
+        next[s] = cur[2 * s + bit];
+        least = std::min(least, next[s]);
+    }
+    std::fill(next + half, next + states, std::numeric_limits<float>::infinity());
+    for (int s = 0; s < half; ++s) next[s] -= least;
 }
 
 #ifdef TARNWERK_X86
@@ -158,6 +171,46 @@ float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path
     return RunBlock(in, cur, spare, path, ByCoverBit<ColumnAvx512Branch<true>, ColumnAvx512Branch<false>>);
 }
 
+__attribute__((target("avx2"))) void EndBlockAvx2(const float* cur, float* next, int states, uint8_t bit) {
+    const int half = states / 2;
+    __m256 least = _mm256_set1_ps(std::numeric_limits<float>::infinity());
+    for (int s = 0; s < half; s += 8) {
+        const __m256 low = _mm256_loadu_ps(cur + 2 * s);
+        const __m256 high = _mm256_loadu_ps(cur + 2 * s + 8);
+        // Even (or odd) lanes of both, then the 64-bit pairs back in order.
+        const __m256 picked = bit ? _mm256_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1))
+                                  : _mm256_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+        const __m256 ordered =
+            _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(picked), _MM_SHUFFLE(3, 1, 2, 0)));
+        _mm256_storeu_ps(next + s, ordered);
+        least = _mm256_min_ps(least, ordered);
+    }
+    const __m256 infinity = _mm256_set1_ps(std::numeric_limits<float>::infinity());
+    for (int s = half; s < states; s += 8) _mm256_storeu_ps(next + s, infinity);
+    alignas(32) float lanes[8];
+    _mm256_store_ps(lanes, least);
+    const __m256 shift = _mm256_set1_ps(*std::min_element(lanes, lanes + 8));
+    for (int s = 0; s < half; s += 8) _mm256_storeu_ps(next + s, _mm256_sub_ps(_mm256_loadu_ps(next + s), shift));
+}
+
+__attribute__((target("avx512f"))) void EndBlockAvx512(const float* cur, float* next, int states, uint8_t bit) {
+    const int half = states / 2;
+    if (half < 16) return EndBlockScalar(cur, next, states, bit);
+    const __m512i pick = _mm512_add_epi32(_mm512_setr_epi32(0, 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30),
+                                          _mm512_set1_epi32(bit));
+    __m512 least = _mm512_set1_ps(std::numeric_limits<float>::infinity());
+    for (int s = 0; s < half; s += 16) {
+        const __m512 picked =
+            _mm512_permutex2var_ps(_mm512_loadu_ps(cur + 2 * s), pick, _mm512_loadu_ps(cur + 2 * s + 16));
+        _mm512_storeu_ps(next + s, picked);
+        least = _mm512_min_ps(least, picked);
+    }
+    const __m512 infinity = _mm512_set1_ps(std::numeric_limits<float>::infinity());
+    for (int s = half; s < states; s += 16) _mm512_storeu_ps(next + s, infinity);
+    const __m512 shift = _mm512_set1_ps(_mm512_reduce_min_ps(least));
+    for (int s = 0; s < half; s += 16) _mm512_storeu_ps(next + s, _mm512_sub_ps(_mm512_loadu_ps(next + s), shift));
+}
+
 bool HasAvx2() { return __builtin_cpu_supports("avx2"); }
 bool HasAvx512() { return __builtin_cpu_supports("avx512f"); }
 
@@ -172,6 +225,8 @@ float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path) 
 float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path) {
     return BlockScalar(in, cur, spare, path);
 }
+void EndBlockAvx2(const float* cur, float* next, int states, uint8_t bit) { EndBlockScalar(cur, next, states, bit); }
+void EndBlockAvx512(const float* cur, float* next, int states, uint8_t bit) { EndBlockScalar(cur, next, states, bit); }
 bool HasAvx2() { return false; }
 bool HasAvx512() { return false; }
 

@@ -26,6 +26,15 @@ float* BlockSse2(const BlockInput& in, float* cur, float* spare, uint8_t* path);
 float* BlockAvx2(const BlockInput& in, float* cur, float* spare, uint8_t* path);
 float* BlockAvx512(const BlockInput& in, float* cur, float* spare, uint8_t* path);
 
+// End of a block: only states whose lowest bit equals the message bit survive, moved down by
+// one bit: next[s] = cur[2s + bit] for s < states / 2, the rest unreachable (+inf). The
+// survivors are shifted so that the cheapest is 0, which keeps the sums small and float
+// precise over long segments (+inf stays +inf).
+using EndBlockFn = void (*)(const float* cur, float* next, int states, uint8_t bit);
+void EndBlockScalar(const float* cur, float* next, int states, uint8_t bit);
+void EndBlockAvx2(const float* cur, float* next, int states, uint8_t bit);
+void EndBlockAvx512(const float* cur, float* next, int states, uint8_t bit);
+
 bool HasAvx2();
 bool HasAvx512();
 
