@@ -97,6 +97,23 @@ INSTANTIATE_TEST_SUITE_P(Carriers, StealthRoundTrip,
                                                               Shape{"grey_top_down", 160, 160, 8, true}),
                                             ::testing::Bool()));
 
+TEST_F(StealthTest, ShortGreyRampKeepsEveryPixelInsideIt) {
+    // A 128-entry ramp: pixel values 0..127, and a change must never reach 128.
+    Bytes file = test::BitmapBytes(181, 140, 8, false, 6);
+    test::PutLe32(file, 46, 128);
+    const size_t pixels = static_cast<size_t>(test::GetLe32(file, test::bmp::kDataOffset));
+    for (size_t i = pixels; i < file.size(); ++i) file[i] = static_cast<uint8_t>(i % 7 == 0 ? 127 : file[i] & 127);
+    test::WriteFile(dir_.File("ramp.bmp"), file);
+    const StealthPayload payload = Payload(900, false);
+    ASSERT_TRUE(Hide(dir_.File("ramp.bmp"), payload));
+    const Bytes after = test::ReadFile(dir_.File("ramp.bmp"));
+    EXPECT_NE(after, file);
+    for (size_t i = pixels; i < after.size(); ++i) ASSERT_LT(after[i], 128) << "offset " << i;
+    auto found = Extract(dir_.File("ramp.bmp"));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->data, payload.data);
+}
+
 TEST_F(StealthTest, EmptyDataAndLongExtensionRoundTrip) {
     const std::string path = Bitmap(120, 90, 24, false);
     ASSERT_TRUE(Hide(path, Payload(0, false, "verylongext")));
