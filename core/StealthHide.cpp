@@ -1,8 +1,11 @@
 #include "core/StealthHide.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <mutex>
 
+#include "config/FileIo.h"
 #include "core/BitmapPlane.h"
 #include "core/StealthCosts.h"
 #include "core/StealthOrder.h"
@@ -119,6 +122,10 @@ Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passph
 
 Status HideStealthInBitmap(const std::string& path, std::string_view passphrase, const StealthPayload& payload,
                            const StealthRun& run, Argon2Limits limits) {
+    // The lock a classic hide takes too: neither may write while the other reads the old pixels.
+    auto carrier = OpenFile(path, O_RDONLY);
+    if (!carrier) return carrier.error();
+    if (Status locked = LockFile(carrier->get(), true, path); !locked) return locked;
     auto bitmap = LoadBitmapPlane(path);
     if (!bitmap) return bitmap.error();
     auto hidden = HideStealth(bitmap->plane, passphrase, payload, run, limits);

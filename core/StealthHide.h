@@ -37,7 +37,9 @@ Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passph
                                      const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
 
 // The whole carrier file: read, hide, replace the file in one step (a file beside it renamed
-// over it), so the carrier is never half written. Errors of LoadBitmapPlane and HideStealth.
+// over it), so the carrier is never half written. Holds the exclusive advisory lock of a
+// classic hide meanwhile (CarrierBusy when another process holds it). Errors of
+// LoadBitmapPlane and HideStealth as well.
 Status HideStealthInBitmap(const std::string& path, std::string_view passphrase, const StealthPayload& payload,
                            const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
 

@@ -1,6 +1,9 @@
 // The stealth method through its public interface: bitmap round trips, what it refuses, the
 // single answer for every way of not finding data, and the absence of fixed patterns.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -229,6 +232,19 @@ TEST_F(StealthTest, LeavesNoFixedPattern) {
                           static_cast<double>(cover.size() - 54);
     EXPECT_GT(changedA.size(), 100u);
     EXPECT_LT(static_cast<double>(common), 2.0 * chance + 10.0);
+}
+
+TEST_F(StealthTest, RefusesACarrierAnotherProcessIsWriting) {
+    const std::string path = Bitmap(120, 90, 24, false);
+    const Bytes before = test::ReadFile(path);
+    const int holder = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(holder, 0);
+    ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+    Status hidden = Hide(path, Payload(10, false));
+    ::close(holder);
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, ErrorCode::CarrierBusy);
+    EXPECT_EQ(test::ReadFile(path), before);
 }
 
 TEST_F(StealthTest, CancelStopsAndLeavesTheCarrier) {
