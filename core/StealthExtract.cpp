@@ -1,6 +1,7 @@
 #include "core/StealthExtract.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/BitmapPlane.h"
 #include "core/StealthOrder.h"
@@ -54,13 +55,19 @@ Result<StealthPayload> ExtractStealthWithKeys(const SamplePlane& plane, const St
     if (!keys) return keys.error();
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
 
-    const StealthOrder order(keys->order, *layout, std::move(saltRegion));
+    std::optional<StealthOrder> order;
     std::array<uint8_t, kStealthHeaderBytes> plainHeader{};
-    const auto header = ReadHeader(plane, order, *keys, plainHeader);
+    std::optional<StealthHeader> header;
+    RunReporting(
+        [&] {
+            order.emplace(keys->order, *layout, std::move(saltRegion));
+            header = ReadHeader(plane, *order, *keys, plainHeader);
+        },
+        run, 0);
     if (!header || header->sealedLength < kStealthOverhead || !layout->BodyFits(header->sealedLength))
         return NothingFound();
 
-    const auto bits = ReadBody(plane, order, *layout, uint64_t{header->sealedLength} * 8, header->height, run);
+    const auto bits = ReadBody(plane, *order, *layout, uint64_t{header->sealedLength} * 8, header->height, run);
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     auto plain = OpenStealthBody(keys->seal, plainHeader, PackBitsLsbFirst(bits));
     if (!plain) return NothingFound();
@@ -70,7 +77,7 @@ Result<StealthPayload> ExtractStealthWithKeys(const SamplePlane& plane, const St
 Result<StealthPayload> ExtractStealth(const SamplePlane& plane, std::string_view passphrase, const StealthRun& run,
                                       Argon2Limits limits) {
     return ExtractStealthWithKeys(
-        plane, [&](const StealthSalt& salt) { return DeriveStealthKeys(passphrase, salt, limits); }, run);
+        plane, [&](const StealthSalt& salt) { return DeriveKeysReporting(passphrase, salt, limits, run); }, run);
 }
 
 Result<StealthPayload> ExtractStealthFromBitmap(const std::string& path, std::string_view passphrase,

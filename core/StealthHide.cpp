@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 
 #include "config/FileIo.h"
 #include "core/BitmapPlane.h"
@@ -54,6 +55,36 @@ Status EmbedBody(const BodyJob& job, StealthHideStats& stats) {
     return {};
 }
 
+struct FixedRegionJob {
+    SamplePlane& plane;
+    const std::vector<float>& costs;
+    const StealthKeys& keys;
+    const StealthLayout& layout;
+};
+
+// The salt into its public region, then the masked header into the first samples of the keyed
+// order, which it returns for the body.
+StealthOrder EmbedFixedRegions(const FixedRegionJob& job, const StealthSalt& salt,
+                               const std::array<uint8_t, kStealthHeaderBytes>& headerBytes, StealthHideStats& stats) {
+    StcWorkspace workspace;
+    std::vector<uint32_t> saltRegion = SaltRegion(job.plane.Count());
+    KeyedStream saltDirections(job.keys.directions, kSaltRegionId);
+    const auto saltBits = UnpackBitsLsbFirst(salt);
+    Add(stats, EmbedRegion(job.plane, job.costs, saltRegion, saltBits, kRegionHeight, saltDirections, workspace),
+        saltBits.size());
+
+    StealthOrder order(job.keys.order, job.layout, std::move(saltRegion));
+    std::array<uint8_t, kStealthHeaderBytes> masked{};
+    KeyedStream(job.keys.headerMask, 0).Fill(masked);
+    for (size_t i = 0; i < masked.size(); ++i) masked[i] ^= headerBytes[i];
+    KeyedStream headerDirections(job.keys.directions, kHeaderRegionId);
+    const auto headerBits = UnpackBitsLsbFirst(masked);
+    Add(stats,
+        EmbedRegion(job.plane, job.costs, order.HeaderRegion(), headerBits, kRegionHeight, headerDirections, workspace),
+        headerBits.size());
+    return order;
+}
+
 Status CheckFits(const StealthLayout& layout, const StealthPayload& payload) {
     if (payload.data.size() + kStealthOverhead > layout.SealedCapacity(kMaximumRate))
         return MakeError(ErrorCode::PayloadTooLarge, "the data does not fit into the picture with this method");
@@ -83,28 +114,20 @@ Result<StealthHideStats> HideStealthWithKeys(SamplePlane& plane, const StealthSa
     auto sealed = SealStealthBody(keys.seal, headerBytes, plain);
     if (!sealed) return sealed.error();
 
-    const std::vector<float> costs = HillCosts(plane);
-    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
+    std::vector<float> costs;
+    std::optional<StealthOrder> order;
     StealthHideStats stats;
-    StcWorkspace workspace;
-    std::vector<uint32_t> saltRegion = SaltRegion(plane.Count());
-    KeyedStream saltDirections(keys.directions, kSaltRegionId);
-    const auto saltBits = UnpackBitsLsbFirst(salt);
-    Add(stats, EmbedRegion(plane, costs, saltRegion, saltBits, kRegionHeight, saltDirections, workspace),
-        saltBits.size());
-
-    const StealthOrder order(keys.order, *layout, std::move(saltRegion));
-    std::array<uint8_t, kStealthHeaderBytes> masked{};
-    KeyedStream(keys.headerMask, 0).Fill(masked);
-    for (size_t i = 0; i < masked.size(); ++i) masked[i] ^= headerBytes[i];
-    KeyedStream headerDirections(keys.directions, kHeaderRegionId);
-    const auto headerBits = UnpackBitsLsbFirst(masked);
-    Add(stats, EmbedRegion(plane, costs, order.HeaderRegion(), headerBits, kRegionHeight, headerDirections, workspace),
-        headerBits.size());
+    RunReporting(
+        [&] {
+            costs = HillCosts(plane);
+            order.emplace(EmbedFixedRegions({plane, costs, keys, *layout}, salt, headerBytes, stats));
+        },
+        run, 0);
+    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     run.Report(kPreparedPercent);
 
     const std::vector<uint8_t> bodyBits = UnpackBitsLsbFirst(*sealed);
-    if (Status body = EmbedBody({plane, costs, order, *layout, keys, bodyBits, bodyHeight, run}, stats); !body)
+    if (Status body = EmbedBody({plane, costs, *order, *layout, keys, bodyBits, bodyHeight, run}, stats); !body)
         return body.error();
     return stats;
 }
@@ -115,8 +138,9 @@ Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passph
     if (!layout) return layout.error();
     if (Status fits = CheckFits(*layout, payload); !fits) return fits.error();  // before a second of Argon2id
     const StealthSalt salt = NewStealthSalt();
-    auto keys = DeriveStealthKeys(passphrase, salt, limits);
+    auto keys = DeriveKeysReporting(passphrase, salt, limits, run);
     if (!keys) return keys.error();
+    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     return HideStealthWithKeys(plane, salt, *keys, payload, run);
 }
 

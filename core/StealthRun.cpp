@@ -16,7 +16,8 @@ constexpr unsigned kMaxWorkers = 64;
 
 }  // namespace
 
-bool RunSegments(size_t count, const std::function<void(size_t)>& job, const StealthRun& run, int firstPercent) {
+bool RunSegments(size_t count, const std::function<void(size_t)>& job, const StealthRun& run, int firstPercent,
+                 int lastPercent) {
     std::atomic<size_t> next{0};
     std::mutex lock;
     std::condition_variable changed;
@@ -38,7 +39,8 @@ bool RunSegments(size_t count, const std::function<void(size_t)>& job, const Ste
     std::unique_lock guard(lock);
     for (;;) {
         const bool finished = done == count;
-        const int percent = count == 0 ? 100 : firstPercent + static_cast<int>((100 - firstPercent) * done / count);
+        const int percent =
+            count == 0 ? lastPercent : firstPercent + static_cast<int>((lastPercent - firstPercent) * done / count);
         guard.unlock();
         run.Report(percent);
         if (finished || run.Cancelled()) break;
@@ -47,6 +49,24 @@ bool RunSegments(size_t count, const std::function<void(size_t)>& job, const Ste
     }
     for (auto& thread : pool) thread.join();
     return !run.Cancelled();
+}
+
+}  // namespace tarnwerk
+
+namespace tarnwerk {
+
+void RunReporting(const std::function<void()>& work, const StealthRun& run, int percent) {
+    StealthRun uncancellable = run;  // the work cannot stop half way; the caller checks afterwards
+    uncancellable.cancel = nullptr;
+    RunSegments(
+        1, [&](size_t) { work(); }, uncancellable, percent, percent);
+}
+
+Result<StealthKeys> DeriveKeysReporting(std::string_view passphrase, const StealthSalt& salt, Argon2Limits limits,
+                                        const StealthRun& run) {
+    Result<StealthKeys> keys = MakeError(ErrorCode::Internal);
+    RunReporting([&] { keys = DeriveStealthKeys(passphrase, salt, limits); }, run, 0);
+    return keys;
 }
 
 }  // namespace tarnwerk
