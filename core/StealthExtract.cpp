@@ -1,8 +1,11 @@
 #include "core/StealthExtract.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <optional>
 
+#include "config/FileIo.h"
 #include "core/BitmapPlane.h"
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"
@@ -82,6 +85,10 @@ Result<StealthPayload> ExtractStealth(const SamplePlane& plane, std::string_view
 
 Result<StealthPayload> ExtractStealthFromBitmap(const std::string& path, std::string_view passphrase,
                                                 const StealthRun& run, Argon2Limits limits) {
+    // Shared, like a classic extract: a hide in progress would show half-written pixels.
+    auto carrier = OpenFile(path, O_RDONLY);
+    if (!carrier) return carrier.error();
+    if (Status locked = LockFile(carrier->get(), false, path); !locked) return locked.error();
     auto bitmap = LoadBitmapPlane(path);
     if (!bitmap) return bitmap.error();
     return ExtractStealth(bitmap->plane, passphrase, run, limits);

@@ -241,9 +241,12 @@ TEST_F(StealthTest, RefusesACarrierAnotherProcessIsWriting) {
     ASSERT_GE(holder, 0);
     ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
     Status hidden = Hide(path, Payload(10, false));
+    auto found = Extract(path);
     ::close(holder);
     ASSERT_FALSE(hidden);
     EXPECT_EQ(hidden.error().code, ErrorCode::CarrierBusy);
+    ASSERT_FALSE(found);
+    EXPECT_EQ(found.error().code, ErrorCode::CarrierBusy) << "not the answer for a clean picture";
     EXPECT_EQ(test::ReadFile(path), before);
 }
 
