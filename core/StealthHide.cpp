@@ -11,6 +11,7 @@
 #include "core/StealthCosts.h"
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"
+#include "crypto/SecureWipe.h"
 #include "crypto/StealthSeal.h"
 
 namespace tarnwerk {
@@ -106,12 +107,13 @@ Result<StealthHideStats> HideStealthWithKeys(SamplePlane& plane, const StealthSa
     auto layout = StealthLayoutFor(plane.Count());
     if (!layout) return layout.error();
     if (Status fits = CheckFits(*layout, payload); !fits) return fits.error();
-    const std::vector<uint8_t> plain = PackStealthBody(payload);
+    std::vector<uint8_t> plain = PackStealthBody(payload);
     const uint64_t sealedLength = plain.size() + kStealthSealOverhead;
 
     const StealthHeader header{kStealthVersion, static_cast<uint8_t>(bodyHeight), static_cast<uint32_t>(sealedLength)};
     const auto headerBytes = EncodeStealthHeader(header);
     auto sealed = SealStealthBody(keys.seal, headerBytes, plain);
+    SecureWipe(plain.data(), plain.size());  // the caller owns its data; this copy goes now
     if (!sealed) return sealed.error();
 
     std::vector<float> costs;
