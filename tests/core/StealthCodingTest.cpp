@@ -1,17 +1,25 @@
 // The stealth method's building blocks against independent references: syndrome-trellis
 // coding against a brute-force search over a matrix built here from the documented rule,
-// HILL costs against a direct (window by window) computation, and the stored-format rules.
+// HILL costs against a direct (window by window) computation, and the stored-format rules
+// (salt region and header mask recomputed with libsodium).
 #include <gtest/gtest.h>
+#include <sodium.h>
 
 #include <cmath>
 #include <random>
+#include <set>
 
 #include "core/StealthCosts.h"
 #include "core/StealthFormat.h"
+#include "core/StealthHide.h"
+#include "core/StealthOrder.h"
+#include "core/StealthRegions.h"
 #include "core/SyndromeTrellis.h"
 
 namespace tarnwerk {
 namespace {
+
+__extension__ using Wide = unsigned __int128;
 
 std::vector<StcKernel> Kernels() {
     std::vector<StcKernel> kernels{StcKernel::Scalar, StcKernel::Sse2};
@@ -220,6 +228,56 @@ TEST(StealthFormat, CapacityFollowsTheRates) {
     EXPECT_EQ(capacity.recommended, (7200000 - 192) / 8 - 49);
     EXPECT_NEAR(double(capacity.maximum), (72000000.0 - 8192) / 16 - 49, 8);
     EXPECT_FALSE(StealthLayoutFor(8192 + 700));
+}
+
+// The salt region written out from the documented rule with libsodium directly.
+std::vector<uint32_t> DocumentedSaltRegion(uint64_t n) {
+    const std::string label = "tarnwerk stealth salt region v1";
+    uint8_t key[32], number[8], nonce[8] = {};
+    for (int i = 0; i < 8; ++i) number[i] = uint8_t(n >> (8 * i));
+    crypto_generichash_state state;
+    crypto_generichash_init(&state, nullptr, 0, sizeof key);
+    crypto_generichash_update(&state, reinterpret_cast<const uint8_t*>(label.data()), label.size());
+    crypto_generichash_update(&state, number, sizeof number);
+    crypto_generichash_final(&state, key, sizeof key);
+    std::vector<uint8_t> stream(1 << 16);
+    crypto_stream_chacha20(stream.data(), stream.size(), nonce, key);
+    std::vector<uint32_t> region;
+    std::set<uint32_t> seen;
+    for (size_t at = 0; region.size() < 4096; at += 8) {
+        uint64_t u = 0;
+        for (int i = 0; i < 8; ++i) u |= uint64_t{stream[at + i]} << (8 * i);
+        const auto index = uint32_t((static_cast<Wide>(u) * n) >> 64);
+        if (seen.insert(index).second) region.push_back(index);
+    }
+    return region;
+}
+
+TEST(StealthFormat, SaltAndMaskedHeaderStandWhereTheFormatPutsThem) {
+    SamplePlane plane = MakeSamplePlane(151, 97, 3, 255);
+    std::mt19937 random(8);
+    for (auto& v : plane.samples) v = uint16_t(random() % 256);
+    StealthKey master{};
+    master[0] = 42;
+    const StealthKeys keys = StealthKeysFromMaster(master);
+    const StealthSalt salt{9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 255, 254, 253, 252, 251, 250};
+    StealthPayload payload;
+    payload.data.assign(300, 0x5A);
+    ASSERT_TRUE(HideStealthWithKeys(plane, salt, keys, payload));
+
+    const std::vector<uint32_t> saltRegion = SaltRegion(plane.Count());
+    EXPECT_EQ(saltRegion, DocumentedSaltRegion(plane.Count()));
+    EXPECT_EQ(PackBitsLsbFirst(ReadRegion(plane, saltRegion, 128, 10)), std::vector<uint8_t>(salt.begin(), salt.end()));
+
+    auto layout = StealthLayoutFor(plane.Count());
+    ASSERT_TRUE(layout);
+    const StealthOrder order(keys.order, *layout, saltRegion);
+    const auto masked = PackBitsLsbFirst(ReadRegion(plane, order.HeaderRegion(), 64, 10));
+    uint8_t mask[8] = {}, nonce[8] = {};
+    crypto_stream_chacha20(mask, sizeof mask, nonce, keys.headerMask.data());
+    const uint32_t sealed = 24 + 1 + 8 + 300 + 16;
+    const uint8_t plain[8] = {1, 10, 0, 0, uint8_t(sealed), uint8_t(sealed >> 8), 0, 0};
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(masked[i] ^ mask[i], plain[i]) << "header byte " << i;
 }
 
 }  // namespace

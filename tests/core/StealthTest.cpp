@@ -228,6 +228,14 @@ TEST_F(StealthTest, LeavesNoFixedPattern) {
     }
     size_t common = 0;
     for (size_t i : changedA) common += changedB.count(i);
+    // Directions come from a keyed bit, not from the cover: up and down about equally often.
+    size_t up = 0, inner = 0;
+    for (size_t i : changedA)
+        if (cover[i] != 0 && cover[i] != 255) {
+            ++inner;
+            up += a[i] > cover[i];
+        }
+    EXPECT_NEAR(static_cast<double>(up) / static_cast<double>(inner), 0.5, 0.1);
     const double chance = static_cast<double>(changedA.size()) * static_cast<double>(changedB.size()) /
                           static_cast<double>(cover.size() - 54);
     EXPECT_GT(changedA.size(), 100u);
