@@ -26,6 +26,9 @@ enum class ErrorCode {
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
     NotRegularFile,     // an output name belongs to a FIFO, a device or a folder
+    NoSamplePlane,      // the carrier has no grid of samples (palette picture, RAW): stealth refused
+    CarrierTooSmall,    // the picture is too small for the stealth method's fixed regions
+    NothingFound,       // stealth: wrong passphrase, clean, damaged or cropped carrier (one answer)
     Internal,           // a programmer error surfaced at run time
 };
 

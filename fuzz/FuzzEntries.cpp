@@ -141,12 +141,13 @@ std::string CheckExtraction(const ScratchDir& scratch, const std::string& name, 
 }  // namespace
 
 std::span<const FuzzTarget> AllTargets() {
-    static constexpr std::array<FuzzTarget, 5> kTargets = {{
+    static constexpr std::array<FuzzTarget, 6> kTargets = {{
         {"carrier", &FuzzCarrierAnalysis},
         {"extract", &FuzzExtraction},
         {"zlib", &FuzzDecompress},
         {"cipher", &FuzzCipher},
         {"settings", &FuzzSettings},
+        {"stealth", &FuzzStealthReader},
     }};
     return kTargets;
 }
