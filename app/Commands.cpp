@@ -137,7 +137,7 @@ void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop
 void Commands::ShowHelp() { ShowHelpFile(session_, ui_, desktop_); }
 
 void Commands::SaveOptions(const SettingsRecord& record) {
-    const int failures = SaveSettings(session_.iniPath, record);
+    const Status saved = SaveSettings(session_.iniPath, record);
     // The record is taken also when writing failed, so the running program uses what the
     // user chose.
     if (session_.commandRunning) {
@@ -146,7 +146,11 @@ void Commands::SaveOptions(const SettingsRecord& record) {
         session_.settings = record;
         session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
     }
-    if (failures > 0) ui_.ShowMessage(MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical));
+    if (!saved) {
+        Message message = MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical);
+        AppendCause(session_, message, saved.error());
+        ui_.ShowMessage(message);
+    }
 }
 
 void Commands::OptionsClosed() {

@@ -3,7 +3,6 @@
 // file of its own. Only the complete result gets the output's name, so a failed or cancelled
 // extraction never changes an existing file; a free name receives the data as far as it could
 // be processed, and the message says so.
-#include <memory>
 #include <optional>
 
 #include "app/CommandFrame.h"
@@ -18,8 +17,7 @@
 #include "config/AtomicOutput.h"
 #include "config/Codepage.h"
 #include "core/ExtractPayload.h"
-#include "crypto/Cipher.h"
-#include "crypto/clsXChaCha20.h"
+#include "crypto/PayloadSeal.h"
 
 namespace tarnwerk {
 namespace {
@@ -51,29 +49,14 @@ struct Stop {
 // One passphrase tried on the stored data; the decrypted data lands in a scratch file.
 Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
                       ScratchFile& decrypted, Error& failure) {
-    Status status;
-    if (header.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
-        // No digest to compare: the tag tells a wrong passphrase.
-        clsXChaCha20 cipher;
-        if (Status salted = cipher.SetSalt(header.checkValue); !salted) {
-            failure = salted.error();
-            return Attempt::Failed;
-        }
-        cipher.SetAssociatedData(
-            BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension));
-        cipher.SetKey(secrets.bytes);
-        status = cipher.DecryptFile(stored, decrypted.path(), true, {});
-        if (!status && status.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
-    } else {
-        if (secrets.digest != header.checkValue) return Attempt::WrongPassphrase;
-        std::unique_ptr<Cipher> cipher = CreateCipher(header.cipher);
-        status = cipher->DecryptFile(stored, decrypted.path(), true, secrets.key);
-    }
-    if (!status) {
-        failure = status.error();
-        return Attempt::Failed;
-    }
-    return Attempt::Decrypted;
+    const std::string headerBytes =
+        BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension);
+    const Status opened =
+        SealFor(header.cipher)->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes});
+    if (opened) return Attempt::Decrypted;
+    if (opened.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
+    failure = opened.error();
+    return Attempt::Failed;
 }
 
 // Up to three passphrases; after the third wrong one nothing is kept, as nothing can be done
@@ -111,10 +94,8 @@ std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
     if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
     ui.SetProgress(0);  // let the window repaint before the long step
-    clsZlib zlib;
-    if (zlib.DecompressFile(output.content().path(), plain->path()) != 0)
-        return Stop{Stop::Kind::Failed, kDecompressionFailedText,
-                    MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError())};
+    if (Status decompressed = clsZlib().DecompressFile(output.content().path(), plain->path()); !decompressed)
+        return Stop{Stop::Kind::Failed, kDecompressionFailedText, decompressed.error()};
     output.Take(std::move(*plain));
     return std::nullopt;
 }
@@ -130,7 +111,7 @@ void EndEarly(const Session& session, UserInterface& ui, AtomicOutput& output, b
     }
     Message message = MakeProductMessage(session, {stop.textId, kept ? kOutputKeepsDataText : kExistingUnchangedText},
                                          MessageIcon::Critical);
-    if (stop.cause) AppendCause(message, *stop.cause);
+    if (stop.cause) AppendCause(session, message, *stop.cause);
     ui.ShowMessage(message);
 }
 
@@ -164,7 +145,7 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
         return false;
     }
     if (Status committed = output->Commit(); !committed) {
-        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(committed.error())));
+        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(session, committed.error())));
         return false;
     }
     ShowDataFileInfoOrigSize(session, outputPath);

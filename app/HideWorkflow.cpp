@@ -13,8 +13,6 @@
 #include "config/Codepage.h"
 #include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
-#include "crypto/SecureWipe.h"
-#include "crypto/clsXChaCha20.h"
 
 namespace tarnwerk {
 namespace {
@@ -56,23 +54,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (encrypted) {
         PassphraseSecrets secrets;
         if (!AcceptPassphrase(session, ui, ui.AskNewPassphrase(), secrets)) return false;
-        EncryptionInput input;
-        input.cipher = session.settings.Algorithmus;
-        source.cipher = input.cipher;
-        if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
-            input.passphraseBytes = secrets.bytes;
-            input.salt = clsXChaCha20().Salt();  // a fresh random salt
-            input.header = BuildPayloadHeader(compressed, true, input.cipher, input.salt, source.extension);
-            source.checkValue = input.salt;
-        } else {
-            input.key = secrets.key;
-            source.checkValue = secrets.digest;
-            input.header = BuildPayloadHeader(compressed, true, input.cipher, source.checkValue, source.extension);
-        }
-        const bool done = EncryptPayload(session, ui, *scratch, input, kHideErrorText);
-        SecureWipe(input.key);
-        SecureWipe(input.passphraseBytes);
-        if (!done) return false;
+        source.cipher = session.settings.Algorithmus;
+        if (!EncryptPayload(session, ui, *scratch, secrets.bytes, source, kHideErrorText)) return false;
     }
 
     const std::string payloadPath = scratch ? scratch->path() : dataPath;

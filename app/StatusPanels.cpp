@@ -1,6 +1,6 @@
 #include "app/StatusPanels.h"
 
-#include "app/CipherNames.h"
+#include "crypto/CipherTable.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
 
@@ -19,7 +19,7 @@ std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& sessi
     panels[0] = " " + session.Text(kReadyText);
     panels[1] = settings.Compression == 1 ? " " + session.Text(kCompressionText) + " " : " ";
     panels[2] = settings.Encryption == 1
-                    ? " " + session.Text(kEncryptionText) + " " + CipherName(settings.Algorithmus) + " "
+                    ? " " + session.Text(kEncryptionText) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
                     : " ";
     panels[3] = " " + std::to_string(session.bitsPerByte) + " " + session.Text(kBitUnitText) + " ";
     return panels;

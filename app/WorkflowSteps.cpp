@@ -18,9 +18,9 @@
 #include "config/Helpers.h"
 #include "core/EndMarkerScan.h"
 #include "core/ExtractPayload.h"
+#include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
-#include "crypto/Cipher.h"
-#include "crypto/clsXChaCha20.h"
+#include "crypto/PayloadSeal.h"
 
 namespace tarnwerk {
 namespace {
@@ -42,18 +42,6 @@ bool IsFileOrPipe(const std::string& path) {
     return stat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
 }
 
-Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
-    if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
-        clsXChaCha20 cipher;
-        cipher.SetKey(input.passphraseBytes);
-        if (auto salted = cipher.SetSalt(input.salt); !salted) return salted;
-        cipher.SetAssociatedData(input.header);
-        return cipher.EncryptFile(scratch.path(), output.path(), true, {});
-    }
-    std::unique_ptr<Cipher> cipher = CreateCipher(input.cipher);
-    return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
-}
-
 Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& path) {
     auto fd = OpenFile(path, O_RDONLY);
     if (!fd) return fd.error();
@@ -62,18 +50,30 @@ Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& p
     return EndMarkerCutsPayload(header, fd->get(), *length, path);
 }
 
-// Every cipher but RC4 starts its output with fresh random values (block ciphers) or a nonce,
-// so another run gives other bytes: an output that happens to hold the end marker is made
-// again a few times before the hide has to refuse it.
-Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
-    const bool randomised = input.cipher != static_cast<uint8_t>(CipherIndex::RC4);
+// A randomised seal starts its output with fresh random values or a nonce, so another run
+// gives other bytes: an output that happens to hold the end marker is made again a few times
+// before the hide has to refuse it.
+Status SealAvoidingEndMarker(PayloadSeal& seal, const ScratchFile& scratch, const ScratchFile& output,
+                             const SealKey& key) {
     for (int attempt = 1;; ++attempt) {
-        if (Status encrypted = Encrypt(scratch, output, input); !encrypted) return encrypted;
-        if (!randomised || input.header.empty() || attempt == kEncryptionAttempts) return {};
-        Result<bool> cut = FileCutsAtEndMarker(input.header, output.path());
+        if (Status sealed = seal.Seal(scratch.path(), output.path(), key); !sealed) return sealed;
+        if (!seal.Randomised() || attempt == kEncryptionAttempts) return {};
+        Result<bool> cut = FileCutsAtEndMarker(std::string(key.header), output.path());
         if (!cut) return cut.error();
         if (!*cut) return {};
     }
+}
+
+// The header of the sealed payload: it carries the seal's check value and is bound to the data.
+Status SealPayload(const ScratchFile& scratch, const ScratchFile& output, const std::string& passphrase,
+                   PayloadSource& source) {
+    std::unique_ptr<PayloadSeal> seal = SealFor(source.cipher);
+    Result<std::string> checkValue = seal->NewCheckValue(passphrase);
+    if (!checkValue) return checkValue.error();
+    source.checkValue = std::move(*checkValue);
+    const std::string header =
+        BuildPayloadHeader(source.compressed, true, source.cipher, source.checkValue, source.extension);
+    return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header});
 }
 
 // Compression reports its progress, which also keeps the window alive during the long step.
@@ -84,23 +84,19 @@ clsZlib PayloadCompressor(UserInterface& ui) {
     return zlib;
 }
 
-void ShowCompressionFailure(const Session& session, UserInterface& ui, const clsZlib& zlib) {
+void ShowCompressionFailure(const Session& session, UserInterface& ui, const Error& error) {
     Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
-    AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
+    AppendCause(session, message, error);
     ui.ShowMessage(message);
 }
 
 void ShowEncryptionFailure(const Session& session, UserInterface& ui, const Error& error) {
     Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
-    if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
+    if (SaysAnything(error)) message.text += "\r\n" + DescribeError(session, error);
     ui.ShowMessage(message);
 }
 
 }  // namespace
-
-void AppendCause(Message& message, const Error& error) {
-    if (!error.detail.empty() || error.number != 0) message.text += "\r\n(" + DescribeError(error) + ")";
-}
 
 bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<std::string> typed,
                       PassphraseSecrets& secrets) {
@@ -157,28 +153,28 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
     // A data file that went away since it was chosen is named as such, not as a failed step.
     if (access(dataPath.c_str(), R_OK) != 0) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId,
-                                             DescribeError(MakeError(ErrorCode::Io, {}, dataPath, errno))));
+                                             DescribeError(session, MakeError(ErrorCode::Io, dataPath, errno))));
         return std::nullopt;
     }
     // A device such as /dev/zero never ends: copying it would fill the disk.
     if (!IsFileOrPipe(dataPath)) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId,
-                                             DescribeError(MakeError(ErrorCode::Io, "not a file", dataPath))));
+                                             DescribeError(session, MakeError(ErrorCode::NotRegularFile, dataPath))));
         return std::nullopt;
     }
     Result<ScratchFile> scratch = ScratchFile::CreateBesideOrInTemp(dataPath);
     if (!scratch) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(scratch.error())));
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, scratch.error())));
         return std::nullopt;
     }
     if (session.settings.Compression == 1) {
         clsZlib zlib = PayloadCompressor(ui);
-        if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
-            ShowCompressionFailure(session, ui, zlib);
+        if (Status compressed = zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel); !compressed) {
+            ShowCompressionFailure(session, ui, compressed.error());
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(copied.error())));
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, copied.error())));
         return std::nullopt;
     }
     return std::move(*scratch);
@@ -193,16 +189,16 @@ std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, 
     }
     if (session.settings.Compression != 1) return FileSize(dataPath);
     clsZlib zlib = PayloadCompressor(ui);
-    int64_t length = 0;
-    if (zlib.CompressedFileLength(dataPath, kCompressionLevel, length) == clsZlib::kRunTimeFailure) {
-        ShowCompressionFailure(session, ui, zlib);
+    Result<int64_t> length = zlib.CompressedFileLength(dataPath, kCompressionLevel);
+    if (!length) {
+        ShowCompressionFailure(session, ui, length.error());
         return std::nullopt;
     }
-    return length;
+    return *length;
 }
 
 std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize) {
-    Result<int64_t> length = EncryptedLength(session.settings.Algorithmus, plainSize);
+    Result<int64_t> length = SealFor(session.settings.Algorithmus)->SealedLength(plainSize);
     if (!length) {
         ShowEncryptionFailure(session, ui, length.error());
         return std::nullopt;
@@ -215,15 +211,15 @@ bool CanReadDataInPlace(const std::string& dataPath) {
     return stat(dataPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(dataPath.c_str(), R_OK) == 0;
 }
 
-bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
-                    int failureTextId) {
+bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& passphrase,
+                    PayloadSource& source, int failureTextId) {
     Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
+        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, output.error())));
         return false;
     }
-    if (Status encrypted = EncryptAvoidingEndMarker(scratch, *output, input); !encrypted) {
-        ShowEncryptionFailure(session, ui, encrypted.error());
+    if (Status sealed = SealPayload(scratch, *output, passphrase, source); !sealed) {
+        ShowEncryptionFailure(session, ui, sealed.error());
         return false;
     }
     scratch = std::move(*output);

@@ -17,6 +17,7 @@ struct Session;
 class UserInterface;
 
 struct PassphraseSecrets;
+struct PayloadSource;
 
 // A passphrase from a dialog: false when it was cancelled or holds characters the code page
 // cannot store (then the message says so). The typed text is wiped.
@@ -62,28 +63,17 @@ std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInter
 // itself never fits into its own room, so it is refused before anything is written.
 bool CanReadDataInPlace(const std::string& dataPath);
 
-// Encrypts the scratch file (replacing it by an encrypted scratch file) with the stored-format
-// cipher index under the key string, or, for index 5, with the passphrase bytes, salt and
-// header. With a header given, an output that holds the end marker is encrypted again with
-// fresh random values (all ciphers but RC4), a few times at most. Shows "Encryption failed!"
-// with the reason on failure.
-struct EncryptionInput {
-    uint8_t cipher = 0;
-    std::string key;              // MakeKey string (stored-format ciphers)
-    std::string passphraseBytes;  // index 5
-    std::string salt;             // index 5
-    std::string header;           // the payload header (index 5 authenticates it with the data)
-};
-bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
-                    int failureTextId);
+// Seals the scratch file (replacing it by a sealed scratch file) with source.cipher and the
+// passphrase bytes, and sets source.checkValue to what the header then stores. A randomised
+// seal's output that holds the end marker is made again with fresh random values, a few times
+// at most. Shows "Encryption failed!" with the reason on failure.
+bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& passphrase,
+                    PayloadSource& source, int failureTextId);
 
 int64_t FileSize(const std::string& path);
 
 // The end of a command that succeeded: its success message unless ShowEndMessage is off, then
 // the reset when ResetOnEnd is on and mayReset allows it.
 void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset = true);
-
-// CR LF and "(" the error's description ")" when the error says anything.
-void AppendCause(Message& message, const Error& error);
 
 }  // namespace tarnwerk

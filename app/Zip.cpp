@@ -7,7 +7,9 @@ namespace tarnwerk {
 namespace {
 
 Error ZipError(zip_error_t* error, const std::string& path) {
-    Error result = MakeError(ErrorCode::Io, zip_error_strerror(error), path, zip_error_code_system(error));
+    // libzip's own texts are English; the system's error number is shown in its place.
+    const int number = zip_error_system_type(error) == ZIP_ET_SYS ? zip_error_code_system(error) : 0;
+    Error result = MakeError(ErrorCode::ArchiveFailed, path, number);
     zip_error_fini(error);
     return result;
 }

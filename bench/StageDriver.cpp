@@ -60,7 +60,7 @@ bool Timed(const std::string& name, const std::function<bool()>& work) {
 }
 
 bool Report(const Status& status) {
-    if (!status) std::cerr << "  (" << status.error().detail << ")\n";
+    if (!status) std::cerr << "  (error " << static_cast<int>(status.error().code) << " " << status.error().path << ")\n";
     return static_cast<bool>(status);
 }
 
@@ -98,16 +98,16 @@ bool StagesOnce(const CarrierFacts& facts, const std::string& data, int bits, co
     const std::string packed = dir / "data.tmp", sealed = dir / "data.tmp1";
     const std::string out = dir / "out", opened = dir / "out.tmp", plain = dir / "out.plain";
     clsZlib zlib;
-    return Timed("compress", [&] { return zlib.CompressFile(data, packed, kCompressionLevel) == 0; }) &&
+    return Timed("compress", [&] { return zlib.CompressFile(data, packed, kCompressionLevel).ok(); }) &&
            Timed("encrypt", [&] { return Report(CreateCipher(kRc4)->EncryptFile(packed, sealed, true, key)); }) &&
            Timed("embed", [&] { return Report(HidePayload(facts, bits, Source(sealed, true, true, digest))); }) &&
            Timed("extract", [&] {
                auto extracted = ExtractPayload(facts, bits, out);
-               if (!extracted) std::cerr << "  (" << extracted.error().detail << ")\n";
+               if (!extracted) std::cerr << "  (error " << static_cast<int>(extracted.error().code) << ")\n";
                return static_cast<bool>(extracted);
            }) &&
            Timed("decrypt", [&] { return Report(CreateCipher(kRc4)->DecryptFile(out, opened, true, key)); }) &&
-           Timed("decompress", [&] { return zlib.DecompressFile(opened, plain) == 0; }) &&
+           Timed("decompress", [&] { return zlib.DecompressFile(opened, plain).ok(); }) &&
            (SameFiles(data, plain) || (std::cerr << "tarnwerk-benchstages: round trip differs\n", false));
 }
 
@@ -150,7 +150,7 @@ bool Gaps(const CarrierFacts& facts, const std::string& data, int bits, const st
         const auto extracted = ExtractPayload(facts, bits, out, [&](int) { extract.Tick(); });
         extract.Print(name);
         if (!extracted) {
-            std::cerr << "  (" << extracted.error().detail << ")\n";
+            std::cerr << "  (error " << static_cast<int>(extracted.error().code) << ")\n";
             return false;
         }
     }

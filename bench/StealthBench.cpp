@@ -144,7 +144,7 @@ int Embed(int argc, char** argv) {
     const double start = Now();
     auto stats = HideStealthWithKeys(plane, SeedSalt(seed), SeedKeys(seed), payload, {}, height);
     const double seconds = Now() - start;
-    if (!stats) Fail("hide failed: " + stats.error().detail);
+    if (!stats) Fail("hide failed: error " + std::to_string(static_cast<int>(stats.error().code)));
     WriteNetpbm(plane, argv[3]);
     std::printf(
         "{\"samples\":%zu,\"message_bits\":%llu,\"changes\":%llu,\"distortion\":%.6f,"
@@ -225,7 +225,7 @@ int Speed(int argc, char** argv) {
     auto hidden = HideStealthWithKeys(plane, salt, *keys, payload);
     const double hideSeconds = Now() - start;
     const double hideCpu = CpuSeconds() - cpuStart;
-    if (!hidden) Fail("hide failed: " + hidden.error().detail);
+    if (!hidden) Fail("hide failed: error " + std::to_string(static_cast<int>(hidden.error().code)));
 
     start = Now();
     cpuStart = CpuSeconds();

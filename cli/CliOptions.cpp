@@ -4,7 +4,7 @@
 #include <array>
 #include <utility>
 
-#include "app/CipherNames.h"
+#include "crypto/CipherTable.h"
 
 namespace tarnwerk::cli {
 
@@ -88,7 +88,7 @@ bool Allowed(Subcommand command, const std::string& option) {
 // "none", then every cipher's word from the one cipher table.
 std::vector<std::string> CipherWords() {
     std::vector<std::string> words{kNoCipher};
-    for (int index = 0; index < kCipherCount; ++index) words.emplace_back(CipherOptionName(index));
+    for (const CipherDescriptor& cipher : CipherTable()) words.emplace_back(cipher.cliName);
     return words;
 }
 
@@ -96,8 +96,8 @@ std::vector<std::string> CipherWords() {
 
 std::optional<int> CipherFromName(const std::string& name) {
     if (name == kNoCipher) return -1;
-    for (int index = 0; index < kCipherCount; ++index)
-        if (name == CipherOptionName(index)) return index;
+    for (const CipherDescriptor& cipher : CipherTable())
+        if (name == cipher.cliName) return static_cast<int>(cipher.index);
     return std::nullopt;
 }
 

@@ -74,8 +74,8 @@ Session BuildSession(const CliOptions& options) {
 // Why a passphrase file was refused, in the user's language.
 std::string PassphraseFileRefusal(const Session& session, const Error& error) {
     if (error.number == EFBIG) return session.Text(kPassphraseFileTooLongText);
-    if (error.number == EINVAL) return session.Text(kPassphraseFileKindText);
-    return session.Text(kPassphraseFileUnreadableText) + "\n(" + DescribeError(error) + ")";
+    if (error.code == ErrorCode::NotRegularFile) return session.Text(kPassphraseFileKindText);
+    return session.Text(kPassphraseFileUnreadableText) + "\n(" + DescribeError(session, error) + ")";
 }
 
 int Run(const CliOptions& options) {

@@ -27,7 +27,7 @@ Result<int64_t> Drain(z_stream& stream, int flush, std::vector<uint8_t>& out, co
         stream.next_out = out.data();
         stream.avail_out = static_cast<uInt>(out.size());
         code = deflate(&stream, flush);
-        if (code == Z_STREAM_ERROR) return MakeError(ErrorCode::Internal, "deflate failed", {}, code);
+        if (code == Z_STREAM_ERROR) return MakeError(ErrorCode::Internal);
         const size_t have = out.size() - stream.avail_out;
         if (have > 0) {
             if (Status sent = sink(out.data(), have); !sent) return sent.error();
@@ -43,7 +43,7 @@ Result<int64_t> DeflateFile(int fd, int64_t length, const std::string& path, int
                             const DeflateProgress& progress) {
     z_stream stream{};
     if (const int code = deflateInit(&stream, level); code != Z_OK)
-        return MakeError(ErrorCode::Internal, "invalid compression level", {}, code);
+        return MakeError(ErrorCode::Internal);
     const std::unique_ptr<z_stream, StreamCloser> closer(&stream);
     std::vector<uint8_t> in(static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(length, 1), kPieceBytes)));
     std::vector<uint8_t> out(kPieceBytes);

@@ -4,9 +4,8 @@
 #include <unistd.h>
 #include <zlib.h>
 
-#include <cerrno>
-
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <limits>
 
@@ -62,12 +61,27 @@ const Bytef* SourceOf(const std::vector<uint8_t>& data) {
     return data.empty() ? &kNothing : data.data();
 }
 
+// A zlib result as the error it stands for.
+Status FromZlib(int code) {
+    switch (code) {
+        case Z_OK:
+        case Z_STREAM_END:
+            return {};
+        case Z_MEM_ERROR:
+            return MakeError(ErrorCode::OutOfMemory);
+        case Z_STREAM_ERROR:
+            return MakeError(ErrorCode::Internal);
+        default:  // Z_DATA_ERROR, Z_BUF_ERROR: the stream does not match its stated size
+            return MakeError(ErrorCode::CorruptData);
+    }
+}
+
 }  // namespace
 
-int32_t clsZlib::CompressByteArray(std::vector<uint8_t>& theData, int16_t compressionLevel) {
+Status clsZlib::CompressByteArray(std::vector<uint8_t>& theData, int16_t compressionLevel) {
     const int64_t n = static_cast<int64_t>(theData.size());
     const int64_t bufferSize = BufferSize(n);
-    if (bufferSize > kMaxDataBytes) return Z_MEM_ERROR;
+    if (bufferSize > kMaxDataBytes) return MakeError(ErrorCode::OutOfMemory);
     decompressedSize_ = static_cast<int32_t>(n);
 
     std::vector<uint8_t> buffer(static_cast<size_t>(bufferSize));
@@ -76,48 +90,40 @@ int32_t clsZlib::CompressByteArray(std::vector<uint8_t>& theData, int16_t compre
     buffer.resize(length);
     theData = std::move(buffer);
     compressedSize_ = static_cast<int32_t>(length);
-    return result;
+    return FromZlib(result);
 }
 
-int32_t clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t uncompressedSize) {
+Status clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t uncompressedSize) {
     decompressedSize_ = uncompressedSize;
     compressedSize_ = static_cast<int32_t>(std::min<size_t>(theData.size(), kMaxDataBytes));
-    if (!SizeClaimPlausible(theData.size(), uncompressedSize)) return Z_DATA_ERROR;
+    if (!SizeClaimPlausible(theData.size(), uncompressedSize)) return MakeError(ErrorCode::CorruptData);
     const int64_t bufferSize = BufferSize(uncompressedSize);
-    if (bufferSize > kMaxDataBytes) return Z_MEM_ERROR;
+    if (bufferSize > kMaxDataBytes) return MakeError(ErrorCode::OutOfMemory);
 
     std::vector<uint8_t> buffer(static_cast<size_t>(bufferSize));
     uLongf length = static_cast<uLongf>(bufferSize);
     const int result = uncompress(buffer.data(), &length, SourceOf(theData), static_cast<uLong>(theData.size()));
     buffer.resize(length);
     theData = std::move(buffer);
-    return result;
+    return FromZlib(result);
 }
 
-int32_t clsZlib::OpenInput(const std::string& filePathIn, UniqueFd& fd, int64_t& length) {
-    lastError_ = 0;
+Result<UniqueFd> clsZlib::OpenInput(const std::string& filePathIn, int64_t& length) {
     auto opened = OpenForReading(filePathIn);  // a FIFO without a writer must not block here
-    if (!opened) return Failed(opened.error().number);
+    if (!opened) return opened.error();
     struct stat info {};
-    if (::fstat(opened->get(), &info) != 0) return Failed(errno);
-    if (!S_ISREG(info.st_mode)) return Failed(EINVAL);
-    if (info.st_size == 0) return Failed(0);
-    if (info.st_size > kMaxDataBytes) return Failed(EFBIG);
-    fd = std::move(*opened);
+    if (::fstat(opened->get(), &info) != 0) return MakeError(ErrorCode::Io, filePathIn, errno);
+    if (!S_ISREG(info.st_mode)) return MakeError(ErrorCode::NotRegularFile, filePathIn);
+    if (info.st_size == 0) return MakeError(ErrorCode::EmptyInput, filePathIn);
+    if (info.st_size > kMaxDataBytes) return MakeError(ErrorCode::TooLargeForFormat, filePathIn);
     length = info.st_size;
-    return Z_OK;
+    return std::move(*opened);
 }
 
-// deflate's own failure (an invalid level) is its code; anything else a run-time failure.
-int32_t clsZlib::DeflateFailed(const Error& error) {
-    return error.code == ErrorCode::Internal ? error.number : Failed(error.number);
-}
-
-int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& filePathOut,
-                              int16_t compressionLevel) {
-    UniqueFd in;
+Status clsZlib::CompressFile(const std::string& filePathIn, const std::string& filePathOut, int16_t compressionLevel) {
     int64_t length = 0;
-    if (const int32_t opened = OpenInput(filePathIn, in, length); opened != Z_OK) return opened;
+    Result<UniqueFd> in = OpenInput(filePathIn, length);
+    if (!in) return in.error();
     int64_t produced = 0;
     const FileWriter write = [&](int out) -> Status {
         const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
@@ -125,35 +131,33 @@ int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& 
         const DeflateSink sink = [&](const uint8_t* data, size_t size) {
             return WriteAll(out, data, size, filePathOut);
         };
-        auto deflated = DeflateFile(in.get(), length, filePathIn, compressionLevel, sink, Progress);
+        auto deflated = DeflateFile(in->get(), length, filePathIn, compressionLevel, sink, Progress);
         if (!deflated) return deflated.error();
         produced = *deflated;
         return {};
     };
-    if (Status written = ReplaceFileBy(filePathOut, write, kNewFileMode); !written)
-        return DeflateFailed(written.error());
+    if (Status written = ReplaceFileBy(filePathOut, write, kNewFileMode); !written) return written;
     decompressedSize_ = static_cast<int32_t>(length);
     compressedSize_ = static_cast<int32_t>(std::min<int64_t>(produced, kMaxDataBytes));
-    return Z_OK;
+    return {};
 }
 
-int32_t clsZlib::CompressedFileLength(const std::string& filePathIn, int16_t compressionLevel, int64_t& length) {
-    UniqueFd in;
+Result<int64_t> clsZlib::CompressedFileLength(const std::string& filePathIn, int16_t compressionLevel) {
     int64_t inputLength = 0;
-    if (const int32_t opened = OpenInput(filePathIn, in, inputLength); opened != Z_OK) return opened;
-    auto produced = DeflateFile(in.get(), inputLength, filePathIn, compressionLevel,
-                                [](const uint8_t*, size_t) { return Status{}; }, Progress);
-    if (!produced) return DeflateFailed(produced.error());
-    length = kSizeFieldLength + *produced;
-    return Z_OK;
+    Result<UniqueFd> in = OpenInput(filePathIn, inputLength);
+    if (!in) return in.error();
+    auto produced = DeflateFile(
+        in->get(), inputLength, filePathIn, compressionLevel, [](const uint8_t*, size_t) { return Status{}; },
+        Progress);
+    if (!produced) return produced.error();
+    return kSizeFieldLength + *produced;
 }
 
-int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {
-    lastError_ = 0;
+Status clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {
     auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data) return Failed(data.error().number);
-    if (data->empty()) return Failed(0);
-    if (data->size() < kSizeFieldLength) return Z_DATA_ERROR;  // not even the size field is there
+    if (!data) return data.error();
+    if (data->empty()) return MakeError(ErrorCode::EmptyInput, filePathIn);
+    if (data->size() < kSizeFieldLength) return MakeError(ErrorCode::CorruptData);  // not even the size field
 
     // The stream follows the size field; the array keeps the file's length, its last four
     // bytes zero (zlib ignores what follows the end of the stream).
@@ -163,19 +167,13 @@ int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string
     if (!SizeClaimPlausible(data->size(), claimed)) {
         decompressedSize_ = claimed;
         compressedSize_ = static_cast<int32_t>(data->size());
-        return Z_DATA_ERROR;
+        return MakeError(ErrorCode::CorruptData);
     }
-
-    const int32_t result = DecompressByteArray(*data, claimed);
-    if (result != Z_OK && data->empty()) return kRunTimeFailure;
-    // After a zlib error the output holds the data as far as it could be decompressed.
-    if (Status written = ReplaceFileWith(filePathOut, {*data}); !written) return Failed(written.error().number);
+    const Status result = DecompressByteArray(*data, claimed);
+    if (!result && (data->empty() || result.error().code != ErrorCode::CorruptData)) return result;
+    // After a damaged stream the output holds the data as far as it could be decompressed.
+    if (Status written = ReplaceFileWith(filePathOut, {*data}); !written) return written;
     return result;
-}
-
-int32_t clsZlib::Failed(int systemError) {
-    lastError_ = systemError;
-    return kRunTimeFailure;
 }
 
 }  // namespace tarnwerk

@@ -74,7 +74,7 @@ unsigned NarrowedByUmask(unsigned mode) {
 Status CheckReplaceable(const std::string& path) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return {};
-    return MakeError(ErrorCode::NotRegularFile, "not a regular file", path);
+    return MakeError(ErrorCode::NotRegularFile, path);
 }
 
 bool IsSameFile(const std::string& a, const std::string& b) {

@@ -35,7 +35,7 @@ int UniqueFd::release() {
 }
 
 Error IoError(const std::string& path, int number) {
-    return MakeError(ErrorCode::Io, std::strerror(number), path, number);
+    return MakeError(ErrorCode::Io, path, number);
 }
 
 Result<UniqueFd> OpenFile(const std::string& path, int flags, unsigned mode) {
@@ -62,7 +62,7 @@ Status LockFile(int fd, bool exclusive, const std::string& path) {
         rc = ::flock(fd, operation);
     } while (rc != 0 && errno == EINTR);
     if (rc == 0) return {};
-    if (errno == EWOULDBLOCK) return MakeError(ErrorCode::CarrierBusy, std::strerror(errno), path, errno);
+    if (errno == EWOULDBLOCK) return MakeError(ErrorCode::CarrierBusy, path, errno);
     return IoError(path, errno);
 }
 
@@ -76,7 +76,7 @@ namespace {
 
 // A read that hits the end of the file before the range is complete.
 Error UnexpectedEnd(const std::string& path) {
-    return MakeError(ErrorCode::Io, "The file ended before the expected number of bytes.", path, 0);
+    return MakeError(ErrorCode::FileEndedEarly, path);
 }
 
 // Repeats step(done), which moves bytes [done, size) and returns how many it moved, until all
@@ -222,8 +222,8 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
     if (!fd) return fd.error();
     struct stat info {};
     if (::fstat(fd->get(), &info) != 0) return IoError(path, errno);
-    if (!IsKind(info, kinds)) return MakeError(ErrorCode::Io, "not a regular file", path, EINVAL);
-    if (info.st_size > maxLength) return MakeError(ErrorCode::Io, "the file is too large", path, EFBIG);
+    if (!IsKind(info, kinds)) return MakeError(ErrorCode::NotRegularFile, path);
+    if (info.st_size > maxLength) return MakeError(ErrorCode::Io, path, EFBIG);
     std::vector<uint8_t> bytes;
     // Room for the final empty read too, so the buffer is never moved (key material and
     // plain data would be left behind in the freed copy).
@@ -238,7 +238,7 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
         if (got < 0) return IoError(path, errno);
         if (got == 0) break;
         if (static_cast<int64_t>(bytes.size()) > maxLength)
-            return MakeError(ErrorCode::Io, "the file is too large", path, EFBIG);
+            return MakeError(ErrorCode::Io, path, EFBIG);
     }
     return bytes;
 }

@@ -9,38 +9,45 @@
 
 namespace tarnwerk {
 
-// What went wrong, independent of how a front-end words it. The app layer maps each code
-// to its string-table message.
+// What went wrong, independent of how a front-end words it. Errors carry parameters (the
+// file, the system's error number), never sentences: app/Messages.cpp gives every code its
+// texts in the user's language.
 enum class ErrorCode {
-    NoCarrier,          // no carrier chosen (message 439)
-    NoPayload,          // no data file / output chosen (message 440)
-    PayloadTooLarge,    // capacity test failed (messages 433/434)
+    NoCarrier,          // no carrier chosen
+    NoPayload,          // no data file / output chosen
+    PayloadTooLarge,    // capacity test failed
     EndMarkerInData,    // the prepared payload holds the end marker: it would come back cut short
     ShortColourTable,   // an 8-bit bitmap whose colour table has fewer than 256 entries
     CarrierShrank,      // the carrier became shorter while data was written into it
-    NoDataFound,        // no begin marker for 1, 2 or 4 bits (message 444)
+    NoDataFound,        // no begin marker for 1, 2 or 4 bits
     CarrierBusy,        // another process is writing this carrier
-    Io,                 // a file could not be opened, read or written (messages 317/318)
+    Io,                 // a file could not be opened, read or written (number: errno)
     CorruptData,        // stored data is damaged or not in the expected layout
     WrongKey,           // decryption's size check or authentication failed
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
-    NotRegularFile,     // an output name belongs to a FIFO, a device or a folder
+    NotRegularFile,     // a file name belongs to a FIFO, a device or a folder
     NoSamplePlane,      // the carrier has no grid of samples (palette picture, RAW): stealth refused
-    CarrierTooSmall,    // the picture is too small for the stealth method's fixed regions
+    CarrierTooSmall,    // the picture is too small (or too large) for the stealth method's regions
     NothingFound,       // stealth: wrong passphrase, clean, damaged or cropped carrier (one answer)
+    EmptyInput,         // an empty file where data is needed
+    TooLargeForFormat,  // the data is larger than the stored format can describe
+    FileEndedEarly,     // a file was shorter than expected (or became shorter meanwhile)
+    OutputExists,       // the output exists and may not be replaced
+    OutOfMemory,        // the memory a step needs could not be had
+    CryptoUnavailable,  // the cryptography library could not be initialised
+    ArchiveFailed,      // the mail archive could not be written (number: errno, if any)
     Internal,           // a programmer error surfaced at run time
 };
 
 struct Error {
     ErrorCode code = ErrorCode::Internal;
-    std::string detail;  // description for the user, e.g. strerror text
-    std::string path;    // file concerned, if any
-    int number = 0;      // system error number (errno) where there is one
+    std::string path;  // file concerned, if any
+    int number = 0;    // system error number (errno) where there is one
 };
 
-inline Error MakeError(ErrorCode code, std::string detail = {}, std::string path = {}, int number = 0) {
-    return Error{code, std::move(detail), std::move(path), number};
+inline Error MakeError(ErrorCode code, std::string path = {}, int number = 0) {
+    return Error{code, std::move(path), number};
 }
 
 template <class T>

@@ -86,36 +86,39 @@ std::string ReadIniValue(const std::string& file, const std::string& section, co
     return value && !value->empty() ? *value : defaultValue;
 }
 
-bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) {
+Status WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value) {
     return WriteIniValues(file, section, {{key, value}});
 }
 
-bool WriteIniValues(const std::string& file, const std::string& section, const IniValues& values) {
+Status WriteIniValues(const std::string& file, const std::string& section, const IniValues& values) {
     // A line break would smuggle further lines into the file.
     const auto hasLineBreak = [](const std::string& part) { return part.find_first_of("\r\n") != std::string::npos; };
-    if (section.empty() || hasLineBreak(section)) return false;
+    if (section.empty() || hasLineBreak(section)) return MakeError(ErrorCode::Internal);
     for (const auto& [key, value] : values) {
-        if (key.empty() || key.find('=') != std::string::npos || hasLineBreak(key) || hasLineBreak(value)) return false;
+        if (key.empty() || key.find('=') != std::string::npos || hasLineBreak(key) || hasLineBreak(value))
+            return MakeError(ErrorCode::Internal);
     }
 
     struct stat info {};
     std::string text;
     if (stat(file.c_str(), &info) == 0) {
         // A read-only settings file stays unchanged, as the user asked by protecting it.
-        if (!S_ISREG(info.st_mode) || access(file.c_str(), R_OK | W_OK) != 0) return false;
+        if (!S_ISREG(info.st_mode)) return MakeError(ErrorCode::NotRegularFile, file);
+        if (access(file.c_str(), R_OK | W_OK) != 0) return MakeError(ErrorCode::Io, file, errno);
         std::optional<std::string> existing = ReadText(file);
-        if (!existing) return false;
+        if (!existing) return MakeError(ErrorCode::Io, file, errno);
         text = std::move(*existing);
-    } else if (errno != ENOENT || !MakeFolders(ParentFolder(file))) {
-        return false;
+    } else if (errno != ENOENT) {
+        return MakeError(ErrorCode::Io, file, errno);
+    } else if (!MakeFolders(ParentFolder(file))) {
+        return MakeError(ErrorCode::Io, ParentFolder(file), errno);
     }
     IniText ini(text);
     for (const auto& [key, value] : values) ini.Set(section, key, value);
     const std::string written = ini.Text();
     return ReplaceFileWith(file, {std::span(reinterpret_cast<const uint8_t*>(written.data()), written.size())},
-                           kNewSettingsMode)
-        .ok();
+                           kNewSettingsMode);
 }
 
 int LanguageBaseFromLanguage(int language) {
@@ -164,7 +167,7 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     return startup;
 }
 
-int SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
+Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
     const std::pair<const char*, int> keys[] = {
         {"Compression", settings.Compression},     {"Encryption", settings.Encryption},
         {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
@@ -175,7 +178,7 @@ int SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
     IniValues values;
     for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));
     // One rewrite instead of one per key: a save is one atomic replacement of the file.
-    return WriteIniValues(iniPath, kSettings, values) ? 0 : static_cast<int>(values.size());
+    return WriteIniValues(iniPath, kSettings, values);
 }
 
 std::string DefaultIniPath(const std::string& executableDir) {

@@ -6,18 +6,21 @@
 #include <utility>
 #include <vector>
 
+#include "config/Result.h"
+
 namespace tarnwerk {
 
 // Value of key in [section]; defaultValue when the file, section or key is missing or empty.
 std::string ReadIniValue(const std::string& file, const std::string& section, const std::string& key,
                          const std::string& defaultValue);
 // Writes key=value, keeping every other line; creates file and section when missing.
-// False when the file could not be written.
-bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value);
+// Fails when the file could not be written (Io, NotRegularFile) and, with Internal, for an
+// empty key or section, a key with "=", or a line break anywhere.
+Status WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                     const std::string& value);
 // The same for several keys of one section, in one rewrite of the file: all or none.
 using IniValues = std::vector<std::pair<std::string, std::string>>;
-bool WriteIniValues(const std::string& file, const std::string& section, const IniValues& values);
+Status WriteIniValues(const std::string& file, const std::string& section, const IniValues& values);
 
 struct SettingsRecord {
     uint8_t Compression = 1;
@@ -53,9 +56,8 @@ int LanguageBaseFromLanguage(int language);
 // screenWidth/Height in twips, for the position clamp.
 StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
 
-// Writes the nine Settings keys in their order, in one rewrite of the file; returns the number
-// of keys not written (0 or 9).
-int SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
+// Writes the nine Settings keys in their order, in one rewrite of the file: all or none.
+Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
 // tarnwerk.ini beside the executable when that folder is writable and not a system program
 // folder (/usr/..., /bin, /sbin: an installed program run by root must not write there), else

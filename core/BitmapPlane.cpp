@@ -16,7 +16,7 @@ constexpr int kColourEntryBytes = 4;
 constexpr int32_t kFullTable = 256;
 constexpr int kMinTableEntries = 2;
 
-Error Refused(ErrorCode code, const std::string& why, const std::string& path) { return MakeError(code, why, path); }
+Error Refused(ErrorCode code, const std::string& path) { return MakeError(code, path); }
 
 // Rows are padded to a multiple of four bytes.
 int64_t StoredRowBytes(int64_t width, int bytesPerPixel) { return (width * bytesPerPixel + 3) / 4 * 4; }
@@ -39,9 +39,9 @@ Status CheckVerdict(const CarrierAnalysis& analysis, const std::string& path) {
         case CarrierVerdict::Bitmap:
             return {};
         case CarrierVerdict::Raw:
-            return Refused(ErrorCode::NoSamplePlane, "RAW files have no known width", path);
+            return Refused(ErrorCode::NoSamplePlane, path);
         default:
-            return Refused(ErrorCode::CorruptData, "not an uncompressed 8- or 24-bit bitmap", path);
+            return Refused(ErrorCode::CorruptData, path);
     }
 }
 
@@ -86,20 +86,20 @@ Result<BitmapPlane> LoadBitmapPlane(const std::string& path) {
     const int64_t rowBytes = StoredRowBytes(facts.width, bitmap.bytesPerPixel);
     if (facts.width < 1 || height < 1 ||
         facts.dataOffset + rowBytes * height > static_cast<int64_t>(bitmap.file.size()))
-        return Refused(ErrorCode::CorruptData, "the pixel rows reach past the end of the file", path);
+        return Refused(ErrorCode::CorruptData, path);
     bitmap.pixelOffset = facts.dataOffset;
     bitmap.rowBytes = static_cast<int32_t>(rowBytes);
 
     int32_t rampLength = kFullTable;
     if (bitmap.bytesPerPixel == 1) {
         rampLength = GreyRampLength(facts, bitmap.file);
-        if (rampLength == 0) return Refused(ErrorCode::NoSamplePlane, "the colour table is no grey ramp", path);
+        if (rampLength == 0) return Refused(ErrorCode::NoSamplePlane, path);
     }
     bitmap.plane = MakeSamplePlane(facts.width, static_cast<int32_t>(height), bitmap.bytesPerPixel,
                                    static_cast<uint16_t>(rampLength - 1));
     CopyPixels(bitmap, true);
     if (!IndicesWithin(bitmap.plane, rampLength))
-        return Refused(ErrorCode::NoSamplePlane, "a pixel lies outside the grey ramp", path);
+        return Refused(ErrorCode::NoSamplePlane, path);
     return bitmap;
 }
 

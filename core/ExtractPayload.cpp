@@ -202,7 +202,7 @@ Result<int64_t> ExportPayload(const CarrierFacts& carrier, int bitsPerByte, cons
                               const ProgressFn& progress) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (outputPath.empty()) return MakeError(ErrorCode::NoPayload);
-    if (!IsSupportedBitsPerByte(bitsPerByte)) return MakeError(ErrorCode::Internal, "unsupported bits per byte");
+    if (!IsSupportedBitsPerByte(bitsPerByte)) return MakeError(ErrorCode::Internal);
     auto reader = CarrierStreamReader::Open(carrier);
     if (!reader) return reader.error();
 

@@ -72,7 +72,7 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
     auto length = FileLength(fd, source.path);
     if (!length) return length.error();
     if (*length < source.size)
-        return MakeError(ErrorCode::Io, "The data file is shorter than it was when it was prepared.", source.path, 0);
+        return MakeError(ErrorCode::FileEndedEarly, source.path);
     return {};
 }
 
@@ -80,7 +80,7 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
 Status CheckNotShrunk(int carrierFd, const std::string& path, int64_t neededEnd) {
     auto length = FileLength(carrierFd, path);
     if (!length) return length.error();
-    if (*length < neededEnd) return MakeError(ErrorCode::CarrierShrank, {}, path);
+    if (*length < neededEnd) return MakeError(ErrorCode::CarrierShrank, path);
     return {};
 }
 
@@ -123,8 +123,8 @@ Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSou
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
     if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
-        return MakeError(ErrorCode::Internal, "unsupported bits per byte or negative payload size");
-    if (carrier.shortColourTable) return MakeError(ErrorCode::ShortColourTable, {}, carrier.path);
+        return MakeError(ErrorCode::Internal);
+    if (carrier.shortColourTable) return MakeError(ErrorCode::ShortColourTable, carrier.path);
     if (LargestPayload(carrier.imageSize, bitsPerByte, source.encrypted) < source.size)
         return MakeError(ErrorCode::PayloadTooLarge);
 
@@ -135,7 +135,7 @@ Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSou
     if (auto checked = CheckPayloadLength(payload->get(), source); !checked) return checked;
     auto cut = EndMarkerCutsPayload(header, payload->get(), source.size, source.path);
     if (!cut) return cut.error();
-    if (*cut) return MakeError(ErrorCode::EndMarkerInData, {}, source.path);
+    if (*cut) return MakeError(ErrorCode::EndMarkerInData, source.path);
 
     auto carrierFd = OpenFile(carrier.path, O_RDWR);
     if (!carrierFd) return carrierFd.error();
@@ -145,7 +145,7 @@ Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSou
     auto length = FileLength(carrierFd->get(), carrier.path);
     if (!length) return length.error();
     if (LargestPayload(HideArea(carrier, *length), bitsPerByte, source.encrypted) < source.size)
-        return MakeError(ErrorCode::PayloadTooLarge, {}, carrier.path);
+        return MakeError(ErrorCode::PayloadTooLarge, carrier.path);
 
     StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
     if (progress) progress(0);

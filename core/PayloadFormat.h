@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "crypto/CipherTable.h"
+
 namespace tarnwerk {
 
 inline constexpr std::string_view kBeginMarker = "~hTwKli~";
@@ -20,17 +22,6 @@ inline constexpr int kCapacityReserve = 8;
 
 // Flags byte: part of the stored format.
 enum class PayloadFlag : uint8_t { Compressed = 0x01, Encrypted = 0x02 };
-
-// Cipher byte of the header and the Algorithmus setting: part of the stored format.
-enum class CipherIndex : uint8_t {
-    Blowfish = 0,
-    RC4 = 1,
-    Skipjack = 2,
-    TEA = 3,
-    Twofish = 4,
-    XChaCha20 = 5,
-    None = 255,  // stored when the data is not encrypted
-};
 
 // The header as the engine writes and reads it (the bytes between begin marker and data).
 struct PayloadHeader {

@@ -15,7 +15,7 @@ namespace tarnwerk {
 
 namespace {
 
-Error NothingFound() { return MakeError(ErrorCode::NothingFound, "no hidden data found for this passphrase"); }
+Error NothingFound() { return MakeError(ErrorCode::NothingFound); }
 
 StealthSalt ReadSalt(const SamplePlane& plane, const std::vector<uint32_t>& region) {
     const auto bytes = PackBitsLsbFirst(ReadRegion(plane, region, kStealthSaltSize * 8, kRegionHeight));

@@ -68,12 +68,12 @@ uint64_t StealthLayout::SealedCapacity(double rate) const {
 
 Result<StealthLayout> StealthLayoutFor(size_t samples) {
     const size_t fixed = kSaltRegionSamples + kHeaderRegionSamples;
-    if (samples > kMaxSamples) return MakeError(ErrorCode::CarrierTooSmall, "the picture has too many samples");
+    if (samples > kMaxSamples) return MakeError(ErrorCode::CarrierTooSmall);
     StealthLayout layout;
     layout.samples = samples;
     layout.bodySamples = samples > fixed ? samples - fixed : 0;
     if (layout.SealedCapacity(kMaximumRate) <= kStealthOverhead)
-        return MakeError(ErrorCode::CarrierTooSmall, "the picture is too small for the stealth method");
+        return MakeError(ErrorCode::CarrierTooSmall);
     return layout;
 }
 
@@ -98,9 +98,9 @@ std::vector<uint8_t> PackStealthBody(const StealthPayload& payload) {
 
 Result<StealthPayload> UnpackStealthBody(std::vector<uint8_t> plain) {
     constexpr size_t kFixed = kStealthFlagsBytes + kStealthExtensionBytes;
-    if (plain.size() < kFixed) return MakeError(ErrorCode::CorruptData, "the hidden data lacks its flags");
+    if (plain.size() < kFixed) return MakeError(ErrorCode::CorruptData);
     if (plain[0] & ~kStealthCompressedFlag)
-        return MakeError(ErrorCode::CorruptData, "unknown flags in the hidden data");
+        return MakeError(ErrorCode::CorruptData);
     StealthPayload payload;
     payload.compressed = (plain[0] & kStealthCompressedFlag) != 0;
     payload.extension.assign(plain.begin() + kStealthFlagsBytes, plain.begin() + kFixed);

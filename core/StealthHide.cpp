@@ -88,7 +88,7 @@ StealthOrder EmbedFixedRegions(const FixedRegionJob& job, const StealthSalt& sal
 
 Status CheckFits(const StealthLayout& layout, const StealthPayload& payload) {
     if (payload.data.size() + kStealthOverhead > layout.SealedCapacity(kMaximumRate))
-        return MakeError(ErrorCode::PayloadTooLarge, "the data does not fit into the picture with this method");
+        return MakeError(ErrorCode::PayloadTooLarge);
     return {};
 }
 
@@ -103,7 +103,7 @@ Result<StealthCapacity> StealthCapacityFor(const SamplePlane& plane) {
 Result<StealthHideStats> HideStealthWithKeys(SamplePlane& plane, const StealthSalt& salt, const StealthKeys& keys,
                                              const StealthPayload& payload, const StealthRun& run, int bodyHeight) {
     if (bodyHeight < kMinBodyHeight || bodyHeight > kMaxBodyHeight)
-        return MakeError(ErrorCode::Internal, "constraint height out of range");
+        return MakeError(ErrorCode::Internal);
     auto layout = StealthLayoutFor(plane.Count());
     if (!layout) return layout.error();
     if (Status fits = CheckFits(*layout, payload); !fits) return fits.error();

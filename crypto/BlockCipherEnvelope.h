@@ -7,7 +7,7 @@
 //   offset 12  the n plain bytes, then zeros up to a multiple of the block size
 //
 // Each cipher supplies only its block: Derived provides
-//   static constexpr std::size_t kBlockSize;  using Block = <words>;  static constexpr const char* kName;
+//   static constexpr std::size_t kBlockSize;  using Block = <words>;
 //   static Block LoadBlock(const uint8_t*);  static void StoreBlock(uint8_t*, const Block&);
 //   void EncipherBlock(Block&) const;  void DecipherBlock(Block&) const;
 // Block is BlockWords<W, N>; the chaining exclusive-or on the loaded words equals a byte-wise one.
@@ -129,7 +129,7 @@ bool BlockCipherEnvelope<Derived>::DecryptByte(std::vector<uint8_t>& byteArray, 
 template <class Derived>
 Status BlockCipherEnvelope<Derived>::EncryptBuffer(std::vector<uint8_t>& buffer, const std::string& key) {
     if (buffer.size() > kEnvelopeMaxPlain)
-        return MakeError(ErrorCode::Io, "the file is too large for the encrypted format");
+        return MakeError(ErrorCode::TooLargeForFormat);
     EncryptByte(buffer, key);
     return {};
 }
@@ -137,12 +137,10 @@ Status BlockCipherEnvelope<Derived>::EncryptBuffer(std::vector<uint8_t>& buffer,
 template <class Derived>
 Status BlockCipherEnvelope<Derived>::DecryptBuffer(std::vector<uint8_t>& buffer, const std::string& key) {
     if (buffer.size() % Derived::kBlockSize != 0 || buffer.size() < EnvelopeLength(0, Derived::kBlockSize)) {
-        return MakeError(ErrorCode::CorruptData, std::string("the data is not a whole number of ") + Derived::kName +
-                                                     " blocks with a size descriptor");
+        return MakeError(ErrorCode::CorruptData);
     }
     if (!DecryptByte(buffer, key))
-        return MakeError(ErrorCode::WrongKey,
-                         std::string("Incorrect size descriptor in ") + Derived::kName + " decryption");
+        return MakeError(ErrorCode::WrongKey);
     return {};
 }
 

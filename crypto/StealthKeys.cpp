@@ -44,11 +44,11 @@ StealthKeys StealthKeysFromMaster(const StealthKey& master) {
 }
 
 Result<StealthKeys> DeriveStealthKeys(std::string_view passphrase, const StealthSalt& salt, Argon2Limits limits) {
-    if (sodium_init() < 0) return MakeError(ErrorCode::Io, "the cryptography library could not be initialised");
+    if (sodium_init() < 0) return MakeError(ErrorCode::CryptoUnavailable);
     StealthKey master{};
     const int rc = crypto_pwhash(master.data(), master.size(), passphrase.data(), passphrase.size(), salt.data(),
                                  limits.opsLimit, limits.memLimit, crypto_pwhash_ALG_ARGON2ID13);
-    if (rc != 0) return MakeError(ErrorCode::Io, "the key derivation could not get the memory it needs");
+    if (rc != 0) return MakeError(ErrorCode::OutOfMemory);
     StealthKeys keys = StealthKeysFromMaster(master);
     sodium_memzero(master.data(), master.size());
     return keys;

@@ -6,7 +6,7 @@ namespace tarnwerk {
 
 Result<std::vector<uint8_t>> SealStealthBody(const StealthKey& key, std::span<const uint8_t> associated,
                                              std::span<const uint8_t> plain) {
-    if (sodium_init() < 0) return MakeError(ErrorCode::Io, "the cryptography library could not be initialised");
+    if (sodium_init() < 0) return MakeError(ErrorCode::CryptoUnavailable);
     std::vector<uint8_t> sealed(kStealthNonceSize + plain.size() + kStealthTagSize);
     randombytes_buf(sealed.data(), kStealthNonceSize);
     unsigned long long length = 0;
@@ -18,13 +18,13 @@ Result<std::vector<uint8_t>> SealStealthBody(const StealthKey& key, std::span<co
 
 Result<std::vector<uint8_t>> OpenStealthBody(const StealthKey& key, std::span<const uint8_t> associated,
                                              std::span<const uint8_t> sealed) {
-    if (sealed.size() < kStealthSealOverhead) return MakeError(ErrorCode::WrongKey, "the sealed body is too short");
+    if (sealed.size() < kStealthSealOverhead) return MakeError(ErrorCode::WrongKey);
     std::vector<uint8_t> plain(sealed.size() - kStealthSealOverhead);
     unsigned long long length = 0;
     const int rc = crypto_aead_xchacha20poly1305_ietf_decrypt(
         plain.data(), &length, nullptr, sealed.data() + kStealthNonceSize, sealed.size() - kStealthNonceSize,
         associated.data(), associated.size(), sealed.data(), key.data());
-    if (rc != 0) return MakeError(ErrorCode::WrongKey, "the sealed body does not authenticate");
+    if (rc != 0) return MakeError(ErrorCode::WrongKey);
     return plain;
 }
 

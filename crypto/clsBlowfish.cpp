@@ -1,6 +1,5 @@
 #include "crypto/clsBlowfish.h"
 
-#include "crypto/HexText.h"
 #include "crypto/SecureWipe.h"
 
 namespace tarnwerk {
@@ -24,36 +23,14 @@ void clsBlowfish::SetKey(const std::string& key) {
 
 Status clsBlowfish::EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                                 const std::string& key) {
-    return EncryptFile(inPath, outPath, overwrite, key, false);
+    return TransformFile(inPath, outPath, overwrite, EmptyInput::Allowed,
+                         [&](std::vector<uint8_t>& buffer) { return EncryptBuffer(buffer, key); });
 }
 
 Status clsBlowfish::DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                                 const std::string& key) {
-    return DecryptFile(inPath, outPath, overwrite, key, false);
-}
-
-Status clsBlowfish::EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
-                                const std::string& key, bool inHex) {
-    return TransformFile(inPath, outPath, overwrite, EmptyInput::Allowed, [&](std::vector<uint8_t>& buffer) {
-        Status status = EncryptBuffer(buffer, key);
-        if (status && inHex) {
-            const std::string hex = ToHexText(buffer.data(), buffer.size());
-            buffer.assign(hex.begin(), hex.end());
-        }
-        return status;
-    });
-}
-
-Status clsBlowfish::DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
-                                const std::string& key, bool inHex) {
-    return TransformFile(inPath, outPath, overwrite, EmptyInput::Allowed, [&](std::vector<uint8_t>& buffer) -> Status {
-        if (inHex) {
-            auto bytes = FromHexText(std::string(buffer.begin(), buffer.end()));
-            if (!bytes) return MakeError(ErrorCode::CorruptData, "the file is not in hexadecimal form");
-            buffer = std::move(*bytes);
-        }
-        return DecryptBuffer(buffer, key);
-    });
+    return TransformFile(inPath, outPath, overwrite, EmptyInput::Allowed,
+                         [&](std::vector<uint8_t>& buffer) { return DecryptBuffer(buffer, key); });
 }
 
 }  // namespace tarnwerk

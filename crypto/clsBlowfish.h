@@ -11,7 +11,6 @@ namespace tarnwerk {
 class clsBlowfish final : public BlockCipherEnvelope<clsBlowfish> {
 public:
     static constexpr std::size_t kBlockSize = 8;
-    static constexpr const char* kName = "Blowfish";
     using Block = BlockWords<uint32_t, 2>;
 
     clsBlowfish();
@@ -23,16 +22,11 @@ public:
     // current tables (kept: stored data was made that way). An empty key changes nothing.
     void SetKey(const std::string& key) override;
 
-    // Unlike the other ciphers, an empty input file is encrypted (as length 0), and with inHex
-    // the encrypted file holds the hexadecimal text form.
+    // Unlike the other ciphers, an empty input file is encrypted (as length 0).
     Status EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                        const std::string& key) override;
     Status DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                        const std::string& key) override;
-    Status EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite, const std::string& key,
-                       bool inHex);
-    Status DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite, const std::string& key,
-                       bool inHex);
 
     const BlowfishTables& Tables() const { return tables_; }
 

@@ -14,7 +14,6 @@ namespace tarnwerk {
 class clsSkipjack final : public BlockCipherEnvelope<clsSkipjack> {
 public:
     static constexpr std::size_t kBlockSize = 8;
-    static constexpr const char* kName = "Skipjack";
     static constexpr std::size_t kRoundKeyBytes = 128;  // 32 rounds, 4 key bytes each
     using Block = BlockWords<uint16_t, 4>;
 

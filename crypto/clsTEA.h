@@ -11,7 +11,6 @@ namespace tarnwerk {
 class clsTEA final : public BlockCipherEnvelope<clsTEA> {
 public:
     static constexpr std::size_t kBlockSize = 8;
-    static constexpr const char* kName = "TEA";
     using Block = BlockWords<uint32_t, 2>;
 
     clsTEA() = default;

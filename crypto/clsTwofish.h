@@ -12,7 +12,6 @@ namespace tarnwerk {
 class clsTwofish final : public BlockCipherEnvelope<clsTwofish> {
 public:
     static constexpr std::size_t kBlockSize = 16;
-    static constexpr const char* kName = "Twofish";
     static constexpr std::size_t kMaxKeyBytes = 32;
     static constexpr std::size_t kSubkeys = 40;
     using Block = BlockWords<uint32_t, 4>;

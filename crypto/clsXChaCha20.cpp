@@ -10,8 +10,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr const char* kNotReady = "the cryptography library could not be initialised";
-
 void Wipe(std::string& text) { sodium_memzero(text.data(), text.capacity()); }
 void Wipe(std::vector<uint8_t>& bytes) { sodium_memzero(bytes.data(), bytes.capacity()); }
 
@@ -52,7 +50,7 @@ void clsXChaCha20::SetKey(const std::string& passphrase) {
 
 Status clsXChaCha20::SetSalt(std::string_view salt) {
     if (salt.size() != kXChaChaSaltSize)
-        return MakeError(ErrorCode::CorruptData, "the salt of XChaCha20-Poly1305 data must be 16 bytes");
+        return MakeError(ErrorCode::CorruptData);
     if (salt != salt_) {
         ForgetKey();
         salt_.assign(salt);
@@ -61,21 +59,21 @@ Status clsXChaCha20::SetSalt(std::string_view salt) {
 }
 
 Status clsXChaCha20::DeriveKey() {
-    if (!ready_) return MakeError(ErrorCode::Io, kNotReady);
+    if (!ready_) return MakeError(ErrorCode::CryptoUnavailable);
     if (keyDerived_) return {};
     const int rc = crypto_pwhash(key_, sizeof key_, passphrase_.data(), passphrase_.size(),
                                  reinterpret_cast<const unsigned char*>(salt_.data()), limits_.opsLimit,
                                  limits_.memLimit, crypto_pwhash_ALG_ARGON2ID13);
     if (rc != 0) {
         ForgetKey();
-        return MakeError(ErrorCode::Io, "the key derivation could not get the memory it needs");
+        return MakeError(ErrorCode::OutOfMemory);
     }
     keyDerived_ = true;
     return {};
 }
 
 Status clsXChaCha20::Encrypt(std::vector<uint8_t>& data, const std::string& key) {
-    if (!ready_) return MakeError(ErrorCode::Io, kNotReady);
+    if (!ready_) return MakeError(ErrorCode::CryptoUnavailable);
     uint8_t nonce[kXChaChaNonceSize];
     randombytes_buf(nonce, sizeof nonce);
     if (!key.empty()) SetKey(key);
@@ -84,7 +82,7 @@ Status clsXChaCha20::Encrypt(std::vector<uint8_t>& data, const std::string& key)
 
 Status clsXChaCha20::EncryptWithNonce(std::vector<uint8_t>& data, const uint8_t (&nonce)[kXChaChaNonceSize]) {
     if (data.size() > crypto_aead_xchacha20poly1305_ietf_MESSAGEBYTES_MAX - kXChaChaOverhead)
-        return MakeError(ErrorCode::Io, "the data is too large for XChaCha20-Poly1305");
+        return MakeError(ErrorCode::TooLargeForFormat);
     if (Progress) Progress(0);
     if (Status derived = DeriveKey(); !derived) return derived;
 
@@ -100,9 +98,9 @@ Status clsXChaCha20::EncryptWithNonce(std::vector<uint8_t>& data, const uint8_t 
 }
 
 Status clsXChaCha20::Decrypt(std::vector<uint8_t>& data, const std::string& key) {
-    if (!ready_) return MakeError(ErrorCode::Io, kNotReady);
+    if (!ready_) return MakeError(ErrorCode::CryptoUnavailable);
     if (data.size() < kXChaChaOverhead)
-        return MakeError(ErrorCode::CorruptData, "the data is shorter than the nonce and tag of XChaCha20-Poly1305");
+        return MakeError(ErrorCode::CorruptData);
     if (!key.empty()) SetKey(key);
     if (Progress) Progress(0);
     if (Status derived = DeriveKey(); !derived) return derived;
@@ -112,10 +110,7 @@ Status clsXChaCha20::Decrypt(std::vector<uint8_t>& data, const std::string& key)
     const int rc = crypto_aead_xchacha20poly1305_ietf_decrypt(
         opened.data(), &openedLength, nullptr, data.data() + kXChaChaNonceSize, data.size() - kXChaChaNonceSize,
         reinterpret_cast<const unsigned char*>(associatedData_.data()), associatedData_.size(), data.data(), key_);
-    if (rc != 0) {
-        return MakeError(ErrorCode::WrongKey,
-                         "XChaCha20-Poly1305 authentication failed: wrong passphrase or damaged data");
-    }
+    if (rc != 0) return MakeError(ErrorCode::WrongKey);
     data.swap(opened);  // the sealed form is not secret
     if (Progress) Progress(100);
     return {};

@@ -54,7 +54,7 @@ std::string CheckOnly(const ScratchDir& scratch, std::set<std::string> allowed, 
 }
 
 std::string ErrorText(const Error& error) {
-    return "error " + std::to_string(static_cast<int>(error.code)) + " (" + error.detail + ")";
+    return "error " + std::to_string(static_cast<int>(error.code)) + " (" + error.path + ")";
 }
 
 std::string CheckCarrierFacts(const CarrierAnalysis& analysis, const std::string& path) {
@@ -180,25 +180,24 @@ std::string FuzzExtraction(Input input, const ScratchDir& scratch) {
 }
 
 std::string FuzzDecompress(Input input, const ScratchDir& scratch) {
-    static const std::set<int32_t> kFileResults = {0, clsZlib::kRunTimeFailure, -2, -3, -4, -5};
     if (!scratch.Write("data.z", input)) return "could not write the input";
     const std::string inPath = scratch.File("data.z");
     const std::string outPath = scratch.File("data.out");
     std::string problem;
 
     clsZlib zlib;
-    const int32_t result = zlib.DecompressFile(inPath, outPath);
-    if (!kFileResults.count(result)) problem = "DecompressFile returned " + std::to_string(result);
-    else if (result == 0 && !Exists(outPath)) problem = "DecompressFile succeeded without an output";
+    const Status result = zlib.DecompressFile(inPath, outPath);
+    if (!result && result.error().code == ErrorCode::Internal) problem = "DecompressFile: " + ErrorText(result.error());
+    else if (result && !Exists(outPath)) problem = "DecompressFile succeeded without an output";
     if (problem.empty()) problem = CheckOnly(scratch, {"data.z", "data.out"}, "DecompressFile");
 
     if (problem.empty() && input.size() >= 4) {
         const int32_t stated = static_cast<int32_t>(uint32_t{input[0]} | uint32_t{input[1]} << 8 |
                                                     uint32_t{input[2]} << 16 | uint32_t{input[3]} << 24);
         std::vector<uint8_t> data(input.begin() + 4, input.end());
-        const int32_t memoryResult = zlib.DecompressByteArray(data, stated);
-        if (memoryResult > 0 || !kFileResults.count(memoryResult))
-            problem = "DecompressByteArray returned " + std::to_string(memoryResult);
+        const Status memoryResult = zlib.DecompressByteArray(data, stated);
+        if (!memoryResult && memoryResult.error().code == ErrorCode::Internal)
+            problem = "DecompressByteArray: " + ErrorText(memoryResult.error());
     }
     scratch.Clear();
     return problem;

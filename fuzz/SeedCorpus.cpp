@@ -57,7 +57,7 @@ std::string Digest16(const std::string& passphrase) { return HexToBin(clsMD5().D
 Bytes Compressed(const Bytes& plain) {
     clsZlib zlib;
     std::vector<uint8_t> data = plain;
-    if (zlib.CompressByteArray(data, kCompressionLevel) != 0) return {};
+    if (!zlib.CompressByteArray(data, kCompressionLevel)) return {};
     Bytes file(4);
     test::PutLe32(file, 0, static_cast<int32_t>(plain.size()));
     file.insert(file.end(), data.begin(), data.end());
@@ -164,7 +164,7 @@ void SettingsSeeds(SeedWriter& out, const std::string& folder) {
     SettingsRecord record;
     record.Algorithmus = 3;
     record.Language = 1;
-    if (SaveSettings(path, record) == 0 && WriteIniValue(path, "Global", "Top", "1440") &&
+    if (SaveSettings(path, record) && WriteIniValue(path, "Global", "Top", "1440") &&
         WriteIniValue(path, "Global", "Left", "-90")) {
         try {
             out.Add("settings", test::ReadFile(path));

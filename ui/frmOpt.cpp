@@ -13,15 +13,12 @@
 #include "app/Commands.h"
 #include "app/Session.h"
 #include "config/Strings.h"
+#include "crypto/CipherTable.h"
 #include "ui/ApplyLanguage.h"
 #include "ui/QtText.h"
 
 namespace tarnwerk {
 namespace {
-
-// The cipher list; the position is the stored Algorithmus value, so entries are only ever
-// appended. The names are not translated.
-constexpr std::array kCipherNames = {"Blowfish", "RC4", "Skipjack", "TEA", "Twofish", "XChaCha20-Poly1305"};
 
 // Bits per carrier byte for the list positions 0, 1, 2 (the stored BitPerByte index).
 constexpr std::array kBitsChoices = {1, 2, 4};
@@ -123,7 +120,8 @@ void frmOpt::Load() {
     const SettingsRecord& settings = session_.settings;
     const std::string bitUnit = Text(session_.languageBase, 304);
     for (int bits : kBitsChoices) comboBits_->addItem(ToQ(std::to_string(bits) + " " + bitUnit));
-    for (const char* name : kCipherNames) comboAlgorithmus_->addItem(QString::fromLatin1(name));
+    // The list position is the stored Algorithmus value, as in the cipher table.
+    for (const CipherDescriptor& cipher : CipherTable()) comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
     for (int id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
 
     checkCompress_->setChecked(settings.Compression == 1);

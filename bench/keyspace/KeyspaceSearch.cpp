@@ -91,7 +91,7 @@ std::optional<std::vector<uint8_t>> Decompressed(const std::vector<uint8_t>& pla
     if (claimed < 0 || claimed > static_cast<int64_t>(plain.size()) * kMaxExpansion) return std::nullopt;
     std::vector<uint8_t> data(plain.begin() + kSizeField, plain.end());
     clsZlib zlib;
-    if (zlib.DecompressByteArray(data, claimed) != 0) return std::nullopt;
+    if (!zlib.DecompressByteArray(data, claimed)) return std::nullopt;
     return data;
 }
 

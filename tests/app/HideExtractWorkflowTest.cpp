@@ -10,6 +10,7 @@
 #include "app/AppFakes.h"
 #include "app/PassphraseEntry.h"
 #include "core/HidePayload.h"
+#include "crypto/PayloadSeal.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -154,18 +155,17 @@ TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     };
     plant("not a zlib stream", true, false, {});  // the compressed flag lies
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 463}));
+    // The cause is named in the user's language.
+    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 463}) + "\r\n(" + En(535) + ")");
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
     EXPECT_EQ(Slurp(output), "not a zlib stream");
     Put(output, "keep me");
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 474}));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 474}) + "\r\n(" + En(535) + ")");
     EXPECT_EQ(Slurp(output), "keep me");
 
-    PassphraseSecrets secrets;  // the digest matches, but the data is no whole Blowfish envelope
-    std::string typed = "right one";
-    ASSERT_TRUE(DerivePassphrase(typed, secrets));
-    plant("abc", false, true, secrets.digest);
+    // The digest matches, but the data is no whole Blowfish envelope.
+    plant("abc", false, true, PassphraseDigest("right one"));
     ui.messages.clear();
     ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
@@ -247,7 +247,7 @@ TEST_F(WorkflowTest, DeviceAsDataFileIsRefusedBeforeItIsCopied) {
     Configure(false, -1, 1);
     data = "/dev/zero";
     EXPECT_FALSE(Hide(carrier));
-    EXPECT_EQ(ui.LastMessage().text, En(436) + "\r\n(not a file: /dev/zero)");
+    EXPECT_EQ(ui.LastMessage().text, En(436) + "\r\n(" + En(543) + ": /dev/zero)");
     EXPECT_FALSE(fs::exists("/dev/zero.tmp"));
     EXPECT_EQ(ReadFile(carrier), before);
     EXPECT_TRUE(Leftovers().empty());

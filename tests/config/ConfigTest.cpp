@@ -70,6 +70,21 @@ TEST(WriteIniValue, LineBreaksInValuesKeysOrSectionsAreRefused) {
     EXPECT_EQ(ReadText(file), kUserFile);
 }
 
+// A failed save says why and which file, so the message can name it in the user's language.
+TEST(WriteIniValue, FailuresCarryTheReasonAndTheFile) {
+    test::TempDir dir;
+    const Status folder = SaveSettings(dir.path(), SettingsRecord{});
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.error().code, ErrorCode::NotRegularFile);
+    EXPECT_EQ(folder.error().path, dir.path());
+    WriteText(dir.File("file"), "x");
+    const Status under = WriteIniValue(dir.File("file") + "/tarnwerk.ini", "Settings", "Language", "1");
+    ASSERT_FALSE(under);
+    EXPECT_EQ(under.error().code, ErrorCode::Io);
+    EXPECT_EQ(under.error().number, ENOTDIR);
+    EXPECT_EQ(WriteIniValue(dir.File("new.ini"), "Settings", "Lang\n", "1").error().code, ErrorCode::Internal);
+}
+
 using Fields = std::map<std::string, int>;
 Fields FieldsOf(const StartupSettings& s) {
     const SettingsRecord& r = s.settings;

@@ -65,7 +65,7 @@ TEST_P(CarrierRoundTrip, HidesExtractsAndExportsByteForByte) {
     EXPECT_EQ(test::ReadFile(facts.path), expected);
 
     auto extracted = ExtractPayload(facts, b, dir_.File("out.tar"));
-    ASSERT_TRUE(extracted) << extracted.error().detail;
+    ASSERT_TRUE(extracted) << static_cast<int>(extracted.error().code);
     EXPECT_EQ(extracted->bitsPerByte, b);
     EXPECT_EQ(extracted->header.extension, "tar");
     EXPECT_EQ(extracted->header.cipher, 255);
@@ -130,10 +130,10 @@ TEST_F(HideExtractTest, FailuresLeaveTheCarrierAndAnExistingOutputAndNoStrayFile
     const auto missing = HidePayload(facts, 1, gone);
     EXPECT_EQ(missing.error().code, ErrorCode::Io);
     EXPECT_EQ(missing.error().number, ENOENT);
-    EXPECT_FALSE(missing.error().detail.empty());
+    EXPECT_EQ(missing.error().path, gone.path);
     PayloadSource overstated = Source(Bytes(10, 1));
     overstated.size = 11;
-    EXPECT_EQ(HidePayload(facts, 1, overstated).error().code, ErrorCode::Io);
+    EXPECT_EQ(HidePayload(facts, 1, overstated).error().code, ErrorCode::FileEndedEarly);
     EXPECT_EQ(test::ReadFile(facts.path), original);
 
     EXPECT_EQ(RoundTrip(facts, 1, Bytes(10, 'n')), Bytes(10, 'n'));

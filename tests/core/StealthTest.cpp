@@ -87,7 +87,7 @@ TEST_P(StealthRoundTrip, GivesTheDataBackByteForByte) {
     for (size_t i = pixels; i < after.size(); ++i) ASSERT_LE(std::abs(after[i] - before[i]), 1) << "offset " << i;
 
     auto found = Extract(path);
-    ASSERT_TRUE(found) << found.error().detail;
+    ASSERT_TRUE(found) << static_cast<int>(found.error().code);
     EXPECT_EQ(found->data, payload.data);
     EXPECT_EQ(found->compressed, compressed);
     EXPECT_EQ(found->extension, "tar.gz");

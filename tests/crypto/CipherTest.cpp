@@ -28,7 +28,6 @@ TEST_P(CipherFiles, WrongKeyFailsTheSizeCheckAndKeepsTheOutput) {
     const Status wrong = cipher->DecryptFile(dir.File("sealed"), dir.File("out"), true, MakeKey("0123456789ABCDEG"));
     ASSERT_FALSE(wrong);
     EXPECT_EQ(wrong.error().code, ErrorCode::WrongKey);
-    EXPECT_EQ(wrong.error().detail.rfind("Incorrect size descriptor in ", 0), 0u) << wrong.error().detail;
     EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
 }
 

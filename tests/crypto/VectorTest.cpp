@@ -15,17 +15,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <regex>
 
 #include "crypto/BlowfishCore.h"
+#include "crypto/PayloadSeal.h"
 #include "crypto/clsMD5.h"
 #include "crypto/clsRC4.h"
 #include "crypto/clsSkipjack.h"
 #include "crypto/clsTEA.h"
 #include "crypto/clsTwofish.h"
 #include "crypto/clsXChaCha20.h"
+#include "support/TempDir.h"
 
 namespace tarnwerk {
 namespace {
@@ -96,6 +99,22 @@ TEST(KnownAnswers, TwofishTeaAndSkipjackPublishedVectors) {
     CheckBlockVectors<clsTwofish>("twofish.txt");
     CheckBlockVectors<clsTEA>("tea.txt");
     CheckBlockVectors<clsSkipjack>("skipjack.txt");
+}
+
+// The seal the extract workflow picks by the cipher byte opens every stored envelope.
+TEST(KnownAnswers, EnvelopeSealsOpenStoredEnvelopes) {
+    test::TempDir dir;
+    for (auto& v : LoadVectors("stored.txt")) {
+        const Bytes sealed = FromHex(v["cipher"]);
+        std::ofstream(dir.File("sealed"), std::ios::binary).write(reinterpret_cast<const char*>(sealed.data()),
+                                                                  static_cast<std::streamsize>(sealed.size()));
+        const std::string digest = AsString(FromHex(clsMD5().DigestStrToHexStr(v["passphrase"])));
+        ASSERT_TRUE(SealFor(static_cast<uint8_t>(std::stoi(v["index"])))
+                        ->Open(dir.File("sealed"), dir.File("plain"), {v["passphrase"], digest, {}}))
+            << v["index"];
+        std::ifstream in(dir.File("plain"), std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), v["plain"]) << v["index"];
+    }
 }
 
 // passphrase -> MD5 digest -> HexToBin -> MakeKey -> DecryptByte, as the workflows do.
