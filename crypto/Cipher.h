@@ -1,4 +1,5 @@
-// The interface the workflows use for every cipher of the stored format.
+// One cipher of the cipher table, over byte arrays and whole files. The workflows reach the
+// ciphers through PayloadSeal.h.
 #pragma once
 
 #include <cstdint>
@@ -26,8 +27,9 @@ public:
     // buffer then keeps its full deciphered length.
     virtual bool DecryptByte(std::vector<uint8_t>& byteArray, const std::string& key = {}) = 0;
 
-    // Whole files. Errors carry a description the workflow shows after "Encryption failed!".
-    // DecryptFile fails with WrongKey when the size check does not hold.
+    // Whole files. Errors: OutputExists, EmptyInput (all but Blowfish and XChaCha20),
+    // TooLargeForFormat, those of reading and writing; DecryptFile fails with CorruptData when
+    // the data is no whole envelope and WrongKey when the size check does not hold.
     virtual Status EncryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,
                                const std::string& key) = 0;
     virtual Status DecryptFile(const std::string& inPath, const std::string& outPath, bool overwrite,

@@ -85,7 +85,9 @@ private:
     static Status Key(clsXChaCha20& cipher, const SealKey& key) {
         if (Status salted = cipher.SetSalt(key.checkValue); !salted) return salted;
         cipher.SetAssociatedData(key.header);
-        cipher.SetKey(std::string(key.passphrase));
+        std::string passphrase(key.passphrase);
+        cipher.SetKey(passphrase);  // keeps its own copy, wiped with the cipher
+        SecureWipe(passphrase);
         return {};
     }
 };
@@ -104,8 +106,10 @@ std::unique_ptr<PayloadSeal> SealFor(uint8_t cipherIndex) {
 }
 
 std::string PassphraseDigest(std::string_view passphrase) {
-    std::string hex = clsMD5().DigestStrToHexStr(std::string(passphrase));
+    std::string copy(passphrase);
+    std::string hex = clsMD5().DigestStrToHexStr(copy);
     std::string digest = HexToBin(hex);
+    SecureWipe(copy);
     SecureWipe(hex);
     return digest;
 }
