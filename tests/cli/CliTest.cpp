@@ -48,7 +48,7 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);
     const CliRun text = Cli("--language en info " + Q("pic.bmp"));
     ASSERT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_NE(text.out.find("Bitmap-picture format, 33x20 pixel, 24 bit colors"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Bitmap picture format, 33x20 pixels, 24 bit colors"), std::string::npos) << text.out;
     const CliRun json = Cli("info " + Q("pic.bmp") + " --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const int32_t imageSize = BitmapRowBytes(33, 24) * 20;
@@ -74,7 +74,7 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     const CliRun hide = Cli("--language en hide " + Q("pic.bmp") + " " + Q("d.bin") +
                             " --compress --cipher rc4 --passphrase-file " + Q("pw-newline"));
     ASSERT_EQ(hide.exitCode, 0) << hide.err;
-    EXPECT_NE(hide.out.find("The data was successfully hiding in the carrier file."), std::string::npos);
+    EXPECT_NE(hide.out.find("The data was successfully hidden in the carrier file."), std::string::npos);
     const std::string extract = "--language en extract " + Q("pic.bmp") + " " + Q("r.bin") + " --passphrase-file ";
     const CliRun wrong = Cli(extract + Q("pw-wrong"));
     EXPECT_EQ(wrong.exitCode, 1);

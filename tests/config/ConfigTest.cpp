@@ -146,23 +146,24 @@ TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
 
 constexpr int kBases[] = {kLanguageBaseGerman, kLanguageBaseEnglish, kLanguageBaseDutch, kLanguageBaseFrench};
 
-// A sample of the texts exactly as users see them, spelling mistakes included.
+// A sample of the texts exactly as users see them, with the old spelling slips mended.
 TEST(StringTable, GermanAndEnglishTextsAreExact) {
     const struct {
         int id;
         const char *english, *german;
     } known[] = {
         {241, "Hiding && Extracting", "Verbergen && Extrahieren"},
-        {417, "Needed carrier file", "Benötigte Tägerdatei"},
-        {421, "An error is occurred while hiding the data.", "Beim Verbergen der Daten ist ein Feher aufgeterten."},
+        {417, "Needed carrier file", "Benötigte Trägerdatei"},
+        {421, "An error occurred while hiding the data.", "Beim Verbergen der Daten ist ein Fehler aufgetreten."},
+        {442, "Do you want to overwrite the file?", "Soll diese Datei überschrieben werden?"},
     };
     for (const auto& k : known) {
         EXPECT_EQ(Text(kLanguageBaseEnglish, k.id), k.english) << "English id " << k.id;
         EXPECT_EQ(Text(kLanguageBaseGerman, k.id), k.german) << "German " << k.id;
     }
     EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {433, 434}),
-              "The data file is to large for the carrier file.\r\nSelect a larger carrier file.");
-    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 4}), "Deutsch\r\nFrançais");  // fixed ids, no base
+              "The data file is too large for the carrier file.\r\nSelect a larger carrier file.");
+    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 3, 4}), "Deutsch\r\nNederlands\r\nFrançais");  // fixed ids, no base
 }
 
 // Named constants of one source file: "kName = 123".
