@@ -70,9 +70,10 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     const std::string unit = " " + session.Text(kByteUnit);
     session.fields.origFile = trimmed;
     session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize, session.languageBase) + unit;
     session.fields.oFree =
-        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
+        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1),
+                        session.languageBase) +
         unit;
     return true;
 }

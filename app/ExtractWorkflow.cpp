@@ -23,6 +23,7 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kExtractingStatus = 313;
+constexpr int kOutputDialogTitle = 511;
 constexpr int kExtractErrorText = 431;
 constexpr int kExtractedText = 430;
 constexpr int kWrongPassphraseText = 426;
@@ -129,7 +130,7 @@ bool Decompress(const Session& session, UserInterface& ui, const std::string& ou
 }
 
 bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
     const std::string output = DataPath(session);
     if (!MayReplaceOutput(session, ui, output)) return false;
 

@@ -62,14 +62,18 @@ bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Deskto
         attachment = PackCarrier(session, ui, carrier);
         if (attachment.empty()) return false;
     }
-    const bool sent = desktop.ComposeMailWithAttachment(attachment);
-    if (sent) {
-        if (session.settings.ResetOnEnd == 1) commands.Reset();
-    } else {
-        ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+    const bool deleteArchive = session.settings.SendDelete == 1 && pack;
+    // The mail program reads the archive until xdg-email has ended, so it goes only then.
+    const auto ended = [&session, &ui, attachment, deleteArchive](bool sent) {
+        if (!sent) ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+        if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
+    };
+    if (!desktop.ComposeMailWithAttachment(attachment, ended)) {
+        ended(false);
+        return false;
     }
-    if (session.settings.SendDelete == 1 && pack && FileExists(attachment)) std::remove(attachment.c_str());
-    return sent;
+    if (session.settings.ResetOnEnd == 1) commands.Reset();
+    return true;
 }
 
 }  // namespace tarnwerk

@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "app/Commands.h"
+#include "app/DataFileSelection.h"
 #include "app/Messages.h"
 #include "app/PassphraseEntry.h"
 #include "app/Session.h"
@@ -48,6 +49,15 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
     return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
 }
 
+// Beside the carrier, named like it, with the stored extension; never the carrier itself.
+std::string ProposedOutputPath(const std::string& carrier, const std::string& extension) {
+    const std::string carrierExtension = GetExtension(carrier);
+    const std::string base =
+        carrierExtension.empty() ? carrier : carrier.substr(0, carrier.size() - carrierExtension.size() - 1);
+    const std::string suffix = extension.empty() ? std::string() : "." + extension;
+    return base + suffix == carrier ? base + "_1" + suffix : base + suffix;
+}
+
 }  // namespace
 
 void AppendCause(Message& message, const Error& error) {
@@ -72,12 +82,23 @@ bool EnsureDataFile(Commands& commands, Session& session) {
     return !DataPath(session).empty();
 }
 
-bool EnsureOutputFile(Commands& commands, Session& session) {
-    if (session.fields.dataFile.empty()) {
-        Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
-        session.headerExtension = found ? Cp1252ToUtf8(found->header.extension) : std::string();
+bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId) {
+    Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
+    const std::string stored = found ? Cp1252ToUtf8(found->header.extension) : std::string();
+    const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
+    const std::string previous = session.headerExtension;
+    session.headerExtension = stored;
+    const std::optional<std::string> chosen = ui.ChooseOutputFile(DataFileFilter(session), session.Text(titleId), proposed);
+    if (!chosen) {
+        // The data field names the output; the stored extension counts only for the dialog.
+        if (!session.fields.dataFile.empty()) session.headerExtension = previous;
+        return EnsureDataFile(commands, session);
     }
-    return EnsureDataFile(commands, session);
+    const std::string path = StripNul(*chosen);
+    if (path.empty()) return false;
+    ApplyChosenDataFile(session, path);
+    ui.FieldsChanged();
+    return true;
 }
 
 std::string DataPath(const Session& session) { return TrimBlanks(session.fields.dataFile); }

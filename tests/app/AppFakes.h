@@ -77,10 +77,19 @@ public:
     std::vector<std::string> mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
 
-    bool Open(const std::string&) override { return true; }
-    bool ComposeMailWithAttachment(const std::string& path) override {
+    std::vector<std::string> opened;
+    bool openStarts = true, openSucceeds = true, mailSucceeds = true;  // what the helper programs do
+
+    // The helper's end is told before the call returns, as if it had ended at once.
+    bool Open(const std::string& target, LaunchEnded ended) override {
+        opened.push_back(target);
+        if (openStarts && ended) ended(openSucceeds);
+        return openStarts;
+    }
+    bool ComposeMailWithAttachment(const std::string& path, LaunchEnded ended) override {
         mailed.push_back(path);
         if (onMail) onMail(path);
+        if (ended) ended(mailSucceeds);
         return true;
     }
 };

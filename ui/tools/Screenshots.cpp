@@ -32,15 +32,16 @@ using namespace tarnwerk;
 
 class NoDesktop : public Desktop {
 public:
-    bool Open(const std::string&) override { return false; }
-    bool ComposeMailWithAttachment(const std::string&) override { return false; }
+    bool Open(const std::string&, LaunchEnded) override { return false; }
+    bool ComposeMailWithAttachment(const std::string&, LaunchEnded) override { return false; }
 };
 
 // Dialogs opened by the workflows are cancelled; nothing waits for a person.
 class CancellingHost : public DialogHost {
 public:
     int Exec(QDialog&) override { return QDialog::Rejected; }
-    QString OpenFile(QWidget*, const QString&, const QStringList&, bool) override { return {}; }
+    QString OpenFile(QWidget*, const QString&, const QStringList&, bool, const QString&) override { return {}; }
+    QString SaveFile(QWidget*, const QString&, const QStringList&, const QString&) override { return {}; }
 };
 
 bool Save(QWidget& widget, const QString& file) {
