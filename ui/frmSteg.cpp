@@ -189,8 +189,10 @@ void frmSteg::FocusNextStep() {
     } else if (session_.fields.dataFile.empty()) {
         next = txtDataFile_;
     }
-    // Tab as the reason: styles then draw the focus frame, as after keyboard navigation.
-    next->setFocus(Qt::TabFocusReason);
+    next->setFocus(Qt::OtherFocusReason);
+    // Styles draw the focus frame only once the keyboard has moved the focus; this focus move
+    // is meant for the keyboard, so its frame must show.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void frmSteg::TakeTypedDataFile() {

@@ -216,9 +216,10 @@ void frmSteg::BuildMenus() {
 void frmSteg::FitLabelColumns() {
     auto label = [this](const char* name) { return findChild<QLabel*>(QString::fromLatin1(name)); };
     auto widget = [this](const char* name) { return findChild<QWidget*>(QString::fromLatin1(name)); };
-    FitColumn({label("lblCarrierType"), label("lblCarrierSize"), label("lblCarrierFree")},
-              {txtOTyp_, txtOSize_, txtOFree_}, Px(2250));
-    FitColumn({label("lblDataOrigSize"), label("lblDataSize")}, {txtDOrigSize_, txtDSize_}, Px(2250));
+    // One column through both groups, which sit at the same left edge, so the values line up.
+    FitColumn({label("lblCarrierType"), label("lblCarrierSize"), label("lblCarrierFree"), label("lblDataOrigSize"),
+               label("lblDataSize")},
+              {txtOTyp_, txtOSize_, txtOFree_, txtDOrigSize_, txtDSize_}, Px(2250));
     QWidget* placeholder = widget("picProgBarSize");
     FitColumn({label("lblProcess")}, {placeholder}, Px(1710));
     progressBar_->setGeometry(0, 0, placeholder->width(), placeholder->height());

@@ -126,6 +126,36 @@ TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
     for (const auto& [value, expected] : rounded) EXPECT_EQ(RoundHalfEven32(value), expected) << value;
 }
 
+// A first start (no settings file) speaks the desktop's language, LC_ALL before LC_MESSAGES
+// before LANG; any other language gets English. A settings file keeps its meaning: without a
+// Language key it is German, as it always was.
+TEST(LoadSettings, FirstStartTakesTheLanguageFromTheLocale) {
+    test::TempDir dir;
+    const std::string missing = dir.File("none/tarnwerk.ini"), existing = dir.File("tarnwerk.ini");
+    WriteText(existing, "[Settings]\nCompression=1\n");
+    const struct {
+        const char *lcAll, *lcMessages, *lang;
+        int firstStart;
+    } rows[] = {
+        {"", "", "de_DE.UTF-8", kLanguageBaseGerman},     {"", "", "nl_BE", kLanguageBaseDutch},
+        {"", "", "fr", kLanguageBaseFrench},              {"", "", "en_GB.UTF-8", kLanguageBaseEnglish},
+        {"", "", "pt_BR.UTF-8", kLanguageBaseEnglish},    {"", "", "C", kLanguageBaseEnglish},
+        {"", "", "", kLanguageBaseEnglish},               {"", "deu", "fr_FR", kLanguageBaseEnglish},
+        {"fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench}, {"", "nl_NL", "de_DE", kLanguageBaseDutch},
+    };
+    for (const auto& row : rows) {
+        for (const auto& [name, value] : {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
+            ::setenv(name, value, 1);
+        const std::string where = std::string(row.lcAll) + "/" + row.lcMessages + "/" + row.lang;
+        const StartupSettings first = LoadSettings(missing, 15360, 11520);
+        EXPECT_EQ(first.languageBase, row.firstStart) << where;
+        EXPECT_EQ(LanguageBaseFromLanguage(first.settings.Language), row.firstStart) << where;
+        EXPECT_EQ(first.carrierFilter.front().description, Text(row.firstStart, 308) + " (*.bmp;*.dib)") << where;
+        EXPECT_EQ(LoadSettings(existing, 15360, 11520).languageBase, kLanguageBaseGerman) << where;
+    }
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+}
+
 // Every stored text is Windows-1252: a byte that changed would alter a passphrase digest.
 TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
     for (int value = 0; value < 256; ++value) {

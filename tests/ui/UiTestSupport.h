@@ -7,6 +7,7 @@
 #include "app/AppFakes.h"
 #include "support/TestCarriers.h"
 #include "ui/DialogHost.h"
+#include "ui/MessageBoxes.h"
 #include "ui/StatusPanels.h"
 #include "ui/WindowFont.h"
 #include "ui/frmSteg.h"
