@@ -33,7 +33,8 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 // The help is there, but nothing opens it: a different cause than a missing file, with a
 // different remedy.
 void ShowNoHelpProgram(const Session& session, UserInterface& ui, const std::string& file) {
-    const std::string text = session.Text(kNoHelpProgramText) + "\r\n" + file + "\r\n\r\n" + session.Text(kNoHelpProgramHint);
+    const std::string text =
+        session.Text(kNoHelpProgramText) + "\r\n" + file + "\r\n\r\n" + session.Text(kNoHelpProgramHint);
     ui.ShowMessage(Message{text, MessageIcon::Critical, MessageButtons::Ok, session.Text(kNoHelpProgramTitle)});
 }
 

@@ -88,7 +88,8 @@ bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, i
     const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
     const std::string previous = session.headerExtension;
     session.headerExtension = stored;
-    const std::optional<std::string> chosen = ui.ChooseOutputFile(DataFileFilter(session), session.Text(titleId), proposed);
+    const std::optional<std::string> chosen =
+        ui.ChooseOutputFile(DataFileFilter(session), session.Text(titleId), proposed);
     if (!chosen) {
         // The data field names the output; the stored extension counts only for the dialog.
         if (!session.fields.dataFile.empty()) session.headerExtension = previous;

@@ -5,8 +5,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <future>
 #include <filesystem>
+#include <future>
 #include <map>
 
 #include "app/AppFakes.h"

@@ -144,7 +144,8 @@ TEST(LoadSettings, FirstStartTakesTheLanguageFromTheLocale) {
         {"fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench}, {"", "nl_NL", "de_DE", kLanguageBaseDutch},
     };
     for (const auto& row : rows) {
-        for (const auto& [name, value] : {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
+        for (const auto& [name, value] :
+             {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
             ::setenv(name, value, 1);
         const std::string where = std::string(row.lcAll) + "/" + row.lcMessages + "/" + row.lang;
         const StartupSettings first = LoadSettings(missing, 15360, 11520);

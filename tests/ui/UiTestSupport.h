@@ -27,7 +27,7 @@ class ScriptedHost : public DialogHost {
 public:
     std::vector<SeenMessage> messages;
     std::vector<QMessageBox::StandardButton> defaultButtons;  // per message box, NoButton if none
-    std::deque<int> boxAnswers;                                 // buttons pressed; first button when empty
+    std::deque<int> boxAnswers;                               // buttons pressed; first button when empty
     std::vector<QString> dialogs;  // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
     std::size_t fileRequests = 0;
@@ -36,7 +36,7 @@ public:
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             messages.push_back({box->windowTitle(), box->text(), box->icon()});
             defaultButtons.push_back(box->defaultButton() ? box->standardButton(box->defaultButton())
-                                                           : QMessageBox::NoButton);
+                                                          : QMessageBox::NoButton);
             if (!boxAnswers.empty()) return Next(boxAnswers, 0);
             return box->buttons().isEmpty() ? 0 : box->standardButton(box->buttons().first());
         }
@@ -45,7 +45,7 @@ public:
         dialog.reject();
         return QDialog::Rejected;
     }
-    std::vector<QString> openFolders;             // where each open dialog started
+    std::vector<QString> openFolders;              // where each open dialog started
     std::deque<QString> openAnswers, saveAnswers;  // chosen paths; cancelled when empty
     struct SaveRequest {
         QString title, proposed;

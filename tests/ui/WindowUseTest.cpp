@@ -164,8 +164,8 @@ private slots:
             frmSteg& win = *w.window;
             win.Start();
             const std::pair<const char*, const char*> pairs[] = {
-                {"lblCarrierType", "txtOTyp"},   {"lblCarrierSize", "txtOSize"},  {"lblCarrierFree", "txtOFree"},
-                {"lblDataOrigSize", "txtDOrigSize"}, {"lblDataSize", "txtDSize"}, {"lblProcess", "picProgBarSize"}};
+                {"lblCarrierType", "txtOTyp"},       {"lblCarrierSize", "txtOSize"}, {"lblCarrierFree", "txtOFree"},
+                {"lblDataOrigSize", "txtDOrigSize"}, {"lblDataSize", "txtDSize"},    {"lblProcess", "picProgBarSize"}};
             for (const auto& [labelName, fieldName] : pairs) {
                 auto* label = Find<QLabel>(win, labelName);
                 const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
