@@ -22,11 +22,13 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the CLI with no terminal and an empty settings file, so the built-in defaults apply.
-    CliRun Cli(const std::string& args) {
+    // Runs the CLI with no terminal and no settings file, so the built-in defaults apply.
+    // The locale is English unless a test names another (a first start speaks the locale's language).
+    CliRun Cli(const std::string& args, const std::string& lang = "C.UTF-8") {
         const std::string out = dir.File("stdout"), err = dir.File("stderr");
-        const std::string command = std::string("'") + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
-                                    "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
+        const std::string command = "env -u LC_ALL -u LC_MESSAGES LANG=" + lang + " '" + TARNWERK_CLI_PATH +
+                                    "' --settings '" + dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" +
+                                    err + "' </dev/null";
         const int status = std::system(command.c_str());
         const auto text = [](const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
         return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(ReadFile(out)), text(ReadFile(err))};
@@ -42,6 +44,19 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
+}
+
+// Without a settings file the CLI speaks the desktop's language, as the window does; sizes
+// are grouped the language's way.
+TEST_F(CliTest, FirstStartSpeaksTheLocalesLanguage) {
+    MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);  // 54 + 20 rows of 99 + 1 bytes = 2054
+    const CliRun dutch = Cli("info " + Q("pic.bmp"), "nl_NL.UTF-8");
+    ASSERT_EQ(dutch.exitCode, 0) << dutch.err;
+    EXPECT_NE(dutch.out.find("Bitmap-beeldformaat, 33x20 pixels"), std::string::npos) << dutch.out;
+    EXPECT_NE(dutch.out.find("2.054 bytes"), std::string::npos) << dutch.out;
+    const CliRun other = Cli("info " + Q("pic.bmp"), "sv_SE.UTF-8");
+    EXPECT_NE(other.out.find("Bitmap picture format, 33x20 pixels"), std::string::npos) << other.out;
+    EXPECT_NE(other.out.find("2,054 bytes"), std::string::npos) << other.out;
 }
 
 TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
