@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "app/Commands.h"
@@ -49,6 +50,17 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
     return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
 }
 
+// The carrier, not the user, wrote the stored extension: one holding a folder separator or a
+// control character, or only dots, would lead the output elsewhere, so it is not offered.
+std::string UsableExtension(const std::string& stored) {
+    const bool onlyDots = stored.find_first_not_of('.') == std::string::npos;
+    const bool strange = std::any_of(stored.begin(), stored.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || byte < 0x20 || byte == 0x7F;
+    });
+    return onlyDots || strange ? std::string() : stored;
+}
+
 // Beside the carrier, named like it, with the stored extension; never the carrier itself.
 std::string ProposedOutputPath(const std::string& carrier, const std::string& extension) {
     const std::string carrierExtension = GetExtension(carrier);
@@ -84,7 +96,7 @@ bool EnsureDataFile(Commands& commands, Session& session) {
 
 bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId) {
     Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
-    const std::string stored = found ? Cp1252ToUtf8(found->header.extension) : std::string();
+    const std::string stored = found ? UsableExtension(Cp1252ToUtf8(found->header.extension)) : std::string();
     const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
     const std::string previous = session.headerExtension;
     session.headerExtension = stored;

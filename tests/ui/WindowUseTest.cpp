@@ -80,6 +80,21 @@ private slots:
         QCOMPARE(w.host.saves.back().title, Tr(kEn, 512));
     }
 
+    // A stored extension that would lead the output into another folder is not offered.
+    void aHostileStoredExtensionIsNotProposed() {
+        Window w;
+        frmSteg& win = *w.window;
+        PrepareHide(w);
+        w.session.dataExtension = "/../ab";  // as a crafted carrier could hold it
+        Click(win, "cmdHide");
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, 435));
+        w.host.saveAnswers = {w.Path("out")};
+        Click(win, "cmdExtract");
+        QCOMPARE(w.host.saves.at(0).proposed, w.Path("carrier"));
+        QCOMPARE(w.host.saves.at(0).filters, QStringList{Tr(kEn, 406) + " (*.*)"});
+        QCOMPARE(ReadFile(w.Path("out").toStdString()), Bytes(264, 'm'));
+    }
+
     // Every Yes/No question of the program replaces a file: No is its default button.
     void everyYesNoQuestionDefaultsToNo() {
         Message question{"x", MessageIcon::Question, MessageButtons::YesNo, "t"};
