@@ -1,9 +1,11 @@
 #include "app/Mail.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "app/Commands.h"
 #include "app/Desktop.h"
+#include "app/MailedArchives.h"
 #include "app/Messages.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
@@ -63,14 +65,20 @@ bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Deskto
         if (attachment.empty()) return false;
     }
     const bool deleteArchive = session.settings.SendDelete == 1 && pack;
-    // The mail program reads the archive until xdg-email has ended, so it goes only then.
+    // Only a hand-off that failed never reached a mail program: its archive goes at once.
     const auto ended = [&session, &ui, attachment, deleteArchive](bool sent) {
-        if (!sent) ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+        if (sent) return;
+        ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
         if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
     };
     if (!desktop.ComposeMailWithAttachment(attachment, ended)) {
         ended(false);
         return false;
+    }
+    // A mail program that runs already reads the attachment when it likes, even after
+    // xdg-email has ended, so a started hand-off leaves the archive for a later start.
+    if (deleteArchive && FileExists(attachment)) {
+        (void)RememberMailedArchive(MailedArchivesPath(session.iniPath), attachment, std::time(nullptr));
     }
     if (session.settings.ResetOnEnd == 1) commands.Reset();
     return true;

@@ -24,9 +24,6 @@ constexpr int kHelpTitle = 460;
 constexpr int kNoHelpProgramText = 513;
 constexpr int kNoHelpProgramHint = 514;
 constexpr int kNoHelpProgramTitle = 515;
-constexpr const char* kHelpFileName = "Tarnwerk.chm";
-// A Linux desktop rarely opens CHM files; the same help ships as HTML pages.
-constexpr const char* kHelpPagesName = "help/index.html";
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 

@@ -24,8 +24,4 @@ struct CarrierAnalysis {
 // Chooses the reader by extension (bmp/dib/raw, any case); other extensions give NotValid.
 CarrierAnalysis AnalyseCarrier(const std::string& path);
 
-// Data bytes the user may hide: Int(imageSize * bits / 8) - 27, or - 43 with encryption.
-// May be zero or negative for small carriers.
-int64_t FreeSpace(int32_t imageSize, int bitsPerByte, bool encryption);
-
 }  // namespace tarnwerk

@@ -29,6 +29,10 @@ struct CarrierFacts {
 
     int64_t realLength = 0;  // length of the file on disk when it was analysed
 
+    // An 8-bit bitmap whose colour table holds fewer than 256 entries: hiding would give
+    // pixels indices past the table, which picture programs refuse. Reading is unaffected.
+    bool shortColourTable = false;
+
     bool IsLoaded() const { return !path.empty() && !signature.empty(); }
 };
 

@@ -8,12 +8,6 @@
 
 namespace tarnwerk {
 
-int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerByte) {
-    const int64_t readable = fileSize - dataOffset - 1;
-    if (readable <= 0) return 0;
-    return readable / CarrierBytesPerStreamByte(bitsPerByte);
-}
-
 CarrierStreamReader::CarrierStreamReader(UniqueFd fd, std::string path, int64_t dataOffset, int64_t areaEnd)
     : fd_(std::move(fd)), path_(std::move(path)), dataOffset_(dataOffset), areaEnd_(areaEnd) {}
 

@@ -6,9 +6,11 @@
 #include <cstring>
 #include <vector>
 
-#include "core/BitPlacement.h"
-#include "core/CarrierStream.h"
 #include "config/FileIo.h"
+#include "core/BitPlacement.h"
+#include "core/Capacity.h"
+#include "core/CarrierStream.h"
+#include "core/EndMarkerScan.h"
 #include "core/PayloadFormat.h"
 
 namespace tarnwerk {
@@ -16,13 +18,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kPercentDone = 100;
-
-// The engine's own capacity test, in double precision as stored carriers were judged by it.
-bool FitsCarrier(int32_t imageSize, int bitsPerByte, size_t headerLength, int64_t payloadSize) {
-    const double room = static_cast<double>(imageSize) / kBitsPerByte * bitsPerByte -
-                        static_cast<double>(kMarkerLength + kMarkerLength + headerLength + kCapacityReserve);
-    return room >= static_cast<double>(payloadSize);
-}
 
 // The stream, begin marker + header, data read from the payload file, end marker, produced
 // piece by piece in the order it is written.
@@ -81,6 +76,20 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
     return {};
 }
 
+// Another process that ignores the lock may cut the carrier short while it is written.
+Status CheckNotShrunk(int carrierFd, const std::string& path, int64_t neededEnd) {
+    auto length = FileLength(carrierFd, path);
+    if (!length) return length.error();
+    if (*length < neededEnd) return MakeError(ErrorCode::CarrierShrank, {}, path);
+    return {};
+}
+
+// The room the carrier offers now: its picture size, but never past the file as it is now.
+int64_t HideArea(const CarrierFacts& carrier, int64_t length) {
+    const int64_t areaEnd = std::min<int64_t>(carrier.fileSize, length);
+    return std::min<int64_t>(carrier.imageSize, areaEnd - carrier.dataOffset);
+}
+
 Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, StreamProducer& stream,
                    int64_t payloadSize, const ProgressFn& progress) {
     const size_t perByte = static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
@@ -93,9 +102,13 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
     while (written < total) {
         const size_t part = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
         const int64_t offset = carrier.dataOffset + written * static_cast<int64_t>(perByte);
+        const int64_t chunkEnd = offset + static_cast<int64_t>(part * perByte);
         if (auto next = stream.Next(streamBytes.data(), part); !next) return next;
+        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
         if (auto read = ReadAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !read) return read;
         PlaceBits(carrierBytes.data(), streamBytes.data(), part, bitsPerByte);
+        // Written past a shortened end, the bytes would grow the file back with a gap of zeros.
+        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
         if (auto put = WriteAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !put) return put;
         written += static_cast<int64_t>(part);
         if (progress) progress(Percent(stream.dataDone(), payloadSize));
@@ -105,35 +118,36 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
 
 }  // namespace
 
-Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSource& source,
+Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
                    const ProgressFn& progress) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
     if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
         return MakeError(ErrorCode::Internal, "unsupported bits per byte or negative payload size");
+    if (carrier.shortColourTable) return MakeError(ErrorCode::ShortColourTable, {}, carrier.path);
+    if (LargestPayload(carrier.imageSize, bitsPerByte, source.encrypted) < source.size)
+        return MakeError(ErrorCode::PayloadTooLarge);
 
     const std::string header = BuildPayloadHeader(source.compressed, source.encrypted, source.cipher,
                                                   source.checkValue, source.extension);
-    if (!FitsCarrier(carrier.imageSize, bitsPerByte, header.size(), source.size))
-        return MakeError(ErrorCode::PayloadTooLarge);
-
     auto payload = OpenFile(source.path, O_RDONLY);
     if (!payload) return payload.error();
     if (auto checked = CheckPayloadLength(payload->get(), source); !checked) return checked;
+    auto cut = EndMarkerCutsPayload(header, payload->get(), source.size, source.path);
+    if (!cut) return cut.error();
+    if (*cut) return MakeError(ErrorCode::EndMarkerInData, {}, source.path);
 
     auto carrierFd = OpenFile(carrier.path, O_RDWR);
     if (!carrierFd) return carrierFd.error();
     if (auto locked = LockFile(carrierFd->get(), true, carrier.path); !locked) return locked;
-
-    StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
-    // The stream must lie where readers look for it; a carrier that shrank since it was
-    // analysed, or facts not taken from the file, would otherwise make it grow or be cut.
+    // A carrier that shrank since it was analysed, or facts not taken from the file, would
+    // otherwise make the stream grow the file or end where readers do not look.
     auto length = FileLength(carrierFd->get(), carrier.path);
     if (!length) return length.error();
-    const int64_t areaEnd = std::min<int64_t>(carrier.fileSize, *length);
-    if (stream.length() > ReadableStreamLength(areaEnd, carrier.dataOffset, bitsPerByte))
+    if (LargestPayload(HideArea(carrier, *length), bitsPerByte, source.encrypted) < source.size)
         return MakeError(ErrorCode::PayloadTooLarge, {}, carrier.path);
 
+    StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
     if (progress) progress(0);
     if (auto written = WriteStream(carrierFd->get(), carrier, bitsPerByte, stream, source.size, progress); !written)
         return written;

@@ -21,10 +21,12 @@ struct PayloadSource {
     std::string extension;     // data file extension, single-byte code page
 };
 
-// Errors: NoCarrier, NoPayload, PayloadTooLarge (the engine's own, stricter capacity test),
-// CarrierBusy (another process holds the carrier's lock), Io.
-// Holds an exclusive advisory lock on the carrier while it writes.
-Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSource& source,
+// Errors: NoCarrier, NoPayload, ShortColourTable, PayloadTooLarge (LargestPayload),
+// EndMarkerInData (checked before the carrier is touched), CarrierBusy (another process holds
+// the carrier's lock), CarrierShrank (the file was cut short meanwhile: writing stops), Io.
+// Holds an exclusive advisory lock on the carrier while it writes. The facts are taken by
+// value: what the caller's copy says later cannot move the stream half-way.
+Status HidePayload(CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
                    const ProgressFn& progress = {});
 
 }  // namespace tarnwerk

@@ -9,6 +9,7 @@
 
 #include "compression/clsZlib.h"
 #include "config/Settings.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "crypto/Cipher.h"
@@ -74,7 +75,7 @@ std::string CheckCarrierFacts(const CarrierAnalysis& analysis, const std::string
     if (int64_t{f.dataOffset} + f.imageSize > f.fileSize) return "picture size reaches past the carrier area";
     for (const int bits : {1, 2, 4})
         for (const bool encryption : {false, true})
-            if (FreeSpace(f.imageSize, bits, encryption) > int64_t{f.imageSize} * bits / 8)
+            if (LargestPayload(f.imageSize, bits, encryption) > int64_t{f.imageSize} * bits / 8)
                 return "free space larger than the picture";
     return {};
 }

@@ -76,9 +76,9 @@ class FakeDesktop : public Desktop {
 public:
     std::vector<std::string> mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
-
     std::vector<std::string> opened;
-    bool openStarts = true, openSucceeds = true, mailSucceeds = true;  // what the helper programs do
+    // What the helper programs do: start (false: none could be started) and end well.
+    bool openStarts = true, openSucceeds = true, mailStarts = true, mailSucceeds = true;
 
     // The helper's end is told before the call returns, as if it had ended at once.
     bool Open(const std::string& target, LaunchEnded ended) override {
@@ -89,8 +89,8 @@ public:
     bool ComposeMailWithAttachment(const std::string& path, LaunchEnded ended) override {
         mailed.push_back(path);
         if (onMail) onMail(path);
-        if (ended) ended(mailSucceeds);
-        return true;
+        if (mailStarts && ended) ended(mailSucceeds);
+        return mailStarts;
     }
 };
 

@@ -5,11 +5,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <future>
 #include <map>
 
 #include "app/AppFakes.h"
+#include "app/MailedArchives.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -28,7 +30,7 @@ std::map<std::string, zip_uint64_t> ZipEntries(const std::string& archive) {
     return entries;
 }
 
-// The archive is mailed whole, removed afterwards, and an archive that cannot be updated stays.
+// The archive is mailed whole and an archive that cannot be updated stays.
 TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     const std::string carrier = dir.File("holiday.bmp"), archive = dir.File("holiday.zip");
     MakeBitmap(carrier, 64, 48, 24, false, 3);
@@ -38,10 +40,10 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     EXPECT_TRUE(commands.SendCarrier()) << ui.Transcript();
     ASSERT_EQ(desktop.mailed, std::vector<std::string>{archive});
     EXPECT_EQ(seen, (std::map<std::string, zip_uint64_t>{{"holiday.bmp", ReadFile(carrier).size()}}));
-    EXPECT_FALSE(std::filesystem::exists(archive));
     EXPECT_TRUE(session.fields.origFile.empty());  // ResetOnEnd
 
     commands.LoadCarrier(carrier);
+    std::remove(archive.c_str());
     Put(archive, "not a zip archive");
     ui.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(commands.SendCarrier());
@@ -66,6 +68,50 @@ private:
 
 // True when this process has no child left to reap: every helper was waited for.
 bool NoChildLeft() { return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
+// A mail program that is running already reads the attachment after xdg-email has returned:
+// the archive stays until a start at least a day later, and only if it is still the one mailed.
+TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
+    const std::string carrier = dir.File("holiday.bmp"), archive = dir.File("holiday.zip");
+    const std::string list = dir.File("mailed-archives.txt");
+    MakeBitmap(carrier, 64, 48, 24, false, 3);
+    commands.LoadCarrier(carrier);
+    const auto handedOver = static_cast<int64_t>(std::time(nullptr));
+    ASSERT_TRUE(commands.SendCarrier()) << ui.Transcript();
+    ASSERT_EQ(desktop.mailed, std::vector<std::string>{archive});
+    const std::string mailed = Slurp(archive);
+    EXPECT_FALSE(mailed.empty());
+
+    RemoveMailedArchives(list, handedOver + 3600);  // a start an hour later
+    EXPECT_EQ(Slurp(archive), mailed);
+    RemoveMailedArchives(list, handedOver + 25 * 3600);  // a day later
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_FALSE(std::filesystem::exists(list));
+
+    // An archive the user has made anew since is not the one that was mailed.
+    commands.LoadCarrier(carrier);
+    ASSERT_TRUE(commands.SendCarrier());
+    Put(archive, "the user's own archive, written later");
+    RemoveMailedArchives(list, handedOver + 25 * 3600);
+    EXPECT_EQ(Slurp(archive), "the user's own archive, written later");
+
+    // A hand-off that failed never reached a mail program: its archive goes at once.
+    std::remove(archive.c_str());
+    commands.LoadCarrier(carrier);
+    desktop.mailStarts = false;
+    EXPECT_FALSE(commands.SendCarrier());
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_EQ(ui.LastMessage().text, En(454));
+
+    // Nor did one whose xdg-email ended with a failure.
+    commands.LoadCarrier(carrier);
+    desktop.mailStarts = true;
+    desktop.mailSucceeds = false;
+    EXPECT_TRUE(commands.SendCarrier());
+    EXPECT_EQ(desktop.mailed.back(), archive);
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_EQ(ui.LastMessage().text, En(454));
+}
 
 // The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their
 // arguments: no shell in between, the call returns while the helper still runs, and the
