@@ -69,10 +69,11 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     const std::string unit = " " + session.Text(kByteUnit);
     session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize, session.languageBase) + unit;
     const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =
-        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption)) + unit;
+        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption), session.languageBase) +
+        unit;
     return true;
 }
 

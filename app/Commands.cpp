@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "app/CarrierLoader.h"
+#include "app/DataFileInfo.h"
 #include "app/DataFileSelection.h"
 #include "app/Messages.h"
 #include "app/StatusPanels.h"
@@ -156,6 +157,10 @@ void Commands::SaveOptions(const SettingsRecord& record) {
 void Commands::OptionsClosed() {
     const SettingsRecord& latest = pendingSettings_ ? *pendingSettings_ : session_.settings;
     session_.languageBase = LanguageBaseFromLanguage(latest.Language);
+    // Every text built in the old language follows at once, not at the next start.
+    session_.carrierFilter = BuildCarrierFilter(session_.languageBase);
+    RewriteDataFileInfo(session_);
+    ui_.FieldsChanged();
 }
 
 void Commands::SaveWindowPosition(double topTwips, double leftTwips) {

@@ -15,7 +15,7 @@ namespace {
 constexpr int kByteUnit = 305;
 
 std::string SizeText(const Session& session, int64_t size) {
-    return FormatHashGroupZero(size) + " " + session.Text(kByteUnit);
+    return FormatHashGroupZero(size, session.languageBase) + " " + session.Text(kByteUnit);
 }
 
 // A missing or unreadable file shows 0, as the window always did.
@@ -35,6 +35,14 @@ void ShowDataFileInfoSize(Session& session, const std::string& path) {
     ShowDataFileInfoSize(session, ReadableFileSize(path));
 }
 
-void ShowDataFileInfoSize(Session& session, int64_t size) { session.fields.dSize = SizeText(session, size); }
+void ShowDataFileInfoSize(Session& session, int64_t size) {
+    session.fields.dSize = SizeText(session, size);
+    session.fields.dSizeBytes = size;
+}
+
+void RewriteDataFileInfo(Session& session) {
+    if (!session.fields.dOrigSize.empty()) ShowDataFileInfoOrigSize(session, session.fields.dataFile);
+    if (!session.fields.dSize.empty()) ShowDataFileInfoSize(session, session.fields.dSizeBytes);
+}
 
 }  // namespace tarnwerk

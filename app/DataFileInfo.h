@@ -15,5 +15,7 @@ void ShowDataFileInfoOrigSize(Session& session, const std::string& path);
 void ShowDataFileInfoSize(Session& session, const std::string& path);
 // txtDSize for a size that no file has yet (the authenticated cipher's output, counted).
 void ShowDataFileInfoSize(Session& session, int64_t size);
+// Both size fields written again in the session's current language (after a language switch).
+void RewriteDataFileInfo(Session& session);
 
 }  // namespace tarnwerk

@@ -13,10 +13,11 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kExportingStatus = 312;
+constexpr int kOutputDialogTitle = 512;
 constexpr int kExportedText = 425;
 
 bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
     const std::string output = DataPath(session);
     if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return false;
     ui.SetProgress(0);

@@ -23,6 +23,7 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kExtractingStatus = 313;
+constexpr int kOutputDialogTitle = 511;
 constexpr int kExtractErrorText = 431;
 constexpr int kExtractedText = 430;
 constexpr int kWrongPassphraseText = 426;
@@ -116,7 +117,7 @@ void EndEarly(const Session& session, UserInterface& ui, AtomicOutput& output, b
 }
 
 bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
     const std::string outputPath = DataPath(session);
     if (!AcceptOutputName(session, ui, outputPath)) return false;
     const bool existed = PathExists(outputPath);

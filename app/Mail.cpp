@@ -64,21 +64,24 @@ bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Deskto
         attachment = PackCarrier(session, ui, carrier);
         if (attachment.empty()) return false;
     }
-    const bool sent = desktop.ComposeMailWithAttachment(attachment);
-    if (sent) {
-        if (session.settings.ResetOnEnd == 1) commands.Reset();
-    } else {
+    const bool deleteArchive = session.settings.SendDelete == 1 && pack;
+    // Only a hand-off that failed never reached a mail program: its archive goes at once.
+    const auto ended = [&session, &ui, attachment, deleteArchive](bool sent) {
+        if (sent) return;
         ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+        if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
+    };
+    if (!desktop.ComposeMailWithAttachment(attachment, ended)) {
+        ended(false);
+        return false;
     }
-    if (session.settings.SendDelete == 1 && pack && FileExists(attachment)) {
-        // The mail program may read the attachment long after the hand-off returned.
-        if (sent) {
-            (void)RememberMailedArchive(MailedArchivesPath(session.iniPath), attachment, std::time(nullptr));
-        } else {
-            std::remove(attachment.c_str());
-        }
+    // A mail program that runs already reads the attachment when it likes, even after
+    // xdg-email has ended, so a started hand-off leaves the archive for a later start.
+    if (deleteArchive && FileExists(attachment)) {
+        (void)RememberMailedArchive(MailedArchivesPath(session.iniPath), attachment, std::time(nullptr));
     }
-    return sent;
+    if (session.settings.ResetOnEnd == 1) commands.Reset();
+    return true;
 }
 
 }  // namespace tarnwerk

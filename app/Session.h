@@ -20,6 +20,7 @@ struct WindowFields {
     std::string dataFile;   // txtDataFile (hide: input; extract/export: output)
     std::string dOrigSize;  // txtDOrigSize
     std::string dSize;      // txtDSize
+    int64_t dSizeBytes = 0;  // the number txtDSize shows, so a language switch can write it anew
 };
 
 struct Session {

@@ -40,7 +40,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.FieldsChanged();
     session.payloadSize = *size;
     const int64_t needed = SmallestCarrierArea(*size, session.bitsPerByte, encrypted);
-    const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed) + " " +
+    const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed, session.languageBase) + " " +
                              session.Text(kNeededUnitText) + "\r\n" + session.Text(kHeaderNotIncludedText);
     ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(kNeededTitle)});
     return true;

@@ -32,6 +32,13 @@ public:
     // the data dialog accepts a new name (it also chooses output files).
     virtual std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
     virtual std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
+    // Where an extracted or exported file goes: a save dialog proposing a path; "" when
+    // cancelled. nullopt: this front-end names the output itself, in the data file field.
+    virtual std::optional<std::string> ChooseOutputFile(const std::vector<FileFilter>& filter,
+                                                        const std::string& title, const std::string& proposed) {
+        (void)filter, (void)title, (void)proposed;
+        return std::nullopt;
+    }
 
     // Passphrase entry, UTF-8 as typed; nullopt when cancelled. The front-end applies the
     // dialog rules of PassphraseRules.h before it returns a passphrase.

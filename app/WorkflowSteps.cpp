@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "app/Commands.h"
+#include "app/DataFileSelection.h"
 #include "app/Messages.h"
 #include "app/PassphraseEntry.h"
 #include "app/Session.h"
@@ -40,6 +42,26 @@ constexpr int kEncryptionAttempts = 8;
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
+}
+
+// The carrier, not the user, wrote the stored extension: one holding a folder separator or a
+// control character, or only dots, would lead the output elsewhere, so it is not offered.
+std::string UsableExtension(const std::string& stored) {
+    const bool onlyDots = stored.find_first_not_of('.') == std::string::npos;
+    const bool strange = std::any_of(stored.begin(), stored.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '/' || byte < 0x20 || byte == 0x7F;
+    });
+    return onlyDots || strange ? std::string() : stored;
+}
+
+// Beside the carrier, named like it, with the stored extension; never the carrier itself.
+std::string ProposedOutputPath(const std::string& carrier, const std::string& extension) {
+    const std::string carrierExtension = GetExtension(carrier);
+    const std::string base =
+        carrierExtension.empty() ? carrier : carrier.substr(0, carrier.size() - carrierExtension.size() - 1);
+    const std::string suffix = extension.empty() ? std::string() : "." + extension;
+    return base + suffix == carrier ? base + "_1" + suffix : base + suffix;
 }
 
 Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& path) {
@@ -116,12 +138,24 @@ bool EnsureDataFile(Commands& commands, Session& session) {
     return !DataPath(session).empty();
 }
 
-bool EnsureOutputFile(Commands& commands, Session& session) {
-    if (session.fields.dataFile.empty()) {
-        Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
-        session.headerExtension = found ? Cp1252ToUtf8(found->header.extension) : std::string();
+bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId) {
+    Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
+    const std::string stored = found ? UsableExtension(Cp1252ToUtf8(found->header.extension)) : std::string();
+    const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
+    const std::string previous = session.headerExtension;
+    session.headerExtension = stored;
+    const std::optional<std::string> chosen =
+        ui.ChooseOutputFile(DataFileFilter(session), session.Text(titleId), proposed);
+    if (!chosen) {
+        // The data field names the output; the stored extension counts only for the dialog.
+        if (!session.fields.dataFile.empty()) session.headerExtension = previous;
+        return EnsureDataFile(commands, session);
     }
-    return EnsureDataFile(commands, session);
+    const std::string path = StripNul(*chosen);
+    if (path.empty()) return false;
+    ApplyChosenDataFile(session, path);
+    ui.FieldsChanged();
+    return true;
 }
 
 std::string DataPath(const Session& session) { return session.fields.dataFile; }

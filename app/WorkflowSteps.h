@@ -28,9 +28,10 @@ bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<s
 bool EnsureCarrier(Commands& commands, Session& session);
 // A data or output file name, opening the data dialog once when the field is empty.
 bool EnsureDataFile(Commands& commands, Session& session);
-// The same for an output file: when none is named yet, the dialog offers the extension
-// stored in the carrier's payload.
-bool EnsureOutputFile(Commands& commands, Session& session);
+// The output file of extract and export: the front-end's save dialog (titleId) proposing the
+// stored extension beside the carrier; a front-end without one names it in the data field,
+// else the data dialog opens and offers the stored extension.
+bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId);
 // The field's path exactly as given: blanks at either end belong to a file name.
 std::string DataPath(const Session& session);
 

@@ -1,4 +1,5 @@
-// Number patterns of the window's size fields, with the user's thousands separator.
+// Number patterns of the window's size fields, grouped the way the program's language writes
+// numbers ("720.054" in German, "720,054" in English).
 #pragma once
 
 #include <cstdint>
@@ -7,10 +8,8 @@
 namespace tarnwerk {
 
 // "#,###": 0 gives "".
-std::string FormatHashGroup(int64_t value);
+std::string FormatHashGroup(int64_t value, int languageBase);
 // "#,###0": at least one digit.
-std::string FormatHashGroupZero(int64_t value);
-// The separator used above (from the environment's locale; "," when it has none).
-std::string ThousandsSeparator();
+std::string FormatHashGroupZero(int64_t value, int languageBase);
 
 }  // namespace tarnwerk

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <optional>
@@ -68,6 +69,33 @@ int32_t Position(const std::string& text, int32_t limit) {
     const std::optional<int32_t> value = RoundHalfEven32(LeadingNumberValue(text));
     if (!value || *value < 0 || *value > limit) return 0;
     return *value;
+}
+
+// True when nothing is at the path: a first start. An unreadable file is no first start.
+bool IsMissing(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) != 0 && errno == ENOENT;
+}
+
+// The language index of the desktop's message locale (POSIX order: LC_ALL, LC_MESSAGES,
+// LANG): German, English, Dutch or French by the language code, English for anything else.
+const char* LanguageOfLocale() {
+    const char* locale = nullptr;
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value != nullptr && *value != '\0') {
+            locale = value;
+            break;
+        }
+    }
+    const std::string code = locale != nullptr ? std::string(locale).substr(0, 3) : std::string();
+    const auto is = [&code](const char* language) {
+        return code.rfind(language, 0) == 0 && (code.size() == 2 || !std::isalpha(static_cast<unsigned char>(code[2])));
+    };
+    if (is("de")) return "0";
+    if (is("nl")) return "2";
+    if (is("fr")) return "3";
+    return "1";
 }
 
 std::string HomeFolder() {
@@ -151,7 +179,9 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.BitPerByte = static_cast<uint8_t>(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
     s.ShowEndMessage = SwitchValue(read(kSettings, "ShowEndMessage", "1"));
     s.ResetOnEnd = SwitchValue(read(kSettings, "ResetOnEnd", "1"));
-    const std::string languageText = read(kSettings, "Language", "0");
+    // Without a settings file the program speaks the desktop's language; a file without the
+    // key keeps its old meaning, German.
+    const std::string languageText = read(kSettings, "Language", IsMissing(iniPath) ? LanguageOfLocale() : "0");
     s.Language = static_cast<uint8_t>(NumberInRange(languageText, 0, kLastLanguage).value_or(0));
     s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
     s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));

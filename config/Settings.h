@@ -35,7 +35,7 @@ struct SettingsRecord {
 };
 
 struct FileFilter {
-    std::string description;  // e.g. "Bitmap-picture format (*.bmp;*.dib)"
+    std::string description;  // e.g. "Bitmap picture format (*.bmp;*.dib)"
     std::string patterns;     // e.g. "*.bmp;*.dib"
 };
 

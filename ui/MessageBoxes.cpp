@@ -35,7 +35,11 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const Message& mess
                                              QtButtons(message.buttons), parent);
     box->setTextFormat(Qt::PlainText);  // paths and file names are never markup
     switch (message.buttons) {
-        case MessageButtons::YesNo: box->setEscapeButton(QMessageBox::No); break;
+        case MessageButtons::YesNo:
+            // Every Yes/No question asks whether to replace a file: Enter must not agree.
+            box->setDefaultButton(QMessageBox::No);
+            box->setEscapeButton(QMessageBox::No);
+            break;
         case MessageButtons::RetryCancel: box->setEscapeButton(QMessageBox::Cancel); break;
         case MessageButtons::Ok: box->setEscapeButton(QMessageBox::Ok); break;
     }

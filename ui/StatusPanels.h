@@ -1,5 +1,6 @@
-// clsStatusBar: the main window's status bar, four sunken text panels whose right edges sit
-// at fixed distances from the window's right border.
+// clsStatusBar: the main window's status bar, four sunken text panels along the bottom of
+// the window. The three right panels are at least as wide as designed and grow with their
+// text; the first one takes the rest.
 #pragma once
 
 #include <QWidget>
@@ -18,11 +19,15 @@ public:
     // Placed at the bottom kHeight pixels of a host innerWidth x innerHeight pixels large.
     clsStatusBar(QWidget* host, int innerWidth, int innerHeight);
 
+    // Follows the host's new inner size.
+    void PlaceAtBottom(int innerWidth, int innerHeight);
     void SetText(int part, const QString& text);  // parts outside 0..3 are ignored
     QString Text(int part) const;
     QRect PanelGeometry(int part) const;
 
 private:
+    void ArrangePanels();
+
     std::array<QLabel*, kPanels> panels_{};
 };
 

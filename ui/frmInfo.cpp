@@ -152,12 +152,19 @@ frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* 
 }
 
 void frmInfo::OpenHomePage() {
-    if (desktop_.Open(FromQ(lblLink_->text()))) return;
-    Message failure;
-    failure.text = Text(languageBase_, 448);
-    failure.icon = MessageIcon::Critical;
-    failure.title = Text(languageBase_, 449);
-    ShowMessageBox(host_, this, failure);
+    const int languageBase = languageBase_;
+    DialogHost& host = host_;
+    QWidget* parent = parentWidget();
+    // The browser may end after this box has closed; the failure is then shown over the window.
+    const auto ended = [languageBase, &host, parent](bool shown) {
+        if (shown) return;
+        Message failure;
+        failure.text = Text(languageBase, 448);
+        failure.icon = MessageIcon::Critical;
+        failure.title = Text(languageBase, 449);
+        ShowMessageBox(host, parent, failure);
+    };
+    if (!desktop_.Open(FromQ(lblLink_->text()), ended)) ended(false);
 }
 
 }  // namespace tarnwerk

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -47,14 +49,22 @@ void ShowText(QLineEdit* field, const std::string& text) {
 }  // namespace
 
 frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* parent)
-    : QMainWindow(parent), session_(session), desktop_(desktop), host_(host), commands_(session, *this, desktop) {
+    : QMainWindow(parent),
+      session_(session),
+      desktop_(desktop, *this),
+      host_(host),
+      commands_(session, *this, desktop_),
+      lastFolder_(QDir::homePath()) {
     setObjectName(QStringLiteral("frmSteg"));
     setWindowTitle(QString::fromLatin1(kProductName));
     setFont(WindowFont());
 
     auto* client = new QWidget(this);
+    client_ = client;
     client->setObjectName(QStringLiteral("Client"));
-    client->setFixedSize(kClientWidth, kClientHeight);
+    client->setMinimumSize(kClientWidth, kClientHeight);
+    client->resize(kClientWidth, kClientHeight);
+    client->installEventFilter(this);
     setCentralWidget(client);
     auto* lineMenu = new QFrame(client);
     lineMenu->setObjectName(QStringLiteral("lineMenu"));
@@ -76,9 +86,8 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
     connect(txtDataFile_, &QLineEdit::editingFinished, this, [this] { txtDataFile_EditingFinished(); });
 
     ApplyCaptions();
-    // Fixed size: every control has a fixed position, in pixels.
     adjustSize();
-    setFixedSize(sizeHint());
+    setMinimumSize(sizeHint());
 }
 
 frmSteg::~frmSteg() = default;
@@ -91,7 +100,7 @@ void frmSteg::MoveToTwips(int32_t leftTwips, int32_t topTwips) {
 
 void frmSteg::ApplyCaptions() {
     ApplyLanguage(*this, "frmSteg", session_.languageBase);
-    FitLabelColumns();
+    ArrangeControls();
 }
 
 // --- UserInterface ---
@@ -99,11 +108,26 @@ void frmSteg::ApplyCaptions() {
 MessageAnswer frmSteg::ShowMessage(const Message& message) { return ShowMessageBox(host_, this, message); }
 
 std::string frmSteg::ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) {
-    return FromQ(host_.OpenFile(this, ToQ(title), QtFilterList(filter), true));
+    const QString chosen = host_.OpenFile(this, ToQ(title), QtFilterList(filter), true, lastFolder_);
+    RememberFolder(chosen);
+    return FromQ(chosen);
 }
 
 std::string frmSteg::ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) {
-    return FromQ(host_.OpenFile(this, ToQ(title), QtFilterList(filter), false));
+    const QString chosen = host_.OpenFile(this, ToQ(title), QtFilterList(filter), false, lastFolder_);
+    RememberFolder(chosen);
+    return FromQ(chosen);
+}
+
+std::optional<std::string> frmSteg::ChooseOutputFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                                     const std::string& proposed) {
+    const QString chosen = host_.SaveFile(this, ToQ(title), QtFilterList(filter), ToQ(proposed));
+    RememberFolder(chosen);
+    return FromQ(chosen);
+}
+
+void frmSteg::RememberFolder(const QString& chosen) {
+    if (!chosen.isEmpty()) lastFolder_ = QFileInfo(chosen).absolutePath();
 }
 
 std::optional<std::string> frmSteg::AskNewPassphrase() {
@@ -164,7 +188,25 @@ void frmSteg::Run(const std::function<void()>& command) {
     ++running_;
     command();
     --running_;
-    if (closeRequested_ && running_ == 0 && !session_.commandRunning) close();
+    if (closeRequested_ && running_ == 0 && !session_.commandRunning) {
+        close();
+        return;
+    }
+    // A command still running (a nested event loop) keeps the focus where its lock left it.
+    if (running_ == 0 && !session_.commandRunning) FocusNextStep();
+}
+
+void frmSteg::FocusNextStep() {
+    QWidget* next = cmdHide_;
+    if (!session_.carrier.IsLoaded()) {
+        next = cmdOrigSel_;
+    } else if (session_.fields.dataFile.empty()) {
+        next = txtDataFile_;
+    }
+    next->setFocus(Qt::OtherFocusReason);
+    // Styles draw the focus frame only once the keyboard has moved the focus; this focus move
+    // is meant for the keyboard, so its frame must show.
+    setAttribute(Qt::WA_KeyboardFocusChange);
 }
 
 void frmSteg::TakeTypedDataFile() {
@@ -203,6 +245,11 @@ void frmSteg::mnuHilfeInfo_Click() {
 }
 
 void frmSteg::mnuDateiBeenden_Click() { close(); }
+
+bool frmSteg::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) ArrangeControls();
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void frmSteg::closeEvent(QCloseEvent* event) {
     // Closing now would cut a running hide off half-way: remember the wish, close afterwards.

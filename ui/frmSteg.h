@@ -13,6 +13,7 @@
 #include "app/Desktop.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
+#include "ui/WindowDesktop.h"
 
 class QGroupBox;
 class QLabel;
@@ -29,7 +30,8 @@ class clsStatusBar;
 class frmSteg : public QMainWindow, public UserInterface {
     Q_OBJECT
 public:
-    // Client area below the menu bar, in pixels (7980 x 4515 twips).
+    // Client area below the menu bar at its designed size, in pixels (7980 x 4515 twips); the
+    // window may grow beyond it, never shrink below.
     static constexpr int kClientWidth = 532;
     static constexpr int kClientHeight = 301;
 
@@ -52,6 +54,8 @@ public:
     MessageAnswer ShowMessage(const Message& message) override;
     std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
     std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
+    std::optional<std::string> ChooseOutputFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                                const std::string& proposed) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
     void SetProgress(int percent) override;
@@ -61,6 +65,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildCarrierGroup(QWidget* client);
@@ -68,6 +73,14 @@ private:
     void BuildProcessRow(QWidget* client);
     void BuildMenus();
     void FitLabelColumns();
+    // Every control at its designed place, the label columns fitted to their texts, and the
+    // extra width of a larger window given to the groups and the path fields.
+    void ArrangeControls();
+    // After a command the keyboard focus goes where the user most likely continues, never to
+    // Exit, and its frame shows.
+    void FocusNextStep();
+    // The folder of a file chosen in a dialog, where the next dialog opens.
+    void RememberFolder(const QString& chosen);
 
     // Event handlers, named after the controls they belong to.
     void cmdOrigSel_Click();
@@ -83,9 +96,11 @@ private:
     void Run(const std::function<void()>& command);
 
     Session& session_;
-    Desktop& desktop_;
+    WindowDesktop desktop_;
     DialogHost& host_;
     Commands commands_;
+    QWidget* client_ = nullptr;
+    QString lastFolder_;  // folder of the file chosen last in any file dialog
 
     QLineEdit* txtOrigFile_ = nullptr;
     QLineEdit* txtOTyp_ = nullptr;

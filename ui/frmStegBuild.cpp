@@ -1,4 +1,5 @@
-// frmSteg's controls and menus, placed at their fixed twips positions.
+// frmSteg's controls and menus, placed at their designed twips positions; a wider window
+// stretches the groups and the path fields.
 #include <QAction>
 #include <QFontMetrics>
 #include <QFrame>
@@ -23,28 +24,43 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kDropImageSize = 32;
-constexpr int kLabelGap = 2;  // pixels between a label's text and the field beside it
+constexpr int kLabelGap = 8;  // pixels between a label's text and the field beside it
+
+// How a control follows extra window width: not at all, growing, or moving right.
+constexpr const char* kDesignRect = "designRect";
+constexpr const char* kStretch = "stretch";
+enum class Stretch { None, Grow, Move };
 
 template <class Widget>
-Widget* Place(Widget* widget, const char* name, const QRect& geometry) {
+Widget* Place(Widget* widget, const char* name, const QRect& geometry, Stretch stretch = Stretch::None) {
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(geometry);
+    widget->setProperty(kDesignRect, geometry);
+    widget->setProperty(kStretch, static_cast<int>(stretch));
     return widget;
 }
 
-QLabel* Label(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* label = Place(new QLabel(parent), name, geometry);
+void Restretch(QWidget* widget, int extraWidth) {
+    const auto stretch = static_cast<Stretch>(widget->property(kStretch).toInt());
+    QRect rect = widget->geometry();
+    if (stretch == Stretch::Grow) rect.setWidth(rect.width() + extraWidth);
+    if (stretch == Stretch::Move) rect.moveLeft(rect.left() + extraWidth);
+    widget->setGeometry(rect);
+}
+
+QLabel* Label(QWidget* parent, const char* name, const QRect& geometry, Stretch stretch = Stretch::None) {
+    auto* label = Place(new QLabel(parent), name, geometry, stretch);
     label->setTextFormat(Qt::PlainText);
     return label;
 }
 
 QLineEdit* PathField(QWidget* parent, const char* name, const QRect& geometry) {
-    return Place(new QLineEdit(parent), name, geometry);
+    return Place(new QLineEdit(parent), name, geometry, Stretch::Grow);
 }
 
 // The information fields read like labels: read-only, no frame, the window's background.
 QLineEdit* InfoField(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* field = Place(new QLineEdit(parent), name, geometry);
+    auto* field = Place(new QLineEdit(parent), name, geometry, Stretch::Grow);
     field->setReadOnly(true);
     field->setFrame(false);
     field->setFocusPolicy(Qt::NoFocus);
@@ -55,8 +71,8 @@ QLineEdit* InfoField(QWidget* parent, const char* name, const QRect& geometry) {
     return field;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QRect& geometry) {
-    auto* button = Place(new QPushButton(parent), name, geometry);
+QPushButton* Button(QWidget* parent, const char* name, const QRect& geometry, Stretch stretch = Stretch::None) {
+    auto* button = Place(new QPushButton(parent), name, geometry, stretch);
     button->setAutoDefault(false);
     return button;
 }
@@ -68,7 +84,7 @@ QLabel* DropImage(QWidget* parent, const char* name, const QImage& picture) {
 }
 
 QWidget* PictureBox(QWidget* parent, const char* name, const QRect& geometry) {
-    return Place(new QWidget(parent), name, geometry);
+    return Place(new QWidget(parent), name, geometry, Stretch::Grow);
 }
 
 QAction* Entry(QMenu* menu, const char* name) {
@@ -103,13 +119,13 @@ void FitColumn(std::initializer_list<QLabel*> labels, std::initializer_list<QWid
 }  // namespace
 
 void frmSteg::BuildCarrierGroup(QWidget* client) {
-    auto* frame = Place(new QGroupBox(client), "frameCarrierFile", TwipsRect(90, 90, 7800, 1680));
+    auto* frame = Place(new QGroupBox(client), "frameCarrierFile", TwipsRect(90, 90, 7800, 1680), Stretch::Grow);
     QWidget* box = PictureBox(frame, "Picture1", TwipsRect(45, 225, 7710, 1410));
     QLabel* image = DropImage(box, "Image2", CarrierPicture(kDropImageSize));
-    Label(box, "lblCarrierFileName", TwipsRect(720, 45, 6945, 195));
+    Label(box, "lblCarrierFileName", TwipsRect(720, 45, 6945, 195), Stretch::Grow);
     txtOrigFile_ = PathField(box, "txtOrigFile", TwipsRect(720, 270, 6495, 285));
     txtOrigFile_->setReadOnly(true);  // the carrier is known only through loading it
-    cmdOrigSel_ = Button(box, "cmdOrigSel", TwipsRect(7245, 270, 375, 285));
+    cmdOrigSel_ = Button(box, "cmdOrigSel", TwipsRect(7245, 270, 375, 285), Stretch::Move);
     cmdOrigSel_->setText(QStringLiteral("..."));
     Label(box, "lblCarrierType", TwipsRect(720, 675, 1500, 195));
     txtOTyp_ = InfoField(box, "txtOTyp", TwipsRect(2250, 675, 5415, 195));
@@ -125,12 +141,12 @@ void frmSteg::BuildCarrierGroup(QWidget* client) {
 }
 
 void frmSteg::BuildDataGroup(QWidget* client) {
-    auto* frame = Place(new QGroupBox(client), "frameDataFile", TwipsRect(90, 1845, 7800, 1455));
+    auto* frame = Place(new QGroupBox(client), "frameDataFile", TwipsRect(90, 1845, 7800, 1455), Stretch::Grow);
     QWidget* box = PictureBox(frame, "Picture2", TwipsRect(45, 225, 7710, 1185));
     QLabel* image = DropImage(box, "Image1", DataPicture(kDropImageSize));
-    Label(box, "lblDataFileName", TwipsRect(720, 45, 6945, 195));
+    Label(box, "lblDataFileName", TwipsRect(720, 45, 6945, 195), Stretch::Grow);
     txtDataFile_ = PathField(box, "txtDataFile", TwipsRect(720, 270, 6495, 285));
-    cmdDataSel_ = Button(box, "cmdDataSel", TwipsRect(7245, 270, 375, 285));
+    cmdDataSel_ = Button(box, "cmdDataSel", TwipsRect(7245, 270, 375, 285), Stretch::Move);
     cmdDataSel_->setText(QStringLiteral("..."));
     Label(box, "lblDataOrigSize", TwipsRect(720, 675, 1500, 195));
     txtDOrigSize_ = InfoField(box, "txtDOrigSize", TwipsRect(2250, 675, 5415, 195));
@@ -158,7 +174,7 @@ void frmSteg::BuildProcessRow(QWidget* client) {
     cmdReset_ = Button(client, "cmdReset", TwipsRect(1710, kButtonTop, 1500, 375));
     cmdExtract_ = Button(client, "cmdExtract", TwipsRect(3240, kButtonTop, 1500, 375));
     cmdHide_ = Button(client, "cmdHide", TwipsRect(4770, kButtonTop, 1500, 375));
-    cmdClose_ = Button(client, "cmdClose", TwipsRect(6390, kButtonTop, 1500, 375));
+    cmdClose_ = Button(client, "cmdClose", TwipsRect(6390, kButtonTop, 1500, 375), Stretch::Move);
 
     statusBar_ = new clsStatusBar(client, kClientWidth, kClientHeight);
 }
@@ -200,12 +216,27 @@ void frmSteg::BuildMenus() {
 void frmSteg::FitLabelColumns() {
     auto label = [this](const char* name) { return findChild<QLabel*>(QString::fromLatin1(name)); };
     auto widget = [this](const char* name) { return findChild<QWidget*>(QString::fromLatin1(name)); };
-    FitColumn({label("lblCarrierType"), label("lblCarrierSize"), label("lblCarrierFree")},
-              {txtOTyp_, txtOSize_, txtOFree_}, Px(2250));
-    FitColumn({label("lblDataOrigSize"), label("lblDataSize")}, {txtDOrigSize_, txtDSize_}, Px(2250));
+    // One column through both groups, which sit at the same left edge, so the values line up.
+    FitColumn({label("lblCarrierType"), label("lblCarrierSize"), label("lblCarrierFree"), label("lblDataOrigSize"),
+               label("lblDataSize")},
+              {txtOTyp_, txtOSize_, txtOFree_, txtDOrigSize_, txtDSize_}, Px(2250));
     QWidget* placeholder = widget("picProgBarSize");
     FitColumn({label("lblProcess")}, {placeholder}, Px(1710));
     progressBar_->setGeometry(0, 0, placeholder->width(), placeholder->height());
+}
+
+void frmSteg::ArrangeControls() {
+    const QList<QWidget*> placed = client_->findChildren<QWidget*>();
+    for (QWidget* widget : placed) {
+        if (widget->property(kDesignRect).isValid()) widget->setGeometry(widget->property(kDesignRect).toRect());
+    }
+    FitLabelColumns();
+    const int extraWidth = std::max(0, client_->width() - kClientWidth);
+    for (QWidget* widget : placed) Restretch(widget, extraWidth);
+    // The separator line under the menu and the status bar span the whole width.
+    if (auto* line = findChild<QFrame*>(QStringLiteral("lineMenu"))) line->resize(client_->width(), line->height());
+    progressBar_->setGeometry(0, 0, progressBar_->parentWidget()->width(), progressBar_->parentWidget()->height());
+    statusBar_->PlaceAtBottom(client_->width(), client_->height());
 }
 
 }  // namespace tarnwerk

@@ -76,13 +76,21 @@ class FakeDesktop : public Desktop {
 public:
     std::vector<std::string> mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
-    bool accept = true;                              // false: no mail program could be started
+    std::vector<std::string> opened;
+    // What the helper programs do: start (false: none could be started) and end well.
+    bool openStarts = true, openSucceeds = true, mailStarts = true, mailSucceeds = true;
 
-    bool Open(const std::string&) override { return true; }
-    bool ComposeMailWithAttachment(const std::string& path) override {
+    // The helper's end is told before the call returns, as if it had ended at once.
+    bool Open(const std::string& target, LaunchEnded ended) override {
+        opened.push_back(target);
+        if (openStarts && ended) ended(openSucceeds);
+        return openStarts;
+    }
+    bool ComposeMailWithAttachment(const std::string& path, LaunchEnded ended) override {
         mailed.push_back(path);
         if (onMail) onMail(path);
-        return accept;
+        if (mailStarts && ended) ended(mailSucceeds);
+        return mailStarts;
     }
 };
 

@@ -1,4 +1,5 @@
 // The window's commands through their public members, with a scripted user and desktop.
+#include <sys/stat.h>
 
 #include "app/AppFakes.h"
 #include "app/PassphraseRules.h"
@@ -53,6 +54,59 @@ TEST_F(CommandsTest, DataFileTakesItsOwnOrThePendingExtension) {
         commands.SelectDataFile();
         EXPECT_EQ(session.fields.dataFile, dir.File(expected));
     }
+}
+
+// Sizes are written the way the window's language writes numbers, whatever the desktop's
+// locale, and a language switch rewrites the data file's size at once.
+TEST_F(CommandsTest, SizesFollowTheProgramsLanguage) {
+    MakeBitmap(dir.File("pic.bmp"), 64, 48, 24, false, 1);  // 54 + 64 * 48 * 3 = 9270 bytes
+    Put(dir.File("notes.txt"), std::string(12345, 'n'));
+    const struct {
+        int base;
+        const char *carrierSize, *dataSize;
+    } rows[] = {
+        {kLanguageBaseGerman, "9.270 Byte", "12.345 Byte"},
+        {kLanguageBaseEnglish, "9,270 bytes", "12,345 bytes"},
+        {kLanguageBaseDutch, "9.270 bytes", "12.345 bytes"},
+        {kLanguageBaseFrench, "9\u202F270 octets", "12\u202F345 octets"},
+    };
+    for (const auto& row : rows) {
+        session.languageBase = row.base;
+        ASSERT_TRUE(commands.LoadCarrier(dir.File("pic.bmp")));
+        commands.SetDataFile(dir.File("notes.txt"));
+        EXPECT_EQ(session.fields.oSize, row.carrierSize) << row.base;
+        EXPECT_EQ(session.fields.dOrigSize, row.dataSize) << row.base;
+    }
+    SettingsRecord german = session.settings;
+    german.Language = 0;
+    commands.SaveOptions(german);
+    commands.OptionsClosed();
+    EXPECT_EQ(session.fields.dOrigSize, "12.345 Byte");
+    EXPECT_EQ(session.carrierFilter.front().description, "Bitmap-Bildformat (*.bmp;*.dib)");
+}
+
+// Help: a missing help file and a help file no program opens are told apart; the second
+// file is tried when the first one finds no program.
+TEST_F(CommandsTest, HelpTellsAMissingFileFromAMissingProgram) {
+    session.appPath = dir.path() + "/";
+    commands.ShowHelp();
+    EXPECT_EQ(ui.LastMessage().title, En(460));
+    EXPECT_TRUE(desktop.opened.empty());
+
+    Put(dir.File("Tarnwerk.chm"), "chm");
+    ::mkdir(dir.File("help").c_str(), 0700);
+    Put(dir.File("help/index.html"), "<html></html>");
+    desktop.openSucceeds = false;  // xdg-open starts but finds no program
+    commands.ShowHelp();
+    EXPECT_EQ(desktop.opened, (std::vector<std::string>{dir.File("Tarnwerk.chm"), dir.File("help/index.html")}));
+    EXPECT_EQ(ui.LastMessage().text, En(513) + "\r\n" + dir.File("help/index.html") + "\r\n\r\n" + En(514));
+    EXPECT_EQ(ui.LastMessage().title, En(515));
+
+    desktop.openStarts = false;  // xdg-open itself is missing
+    const std::size_t before = ui.messages.size();
+    commands.ShowHelp();
+    ASSERT_EQ(ui.messages.size(), before + 1);
+    EXPECT_EQ(ui.LastMessage().title, En(515));
 }
 
 // While a hide runs no other long command starts, and options saved meanwhile wait for its end.

@@ -1,10 +1,13 @@
 // Sending the carrier: archive beside it, hand-off to the mail program, reset and clean-up.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <zip.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <future>
 #include <map>
 
 #include "app/AppFakes.h"
@@ -50,6 +53,22 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     EXPECT_FALSE(session.commandRunning);
 }
 
+// Waits for a launch's end as told from the helper thread.
+class Ending {
+public:
+    LaunchEnded Callback() {
+        return [this](bool succeeded) { promise_.set_value(succeeded); };
+    }
+    bool Wait() { return future_.get(); }
+
+private:
+    std::promise<bool> promise_;
+    std::future<bool> future_ = promise_.get_future();
+};
+
+// True when this process has no child left to reap: every helper was waited for.
+bool NoChildLeft() { return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
+
 // A mail program that is running already reads the attachment after xdg-email has returned:
 // the archive stays until a start at least a day later, and only if it is still the one mailed.
 TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
@@ -79,33 +98,57 @@ TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
     // A hand-off that failed never reached a mail program: its archive goes at once.
     std::remove(archive.c_str());
     commands.LoadCarrier(carrier);
-    desktop.accept = false;
+    desktop.mailStarts = false;
     EXPECT_FALSE(commands.SendCarrier());
     EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_EQ(ui.LastMessage().text, En(454));
+
+    // Nor did one whose xdg-email ended with a failure.
+    commands.LoadCarrier(carrier);
+    desktop.mailStarts = true;
+    desktop.mailSucceeds = false;
+    EXPECT_TRUE(commands.SendCarrier());
+    EXPECT_EQ(desktop.mailed.back(), archive);
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_EQ(ui.LastMessage().text, En(454));
 }
 
-// The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their arguments.
-TEST(XdgDesktop, ArgumentsPassWithoutAShellAndTheExitStatusDecides) {
+// The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their
+// arguments: no shell in between, the call returns while the helper still runs, and the
+// helper's exit status arrives afterwards, with the helper reaped.
+TEST(XdgDesktop, StartsWithoutAShellReturnsAtOnceAndReapsTheHelper) {
     TempDir dir;
     const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
     ::setenv("PATH", dir.path().c_str(), 1);
+    // The stand-in records its arguments, then waits until the test lets it end.
     const auto helper = [&](const std::string& name, int status) {
         Put(dir.File(name), "#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" + dir.File("args") +
-                                "'\nexit " + std::to_string(status) + "\n");
+                                "'\nwhile [ ! -e '" + dir.File("go") + "' ]; do sleep 0.02; done\nexit " +
+                                std::to_string(status) + "\n");
         ::chmod(dir.File(name).c_str(), 0755);
     };
     XdgDesktop desktop;
-    EXPECT_FALSE(desktop.Open("/tmp/x.bmp"));  // no helper on PATH: cannot start
+    EXPECT_FALSE(desktop.Open("/tmp/x.bmp", {}));  // no helper on PATH: cannot start
+
     helper("xdg-open", 0);
-    EXPECT_TRUE(desktop.Open("/p/a b;$(touch x)'.bmp"));
+    Ending viewer;
+    ASSERT_TRUE(desktop.Open("/p/a b;$(touch x)'.bmp", viewer.Callback()));
+    Put(dir.File("go"), "");  // only now may the helper end: Open did not wait for it
+    EXPECT_TRUE(viewer.Wait());
     EXPECT_EQ(Slurp(dir.File("args")), "/p/a b;$(touch x)'.bmp\n");
-    EXPECT_TRUE(desktop.Open("-rf.bmp"));  // never taken for an option
-    EXPECT_EQ(Slurp(dir.File("args")), "./-rf.bmp\n");
-    helper("xdg-email", 0);
-    EXPECT_TRUE(desktop.ComposeMailWithAttachment("/p/holiday.zip"));
+    EXPECT_TRUE(NoChildLeft());
+
+    Ending dashed;
+    ASSERT_TRUE(desktop.Open("-rf.bmp", dashed.Callback()));
+    EXPECT_TRUE(dashed.Wait());
+    EXPECT_EQ(Slurp(dir.File("args")), "./-rf.bmp\n");  // never taken for an option
+
+    helper("xdg-email", 3);  // xdg-email's "no mail program found"
+    Ending mail;
+    ASSERT_TRUE(desktop.ComposeMailWithAttachment("/p/holiday.zip", mail.Callback()));
+    EXPECT_FALSE(mail.Wait());
     EXPECT_EQ(Slurp(dir.File("args")), "--attach\n/p/holiday.zip\n");
-    helper("xdg-email", 3);
-    EXPECT_FALSE(desktop.ComposeMailWithAttachment("/p/holiday.zip"));
+    EXPECT_TRUE(NoChildLeft());
     ::setenv("PATH", savedPath.c_str(), 1);
 }
 

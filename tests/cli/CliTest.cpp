@@ -39,10 +39,12 @@ struct CliRun {
 class CliTest : public ::testing::Test {
 protected:
     // Runs the CLI in the test's folder with no terminal and an empty settings file, so the
-    // built-in defaults apply; shell is put before the command (a umask, a timeout).
-    CliRun Cli(const std::string& args, const std::string& shell = {}) {
+    // built-in defaults apply; shell is put before the command (a umask, a timeout). The locale
+    // is English unless a test names another (a first start speaks the locale's language).
+    CliRun Cli(const std::string& args, const std::string& shell = {}, const std::string& lang = "C.UTF-8") {
         const std::string out = logs.File("stdout"), err = logs.File("stderr");
-        const std::string command = "cd '" + dir.path() + "' && " + shell + " '" + TARNWERK_CLI_PATH +
+        const std::string command = "cd '" + dir.path() + "' && unset LC_ALL LC_MESSAGES && export LANG=" + lang +
+                                    " && " + shell + " '" + TARNWERK_CLI_PATH +
                                     "' --settings '" + dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" +
                                     err + "' </dev/null";
         const int status = std::system(command.c_str());
@@ -77,6 +79,19 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
 
+// Without a settings file the CLI speaks the desktop's language, as the window does; sizes
+// are grouped the language's way.
+TEST_F(CliTest, FirstStartSpeaksTheLocalesLanguage) {
+    MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);  // 54 + 20 rows of 99 + 1 bytes = 2054
+    const CliRun dutch = Cli("info " + Q("pic.bmp"), {}, "nl_NL.UTF-8");
+    ASSERT_EQ(dutch.exitCode, 0) << dutch.err;
+    EXPECT_NE(dutch.out.find("Bitmap-beeldformaat, 33x20 pixels"), std::string::npos) << dutch.out;
+    EXPECT_NE(dutch.out.find("2.054 bytes"), std::string::npos) << dutch.out;
+    const CliRun other = Cli("info " + Q("pic.bmp"), {}, "sv_SE.UTF-8");
+    EXPECT_NE(other.out.find("Bitmap picture format, 33x20 pixels"), std::string::npos) << other.out;
+    EXPECT_NE(other.out.find("2,054 bytes"), std::string::npos) << other.out;
+}
+
 TEST_F(CliTest, DoubleDashEndsTheOptionsAndTheCipherListIsComplete) {
     MakeBitmap(dir.File("-pic.bmp"), 33, 20, 24, false, 1);
     EXPECT_EQ(Cli("info -- -pic.bmp").exitCode, 0);
@@ -89,7 +104,7 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);
     const CliRun text = Cli("--language en info " + Q("pic.bmp"));
     ASSERT_EQ(text.exitCode, 0) << text.err;
-    EXPECT_NE(text.out.find("Bitmap-picture format, 33x20 pixel, 24 bit colors"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("Bitmap picture format, 33x20 pixels, 24 bit colors"), std::string::npos) << text.out;
     const CliRun json = Cli("info " + Q("pic.bmp") + " --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
     // 100 bytes a row, 2000 picture bytes: 1000 stream bytes at 4 bits, less 34 or 50.
@@ -112,7 +127,7 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     const CliRun hide = Cli("--language en hide " + Q("pic.bmp") + " " + Q("d.bin") +
                             " --compress --cipher rc4 --passphrase-file " + Q("pw-newline"));
     ASSERT_EQ(hide.exitCode, 0) << hide.err;
-    EXPECT_NE(hide.out.find("The data was successfully hiding in the carrier file."), std::string::npos);
+    EXPECT_NE(hide.out.find("The data was successfully hidden in the carrier file."), std::string::npos);
     const std::string extract = "--language en extract " + Q("pic.bmp") + " " + Q("r.bin") + " --passphrase-file ";
     const CliRun wrong = Cli(extract + Q("pw-wrong"));
     EXPECT_EQ(wrong.exitCode, 1);
@@ -293,7 +308,7 @@ TEST_F(CliTest, ShortColourTableRefusesHidingButNotExtraction) {
     WriteFile(dir.File("c.bmp"), holding);
     const CliRun hide = Cli("--language en hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none");
     EXPECT_EQ(hide.exitCode, 1);
-    EXPECT_NE(hide.err.find("The colour table of this 8-bit bitmap holds fewer than 256 entries."), std::string::npos)
+    EXPECT_NE(hide.err.find("The color table of this 8-bit bitmap holds fewer than 256 entries."), std::string::npos)
         << hide.err;
     EXPECT_EQ(ReadFile(dir.File("c.bmp")), holding);
     ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
@@ -330,7 +345,7 @@ TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
             EXPECT_EQ(hide.exitCode, size == free[k] ? 0 : 1) << size << hide.err;
         }
         EXPECT_NE(Cli("--language en hide " + Q("c.bmp") + " " + Q("d.bin") + " --bits 2" + hideArgs[k] + passphrase[k])
-                      .err.find("The data file is to large for the carrier file."),
+                      .err.find("The data file is too large for the carrier file."),
                   std::string::npos);
     }
     // The window's text shows the same number (defaults: 2 bits, encryption on).

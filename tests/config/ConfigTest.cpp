@@ -141,6 +141,37 @@ TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
     for (const auto& [value, expected] : rounded) EXPECT_EQ(RoundHalfEven32(value), expected) << value;
 }
 
+// A first start (no settings file) speaks the desktop's language, LC_ALL before LC_MESSAGES
+// before LANG; any other language gets English. A settings file keeps its meaning: without a
+// Language key it is German, as it always was.
+TEST(LoadSettings, FirstStartTakesTheLanguageFromTheLocale) {
+    test::TempDir dir;
+    const std::string missing = dir.File("none/tarnwerk.ini"), existing = dir.File("tarnwerk.ini");
+    WriteText(existing, "[Settings]\nCompression=1\n");
+    const struct {
+        const char *lcAll, *lcMessages, *lang;
+        int firstStart;
+    } rows[] = {
+        {"", "", "de_DE.UTF-8", kLanguageBaseGerman},     {"", "", "nl_BE", kLanguageBaseDutch},
+        {"", "", "fr", kLanguageBaseFrench},              {"", "", "en_GB.UTF-8", kLanguageBaseEnglish},
+        {"", "", "pt_BR.UTF-8", kLanguageBaseEnglish},    {"", "", "C", kLanguageBaseEnglish},
+        {"", "", "", kLanguageBaseEnglish},               {"", "deu", "fr_FR", kLanguageBaseEnglish},
+        {"fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench}, {"", "nl_NL", "de_DE", kLanguageBaseDutch},
+    };
+    for (const auto& row : rows) {
+        for (const auto& [name, value] :
+             {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
+            ::setenv(name, value, 1);
+        const std::string where = std::string(row.lcAll) + "/" + row.lcMessages + "/" + row.lang;
+        const StartupSettings first = LoadSettings(missing, 15360, 11520);
+        EXPECT_EQ(first.languageBase, row.firstStart) << where;
+        EXPECT_EQ(LanguageBaseFromLanguage(first.settings.Language), row.firstStart) << where;
+        EXPECT_EQ(first.carrierFilter.front().description, Text(row.firstStart, 308) + " (*.bmp;*.dib)") << where;
+        EXPECT_EQ(LoadSettings(existing, 15360, 11520).languageBase, kLanguageBaseGerman) << where;
+    }
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+}
+
 // Every stored text is Windows-1252: a byte that changed would alter a passphrase digest.
 TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
     for (int value = 0; value < 256; ++value) {
@@ -161,23 +192,24 @@ TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
 
 constexpr int kBases[] = {kLanguageBaseGerman, kLanguageBaseEnglish, kLanguageBaseDutch, kLanguageBaseFrench};
 
-// A sample of the texts exactly as users see them, spelling mistakes included.
+// A sample of the texts exactly as users see them, with the old spelling slips mended.
 TEST(StringTable, GermanAndEnglishTextsAreExact) {
     const struct {
         int id;
         const char *english, *german;
     } known[] = {
         {241, "Hiding && Extracting", "Verbergen && Extrahieren"},
-        {417, "Needed carrier file", "Benötigte Tägerdatei"},
-        {421, "An error is occurred while hiding the data.", "Beim Verbergen der Daten ist ein Feher aufgeterten."},
+        {417, "Needed carrier file", "Benötigte Trägerdatei"},
+        {421, "An error occurred while hiding the data.", "Beim Verbergen der Daten ist ein Fehler aufgetreten."},
+        {442, "Do you want to overwrite the file?", "Soll diese Datei überschrieben werden?"},
     };
     for (const auto& k : known) {
         EXPECT_EQ(Text(kLanguageBaseEnglish, k.id), k.english) << "English id " << k.id;
         EXPECT_EQ(Text(kLanguageBaseGerman, k.id), k.german) << "German " << k.id;
     }
     EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {433, 434}),
-              "The data file is to large for the carrier file.\r\nSelect a larger carrier file.");
-    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 4}), "Deutsch\r\nFrançais");  // fixed ids, no base
+              "The data file is too large for the carrier file.\r\nSelect a larger carrier file.");
+    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 3, 4}), "Deutsch\r\nNederlands\r\nFrançais");  // fixed ids, no base
 }
 
 // Named constants of one source file: "kName = 123".

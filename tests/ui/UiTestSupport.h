@@ -7,6 +7,7 @@
 #include "app/AppFakes.h"
 #include "support/TestCarriers.h"
 #include "ui/DialogHost.h"
+#include "ui/MessageBoxes.h"
 #include "ui/StatusPanels.h"
 #include "ui/WindowFont.h"
 #include "ui/frmSteg.h"
@@ -25,6 +26,8 @@ struct SeenMessage {
 class ScriptedHost : public DialogHost {
 public:
     std::vector<SeenMessage> messages;
+    std::vector<QMessageBox::StandardButton> defaultButtons;  // per message box, NoButton if none
+    std::deque<int> boxAnswers;                               // buttons pressed; first button when empty
     std::vector<QString> dialogs;  // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
     std::size_t fileRequests = 0;
@@ -32,6 +35,9 @@ public:
     int Exec(QDialog& dialog) override {
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             messages.push_back({box->windowTitle(), box->text(), box->icon()});
+            defaultButtons.push_back(box->defaultButton() ? box->standardButton(box->defaultButton())
+                                                          : QMessageBox::NoButton);
+            if (!boxAnswers.empty()) return Next(boxAnswers, 0);
             return box->buttons().isEmpty() ? 0 : box->standardButton(box->buttons().first());
         }
         dialogs.push_back(dialog.objectName());
@@ -39,7 +45,24 @@ public:
         dialog.reject();
         return QDialog::Rejected;
     }
-    QString OpenFile(QWidget*, const QString&, const QStringList&, bool) override { return ++fileRequests, QString(); }
+    std::vector<QString> openFolders;              // where each open dialog started
+    std::deque<QString> openAnswers, saveAnswers;  // chosen paths; cancelled when empty
+    struct SaveRequest {
+        QString title, proposed;
+        QStringList filters;
+    };
+    std::vector<SaveRequest> saves;
+
+    QString OpenFile(QWidget*, const QString&, const QStringList&, bool, const QString& folder) override {
+        ++fileRequests;
+        openFolders.push_back(folder);
+        return Next(openAnswers, QString());
+    }
+    QString SaveFile(QWidget*, const QString& title, const QStringList& filters, const QString& proposed) override {
+        ++fileRequests;
+        saves.push_back({title, proposed, filters});
+        return Next(saveAnswers, QString());
+    }
 };
 
 template <class T = QWidget>

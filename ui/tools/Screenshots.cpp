@@ -1,4 +1,4 @@
-// Renders every window of the program to PNG files, in English and German, for checking the
+// Renders every window of the program to PNG files, in all four languages, for checking the
 // layout by eye: tarnwerk-screenshots <output folder>
 #include <QApplication>
 #include <QDir>
@@ -32,15 +32,16 @@ using namespace tarnwerk;
 
 class NoDesktop : public Desktop {
 public:
-    bool Open(const std::string&) override { return false; }
-    bool ComposeMailWithAttachment(const std::string&) override { return false; }
+    bool Open(const std::string&, LaunchEnded) override { return false; }
+    bool ComposeMailWithAttachment(const std::string&, LaunchEnded) override { return false; }
 };
 
 // Dialogs opened by the workflows are cancelled; nothing waits for a person.
 class CancellingHost : public DialogHost {
 public:
     int Exec(QDialog&) override { return QDialog::Rejected; }
-    QString OpenFile(QWidget*, const QString&, const QStringList&, bool) override { return {}; }
+    QString OpenFile(QWidget*, const QString&, const QStringList&, bool, const QString&) override { return {}; }
+    QString SaveFile(QWidget*, const QString&, const QStringList&, const QString&) override { return {}; }
 };
 
 bool Save(QWidget& widget, const QString& file) {
@@ -65,6 +66,7 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     session.iniPath = FromQ(scratch.path()) + "/tarnwerk.ini";
     session.appPath = FromQ(scratch.path()) + "/";
     session.settings.Language = languageIndex;
+    session.settings.Algorithmus = 5;  // the longest cipher name, for the status bar
     session.languageBase = languageBase;
     session.carrierFilter = BuildCarrierFilter(languageBase);
     NoDesktop desktop;
@@ -82,6 +84,10 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     window.commands().SetDataFile(FromQ(scratch.path()) + "/letter.txt");
     window.FieldsChanged();
     shot(window, "main-carrier");
+    const QSize designed = window.size();
+    window.resize(designed.width() + 220, designed.height() + 40);
+    shot(window, "main-wide");
+    window.resize(designed);
 
     window.SetBusy(true);
     window.SetStatus(0, " " + Text(languageBase, 311));
@@ -134,5 +140,7 @@ int main(int argc, char* argv[]) {
     QDir().mkpath(out);
     int failures = Shoot(out, QStringLiteral("en"), kLanguageBaseEnglish, 1);
     failures += Shoot(out, QStringLiteral("de"), kLanguageBaseGerman, 0);
+    failures += Shoot(out, QStringLiteral("nl"), kLanguageBaseDutch, 2);
+    failures += Shoot(out, QStringLiteral("fr"), kLanguageBaseFrench, 3);
     return failures == 0 ? 0 : 1;
 }
