@@ -106,13 +106,6 @@ Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& pat
     return MoveAll(size, path, [&](size_t done) { return ::write(fd, data + done, size - done); });
 }
 
-namespace {
-
-constexpr size_t kReadChunk = size_t{64} << 10;
-constexpr int kNameAttempts = 32;
-constexpr int kSuffixLength = 6;
-
-// The path with symbolic links resolved; the path itself when it does not exist yet.
 std::string ResolvedPath(const std::string& path) {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (resolved == nullptr) return path;
@@ -120,6 +113,12 @@ std::string ResolvedPath(const std::string& path) {
     std::free(resolved);
     return result;
 }
+
+namespace {
+
+constexpr size_t kReadChunk = size_t{64} << 10;
+constexpr int kNameAttempts = 32;
+constexpr int kSuffixLength = 6;
 
 std::string RandomSuffix(std::mt19937& random) {
     static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";

@@ -64,6 +64,10 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path,
 // target's permissions, else newFileMode (narrowed by the umask).
 Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMode, std::string& path);
 
+// The path with symbolic links resolved; the path itself when it does not exist yet. A file
+// replaced through its resolved path leaves a link to it in place.
+std::string ResolvedPath(const std::string& path);
+
 // Renames file onto target. The blocks of a file it replaces are freed on a thread of its
 // own: for a large file that takes long enough to freeze a window.
 Status RenameOnto(const std::string& file, const std::string& target);

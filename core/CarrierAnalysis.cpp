@@ -11,6 +11,8 @@
 #include "core/BitmapHeader.h"
 #include "config/FileIo.h"
 #include "core/PayloadFormat.h"
+#include "core/PngAnalysis.h"
+#include "core/PngChunks.h"
 
 namespace tarnwerk {
 
@@ -22,7 +24,7 @@ constexpr int kBitsPerStreamByte = 8;
 constexpr int kSupportedDepthLow = 8;
 constexpr int kSupportedDepthHigh = 24;
 
-enum class CarrierKind { Bitmap, Raw, Unknown };
+enum class CarrierKind { Bitmap, Raw, Png, Unknown };
 
 // Extension of the file name (after the last "/"), lower-cased; "" when it has none.
 std::string LowerExtension(const std::string& path) {
@@ -39,6 +41,7 @@ CarrierKind KindOf(const std::string& path) {
     const std::string extension = LowerExtension(path);
     if (extension == "bmp" || extension == "dib") return CarrierKind::Bitmap;
     if (extension == "raw") return CarrierKind::Raw;
+    if (extension == "png") return CarrierKind::Png;
     return CarrierKind::Unknown;
 }
 
@@ -101,6 +104,15 @@ bool ReadBitmapInfo(const std::string& path, CarrierFacts& facts) {
     return true;
 }
 
+CarrierVerdict ReadPngInfo(const std::string& path, CarrierAnalysis& analysis) {
+    UniqueFd fd;
+    int64_t length = 0;
+    if (!OpenCarrier(path, fd, length)) return CarrierVerdict::NotValid;
+    analysis.facts = CarrierFacts{};
+    analysis.facts.path = path;
+    return AnalysePng(fd.get(), path, analysis.facts, analysis.detail);
+}
+
 CarrierVerdict Judge(const CarrierFacts& facts) {
     if (facts.imageSize < 1) return CarrierVerdict::NotValid;
     if (facts.signature.compare(0, 3, "RAW") == 0) return CarrierVerdict::Raw;
@@ -122,14 +134,38 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     const CarrierKind kind = KindOf(path);
     if (kind == CarrierKind::Unknown) return analysis;  // rejected without opening the file
 
-    const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
-                                                   : ReadRawInfo(path, analysis.facts);
-    analysis.verdict = read ? Judge(analysis.facts) : CarrierVerdict::NotValid;
+    if (kind == CarrierKind::Png) {
+        analysis.verdict = ReadPngInfo(path, analysis);
+    } else {
+        const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
+                                                       : ReadRawInfo(path, analysis.facts);
+        analysis.verdict = read ? Judge(analysis.facts) : CarrierVerdict::NotValid;
+    }
     if (!analysis.accepted()) {
         analysis.facts.path.clear();
         analysis.facts.signature.clear();
     }
     return analysis;
+}
+
+HideRefusal RefusesHiding(const CarrierFacts& facts) {
+    if (!facts.IsPng()) return HideRefusal::None;
+    if (facts.png.animated) return HideRefusal::Animated;
+    if (facts.png.transparentColour) return HideRefusal::TransparentColour;
+    constexpr int kFullPalette = 256;
+    if (facts.png.colourType == static_cast<uint8_t>(PngColourType::Palette) && facts.png.paletteEntries < kFullPalette)
+        return HideRefusal::ShortPalette;
+    return HideRefusal::None;
+}
+
+std::string HideRefusalReason(HideRefusal refusal) {
+    switch (refusal) {
+        case HideRefusal::None: return {};
+        case HideRefusal::ShortPalette: return "the palette has fewer than 256 entries";
+        case HideRefusal::TransparentColour: return "a tRNS chunk makes some colours transparent";
+        case HideRefusal::Animated: return "an animated picture";
+    }
+    return {};
 }
 
 int64_t FreeSpace(int32_t imageSize, int bitsPerByte, bool encryption) {

@@ -6,9 +6,23 @@
 
 namespace tarnwerk {
 
+// What a PNG carrier's header says about its samples. The carrier area of a PNG is one byte
+// per colour sample (alpha excluded), rows from the top, channels interleaved as stored; of a
+// 16-bit sample it is the less significant byte.
+struct PngFacts {
+    uint8_t colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA (PNG numbering)
+    uint8_t bitDepth = 0;    // 8 or 16 (1, 2, 4 are refused)
+    bool interlaced = false;        // Adam7
+    int channels = 0;               // samples per pixel as stored
+    int colourChannels = 0;         // of those, the ones that carry data
+    int paletteEntries = 0;         // palette pictures only
+    bool transparentColour = false;  // a tRNS chunk names transparent colours or indices
+    bool animated = false;           // an acTL chunk: further frames follow the picture
+};
+
 struct CarrierFacts {
     std::string path;       // empty: no carrier loaded
-    std::string signature;  // "BM" or "RAW"; empty: no carrier loaded
+    std::string signature;  // "BM", "RAW" or "PNG"; empty: no carrier loaded
 
     // Header values as stored (bitmap) or derived (RAW). fileSize and imageSize are clipped to
     // what the file really holds, so the carrier area never reaches past the end of the file.
@@ -28,8 +42,10 @@ struct CarrierFacts {
     std::string reserved;  // the 4 reserved header bytes
 
     int64_t realLength = 0;  // length of the file on disk when it was analysed
+    PngFacts png;            // PNG carriers only; bitCount is then bits per pixel
 
     bool IsLoaded() const { return !path.empty() && !signature.empty(); }
+    bool IsPng() const { return signature == "PNG"; }
 };
 
 }  // namespace tarnwerk

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/BitPlacement.h"
+#include "core/CarrierArea.h"
 #include "core/CarrierStream.h"
 #include "config/FileIo.h"
 #include "core/PayloadFormat.h"
@@ -81,8 +82,8 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
     return {};
 }
 
-Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, StreamProducer& stream,
-                   int64_t payloadSize, const ProgressFn& progress) {
+Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, int64_t payloadSize,
+                   const ProgressFn& progress) {
     const size_t perByte = static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
     const size_t streamPerChunk = kChunkCarrierBytes / perByte;
     std::vector<uint8_t> streamBytes(streamPerChunk);
@@ -92,11 +93,11 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
     const int64_t total = stream.length();
     while (written < total) {
         const size_t part = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
-        const int64_t offset = carrier.dataOffset + written * static_cast<int64_t>(perByte);
+        const int64_t offset = written * static_cast<int64_t>(perByte);
         if (auto next = stream.Next(streamBytes.data(), part); !next) return next;
-        if (auto read = ReadAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !read) return read;
+        if (auto read = area.Read(offset, carrierBytes.data(), part * perByte); !read) return read;
         PlaceBits(carrierBytes.data(), streamBytes.data(), part, bitsPerByte);
-        if (auto put = WriteAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !put) return put;
+        if (auto put = area.Write(offset, carrierBytes.data(), part * perByte); !put) return put;
         written += static_cast<int64_t>(part);
         if (progress) progress(Percent(stream.dataDone(), payloadSize));
     }
@@ -106,7 +107,7 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
 }  // namespace
 
 Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress) {
+                   const ProgressFn& progress, const std::string& outputPath) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
     if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
@@ -121,22 +122,18 @@ Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSo
     if (!payload) return payload.error();
     if (auto checked = CheckPayloadLength(payload->get(), source); !checked) return checked;
 
-    auto carrierFd = OpenFile(carrier.path, O_RDWR);
-    if (!carrierFd) return carrierFd.error();
-    if (auto locked = LockFile(carrierFd->get(), true, carrier.path); !locked) return locked;
+    auto area = OpenAreaForHide(carrier, outputPath);
+    if (!area) return area.error();
 
     StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
     // The stream must lie where readers look for it; a carrier that shrank since it was
     // analysed, or facts not taken from the file, would otherwise make it grow or be cut.
-    auto length = FileLength(carrierFd->get(), carrier.path);
-    if (!length) return length.error();
-    const int64_t areaEnd = std::min<int64_t>(carrier.fileSize, *length);
-    if (stream.length() > ReadableStreamLength(areaEnd, carrier.dataOffset, bitsPerByte))
+    if (stream.length() > ReadableStreamLength((*area)->Length(), 0, bitsPerByte))
         return MakeError(ErrorCode::PayloadTooLarge, {}, carrier.path);
 
     if (progress) progress(0);
-    if (auto written = WriteStream(carrierFd->get(), carrier, bitsPerByte, stream, source.size, progress); !written)
-        return written;
+    if (auto written = WriteStream(**area, bitsPerByte, stream, source.size, progress); !written) return written;
+    if (auto finished = (*area)->Finish(); !finished) return finished;
     if (progress) progress(kPercentDone);
     return {};
 }

@@ -22,9 +22,16 @@ struct PayloadSource {
 };
 
 // Errors: NoCarrier, NoPayload, PayloadTooLarge (the engine's own, stricter capacity test),
-// CarrierBusy (another process holds the carrier's lock), Io.
-// Holds an exclusive advisory lock on the carrier while it writes.
+// CarrierBusy (another process holds the carrier's lock), CarrierRefused (a carrier that can
+// be read but not hidden into), CorruptData (a damaged PNG), Io. Holds an exclusive advisory
+// lock on the carrier while it writes.
+//
+// With an empty outputPath the carrier itself receives the stream: a bitmap or RAW file in
+// place, a PNG as a new file renamed onto it when complete (a failure leaves it as it was).
+// Otherwise the carrier stays untouched and the result is written beside outputPath and
+// renamed onto it when complete (SameFile when outputPath is the carrier). Asking before an
+// existing outputPath is replaced is the caller's part.
 Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress = {});
+                   const ProgressFn& progress = {}, const std::string& outputPath = {});
 
 }  // namespace tarnwerk

@@ -39,6 +39,11 @@ Status ReplacingOutput::Write(const uint8_t* data, size_t size) {
     return status;
 }
 
+Status ReplacingOutput::Sync() {
+    if (::fsync(fd_.get()) != 0) return IoError(targetPath_, errno);
+    return {};
+}
+
 Status ReplacingOutput::Commit() {
     // close() can report a delayed write error; the file is not complete then.
     const int fd = fd_.release();

@@ -24,10 +24,13 @@ public:
     ~ReplacingOutput();
 
     Status Write(const uint8_t* data, size_t size);
+    // Flushes the written bytes to the disk, for a file that replaces one the user owns.
+    Status Sync();
     // Closes the temporary file and moves it onto the target.
     Status Commit();
 
     const std::string& temporaryPath() const { return temporaryPath_; }
+    int descriptor() const { return fd_.get(); }  // open for writing only
     int64_t written() const { return written_; }
 
 private:

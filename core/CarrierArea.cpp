@@ -1,0 +1,33 @@
+#include "core/CarrierArea.h"
+
+#include <sys/stat.h>
+
+#include "config/FileIo.h"
+#include "core/CarrierAnalysis.h"
+#include "core/FileArea.h"
+#include "core/PngArea.h"
+
+namespace tarnwerk {
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
+    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carrier) {
+    if (carrier.IsPng()) return PngArea::OpenForReading(carrier);
+    return FileArea::OpenForReading(carrier);
+}
+
+Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier, const std::string& outputPath) {
+    if (!outputPath.empty() && IsSameFile(carrier.path, outputPath))
+        return MakeError(ErrorCode::SameFile, {}, outputPath);
+    if (const HideRefusal refusal = RefusesHiding(carrier); refusal != HideRefusal::None)
+        return MakeError(ErrorCode::CarrierRefused, HideRefusalReason(refusal), carrier.path);
+    if (!carrier.IsPng()) return FileArea::OpenForHide(carrier, outputPath);
+    return PngArea::OpenForHide(carrier, ResolvedPath(outputPath.empty() ? carrier.path : outputPath));
+}
+
+}  // namespace tarnwerk
