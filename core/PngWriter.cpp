@@ -145,16 +145,14 @@ Status SetPalette(spng_ctx* ctx, int fd, const PngLayout& layout, const std::str
     return {};
 }
 
-Status StartEncoder(spng_ctx* ctx, const PngHeader& header, const std::string& path) {
+Status SetHeader(spng_ctx* ctx, const PngHeader& header, const std::string& path) {
     spng_ihdr ihdr{};
     ihdr.width = header.width;
     ihdr.height = header.height;
     ihdr.bit_depth = header.bitDepth;
     ihdr.color_type = header.colourType;
     ihdr.interlace_method = header.interlace;
-    int code = spng_set_ihdr(ctx, &ihdr);
-    if (code == 0) code = spng_encode_image(ctx, nullptr, 0, SPNG_FMT_RAW, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE);
-    if (code != 0) return SpngError(code, path);
+    if (const int code = spng_set_ihdr(ctx, &ihdr); code != 0) return SpngError(code, path);
     return {};
 }
 
@@ -175,8 +173,11 @@ Result<PngWriter> PngWriter::Create(int sourceFd, const std::string& sourcePath,
     if (!ctx) return MakeError(ErrorCode::Io, "out of memory", targetPath);
     if (const int code = spng_set_png_stream(ctx.get(), &Sink::Callback, sink.get()); code != 0)
         return SpngError(code, targetPath);
+    if (auto header = SetHeader(ctx.get(), layout.header, targetPath); !header) return header.error();
     if (auto palette = SetPalette(ctx.get(), sourceFd, layout, sourcePath); !palette) return palette.error();
-    if (auto started = StartEncoder(ctx.get(), layout.header, targetPath); !started) return started.error();
+    constexpr int kFlags = SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE;
+    if (const int code = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_RAW, kFlags); code != 0)
+        return SpngError(code, targetPath);
     return PngWriter(std::move(sink), std::move(ctx), samples);
 }
 
