@@ -22,7 +22,7 @@ enum class ErrorCode {
     WrongKey,           // decryption's size check or authentication failed
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
-    SameFile,           // a hide's new file would be the carrier itself
+    SameFile,           // a hide's new file would be the carrier itself (message 568)
     CarrierRefused,     // the carrier can be read but not hidden into (detail says why)
     Internal,           // a programmer error surfaced at run time
 };
