@@ -13,6 +13,7 @@
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
+#include "core/PngSamples.h"
 #include "fuzz/HiddenStream.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
@@ -311,6 +312,40 @@ TEST_F(PngCarrierTest, HideIntoANewFileNeverTouchesTheCarrier) {
     }
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.bmp", "c.png", "c.raw", "new-c.bmp", "new-c.png",
                                                         "new-c.raw", "out", "payload"}));
+}
+
+// The sample view: values as the tests' own reader sees them, alpha out of reach, and a save
+// that changes exactly the samples set and keeps the chunks.
+TEST_F(PngCarrierTest, SampleViewReadsAndWritesSamplesByPosition) {
+    for (const Shape shape : {Shape{6, 16, true}, Shape{0, 8, false}}) {
+        const Picture picture = png::RandomPicture(11, 6, shape.colourType, shape.bitDepth, shape.interlaced, 3);
+        const Bytes original = png::Encode(picture, ChunksBefore(shape.colourType), kChunksAfter);
+        test::WriteFile(dir_.File("s.png"), original);
+        auto samples = PngSamples::Load(dir_.File("s.png"));
+        ASSERT_TRUE(samples);
+        const int channels = png::Channels(shape.colourType), sampleBytes = shape.bitDepth / 8;
+        ASSERT_EQ(samples->channels(), HasAlpha(shape.colourType) ? channels - 1 : channels);
+        EXPECT_EQ(samples->maxValue(), shape.bitDepth == 16 ? 0xFFFF : 0xFF);
+        const auto at = [&](int c, int y, int x) {
+            return static_cast<size_t>(((y * 11 + x) * channels + c) * sampleBytes);
+        };
+        const size_t last = at(samples->channels() - 1, 5, 10);
+        const uint16_t stored = shape.bitDepth == 16
+                                    ? static_cast<uint16_t>(picture.samples[last] << 8 | picture.samples[last + 1])
+                                    : picture.samples[last];
+        EXPECT_EQ(samples->Get(samples->channels() - 1, 5, 10), stored);
+
+        samples->Set(0, 2, 3, 0x1234 & samples->maxValue());
+        ASSERT_TRUE(samples->Save(dir_.File("s2.png")));
+        Picture expected = picture;
+        expected.samples[at(0, 2, 3)] = shape.bitDepth == 16 ? 0x12 : 0x34;
+        if (shape.bitDepth == 16) expected.samples[at(0, 2, 3) + 1] = 0x34;
+        const Bytes saved = test::ReadFile(dir_.File("s2.png"));
+        EXPECT_EQ(png::Decode(saved).samples, expected.samples);
+        EXPECT_EQ(Layout(saved), WithoutUnsafeUnknown(Layout(original)));
+    }
+    test::WriteFile(dir_.File("p.png"), png::Encode(png::RandomPicture(4, 4, 3, 8, false, 1), {{"PLTE", Palette(256)}}));
+    EXPECT_EQ(PngSamples::Load(dir_.File("p.png")).error().code, ErrorCode::CarrierRefused);
 }
 
 }  // namespace
