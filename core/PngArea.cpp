@@ -4,6 +4,21 @@
 
 namespace tarnwerk {
 
+namespace {
+
+// The facts were judged (limits, refusals) on what the analysis read; the file must still be
+// that picture.
+bool MatchesFacts(const PngLayout& layout, const CarrierFacts& facts) {
+    const PngFacts& png = facts.png;
+    return facts.IsPng() && layout.header.width == static_cast<uint32_t>(facts.width) &&
+           layout.header.height == static_cast<uint32_t>(facts.height) && layout.header.bitDepth == png.bitDepth &&
+           layout.header.colourType == png.colourType && (layout.header.interlace != 0) == png.interlaced &&
+           layout.paletteEntries == png.paletteEntries && layout.transparency == png.transparentColour &&
+           layout.animated == png.animated;
+}
+
+}  // namespace
+
 PngArea::PngArea(UniqueFd fd, std::string path, PngLayout layout, PngSampleLayout samples)
     : fd_(std::move(fd)), path_(std::move(path)), layout_(std::move(layout)), samples_(samples) {}
 
@@ -15,10 +30,8 @@ Result<std::unique_ptr<PngArea>> PngArea::Open(const CarrierFacts& carrier, bool
     auto layout = ReadPngLayout(fd->get(), carrier.path);
     if (!layout) return layout.error();
     PngSampleLayout samples;
-    if (!WithinPngLimits(layout->header) || !MakePngSampleLayout(layout->header, samples))
-        return MakeError(ErrorCode::CorruptData, "the picture is no longer one Tarnwerk takes", carrier.path);
-    if (layout->header.interlace != 0 && uint64_t{samples.RowBytes()} * samples.height > kMaxWholePictureBytes)
-        return MakeError(ErrorCode::CorruptData, "the interlaced picture is too large", carrier.path);
+    if (!MatchesFacts(*layout, carrier) || !MakePngSampleLayout(layout->header, samples))
+        return MakeError(ErrorCode::CorruptData, "the picture changed since it was loaded", carrier.path);
     std::unique_ptr<PngArea> area(new PngArea(std::move(*fd), carrier.path, std::move(*layout), samples));
     if (auto started = area->Restart(); !started) return started.error();
     return area;

@@ -225,6 +225,14 @@ TEST_F(PngCarrierTest, ImageDataThatEndsEarlyFailsWithoutChangingOrLeavingAnyFil
     }
     EXPECT_EQ(ExportPayload(analysis.facts, 1, dir_.File("out")).error().code, ErrorCode::CorruptData);
     EXPECT_EQ(test::ReadFile(dir_.File("c.png")), file);
+    // Another picture under the name since the analysis: its facts no longer hold.
+    const Bytes other = png::Encode(png::RandomPicture(300, 199, 2, 8, false, 2));
+    test::WriteFile(dir_.File("d.png"), other);
+    CarrierFacts stale = analysis.facts;
+    stale.path = dir_.File("d.png");
+    EXPECT_EQ(HidePayload(stale, 1, source).error().code, ErrorCode::CorruptData);
+    EXPECT_EQ(test::ReadFile(dir_.File("d.png")), other);
+    ::unlink(dir_.File("d.png").c_str());
     EXPECT_EQ(test::ReadFile(dir_.File("kept.png")), Bytes(5, 'k'));
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.png", "kept.png", "payload"}));
 }
