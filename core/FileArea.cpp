@@ -40,8 +40,7 @@ Result<std::unique_ptr<CarrierArea>> FileArea::OpenForReading(const CarrierFacts
     return std::unique_ptr<CarrierArea>(new FileArea(std::move(*fd), carrier, *length));
 }
 
-Result<std::unique_ptr<CarrierArea>> FileArea::OpenForHide(const CarrierFacts& carrier,
-                                                           const std::string& outputPath) {
+Result<std::unique_ptr<CarrierArea>> FileArea::OpenForHide(const CarrierFacts& carrier, const std::string& outputPath) {
     auto fd = OpenFile(carrier.path, outputPath.empty() ? O_RDWR : O_RDONLY);
     if (!fd) return fd.error();
     if (auto locked = LockFile(fd->get(), true, carrier.path); !locked) return locked.error();

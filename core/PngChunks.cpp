@@ -21,7 +21,9 @@ const std::set<std::string> kBeforePalette = {"cHRM", "gAMA", "iCCP", "sBIT", "s
 const std::set<std::string> kAfterPalette = {"bKGD", "hIST", "tRNS"};
 const std::set<std::string> kBeforeImageData = {"pHYs", "sPLT", "oFFs", "pCAL", "sCAL", "acTL"};
 
-Error Corrupt(const std::string& what, const std::string& path) { return MakeError(ErrorCode::CorruptData, what, path); }
+Error Corrupt(const std::string& what, const std::string& path) {
+    return MakeError(ErrorCode::CorruptData, what, path);
+}
 
 uint32_t Be32(const uint8_t* bytes) {
     return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
@@ -51,11 +53,14 @@ Result<bool> CrcMatches(int fd, const PngChunk& chunk, const std::string& path) 
 
 bool ValidDepth(uint8_t colourType, uint8_t depth) {
     switch (static_cast<PngColourType>(colourType)) {
-        case PngColourType::Grey: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
-        case PngColourType::Palette: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+        case PngColourType::Grey:
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+        case PngColourType::Palette:
+            return depth == 1 || depth == 2 || depth == 4 || depth == 8;
         case PngColourType::Rgb:
         case PngColourType::GreyAlpha:
-        case PngColourType::Rgba: return depth == 8 || depth == 16;
+        case PngColourType::Rgba:
+            return depth == 8 || depth == 16;
     }
     return false;
 }

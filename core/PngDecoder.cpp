@@ -71,7 +71,8 @@ Result<PngDecoder> PngDecoder::Open(int fd, const PngLayout& layout, const std::
             feed->ranges.emplace_back(chunk.offset, chunk.end());
     }
     // The image data goes before IEND, the last range.
-    feed->ranges.insert(feed->ranges.end() - 1, {layout.chunks[layout.firstImageData].offset, layout.chunks[layout.endImageData - 1].end()});
+    feed->ranges.insert(feed->ranges.end() - 1,
+                        {layout.chunks[layout.firstImageData].offset, layout.chunks[layout.endImageData - 1].end()});
 
     SpngContext ctx(spng_ctx_new(0));
     if (!ctx) return MakeError(ErrorCode::Io, "out of memory", path);

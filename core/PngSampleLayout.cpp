@@ -10,10 +10,14 @@ namespace {
 int Channels(PngColourType type) {
     switch (type) {
         case PngColourType::Grey:
-        case PngColourType::Palette: return 1;
-        case PngColourType::GreyAlpha: return 2;
-        case PngColourType::Rgb: return 3;
-        case PngColourType::Rgba: return 4;
+        case PngColourType::Palette:
+            return 1;
+        case PngColourType::GreyAlpha:
+            return 2;
+        case PngColourType::Rgb:
+            return 3;
+        case PngColourType::Rgba:
+            return 4;
     }
     return 0;
 }

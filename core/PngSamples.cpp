@@ -20,7 +20,8 @@ Result<PngSamples> PngSamples::Load(const std::string& path) {
     if (png->header.colourType == static_cast<uint8_t>(PngColourType::Palette) ||
         !MakePngSampleLayout(png->header, layout) || !WithinPngLimits(png->header) ||
         uint64_t{layout.RowBytes()} * layout.height > kMaxWholePictureBytes)
-        return MakeError(ErrorCode::CarrierRefused, "not an 8- or 16-bit grey or colour picture of a usable size", path);
+        return MakeError(ErrorCode::CarrierRefused, "not an 8- or 16-bit grey or colour picture of a usable size",
+                         path);
     auto decoder = PngDecoder::Open(fd->get(), *png, path);
     if (!decoder) return decoder.error();
     PngSamples samples(std::move(*fd), path, std::move(*png), layout);

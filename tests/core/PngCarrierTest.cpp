@@ -2,13 +2,12 @@
 // with the result decoded by a reader of the tests' own; every kept chunk byte for byte in
 // its place; pictures written by other tools against their Pillow-decoded samples; hostile
 // files; and hides that keep the original.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-
-#include <gtest/gtest.h>
 
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
@@ -153,9 +152,9 @@ INSTANTIATE_TEST_SUITE_P(Shapes, PngRoundTrip,
                          ::testing::Values(Shape{0, 8, false}, Shape{0, 16, false}, Shape{2, 8, false},
                                            Shape{2, 16, false}, Shape{3, 8, false}, Shape{4, 8, false},
                                            Shape{4, 16, false}, Shape{6, 8, false}, Shape{6, 16, false},
-                                           Shape{0, 8, true}, Shape{0, 16, true}, Shape{2, 8, true},
-                                           Shape{2, 16, true}, Shape{3, 8, true}, Shape{4, 8, true},
-                                           Shape{4, 16, true}, Shape{6, 8, true}, Shape{6, 16, true}),
+                                           Shape{0, 8, true}, Shape{0, 16, true}, Shape{2, 8, true}, Shape{2, 16, true},
+                                           Shape{3, 8, true}, Shape{4, 8, true}, Shape{4, 16, true}, Shape{6, 8, true},
+                                           Shape{6, 16, true}),
                          [](const auto& row) {
                              std::ostringstream name;
                              name << row.param;
@@ -352,7 +351,8 @@ TEST_F(PngCarrierTest, SampleViewReadsAndWritesSamplesByPosition) {
         EXPECT_EQ(png::Decode(saved).samples, expected.samples);
         EXPECT_EQ(Layout(saved), WithoutUnsafeUnknown(Layout(original)));
     }
-    test::WriteFile(dir_.File("p.png"), png::Encode(png::RandomPicture(4, 4, 3, 8, false, 1), {{"PLTE", Palette(256)}}));
+    test::WriteFile(dir_.File("p.png"),
+                    png::Encode(png::RandomPicture(4, 4, 3, 8, false, 1), {{"PLTE", Palette(256)}}));
     EXPECT_EQ(PngSamples::Load(dir_.File("p.png")).error().code, ErrorCode::CarrierRefused);
 }
 

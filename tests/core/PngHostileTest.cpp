@@ -35,7 +35,8 @@ Bytes Edited(std::vector<Chunk> chunks, const std::string& type, Edit edit) {
         if (chunk.type == type) edit(chunk.data);
     return Join(chunks);
 }
-Bytes Header(uint32_t width, uint32_t height, uint8_t depth = 8, uint8_t colourType = 2, std::vector<Chunk> before = {}) {
+Bytes Header(uint32_t width, uint32_t height, uint8_t depth = 8, uint8_t colourType = 2,
+             std::vector<Chunk> before = {}) {
     return Edited(Valid(2, 8, std::move(before)), "IHDR", [&](Bytes& ihdr) {
         for (int i = 0; i < 4; ++i) {
             ihdr[static_cast<size_t>(i)] = static_cast<uint8_t>(width >> (24 - 8 * i));

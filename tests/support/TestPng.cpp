@@ -16,8 +16,8 @@ const Bytes kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 struct Pass {
     uint32_t x0, y0, dx, dy;
 };
-constexpr std::array<Pass, 7> kAdam7 = {{{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                                          {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
+constexpr std::array<Pass, 7> kAdam7 = {
+    {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4}, {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}}};
 constexpr Pass kWhole = {0, 0, 1, 1};
 
 void Fail(const std::string& what) { throw std::runtime_error("test PNG: " + what); }
@@ -34,7 +34,9 @@ std::vector<Pass> Passes(const Picture& picture) {
     if (picture.interlaced) return {kAdam7.begin(), kAdam7.end()};
     return {kWhole};
 }
-uint32_t Count(uint32_t size, uint32_t start, uint32_t step) { return size > start ? (size - start + step - 1) / step : 0; }
+uint32_t Count(uint32_t size, uint32_t start, uint32_t step) {
+    return size > start ? (size - start + step - 1) / step : 0;
+}
 
 size_t PixelBytes(const Picture& picture) {
     return static_cast<size_t>(Channels(picture.colourType) * picture.bitDepth / 8);
@@ -50,12 +52,22 @@ void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t length, s
     for (size_t i = 0; i < length; ++i) {
         const int a = i >= bpp ? row[i - bpp] : 0, b = prior ? prior[i] : 0, c = prior && i >= bpp ? prior[i - bpp] : 0;
         switch (type) {
-            case 0: break;
-            case 1: row[i] = static_cast<uint8_t>(row[i] + a); break;
-            case 2: row[i] = static_cast<uint8_t>(row[i] + b); break;
-            case 3: row[i] = static_cast<uint8_t>(row[i] + (a + b) / 2); break;
-            case 4: row[i] = static_cast<uint8_t>(row[i] + Paeth(a, b, c)); break;
-            default: Fail("unknown filter type");
+            case 0:
+                break;
+            case 1:
+                row[i] = static_cast<uint8_t>(row[i] + a);
+                break;
+            case 2:
+                row[i] = static_cast<uint8_t>(row[i] + b);
+                break;
+            case 3:
+                row[i] = static_cast<uint8_t>(row[i] + (a + b) / 2);
+                break;
+            case 4:
+                row[i] = static_cast<uint8_t>(row[i] + Paeth(a, b, c));
+                break;
+            default:
+                Fail("unknown filter type");
         }
     }
 }
@@ -64,11 +76,18 @@ void Unfilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t length, s
 
 int Channels(uint8_t colourType) {
     switch (colourType) {
-        case 0: case 3: return 1;
-        case 4: return 2;
-        case 2: return 3;
-        case 6: return 4;
-        default: Fail("colour type"); return 0;
+        case 0:
+        case 3:
+            return 1;
+        case 4:
+            return 2;
+        case 2:
+            return 3;
+        case 6:
+            return 4;
+        default:
+            Fail("colour type");
+            return 0;
     }
 }
 
@@ -124,7 +143,8 @@ Bytes Encode(const Picture& picture, const std::vector<Chunk>& before, const std
     for (const Chunk& chunk : before) add(chunk);
     for (size_t at = 0; at < packed.size() || at == 0; at += idatPart) {
         const size_t part = std::min(idatPart, packed.size() - at);
-        add({"IDAT", Bytes(packed.begin() + static_cast<ptrdiff_t>(at), packed.begin() + static_cast<ptrdiff_t>(at + part))});
+        add({"IDAT",
+             Bytes(packed.begin() + static_cast<ptrdiff_t>(at), packed.begin() + static_cast<ptrdiff_t>(at + part))});
     }
     for (const Chunk& chunk : after) add(chunk);
     add({"IEND", {}});
@@ -138,9 +158,12 @@ std::vector<Chunk> Chunks(const Bytes& file) {
     for (size_t at = kSignature.size(); at < file.size();) {
         const uint32_t length = GetBe32(file, at);
         if (at + 12 + length > file.size()) Fail("chunk cut short");
-        Chunk chunk{std::string(file.begin() + static_cast<ptrdiff_t>(at + 4), file.begin() + static_cast<ptrdiff_t>(at + 8)),
-                    Bytes(file.begin() + static_cast<ptrdiff_t>(at + 8), file.begin() + static_cast<ptrdiff_t>(at + 8 + length))};
-        if (ChunkBytes(chunk) != Bytes(file.begin() + static_cast<ptrdiff_t>(at), file.begin() + static_cast<ptrdiff_t>(at + 12 + length)))
+        Chunk chunk{
+            std::string(file.begin() + static_cast<ptrdiff_t>(at + 4), file.begin() + static_cast<ptrdiff_t>(at + 8)),
+            Bytes(file.begin() + static_cast<ptrdiff_t>(at + 8),
+                  file.begin() + static_cast<ptrdiff_t>(at + 8 + length))};
+        if (ChunkBytes(chunk) !=
+            Bytes(file.begin() + static_cast<ptrdiff_t>(at), file.begin() + static_cast<ptrdiff_t>(at + 12 + length)))
             Fail("CRC of " + chunk.type);
         at += 12 + length;
         chunks.push_back(std::move(chunk));
@@ -182,7 +205,9 @@ Picture Decode(const Bytes& file) {
             Unfilter(raw[at], line, prior, length, pixel);
             prior = line;
             for (uint32_t i = 0; i < columns; ++i)
-                std::copy_n(line + i * pixel, pixel, picture.samples.begin() + static_cast<ptrdiff_t>(y * rowBytes + (pass.x0 + i * pass.dx) * pixel));
+                std::copy_n(
+                    line + i * pixel, pixel,
+                    picture.samples.begin() + static_cast<ptrdiff_t>(y * rowBytes + (pass.x0 + i * pass.dx) * pixel));
         }
     }
     return picture;
