@@ -1,6 +1,9 @@
 #include "core/CarrierArea.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include "config/FileIo.h"
 #include "core/CarrierAnalysis.h"
@@ -27,6 +30,9 @@ Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier
     if (const HideRefusal refusal = RefusesHiding(carrier); refusal != HideRefusal::None)
         return MakeError(ErrorCode::CarrierRefused, HideRefusalReason(refusal), carrier.path);
     if (!carrier.IsPng()) return FileArea::OpenForHide(carrier, outputPath);
+    // The picture is replaced through a new file, which a read-only file would not stop: it
+    // is refused here, as a bitmap is when it cannot be opened for writing.
+    if (outputPath.empty() && ::access(carrier.path.c_str(), W_OK) != 0) return IoError(carrier.path, errno);
     return PngArea::OpenForHide(carrier, ResolvedPath(outputPath.empty() ? carrier.path : outputPath));
 }
 

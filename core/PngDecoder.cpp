@@ -19,6 +19,7 @@ struct PngDecoder::Feed {
     int64_t position = 0;
     std::vector<uint8_t> buffer;
     size_t bufferAt = 0;
+    Status failure;  // a read error, reported as itself rather than as a damaged picture
 
     int Read(uint8_t* out, size_t length) {
         while (length > 0) {
@@ -42,7 +43,8 @@ struct PngDecoder::Feed {
         if (range == ranges.size()) return true;
         const auto part = static_cast<size_t>(std::min<int64_t>(kBuffer, ranges[range].second - position));
         buffer.resize(part);
-        if (!ReadAt(fd, buffer.data(), part, position, path)) return false;
+        failure = ReadAt(fd, buffer.data(), part, position, path);
+        if (!failure) return false;
         position += static_cast<int64_t>(part);
         return true;
     }
@@ -79,12 +81,14 @@ Result<PngDecoder> PngDecoder::Open(int fd, const PngLayout& layout, const std::
     int code = spng_set_png_stream(ctx.get(), &Feed::Callback, feed.get());
     if (code == 0) code = spng_set_image_limits(ctx.get(), kMaxPngSide, kMaxPngSide);
     if (code == 0) code = spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RAW, SPNG_DECODE_PROGRESSIVE);
+    if (!feed->failure) return feed->failure.error();
     if (code != 0) return SpngError(code, path);
     return PngDecoder(std::move(feed), std::move(ctx), samples, path);
 }
 
 Status PngDecoder::NextRow(uint8_t* row) {
     const int code = spng_decode_row(ctx_.get(), row, layout_.RowBytes());
+    if (!feed_->failure) return feed_->failure;
     if (code != 0 && code != SPNG_EOI) return SpngError(code, path_);
     return {};
 }
@@ -97,6 +101,7 @@ Status PngDecoder::WholeImage(std::vector<uint8_t>& image) {
         int code = spng_get_row_info(ctx_.get(), &info);
         if (code == SPNG_EOI) return {};
         if (code == 0) code = spng_decode_row(ctx_.get(), image.data() + size_t{info.row_num} * rowBytes, rowBytes);
+        if (!feed_->failure) return feed_->failure;
         if (code == SPNG_EOI) return {};
         if (code != 0) return SpngError(code, path_);
     }
