@@ -145,6 +145,13 @@ TEST_P(PngRoundTrip, HidesIntoTheLowBitsOnlyAndKeepsEveryChunkInPlace) {
         ExpectHidden(picture, png::Decode(result), data, bits);
         EXPECT_EQ(Layout(result), WithoutUnsafeUnknown(Layout(original)));
         EXPECT_EQ(Extract("c.png"), data);
+        // Export: whole stream bytes of every carrier byte but the last.
+        const auto exported = ExportPayload(analysis.facts, bits, dir_.File("stream"));
+        ASSERT_TRUE(exported);
+        EXPECT_EQ(*exported, (analysis.facts.imageSize - 1) * bits / 8);
+        const Bytes stream = Stream(data), written = test::ReadFile(dir_.File("stream"));
+        ASSERT_GE(written.size(), stream.size());
+        EXPECT_TRUE(std::equal(stream.begin(), stream.end(), written.begin()));
     }
 }
 
