@@ -13,6 +13,10 @@ namespace {
 constexpr size_t kOutputBuffer = 1 << 20;
 constexpr size_t kCopyBlock = 64 * 1024;
 constexpr int kChunkHead = 8;  // length and type
+// The whole picture is compressed again on every hide. zlib's default level (6) took 2.5 times
+// as long as level 4 on a smooth 6000 x 4000 photograph, longer than ImageMagick re-encoding it,
+// for files only 3 % smaller; libspng's adaptive filters stay.
+constexpr int kCompressionLevel = 4;
 
 // Chunks this program knows: kept whatever their copy bit says, since changing the low bits
 // of samples leaves what they describe true.
@@ -176,8 +180,9 @@ Result<PngWriter> PngWriter::Create(int sourceFd, const std::string& sourcePath,
     if (auto header = SetHeader(ctx.get(), layout.header, targetPath); !header) return header.error();
     if (auto palette = SetPalette(ctx.get(), sourceFd, layout, sourcePath); !palette) return palette.error();
     constexpr int kFlags = SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE;
-    if (const int code = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_RAW, kFlags); code != 0)
-        return SpngError(code, targetPath);
+    int code = spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, kCompressionLevel);
+    if (code == 0) code = spng_encode_image(ctx.get(), nullptr, 0, SPNG_FMT_RAW, kFlags);
+    if (code != 0) return SpngError(code, targetPath);
     return PngWriter(std::move(sink), std::move(ctx), samples);
 }
 
