@@ -12,12 +12,17 @@
 
 namespace tarnwerk {
 
-bool IsSameFile(const std::string& a, const std::string& b) {
+namespace {
+
+// Both paths name one existing file, under any name (hard or symbolic links).
+bool NamesSameFile(const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};
     if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
     return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
+
+}  // namespace
 
 Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carrier) {
     if (carrier.IsPng()) return PngArea::OpenForReading(carrier);
@@ -25,7 +30,7 @@ Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carr
 }
 
 Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier, const std::string& outputPath) {
-    if (!outputPath.empty() && IsSameFile(carrier.path, outputPath))
+    if (!outputPath.empty() && NamesSameFile(carrier.path, outputPath))
         return MakeError(ErrorCode::SameFile, {}, outputPath);
     if (const HideRefusal refusal = RefusesHiding(carrier); refusal != HideRefusal::None)
         return MakeError(ErrorCode::CarrierRefused, HideRefusalReason(refusal), carrier.path);

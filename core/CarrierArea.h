@@ -40,7 +40,4 @@ Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carr
 // Takes an exclusive lock on the carrier. Errors: Io, CarrierBusy, CorruptData, SameFile.
 Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier, const std::string& outputPath);
 
-// True when both paths name one existing file (links included).
-bool IsSameFile(const std::string& a, const std::string& b);
-
 }  // namespace tarnwerk
