@@ -46,6 +46,13 @@ Bytes Header(uint32_t width, uint32_t height, uint8_t depth = 8, uint8_t colourT
         ihdr[9] = colourType;
     });
 }
+Bytes Interlaced(Bytes file) {
+    file[kSignatureLength + 8 + 12] = 1;  // IHDR's interlace byte
+    const Chunk ihdr{"IHDR", Bytes(file.begin() + kSignatureLength + 8, file.begin() + kSignatureLength + 8 + 13)};
+    const Bytes stored = png::ChunkBytes(ihdr);
+    std::copy(stored.begin(), stored.end(), file.begin() + kSignatureLength);
+    return file;
+}
 Bytes Moved(std::vector<Chunk> chunks, size_t from, size_t to) {
     const Chunk moved = chunks[from];
     chunks.erase(chunks.begin() + static_cast<ptrdiff_t>(from));
@@ -82,6 +89,11 @@ std::vector<HostileRow> Rows() {
         {"ZeroHeight", Header(9, 0), V::Damaged},
         {"HugeDimensions", Header(65536, 65536), V::TooLarge},
         {"WiderThanTheReaderTakes", Header(2000000, 1), V::TooLarge},
+        // As many pixels as the reader takes: streamed row by row, but too much to hold whole
+        // when interlaced.
+        {"LargestPicture", Header(16384, 16384, 16), V::Png},
+        {"LargestPictureInterlaced", Interlaced(Header(16384, 16384, 16)), V::TooLarge},
+        {"InterlacedPictureHeldWhole", Interlaced(Header(8000, 8000, 16)), V::Png},
         {"WiderThanTheFormatAllows", Header(0x80000000u, 1), V::Damaged},
         {"MissingPalette", Join(Valid(3)), V::Damaged},
         {"SixteenBitPalette", Header(9, 7, 16, 3), V::Damaged},
