@@ -23,14 +23,14 @@ struct ExtractedPayload {
 };
 
 // Probes 1, 2, 4 bits per byte for the begin marker and reads the header.
-// Errors: NoCarrier, NoDataFound, Io.
+// Errors: NoCarrier, NoDataFound, Io, CorruptData (a PNG whose image data cannot be decoded).
 Result<FoundPayload> ReadPayloadHeader(const CarrierFacts& carrier);
 
 // Writes the data between header and end marker to outputPath (everything up to the end of
 // the carrier area when there is no end marker). The output is written to a temporary file
 // beside outputPath and moved onto it only on success, so an existing file is replaced only
 // then and a failure leaves no file behind. The caller asks before overwriting.
-// configuredBits only scales the progress. Errors: NoCarrier, NoPayload, NoDataFound, Io.
+// configuredBits only scales the progress. Errors: NoCarrier, NoPayload, NoDataFound, Io, CorruptData.
 Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, const std::string& outputPath,
                                         const ProgressFn& progress = {});
 
