@@ -1,7 +1,5 @@
 #include "app/CarrierLoader.h"
 
-#include "config/Helpers.h"
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +7,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
 namespace tarnwerk {
@@ -53,8 +52,8 @@ bool IsUsableCarrierFile(const std::string& path) {
 }
 
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
-    const std::string trimmed = TrimBlanks(path);
-    const CarrierAnalysis analysis = AnalyseCarrier(trimmed);
+    // Blanks at either end belong to the file name.
+    const CarrierAnalysis analysis = AnalyseCarrier(path);
     if (!analysis.accepted()) {
         // A rejected file must not stay the loaded carrier, or the next hide would use it.
         session.carrier.path.clear();
@@ -68,12 +67,12 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     }
     session.carrier = analysis.facts;
     const std::string unit = " " + session.Text(kByteUnit);
-    session.fields.origFile = trimmed;
+    session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize) + unit;
+    session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize()) + unit;
+    const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =
-        FormatHashGroup(FreeSpace(analysis.facts.imageSize, session.bitsPerByte, session.settings.Encryption == 1)) +
-        unit;
+        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption)) + unit;
     return true;
 }
 

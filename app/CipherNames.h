@@ -12,4 +12,7 @@ inline constexpr int kCipherCount = 6;  // 0 Blowfish .. 5 XChaCha20-Poly1305
 // (every other value decrypts and encrypts with Blowfish).
 std::string CipherName(int index);
 
+// The lower-case word the command line takes for index 0 to 5 ("blowfish" ... "xchacha20").
+std::string CipherOptionName(int index);
+
 }  // namespace tarnwerk

@@ -47,8 +47,8 @@ bool Commands::LoadCarrier(const std::string& path) {
 }
 
 void Commands::SelectCarrier() {
-    const std::string chosen =
-        StripNul(ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle)));
+    // The name exactly as chosen: blanks at either end belong to it.
+    const std::string chosen = ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle));
     if (chosen.empty()) return;
     if (!IsUsableCarrierFile(chosen)) {
         ui_.ShowMessage(MakeMessage(session_, {kCarrierMissingText, kCarrierReadOnlyText}, MessageIcon::Exclamation,

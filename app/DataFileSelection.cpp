@@ -49,7 +49,7 @@ void ApplyChosenDataFile(Session& session, const std::string& path) {
 }
 
 bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = StripNul(ui.ChooseDataFile(DataFileFilter(session), session.Text(kTitleText)));
+    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session), session.Text(kTitleText));
     if (chosen.empty()) return false;
     ApplyChosenDataFile(session, chosen);
     return true;

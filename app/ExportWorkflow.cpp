@@ -18,7 +18,7 @@ constexpr int kExportedText = 425;
 bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
     const std::string output = DataPath(session);
-    if (!MayReplaceOutput(session, ui, output)) return false;
+    if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return false;
     ui.SetProgress(0);
 
     Result<int64_t> exported =

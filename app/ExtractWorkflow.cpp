@@ -1,7 +1,8 @@
-// Extract: the engine writes the payload as stored; then the passphrase is checked and the
-// data decrypted and decompressed, each step moved onto the output name only when it worked.
-#include <unistd.h>
-
+// Extract: the engine writes the payload as stored into a scratch file beside the output; the
+// passphrase is checked and the data decrypted and decompressed, each stage into a scratch
+// file of its own. Only the complete result gets the output's name, so a failed or cancelled
+// extraction never changes an existing file; a free name receives the data as far as it could
+// be processed, and the message says so.
 #include <memory>
 #include <optional>
 
@@ -14,6 +15,7 @@
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "compression/clsZlib.h"
+#include "config/AtomicOutput.h"
 #include "config/Codepage.h"
 #include "core/ExtractPayload.h"
 #include "crypto/Cipher.h"
@@ -32,12 +34,22 @@ constexpr int kRetryText = 429;
 constexpr int kDecompressionFailedText = 461;
 constexpr int kDecryptionFailedText = 462;
 constexpr int kOutputKeepsDataText = 463;
+constexpr int kStillEncryptedText = 473;
+constexpr int kExistingUnchangedText = 474;
 constexpr int kMaxPassphraseTries = 3;
 
 enum class Attempt { Decrypted, WrongPassphrase, Failed };
 
-// One passphrase tried on the output file; the decrypted data lands in a scratch file.
-Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& output,
+// How a stage ended that did not complete: the user stopped it (the data so far may be kept),
+// it failed (textId, cause), or nothing of it is worth keeping (the third wrong passphrase).
+struct Stop {
+    enum class Kind { Cancelled, Failed, Abandoned } kind = Kind::Cancelled;
+    int textId = 0;
+    std::optional<Error> cause;
+};
+
+// One passphrase tried on the stored data; the decrypted data lands in a scratch file.
+Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
                       ScratchFile& decrypted, Error& failure) {
     Status status;
     if (header.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
@@ -50,12 +62,12 @@ Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secr
         cipher.SetAssociatedData(
             BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension));
         cipher.SetKey(secrets.bytes);
-        status = cipher.DecryptFile(output, decrypted.path(), true, {});
+        status = cipher.DecryptFile(stored, decrypted.path(), true, {});
         if (!status && status.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
     } else {
         if (secrets.digest != header.checkValue) return Attempt::WrongPassphrase;
         std::unique_ptr<Cipher> cipher = CreateCipher(header.cipher);
-        status = cipher->DecryptFile(output, decrypted.path(), true, secrets.key);
+        status = cipher->DecryptFile(stored, decrypted.path(), true, secrets.key);
     }
     if (!status) {
         failure = status.error();
@@ -64,89 +76,98 @@ Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secr
     return Attempt::Decrypted;
 }
 
-void ShowKeptDataFailure(const Session& session, UserInterface& ui, int textId, const Error* error) {
-    Message message = MakeProductMessage(session, {textId, kOutputKeepsDataText}, MessageIcon::Critical);
-    if (error) AppendCause(message, *error);
-    ui.ShowMessage(message);
-}
-
-bool MoveScratchOnto(const Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& output) {
-    if (Status moved = scratch.MoveOnto(output); !moved) {
-        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(moved.error())));
-        return false;
-    }
-    return true;
-}
-
-// Up to three passphrases; the third wrong one removes the output, as nothing can be done
-// with it. Cancel keeps the encrypted bytes.
-bool Decrypt(const Session& session, UserInterface& ui, const PayloadHeader& header, const std::string& output) {
+// Up to three passphrases; after the third wrong one nothing is kept, as nothing can be done
+// with the data. Cancel keeps the encrypted bytes.
+std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const PayloadHeader& header,
+                            AtomicOutput& output) {
     for (int tries = 1;; ++tries) {
         PassphraseSecrets secrets;
-        if (!AcceptPassphrase(session, ui, ui.AskPassphrase(), secrets)) return false;
-        Result<ScratchFile> decrypted = ScratchFile::Create(output, ".tmp");
-        if (!decrypted) {
-            ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(decrypted.error())));
-            return false;
-        }
+        if (!AcceptPassphrase(session, ui, ui.AskPassphrase(), secrets)) return Stop{};
+        Result<ScratchFile> decrypted = ScratchFile::CreateBeside(output.target());
+        if (!decrypted) return Stop{Stop::Kind::Failed, kDecryptionFailedText, decrypted.error()};
         Error failure;
-        switch (TryPassphrase(header, secrets, output, *decrypted, failure)) {
+        switch (TryPassphrase(header, secrets, output.content().path(), *decrypted, failure)) {
             case Attempt::Decrypted:
-                return MoveScratchOnto(session, ui, *decrypted, output);
+                output.Take(std::move(*decrypted));
+                return std::nullopt;
             case Attempt::Failed:
-                ShowKeptDataFailure(session, ui, kDecryptionFailedText, &failure);
-                return false;
+                return Stop{Stop::Kind::Failed, kDecryptionFailedText, failure};
             case Attempt::WrongPassphrase:
                 break;
         }
         if (tries >= kMaxPassphraseTries) {
             ui.ShowMessage(MakeMessage(session, {kWrongPassphraseText, kTerminatedText}, MessageIcon::Exclamation,
                                        kWrongPassphraseTitle));
-            unlink(output.c_str());
-            return false;
+            return Stop{Stop::Kind::Abandoned, 0, std::nullopt};
         }
         const MessageAnswer answer =
             ui.ShowMessage(MakeMessage(session, {kWrongPassphraseText, kRetryText}, MessageIcon::Exclamation,
                                        kWrongPassphraseTitle, MessageButtons::RetryCancel));
-        if (answer != MessageAnswer::Retry) return false;
+        if (answer != MessageAnswer::Retry) return Stop{};
     }
 }
 
-bool Decompress(const Session& session, UserInterface& ui, const std::string& output) {
-    Result<ScratchFile> plain = ScratchFile::Create(output, ".tmp");
-    if (!plain) {
-        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(plain.error())));
-        return false;
-    }
+std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
+    Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
+    if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
     ui.SetProgress(0);  // let the window repaint before the long step
     clsZlib zlib;
-    if (zlib.DecompressFile(output, plain->path()) != 0) {
-        const Error cause = MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError());
-        ShowKeptDataFailure(session, ui, kDecompressionFailedText, &cause);
-        return false;
+    if (zlib.DecompressFile(output.content().path(), plain->path()) != 0)
+        return Stop{Stop::Kind::Failed, kDecompressionFailedText,
+                    MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError())};
+    output.Take(std::move(*plain));
+    return std::nullopt;
+}
+
+// An extraction that stopped early: an existing output stays as it was; a free name receives
+// the data as far as it was processed, so nothing hidden is lost.
+void EndEarly(const Session& session, UserInterface& ui, AtomicOutput& output, bool existed, const Stop& stop) {
+    if (stop.kind == Stop::Kind::Abandoned) return;
+    const bool kept = !existed && output.Commit(AtomicOutput::Existing::Keep).ok();
+    if (stop.kind == Stop::Kind::Cancelled) {
+        if (kept) ui.ShowMessage(MakeProductMessage(session, {kStillEncryptedText}, MessageIcon::Information));
+        return;
     }
-    return MoveScratchOnto(session, ui, *plain, output);
+    Message message = MakeProductMessage(session, {stop.textId, kept ? kOutputKeepsDataText : kExistingUnchangedText},
+                                         MessageIcon::Critical);
+    if (stop.cause) AppendCause(message, *stop.cause);
+    ui.ShowMessage(message);
 }
 
 bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session)) return false;
-    const std::string output = DataPath(session);
-    if (!MayReplaceOutput(session, ui, output)) return false;
+    const std::string outputPath = DataPath(session);
+    if (!AcceptOutputName(session, ui, outputPath)) return false;
+    const bool existed = PathExists(outputPath);
+    if (!MayReplaceOutput(session, ui, outputPath)) return false;
+    Result<AtomicOutput> output = AtomicOutput::Create(outputPath);
+    if (!output) {
+        ui.ShowMessage(EngineErrorMessage(session, output.error()));
+        return false;
+    }
 
-    Result<ExtractedPayload> extracted =
-        ExtractPayload(session.carrier, session.bitsPerByte, output, [&ui](int percent) { ui.SetProgress(percent); });
+    Result<ExtractedPayload> extracted = ExtractPayload(session.carrier, session.bitsPerByte, output->content(),
+                                                        [&ui](int percent) { ui.SetProgress(percent); });
     if (!extracted) {
         ui.ShowMessage(EngineErrorMessage(session, extracted.error()));
         return false;
     }
-    ShowDataFileInfoSize(session, output);
+    ShowDataFileInfoSize(session, extracted->size);
     ui.FieldsChanged();
 
     const PayloadHeader& header = extracted->header;
-    if (header.encrypted() && !Decrypt(session, ui, header, output)) return false;
-    if (header.compressed() && !Decompress(session, ui, output)) return false;
-
-    ShowDataFileInfoOrigSize(session, output);
+    std::optional<Stop> stop;
+    if (header.encrypted()) stop = Decrypt(session, ui, header, *output);
+    if (!stop && header.compressed()) stop = Decompress(ui, *output);
+    if (stop) {
+        EndEarly(session, ui, *output, existed, *stop);
+        return false;
+    }
+    if (Status committed = output->Commit(); !committed) {
+        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(committed.error())));
+        return false;
+    }
+    ShowDataFileInfoOrigSize(session, outputPath);
     ui.FieldsChanged();
     EndWithSuccess(commands, session, ui, kExtractedText);
     return true;

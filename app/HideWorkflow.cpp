@@ -23,19 +23,15 @@ constexpr int kHidingStatus = 311;
 constexpr int kHideErrorText = 436;
 constexpr int kHiddenText = 435;
 constexpr int kExtensionCharsText = 468;
-constexpr int kBitsPerStreamByte = 8;
-
-// The workflow's own, coarser capacity test; the engine's is finer.
-bool PassesCapacityCheck(const Session& session, int64_t payloadSize) {
-    const int64_t overhead =
-        2 * kMarkerLength + (session.settings.Encryption != 0 ? kEncryptedHeaderLength : kPlainHeaderLength);
-    const int64_t room =
-        static_cast<int64_t>(session.carrier.imageSize) / (kBitsPerStreamByte / session.bitsPerByte) - overhead - 1;
-    return payloadSize <= room;
-}
 
 bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
+    // The command works on the carrier as it was when it started, whatever the window does meanwhile.
+    const CarrierFacts carrier = session.carrier;
+    if (carrier.shortColourTable) {
+        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
+        return false;
+    }
     const std::string dataPath = DataPath(session);
     ShowDataFileInfoOrigSize(session, dataPath);
     ui.FieldsChanged();
@@ -71,6 +67,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         } else {
             input.key = secrets.key;
             source.checkValue = secrets.digest;
+            input.header = BuildPayloadHeader(compressed, true, input.cipher, source.checkValue, source.extension);
         }
         const bool done = EncryptPayload(session, ui, *scratch, input, kHideErrorText);
         SecureWipe(input.key);
@@ -82,14 +79,10 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoSize(session, payloadPath);
     ui.FieldsChanged();
     source.size = FileSize(payloadPath);
-    source.path = scratch ? scratch->DetachName() : dataPath;
+    source.path = payloadPath;
     session.payloadSize = source.size;
-    if (!PassesCapacityCheck(session, source.size)) {
-        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::PayloadTooLarge)));
-        return false;
-    }
     const Status hidden =
-        HidePayload(session.carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
+        HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
     if (!hidden) {
         ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
         return false;

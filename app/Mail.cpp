@@ -1,9 +1,11 @@
 #include "app/Mail.h"
 
 #include <cstdio>
+#include <ctime>
 
 #include "app/Commands.h"
 #include "app/Desktop.h"
+#include "app/MailedArchives.h"
 #include "app/Messages.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
@@ -68,7 +70,14 @@ bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Deskto
     } else {
         ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
     }
-    if (session.settings.SendDelete == 1 && pack && FileExists(attachment)) std::remove(attachment.c_str());
+    if (session.settings.SendDelete == 1 && pack && FileExists(attachment)) {
+        // The mail program may read the attachment long after the hand-off returned.
+        if (sent) {
+            (void)RememberMailedArchive(MailedArchivesPath(session.iniPath), attachment, std::time(nullptr));
+        } else {
+            std::remove(attachment.c_str());
+        }
+    }
     return sent;
 }
 

@@ -52,6 +52,14 @@ Message EngineErrorMessage(const Session& session, const Error& error) {
             return MakeMessage(session, {444}, MessageIcon::Exclamation, kIncorrectFileTitle);
         case ErrorCode::CarrierBusy:
             return MakeMessage(session, {464, 465}, MessageIcon::Exclamation, kIncorrectFileTitle);
+        case ErrorCode::NotRegularFile:
+            return MakeProductMessage(session, {472, 471}, MessageIcon::Exclamation);
+        case ErrorCode::EndMarkerInData:
+            return MakeProductMessage(session, {490, 491, 492}, MessageIcon::Exclamation);
+        case ErrorCode::ShortColourTable:
+            return MakeMessage(session, {493, 494}, MessageIcon::Exclamation, kIncorrectFileTitle);
+        case ErrorCode::CarrierShrank:
+            return MakeMessage(session, {495, 496}, MessageIcon::Critical, kErrorTitle);
         default: {
             std::string text = session.Text(317) + " " + std::to_string(error.number) + " " + session.Text(318) +
                                "\r\n(" + DescribeError(error) + ")";

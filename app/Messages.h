@@ -22,7 +22,9 @@ Message MakeProductMessage(const Session& session, std::initializer_list<int> id
                            MessageButtons buttons = MessageButtons::Ok);
 
 // The message an engine error shows: NoCarrier 439/407, NoPayload 440/407, PayloadTooLarge
-// 433/434 title 432, NoDataFound 444/407, CarrierBusy 464/465 title 407, Io and anything else
+// 433/434 title 432, NoDataFound 444/407, CarrierBusy 464/465 title 407,
+// NotRegularFile 472/471 (product name), EndMarkerInData 490-492 product title,
+// ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316, Io and anything else
 // "317 <errno> 318" CR LF "(" description ")" title 316.
 Message EngineErrorMessage(const Session& session, const Error& error);
 

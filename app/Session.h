@@ -25,7 +25,7 @@ struct WindowFields {
 struct Session {
     // Settings and what is derived from them (Main, options dialog).
     std::string iniPath;
-    std::string appPath;  // program folder, holds the help file
+    std::string appPath;  // folder that holds the help file (the program folder, or its data folder)
     SettingsRecord settings;
     int bitsPerByte = 2;
     int languageBase = 0;

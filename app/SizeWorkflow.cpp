@@ -1,18 +1,18 @@
-// Needed carrier size: the payload prepared as a hide would prepare it, under a built-in trial
-// passphrase, and the smallest carrier area the hide then accepts.
+// Needed carrier size: the size the payload would have after compression and encryption, and
+// the smallest carrier area the hide then accepts. Nothing is written: compression is counted
+// while streaming, encryption's size follows from the cipher's envelope.
 #include <optional>
 
 #include "app/CommandFrame.h"
 #include "app/Commands.h"
 #include "app/DataFileInfo.h"
 #include "app/Messages.h"
-#include "app/PassphraseEntry.h"
 #include "app/Session.h"
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "config/NumberFormat.h"
+#include "core/Capacity.h"
 #include "core/PayloadFormat.h"
-#include "crypto/clsXChaCha20.h"
 
 namespace tarnwerk {
 namespace {
@@ -23,24 +23,6 @@ constexpr int kNeededTitle = 417;
 constexpr int kNeededText = 418;
 constexpr int kNeededUnitText = 419;
 constexpr int kHeaderNotIncludedText = 420;
-// Any fixed 18 characters serve: the stored-format ciphers' output length does not depend on
-// the key. Never shown.
-constexpr const char* kTrialPassphrase = "Tarnwerk-Probe-18c";
-
-// Size of the payload after encryption, or nullopt after a failure that was shown.
-std::optional<int64_t> EncryptedSize(Session& session, UserInterface& ui, ScratchFile& scratch) {
-    const uint8_t cipher = session.settings.Algorithmus;
-    // The authenticated cipher adds its nonce and tag; deriving its key would cost a second.
-    if (cipher == static_cast<uint8_t>(CipherIndex::XChaCha20))
-        return FileSize(scratch.path()) + static_cast<int64_t>(kXChaChaOverhead);
-    PassphraseSecrets secrets;
-    DeriveFromBytes(kTrialPassphrase, secrets);
-    EncryptionInput input;
-    input.cipher = cipher;
-    input.key = secrets.key;
-    if (!EncryptPayload(session, ui, scratch, input, kSizeErrorText)) return std::nullopt;
-    return FileSize(scratch.path());
-}
 
 bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.SetProgress(0);
@@ -49,17 +31,15 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoOrigSize(session, dataPath);
     ui.FieldsChanged();
 
-    std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, kSizeErrorText);
-    if (!scratch) return false;
     const bool encrypted = session.settings.Encryption == 1;
-    std::optional<int64_t> size = FileSize(scratch->path());
-    if (encrypted) size = EncryptedSize(session, ui, *scratch);
+    std::optional<int64_t> size = MeasurePlainPayload(session, ui, dataPath, kSizeErrorText);
+    if (size && encrypted) size = MeasureEncryptedPayload(session, ui, *size);
     if (!size) return false;
 
     ShowDataFileInfoSize(session, *size);
     ui.FieldsChanged();
     session.payloadSize = *size;
-    const int64_t needed = NeededCarrierArea(*size, encrypted, session.bitsPerByte);
+    const int64_t needed = SmallestCarrierArea(*size, session.bitsPerByte, encrypted);
     const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed) + " " +
                              session.Text(kNeededUnitText) + "\r\n" + session.Text(kHeaderNotIncludedText);
     ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(kNeededTitle)});

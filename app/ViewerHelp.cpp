@@ -17,9 +17,6 @@ constexpr int kHelpMissingText = 457;
 constexpr int kHelpEnsureText = 458;
 constexpr int kHelpFolderText = 459;
 constexpr int kHelpTitle = 460;
-constexpr const char* kHelpFileName = "Tarnwerk.chm";
-// A Linux desktop rarely opens CHM files; the same help ships as HTML pages.
-constexpr const char* kHelpPagesName = "help/index.html";
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 

@@ -1,5 +1,6 @@
 #include "app/WorkflowSteps.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -11,8 +12,11 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "compression/clsZlib.h"
+#include "config/AtomicOutput.h"
 #include "config/Codepage.h"
+#include "config/FileIo.h"
 #include "config/Helpers.h"
+#include "core/EndMarkerScan.h"
 #include "core/ExtractPayload.h"
 #include "core/PayloadFormat.h"
 #include "crypto/Cipher.h"
@@ -28,8 +32,10 @@ constexpr int kPassphraseCharsText = 466;
 constexpr int kPassphraseCharsHint = 467;
 constexpr int kOverwriteQuestionText = 442;
 constexpr int kOverwriteTitle = 443;
+constexpr int kOutputIsCarrierText = 470;
+constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
-constexpr int kBitsPerStreamByte = 8;
+constexpr int kEncryptionAttempts = 8;
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -46,6 +52,48 @@ Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const Encr
     }
     std::unique_ptr<Cipher> cipher = CreateCipher(input.cipher);
     return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
+}
+
+Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& path) {
+    auto fd = OpenFile(path, O_RDONLY);
+    if (!fd) return fd.error();
+    auto length = FileLength(fd->get(), path);
+    if (!length) return length.error();
+    return EndMarkerCutsPayload(header, fd->get(), *length, path);
+}
+
+// Every cipher but RC4 starts its output with fresh random values (block ciphers) or a nonce,
+// so another run gives other bytes: an output that happens to hold the end marker is made
+// again a few times before the hide has to refuse it.
+Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
+    const bool randomised = input.cipher != static_cast<uint8_t>(CipherIndex::RC4);
+    for (int attempt = 1;; ++attempt) {
+        if (Status encrypted = Encrypt(scratch, output, input); !encrypted) return encrypted;
+        if (!randomised || input.header.empty() || attempt == kEncryptionAttempts) return {};
+        Result<bool> cut = FileCutsAtEndMarker(input.header, output.path());
+        if (!cut) return cut.error();
+        if (!*cut) return {};
+    }
+}
+
+// Compression reports its progress, which also keeps the window alive during the long step.
+clsZlib PayloadCompressor(UserInterface& ui) {
+    ui.SetProgress(0);
+    clsZlib zlib;
+    zlib.Progress = [&ui](int32_t percent) { ui.SetProgress(percent); };
+    return zlib;
+}
+
+void ShowCompressionFailure(const Session& session, UserInterface& ui, const clsZlib& zlib) {
+    Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
+    AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
+    ui.ShowMessage(message);
+}
+
+void ShowEncryptionFailure(const Session& session, UserInterface& ui, const Error& error) {
+    Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
+    if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
+    ui.ShowMessage(message);
 }
 
 }  // namespace
@@ -80,7 +128,20 @@ bool EnsureOutputFile(Commands& commands, Session& session) {
     return EnsureDataFile(commands, session);
 }
 
-std::string DataPath(const Session& session) { return TrimBlanks(session.fields.dataFile); }
+std::string DataPath(const Session& session) { return session.fields.dataFile; }
+
+bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath) {
+    if (IsSameFile(outputPath, session.carrier.path)) {
+        ui.ShowMessage(
+            MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+        return false;
+    }
+    if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {
+        ui.ShowMessage(EngineErrorMessage(session, replaceable.error()));
+        return false;
+    }
+    return true;
+}
 
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
     struct stat info {};
@@ -105,18 +166,15 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
                                              DescribeError(MakeError(ErrorCode::Io, "not a file", dataPath))));
         return std::nullopt;
     }
-    Result<ScratchFile> scratch = ScratchFile::CreateWritable(dataPath, ".tmp");
+    Result<ScratchFile> scratch = ScratchFile::CreateBesideOrInTemp(dataPath);
     if (!scratch) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(scratch.error())));
         return std::nullopt;
     }
     if (session.settings.Compression == 1) {
-        ui.SetProgress(0);  // let the window repaint before the long step
-        clsZlib zlib;
+        clsZlib zlib = PayloadCompressor(ui);
         if (zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel) == clsZlib::kRunTimeFailure) {
-            Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
-            AppendCause(message, MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError()));
-            ui.ShowMessage(message);
+            ShowCompressionFailure(session, ui, zlib);
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
@@ -126,6 +184,32 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
     return std::move(*scratch);
 }
 
+std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                           int failureTextId) {
+    if (!CanReadDataInPlace(dataPath)) {  // a pipe's length is known only once it is read
+        std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, failureTextId);
+        if (!scratch) return std::nullopt;
+        return FileSize(scratch->path());
+    }
+    if (session.settings.Compression != 1) return FileSize(dataPath);
+    clsZlib zlib = PayloadCompressor(ui);
+    int64_t length = 0;
+    if (zlib.CompressedFileLength(dataPath, kCompressionLevel, length) == clsZlib::kRunTimeFailure) {
+        ShowCompressionFailure(session, ui, zlib);
+        return std::nullopt;
+    }
+    return length;
+}
+
+std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize) {
+    Result<int64_t> length = EncryptedLength(session.settings.Algorithmus, plainSize);
+    if (!length) {
+        ShowEncryptionFailure(session, ui, length.error());
+        return std::nullopt;
+    }
+    return *length;
+}
+
 bool CanReadDataInPlace(const std::string& dataPath) {
     struct stat info {};
     return stat(dataPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(dataPath.c_str(), R_OK) == 0;
@@ -133,30 +217,17 @@ bool CanReadDataInPlace(const std::string& dataPath) {
 
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
                     int failureTextId) {
-    Result<ScratchFile> output = ScratchFile::Create(scratch.base(), ".tmp1");
+    Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
         return false;
     }
-    if (Status encrypted = Encrypt(scratch, *output, input); !encrypted) {
-        Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
-        const Error& error = encrypted.error();
-        if (!error.detail.empty() || error.number != 0) message.text += "\r\n" + DescribeError(error);
-        ui.ShowMessage(message);
+    if (Status encrypted = EncryptAvoidingEndMarker(scratch, *output, input); !encrypted) {
+        ShowEncryptionFailure(session, ui, encrypted.error());
         return false;
     }
-    const std::string target = scratch.path();
-    if (Status moved = output->MoveOnto(target); !moved) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(moved.error())));
-        return false;
-    }
+    scratch = std::move(*output);
     return true;
-}
-
-int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte) {
-    const int64_t header = encrypted ? kEncryptedHeaderLength : kPlainHeaderLength;
-    const int64_t stream = payloadSize + 2 * kMarkerLength + header + kCapacityReserve;
-    return stream * kBitsPerStreamByte / bitsPerByte;
 }
 
 int64_t FileSize(const std::string& path) {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "app/ScratchFiles.h"
 #include "app/UserInterface.h"
 #include "config/Result.h"
+#include "config/ScratchFile.h"
 
 namespace tarnwerk {
 
@@ -30,39 +30,52 @@ bool EnsureDataFile(Commands& commands, Session& session);
 // The same for an output file: when none is named yet, the dialog offers the extension
 // stored in the carrier's payload.
 bool EnsureOutputFile(Commands& commands, Session& session);
-// The field's path without surrounding blanks.
+// The field's path exactly as given: blanks at either end belong to a file name.
 std::string DataPath(const Session& session);
+
+// Refuses, with a message, an output that is the carrier itself (any spelling or link of it)
+// or an existing node that is no regular file (a FIFO, a device): true when it may be written.
+bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath);
 
 // Asks before an existing output file is replaced; true when it may be written.
 bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath);
 
-// The payload before encryption: the data file copied, or compressed at level 9, in a scratch
-// file beside it (or in the temporary folder when that folder takes no files). Shows the
-// failure message (415, or failureTextId with the error) and returns nullopt on failure.
+// The payload before encryption: the data file copied, or streamed through deflate at level 9
+// (constant memory, with progress), in an unnamed scratch file beside it (or in the temporary
+// folder when that folder takes no files). Shows the failure message (415, or failureTextId
+// with the error) and returns nullopt on failure.
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
                                                int failureTextId);
+
+// The prepared size without writing it anywhere: the data file's length, or with compression
+// the length CompressFile would write, counted while streaming through deflate (constant
+// memory). Data that can be read only once (a pipe) goes through a scratch file as for a hide.
+// Shows the failure message and returns nullopt on failure.
+std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
+                                           int failureTextId);
+// The size after encryption with the cipher of the settings, from its envelope. Shows
+// "Encryption failed!" with the reason when the cipher would refuse such input.
+std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize);
 
 // True when a hide without compression and encryption may read the data straight from its
 // file: a readable regular file (a pipe's length is known only once it is copied). The carrier
 // itself never fits into its own room, so it is refused before anything is written.
 bool CanReadDataInPlace(const std::string& dataPath);
 
-// Encrypts the scratch file in place with the stored-format cipher index under the key
-// string, or, for index 5, with the passphrase bytes, salt and header. Shows "Encryption
-// failed!" with the reason on failure.
+// Encrypts the scratch file (replacing it by an encrypted scratch file) with the stored-format
+// cipher index under the key string, or, for index 5, with the passphrase bytes, salt and
+// header. With a header given, an output that holds the end marker is encrypted again with
+// fresh random values (all ciphers but RC4), a few times at most. Shows "Encryption failed!"
+// with the reason on failure.
 struct EncryptionInput {
     uint8_t cipher = 0;
     std::string key;              // MakeKey string (stored-format ciphers)
     std::string passphraseBytes;  // index 5
     std::string salt;             // index 5
-    std::string header;           // index 5: the header bytes, authenticated with the data
+    std::string header;           // the payload header (index 5 authenticates it with the data)
 };
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const EncryptionInput& input,
                     int failureTextId);
-
-// Bytes a carrier area must offer for a prepared payload of payloadSize (the engine's own
-// test: markers, header and a reserve of 8 stream bytes).
-int64_t NeededCarrierArea(int64_t payloadSize, bool encrypted, int bitsPerByte);
 
 int64_t FileSize(const std::string& path);
 

@@ -1,7 +1,10 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
+
+#include "app/CipherNames.h"
 
 namespace tarnwerk::cli {
 
@@ -12,9 +15,7 @@ struct NamedValue {
     int value;
 };
 
-constexpr std::array kCiphers{NamedValue{"none", -1},    NamedValue{"blowfish", 0}, NamedValue{"rc4", 1},
-                              NamedValue{"skipjack", 2}, NamedValue{"tea", 3},      NamedValue{"twofish", 4},
-                              NamedValue{"xchacha20", 5}};
+constexpr const char* kNoCipher = "none";
 
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
@@ -24,6 +25,32 @@ constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand
                                   NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
                                   NamedValue{"export", static_cast<int>(Subcommand::Export)},
                                   NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+
+// Every option a user may give, for --list options; the parser below is the other half.
+constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
+                                  "--force", "--json",     "--settings",    "--language", "--quiet",
+                                  "--help",  "--version"};
+
+constexpr std::array kListKinds{"commands", "ciphers", "languages", "options"};
+
+template <size_t N>
+std::vector<std::string> Names(const std::array<NamedValue, N>& table) {
+    std::vector<std::string> names;
+    for (const auto& entry : table) names.emplace_back(entry.name);
+    return names;
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : i + 1 == names.size() ? " or " : ", ") + names[i];
+    return text;
+}
+
+std::string JoinedBy(const std::vector<std::string>& names, const std::string& separator) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : separator) + names[i];
+    return text;
+}
 
 template <size_t N>
 std::optional<int> Lookup(const std::array<NamedValue, N>& table, const std::string& name) {
@@ -58,14 +85,38 @@ bool Allowed(Subcommand command, const std::string& option) {
     return true;
 }
 
+// "none", then every cipher's word from the one cipher table.
+std::vector<std::string> CipherWords() {
+    std::vector<std::string> words{kNoCipher};
+    for (int index = 0; index < kCipherCount; ++index) words.emplace_back(CipherOptionName(index));
+    return words;
+}
+
 }  // namespace
 
-std::optional<int> CipherFromName(const std::string& name) { return Lookup(kCiphers, name); }
+std::optional<int> CipherFromName(const std::string& name) {
+    if (name == kNoCipher) return -1;
+    for (int index = 0; index < kCipherCount; ++index)
+        if (name == CipherOptionName(index)) return index;
+    return std::nullopt;
+}
+
+std::vector<std::string> ListNames(const std::string& kind, Subcommand command) {
+    if (kind == "commands") return Names(kSubcommands);
+    if (kind == "ciphers") return CipherWords();
+    if (kind == "languages") return Names(kLanguages);
+    std::vector<std::string> names;
+    if (kind != "options") return names;
+    for (const char* option : kOptionNames)
+        if (command == Subcommand::None || Allowed(command, option)) names.emplace_back(option);
+    return names;
+}
 
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
     CliOptions& o = result.options;
     std::vector<std::string> seenOptions;
+    bool optionsEnded = false;  // after "--" every word is a command or a file
     auto fail = [&](std::string message) {
         result.error = std::move(message);
         return result;
@@ -77,7 +128,9 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             out = args[++i];
             return true;
         };
-        if (arg.size() > 1 && arg[0] == '-') {
+        if (arg == "--" && !optionsEnded) {
+            optionsEnded = true;
+        } else if (arg.size() > 1 && arg[0] == '-' && !optionsEnded) {
             seenOptions.push_back(arg);
             std::string v;
             if (arg == "--help" || arg == "-h") {
@@ -102,9 +155,15 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             } else if (arg == "--bits") {
                 if (!value(v) || (v != "1" && v != "2" && v != "4")) return fail("--bits takes 1, 2 or 4");
                 o.bits = v[0] - '0';
+            } else if (arg == "--list") {
+                const auto known = [&] {
+                    return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end();
+                };
+                if (!value(v) || !known())
+                    return fail("--list takes " + Joined({kListKinds.begin(), kListKinds.end()}));
+                o.list = v;
             } else if (arg == "--cipher") {
-                if (!value(v) || !CipherFromName(v))
-                    return fail("--cipher takes none, blowfish, rc4, skipjack, tea or twofish");
+                if (!value(v) || !CipherFromName(v)) return fail("--cipher takes " + Joined(CipherWords()));
                 o.cipher = CipherFromName(v);
             } else {
                 return fail("unknown option " + arg);
@@ -117,7 +176,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
             o.operands.push_back(arg);
         }
     }
-    if (o.help || o.version) return result;
+    if (o.help || o.version || !o.list.empty()) return result;
     if (o.command == Subcommand::None) return fail("no command given");
     if (o.operands.size() != ExpectedOperands(o.command)) return fail("wrong number of files for this command");
     for (const auto& option : seenOptions)
@@ -132,7 +191,7 @@ std::string UsageText() {
            "  info CARRIER [--json]                 type, size and free room of a carrier\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
            "       [--bits 1|2|4] [--compress|--no-compress]\n"
-           "       [--cipher none|blowfish|rc4|skipjack|tea|twofish|xchacha20]\n"
+           "       [--cipher " + JoinedBy(CipherWords(), "|") + "]\n"
            "       [--passphrase-file FILE]\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
            "                                        get hidden data back (bits are probed)\n"
@@ -146,9 +205,11 @@ std::string UsageText() {
            "  --language de|en|nl|fr\n"
            "  --quiet             print failures only\n"
            "  --help, --version\n"
+           "  --                  ends the options: the words after it are files\n"
            "\n"
            "Without --passphrase-file the passphrase is asked on the terminal.\n"
-           "Exit status: 0 success, 1 refusal or failure, 2 usage error.\n";
+           "Exit status: 0 success, 1 refusal or failure, 2 usage error; 130, 143 or 129 when\n"
+           "ended by Ctrl-C, SIGTERM or SIGHUP (no scratch file is left, an existing output is kept).\n";
 }
 
 }  // namespace tarnwerk::cli

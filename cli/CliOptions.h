@@ -24,6 +24,7 @@ struct CliOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    std::string list;  // --list KIND: print the names of KIND, one a line (for shell completion)
 };
 
 struct ParseResult {
@@ -35,6 +36,11 @@ ParseResult ParseArguments(const std::vector<std::string>& args);
 
 // The cipher names the command line accepts, in one place: name -> index (-1 for none).
 std::optional<int> CipherFromName(const std::string& name);
+
+// The names --list prints for kind ("commands", "ciphers", "languages", "options"); the options
+// are those the command accepts (every option when there is no command). Empty for an
+// unknown kind.
+std::vector<std::string> ListNames(const std::string& kind, Subcommand command);
 
 std::string UsageText();
 

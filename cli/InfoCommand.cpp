@@ -3,16 +3,14 @@
 #include <iostream>
 #include <sstream>
 
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
-#include "core/PayloadFormat.h"
 
 namespace tarnwerk::cli {
 
 namespace {
 
 constexpr int kBitDepths[] = {1, 2, 4};
-// Begin marker, end marker and the engine's fixed reserve around the header.
-constexpr int64_t kStreamOverhead = 2 * kMarkerLength + 8;
 
 std::string JsonString(const std::string& s) {
     std::ostringstream out;
@@ -33,11 +31,6 @@ std::string JsonString(const std::string& s) {
 
 }  // namespace
 
-int64_t NeededCarrierBytes(int64_t preparedSize, int bitsPerByte, bool encryption) {
-    const int64_t header = encryption ? kEncryptedHeaderLength : kPlainHeaderLength;
-    return (preparedSize + kStreamOverhead + header) * 8 / bitsPerByte;
-}
-
 bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
     if (!commands.LoadCarrier(carrier)) return false;
     const CarrierFacts& f = session.carrier;
@@ -46,15 +39,16 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
         return true;
     }
     std::ostringstream out;
-    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : "bitmap") << ",\"file_size\":" << f.fileSize
+    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
+        << ",\"file_size\":" << f.ShownSize()
         << ",\"data_offset\":" << f.dataOffset << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width
         << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount << ",\"free\":{";
     bool first = true;
     for (int bits : kBitDepths) {
         if (!first) out << ',';
         first = false;
-        out << '"' << bits << "\":{\"plain\":" << FreeSpace(f.imageSize, bits, false)
-            << ",\"encrypted\":" << FreeSpace(f.imageSize, bits, true) << '}';
+        out << '"' << bits << "\":{\"plain\":" << LargestPayload(f.imageSize, bits, false)
+            << ",\"encrypted\":" << LargestPayload(f.imageSize, bits, true) << '}';
     }
     out << "}}";
     std::cout << out.str() << "\n";
@@ -63,7 +57,7 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
 
 void PrintSizeJson(const Session& session) {
     const bool encryption = session.settings.Encryption != 0;
-    std::cout << "{\"needed\":" << NeededCarrierBytes(session.payloadSize, session.bitsPerByte, encryption)
+    std::cout << "{\"needed\":" << SmallestCarrierArea(session.payloadSize, session.bitsPerByte, encryption)
               << ",\"prepared_size\":" << session.payloadSize << "}\n";
 }
 

@@ -14,7 +14,4 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
 // {"needed":N,"prepared_size":n} for the last size calculation.
 void PrintSizeJson(const Session& session);
 
-// Smallest picture area the hide accepts for a prepared payload of this size.
-int64_t NeededCarrierBytes(int64_t preparedSize, int bitsPerByte, bool encryption);
-
 }  // namespace tarnwerk::cli

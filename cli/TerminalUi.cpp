@@ -5,13 +5,14 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 
 #include "app/PassphraseRules.h"
+#include "cli/Interrupts.h"
+#include "config/FileIo.h"
 #include "config/Helpers.h"
 #include "config/Strings.h"
+#include "crypto/SecureWipe.h"
 
 namespace tarnwerk::cli {
 
@@ -26,6 +27,7 @@ std::optional<std::string> ReadLineNoEcho(int fd) {
     termios saved{};
     const bool isTty = tcgetattr(fd, &saved) == 0;
     if (isTty) {
+        RememberTerminal(fd, saved);
         termios quiet = saved;
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
         tcsetattr(fd, TCSAFLUSH, &quiet);
@@ -38,7 +40,10 @@ std::optional<std::string> ReadLineNoEcho(int fd) {
         if (c == '\n') break;
         line.push_back(c);
     }
-    if (isTty) tcsetattr(fd, TCSAFLUSH, &saved);
+    if (isTty) {
+        tcsetattr(fd, TCSAFLUSH, &saved);
+        ForgetTerminal();
+    }
     if (!any) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return line;
@@ -54,10 +59,11 @@ void WipeString(std::string& s) {
 
 std::string ToTerminalText(const std::string& text) { return ReplaceAll(text, "\r\n", "\n"); }
 
-std::optional<std::string> ReadPassphraseFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+Result<std::string> ReadPassphraseFile(const std::string& path) {
+    auto bytes = ReadWholeFile(path, kMaxPassphraseFileBytes, FileKinds::RegularOrPipe);
+    if (!bytes) return bytes.error();
+    std::string content(bytes->begin(), bytes->end());
+    SecureWipe(bytes->data(), bytes->size());
     if (!content.empty() && content.back() == '\n') {
         content.pop_back();
         if (!content.empty() && content.back() == '\r') content.pop_back();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/UserInterface.h"
+#include "config/Result.h"
 
 namespace tarnwerk::cli {
 
@@ -50,7 +51,11 @@ private:
 // "\r\n" line breaks of the string table as terminal newlines.
 std::string ToTerminalText(const std::string& text);
 
-// A passphrase file's content as typed: one trailing newline dropped.
-std::optional<std::string> ReadPassphraseFile(const std::string& path);
+// A passphrase file may hold this much; /dev/zero or a stuck pipe would fill the memory.
+inline constexpr int64_t kMaxPassphraseFileBytes = 64 * 1024;
+
+// A passphrase file's content as typed: one trailing newline dropped. A regular file or a
+// pipe only (Io error number EINVAL otherwise), at most kMaxPassphraseFileBytes (EFBIG).
+Result<std::string> ReadPassphraseFile(const std::string& path);
 
 }  // namespace tarnwerk::cli

@@ -2,6 +2,7 @@
 // same workflows, for scripts and terminals.
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <iostream>
@@ -10,11 +11,14 @@
 
 #include "app/Commands.h"
 #include "app/Desktop.h"
+#include "app/Messages.h"
 #include "app/Session.h"
 #include "cli/CliOptions.h"
 #include "cli/InfoCommand.h"
+#include "cli/Interrupts.h"
 #include "cli/TerminalUi.h"
 #include "config/Settings.h"
+#include "config/Strings.h"
 
 namespace {
 
@@ -24,6 +28,10 @@ using namespace tarnwerk::cli;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kTerminatedText = 427;
+constexpr int kPassphraseFileUnreadableText = 475;
+constexpr int kPassphraseFileTooLongText = 476;
+constexpr int kPassphraseFileKindText = 477;
 // The position clamp of the settings needs a screen; a terminal has none, so any stored
 // position is accepted.
 constexpr int32_t kNoScreenLimit = INT32_MAX / 2;
@@ -63,19 +71,28 @@ Session BuildSession(const CliOptions& options) {
     return session;
 }
 
+// Why a passphrase file was refused, in the user's language.
+std::string PassphraseFileRefusal(const Session& session, const Error& error) {
+    if (error.number == EFBIG) return session.Text(kPassphraseFileTooLongText);
+    if (error.number == EINVAL) return session.Text(kPassphraseFileKindText);
+    return session.Text(kPassphraseFileUnreadableText) + "\n(" + DescribeError(error) + ")";
+}
+
 int Run(const CliOptions& options) {
+    Session session = BuildSession(options);
+    InstallInterruptHandlers(session.Text(kTerminatedText));
     TerminalUiOptions uiOptions;
     uiOptions.quiet = options.quiet;
     uiOptions.force = options.force;
-    if (!options.passphraseFile.empty()) {
-        uiOptions.passphrase = ReadPassphraseFile(options.passphraseFile);
-        if (!uiOptions.passphrase) {
-            std::cerr << "tarnwerk-cli: cannot read the passphrase file " << options.passphraseFile << "\n";
-            return kExitUsage;
-        }
-    }
-    Session session = BuildSession(options);
     uiOptions.languageBase = session.languageBase;
+    if (!options.passphraseFile.empty()) {
+        Result<std::string> passphrase = ReadPassphraseFile(options.passphraseFile);
+        if (!passphrase) {
+            std::cerr << PassphraseFileRefusal(session, passphrase.error()) << "\n";
+            return kExitFailure;
+        }
+        uiOptions.passphrase = std::move(*passphrase);
+    }
     TerminalUi ui(uiOptions);
     XdgDesktop desktop;
     Commands commands(session, ui, desktop);
@@ -121,6 +138,10 @@ int main(int argc, char* argv[]) {
     }
     if (parsed.options.help) {
         std::cout << UsageText();
+        return kExitSuccess;
+    }
+    if (!parsed.options.list.empty()) {
+        for (const auto& name : ListNames(parsed.options.list, parsed.options.command)) std::cout << name << "\n";
         return kExitSuccess;
     }
     if (parsed.options.version) {

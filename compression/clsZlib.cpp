@@ -1,11 +1,16 @@
 #include "compression/clsZlib.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 
+#include "compression/DeflateFile.h"
 #include "config/FileIo.h"
 
 namespace tarnwerk {
@@ -15,6 +20,7 @@ namespace {
 // Sizes are stored and reported as signed 32-bit numbers.
 constexpr int64_t kMaxDataBytes = std::numeric_limits<int32_t>::max();
 constexpr int kSizeFieldLength = 4;
+constexpr unsigned kNewFileMode = 0666;
 // deflate cannot expand data by more than 1032:1; a stored size beyond that (plus room for
 // the zlib header and trailer) cannot be true and is not allocated.
 constexpr int64_t kMaxExpansion = 1032;
@@ -88,19 +94,58 @@ int32_t clsZlib::DecompressByteArray(std::vector<uint8_t>& theData, int32_t unco
     return result;
 }
 
+int32_t clsZlib::OpenInput(const std::string& filePathIn, UniqueFd& fd, int64_t& length) {
+    lastError_ = 0;
+    auto opened = OpenForReading(filePathIn);  // a FIFO without a writer must not block here
+    if (!opened) return Failed(opened.error().number);
+    struct stat info {};
+    if (::fstat(opened->get(), &info) != 0) return Failed(errno);
+    if (!S_ISREG(info.st_mode)) return Failed(EINVAL);
+    if (info.st_size == 0) return Failed(0);
+    if (info.st_size > kMaxDataBytes) return Failed(EFBIG);
+    fd = std::move(*opened);
+    length = info.st_size;
+    return Z_OK;
+}
+
+// deflate's own failure (an invalid level) is its code; anything else a run-time failure.
+int32_t clsZlib::DeflateFailed(const Error& error) {
+    return error.code == ErrorCode::Internal ? error.number : Failed(error.number);
+}
+
 int32_t clsZlib::CompressFile(const std::string& filePathIn, const std::string& filePathOut,
                               int16_t compressionLevel) {
-    lastError_ = 0;
-    auto data = ReadWholeFile(filePathIn, kMaxDataBytes);
-    if (!data) return Failed(data.error().number);
-    if (data->empty()) return Failed(0);
-    const auto sizeField = LittleEndian32(static_cast<int32_t>(data->size()));
+    UniqueFd in;
+    int64_t length = 0;
+    if (const int32_t opened = OpenInput(filePathIn, in, length); opened != Z_OK) return opened;
+    int64_t produced = 0;
+    const FileWriter write = [&](int out) -> Status {
+        const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
+        if (Status written = WriteAll(out, sizeField.data(), sizeField.size(), filePathOut); !written) return written;
+        const DeflateSink sink = [&](const uint8_t* data, size_t size) {
+            return WriteAll(out, data, size, filePathOut);
+        };
+        auto deflated = DeflateFile(in.get(), length, filePathIn, compressionLevel, sink, Progress);
+        if (!deflated) return deflated.error();
+        produced = *deflated;
+        return {};
+    };
+    if (Status written = ReplaceFileBy(filePathOut, write, kNewFileMode); !written)
+        return DeflateFailed(written.error());
+    decompressedSize_ = static_cast<int32_t>(length);
+    compressedSize_ = static_cast<int32_t>(std::min<int64_t>(produced, kMaxDataBytes));
+    return Z_OK;
+}
 
-    const int32_t result = CompressByteArray(*data, compressionLevel);
-    if (result != Z_OK && data->empty()) return kRunTimeFailure;
-    if (Status written = ReplaceFileWith(filePathOut, {sizeField, *data}); !written)
-        return Failed(written.error().number);
-    return result;
+int32_t clsZlib::CompressedFileLength(const std::string& filePathIn, int16_t compressionLevel, int64_t& length) {
+    UniqueFd in;
+    int64_t inputLength = 0;
+    if (const int32_t opened = OpenInput(filePathIn, in, inputLength); opened != Z_OK) return opened;
+    auto produced = DeflateFile(in.get(), inputLength, filePathIn, compressionLevel,
+                                [](const uint8_t*, size_t) { return Status{}; }, Progress);
+    if (!produced) return DeflateFailed(produced.error());
+    length = kSizeFieldLength + *produced;
+    return Z_OK;
 }
 
 int32_t clsZlib::DecompressFile(const std::string& filePathIn, const std::string& filePathOut) {

@@ -1,5 +1,7 @@
 #include "config/FileIo.h"
 
+#include "config/AtomicOutput.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -43,6 +45,14 @@ Result<UniqueFd> OpenFile(const std::string& path, int flags, unsigned mode) {
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return IoError(path, errno);
     return UniqueFd(fd);
+}
+
+Result<UniqueFd> OpenForReading(const std::string& path) {
+    auto fd = OpenFile(path, O_RDONLY | O_NONBLOCK);
+    if (!fd) return fd;
+    const int flags = ::fcntl(fd->get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd->get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return IoError(path, errno);
+    return fd;
 }
 
 Status LockFile(int fd, bool exclusive, const std::string& path) {
@@ -106,32 +116,37 @@ Status WriteAll(int fd, const uint8_t* data, size_t size, const std::string& pat
     return MoveAll(size, path, [&](size_t done) { return ::write(fd, data + done, size - done); });
 }
 
-std::string ResolvedPath(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return path;
-    std::string result(resolved);
-    std::free(resolved);
-    return result;
-}
-
 namespace {
 
 constexpr size_t kReadChunk = size_t{64} << 10;
+constexpr size_t kCopyChunk = size_t{1} << 20;
 constexpr int kNameAttempts = 32;
 constexpr int kSuffixLength = 6;
 
-std::string RandomSuffix(std::mt19937& random) {
+std::string RandomSuffix() {
     static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    thread_local std::mt19937 random(std::random_device{}());
     std::string suffix;
     for (int i = 0; i < kSuffixLength; ++i) suffix += kAlphabet[random() % (sizeof(kAlphabet) - 1)];
     return suffix;
 }
 
-std::string HiddenNameBeside(const std::string& target, const std::string& suffix) {
-    const size_t slash = target.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    return folder + "." + name + "." + suffix;
+bool IsKind(const struct stat& info, FileKinds kinds) {
+    return S_ISREG(info.st_mode) || (kinds == FileKinds::RegularOrPipe && S_ISFIFO(info.st_mode));
+}
+
+// A file that has no name (a scratch file reached by its /proc path).
+bool IsUnnamedFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 0;
+}
+
+Status WriteInPlace(const std::string& path, const FileWriter& write) {
+    auto fd = OpenFile(path, O_WRONLY | O_TRUNC);
+    if (!fd) return fd.error();
+    if (Status written = write(fd->get()); !written) return written;
+    if (::close(fd->release()) != 0) return IoError(path, errno);  // a delayed write error
+    return {};
 }
 
 // The file a rename will replace, held open so that the rename itself frees nothing.
@@ -155,11 +170,24 @@ void ReleaseInBackground(UniqueFd held) {
 
 }  // namespace
 
+std::string ResolvedPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
+}
+
+std::string HiddenNameBeside(const std::string& target) {
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+    return folder + "." + name + "." + RandomSuffix();
+}
+
 Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMode, std::string& path) {
-    std::random_device seed;
-    std::mt19937 random(seed());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        path = HiddenNameBeside(target, RandomSuffix(random));
+        path = HiddenNameBeside(target);
         auto fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, newFileMode);
         if (!fd) {
             if (fd.error().number == EEXIST) continue;
@@ -189,13 +217,13 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
-Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxLength) {
-    auto fd = OpenFile(path, O_RDONLY);
+Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxLength, FileKinds kinds) {
+    auto fd = OpenForReading(path);
     if (!fd) return fd.error();
     struct stat info {};
     if (::fstat(fd->get(), &info) != 0) return IoError(path, errno);
-    if (!S_ISREG(info.st_mode)) return MakeError(ErrorCode::Io, "not a regular file", path);
-    if (info.st_size > maxLength) return MakeError(ErrorCode::Io, "the file is too large", path);
+    if (!IsKind(info, kinds)) return MakeError(ErrorCode::Io, "not a regular file", path, EINVAL);
+    if (info.st_size > maxLength) return MakeError(ErrorCode::Io, "the file is too large", path, EFBIG);
     std::vector<uint8_t> bytes;
     // Room for the final empty read too, so the buffer is never moved (key material and
     // plain data would be left behind in the freed copy).
@@ -210,26 +238,44 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
         if (got < 0) return IoError(path, errno);
         if (got == 0) break;
         if (static_cast<int64_t>(bytes.size()) > maxLength)
-            return MakeError(ErrorCode::Io, "the file is too large", path);
+            return MakeError(ErrorCode::Io, "the file is too large", path, EFBIG);
     }
     return bytes;
 }
 
+Status ReplaceFileBy(const std::string& path, const FileWriter& write, unsigned newFileMode) {
+    if (IsUnnamedFile(path)) return WriteInPlace(path, write);
+    auto output = AtomicOutput::Create(path, newFileMode);
+    if (!output) return output.error();
+    if (Status written = write(output->content().fd()); !written) return written;
+    return output->Commit();
+}
+
 Status ReplaceFileWith(const std::string& path, std::initializer_list<std::span<const uint8_t>> parts,
                        unsigned newFileMode) {
-    const std::string target = ResolvedPath(path);
-    std::string temporary;
-    auto fd = CreateFileBeside(target, newFileMode, temporary);
-    if (!fd) return fd.error();
-    Status status;
-    for (const auto& part : parts) {
-        if (status) status = WriteAll(fd->get(), part.data(), part.size(), path);
+    const FileWriter writeParts = [&](int fd) -> Status {
+        for (const auto& part : parts)
+            if (Status written = WriteAll(fd, part.data(), part.size(), path); !written) return written;
+        return {};
+    };
+    return ReplaceFileBy(path, writeParts, newFileMode);
+}
+
+Status CopyWholeFile(const std::string& from, const std::string& to) {
+    auto in = OpenForReading(from);
+    if (!in) return in.error();
+    auto out = OpenFile(to, O_WRONLY | O_TRUNC);
+    if (!out) return out.error();
+    std::vector<uint8_t> buffer(kCopyChunk);
+    for (;;) {
+        const ssize_t n = ::read(in->get(), buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return IoError(from, errno);
+        if (n == 0) break;
+        if (Status written = WriteAll(out->get(), buffer.data(), static_cast<size_t>(n), to); !written) return written;
     }
-    if (status && ::fsync(fd->get()) != 0) status = IoError(path, errno);
-    if (status && ::close(fd->release()) != 0) status = IoError(path, errno);
-    if (status) status = RenameOnto(temporary, target);
-    if (!status) ::unlink(temporary.c_str());
-    return status;
+    if (::close(out->release()) != 0) return IoError(to, errno);  // a delayed write error
+    return {};
 }
 
 }  // namespace tarnwerk

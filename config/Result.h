@@ -15,6 +15,9 @@ enum class ErrorCode {
     NoCarrier,          // no carrier chosen (message 439)
     NoPayload,          // no data file / output chosen (message 440)
     PayloadTooLarge,    // capacity test failed (messages 433/434)
+    EndMarkerInData,    // the prepared payload holds the end marker: it would come back cut short
+    ShortColourTable,   // an 8-bit bitmap whose colour table has fewer than 256 entries
+    CarrierShrank,      // the carrier became shorter while data was written into it
     NoDataFound,        // no begin marker for 1, 2 or 4 bits (message 444)
     CarrierBusy,        // another process is writing this carrier
     Io,                 // a file could not be opened, read or written (messages 317/318)
@@ -22,7 +25,11 @@ enum class ErrorCode {
     WrongKey,           // decryption's size check or authentication failed
     Unrepresentable,    // a text holds a character the single-byte code page cannot store
     Cancelled,          // the user cancelled
-    SameFile,           // a hide's new file would be the carrier itself (message 568)
+    NotRegularFile,     // an output name belongs to a FIFO, a device or a folder
+    NoSamplePlane,      // the carrier has no grid of samples (palette picture, RAW): stealth refused
+    CarrierTooSmall,    // the picture is too small for the stealth method's fixed regions
+    NothingFound,       // stealth: wrong passphrase, clean, damaged or cropped carrier (one answer)
+    SameFile,           // a hide's new file would be the carrier itself (messages 470/471)
     CarrierRefused,     // the carrier can be read but not hidden into (detail says why)
     Internal,           // a programmer error surfaced at run time
 };

@@ -6,13 +6,12 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdlib>
 #include <limits>
 
 #include "core/BitmapHeader.h"
 #include "config/FileIo.h"
-#include "core/PayloadFormat.h"
 #include "core/PngAnalysis.h"
-#include "core/PngChunks.h"
 
 namespace tarnwerk {
 
@@ -20,9 +19,12 @@ namespace {
 
 // The carrier facts are signed 32-bit numbers; a longer file cannot be described by them.
 constexpr int64_t kMaxCarrierLength = std::numeric_limits<int32_t>::max();
-constexpr int kBitsPerStreamByte = 8;
 constexpr int kSupportedDepthLow = 8;
 constexpr int kSupportedDepthHigh = 24;
+constexpr int64_t kFileHeaderSize = 14;      // BITMAPFILEHEADER; the info header follows it
+constexpr int64_t kV5HeaderSize = 124;       // BITMAPV5HEADER
+constexpr int64_t kV5ProfileFields = 126;    // bV5ProfileData, then bV5ProfileSize
+constexpr int64_t kPaletteEntryBytes = 4;
 
 enum class CarrierKind { Bitmap, Raw, Png, Unknown };
 
@@ -50,9 +52,10 @@ int32_t ClampToInt32(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-// Opens a regular file and tells its length; false when it cannot be used at all.
+// Opens a regular file and tells its length; false when it cannot be used at all. A FIFO
+// is refused after a non-blocking open, so one without a writer cannot hang the program.
 bool OpenCarrier(const std::string& path, UniqueFd& fd, int64_t& length) {
-    auto opened = OpenFile(path, O_RDONLY);
+    auto opened = OpenForReading(path);
     if (!opened) return false;
     struct stat info {};
     if (::fstat(opened->get(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
@@ -74,18 +77,72 @@ bool ReadRawInfo(const std::string& path, CarrierFacts& facts) {
     return true;
 }
 
+// Where the pixel rows end and what follows them, as far as the header tells.
+struct PictureLimits {
+    int64_t rowBytes = 0;      // stride x height; 0 when the header gives no usable rows
+    int64_t profileStart = 0;  // file offset of a colour profile named by a V5 header; 0: none
+};
+
+// Rows are padded to whole 32-bit words.
+int64_t PixelRowBytes(const CarrierFacts& facts) {
+    if (facts.width <= 0 || facts.height == 0 || facts.bitCount <= 0) return 0;
+    const int64_t stride = (int64_t{facts.width} * facts.bitCount + 31) / 32 * 4;
+    const int64_t rows = std::abs(int64_t{facts.height});
+    return rows > std::numeric_limits<int64_t>::max() / stride ? std::numeric_limits<int64_t>::max() : stride * rows;
+}
+
+// The profile's offset is counted from the start of the V5 header, which follows the file header.
+Status ReadProfileStart(int fd, const CarrierFacts& facts, int64_t length, const std::string& path,
+                        int64_t& profileStart) {
+    profileStart = 0;
+    if (facts.headerSize < kV5HeaderSize || length < kFileHeaderSize + kV5HeaderSize) return {};
+    std::array<uint8_t, 8> fields{};
+    if (auto read = ReadAt(fd, fields.data(), fields.size(), kV5ProfileFields, path); !read) return read;
+    const int64_t offset = static_cast<uint32_t>(ReadLe32(fields.data()));
+    const int64_t size = static_cast<uint32_t>(ReadLe32(fields.data() + 4));
+    if (offset > 0 && size > 0) profileStart = kFileHeaderSize + offset;
+    return {};
+}
+
+// The picture size hiding may use. A header that names a colour profile, or leaves the size
+// open (0), lets hiding reach only to the end of the pixel rows or to the profile, whichever
+// comes first: what follows the pixels (a profile, say) must keep its bytes.
+int64_t HideableImageSize(const CarrierFacts& facts, int64_t length, const PictureLimits& limits) {
+    int64_t imageSize = facts.imageSize;
+    const bool profileFollows = limits.profileStart > facts.dataOffset;
+    if (imageSize != 0 && !profileFollows) return imageSize;
+    int64_t bound = std::numeric_limits<int64_t>::max();
+    if (limits.rowBytes > 0) bound = limits.rowBytes;
+    if (profileFollows) bound = std::min(bound, limits.profileStart - facts.dataOffset);
+    if (imageSize == 0 && bound == std::numeric_limits<int64_t>::max()) {
+        imageSize = length - facts.dataOffset;
+        if (imageSize == 0) imageSize = length - facts.headerSize;
+        return imageSize;
+    }
+    return imageSize == 0 ? bound : std::min(imageSize, bound);
+}
+
 // The stored header is trusted only as far as the file really reaches: the carrier area ends
 // at the real end of the file at the latest, and the picture size the capacity is measured
 // from never reaches past the area's end, so hiding can neither grow the file nor write
 // bytes that extraction does not read.
-void RepairAndClip(CarrierFacts& facts, int64_t length) {
-    int64_t imageSize = facts.imageSize;
-    if (imageSize == 0) imageSize = length - facts.dataOffset;
-    if (imageSize == 0) imageSize = length - facts.headerSize;
+void RepairAndClip(CarrierFacts& facts, int64_t length, const PictureLimits& limits) {
+    int64_t imageSize = HideableImageSize(facts, length, limits);
     const int64_t fileSize = std::min<int64_t>(facts.fileSize, length);
     imageSize = std::min<int64_t>(imageSize, fileSize - facts.dataOffset);
     facts.fileSize = static_cast<int32_t>(fileSize);
     facts.imageSize = ClampToInt32(imageSize);
+}
+
+// Entries of an 8-bit bitmap's colour table: biClrUsed (0 meaning all 256), but no more than
+// fit between the headers and the pixels.
+bool HasShortColourTable(const CarrierFacts& facts) {
+    if (facts.bitCount != kSupportedDepthLow) return false;
+    const int64_t full = kFullColourTable;
+    const int64_t declared = facts.colorsUsed <= 0 ? full : std::min<int64_t>(facts.colorsUsed, full);
+    const int64_t room = std::max<int64_t>(0, (int64_t{facts.dataOffset} - kFileHeaderSize - facts.headerSize) /
+                                                  kPaletteEntryBytes);
+    return std::min(declared, room) < full;
 }
 
 bool ReadBitmapInfo(const std::string& path, CarrierFacts& facts) {
@@ -100,7 +157,11 @@ bool ReadBitmapInfo(const std::string& path, CarrierFacts& facts) {
     std::array<uint8_t, kBmpHeaderSize> header{};
     if (!ReadAt(fd.get(), header.data(), header.size(), 0, path)) return false;
     ParseBitmapHeader(header, facts);
-    RepairAndClip(facts, length);
+    PictureLimits limits;
+    limits.rowBytes = PixelRowBytes(facts);
+    if (!ReadProfileStart(fd.get(), facts, length, path, limits.profileStart)) return false;
+    RepairAndClip(facts, length, limits);
+    facts.shortColourTable = HasShortColourTable(facts);
     return true;
 }
 
@@ -152,28 +213,16 @@ HideRefusal RefusesHiding(const CarrierFacts& facts) {
     if (!facts.IsPng()) return HideRefusal::None;
     if (facts.png.animated) return HideRefusal::Animated;
     if (facts.png.transparentColour) return HideRefusal::TransparentColour;
-    constexpr int kFullPalette = 256;
-    if (facts.png.colourType == static_cast<uint8_t>(PngColourType::Palette) && facts.png.paletteEntries < kFullPalette)
-        return HideRefusal::ShortPalette;
     return HideRefusal::None;
 }
 
 std::string HideRefusalReason(HideRefusal refusal) {
     switch (refusal) {
         case HideRefusal::None: return {};
-        case HideRefusal::ShortPalette: return "the palette has fewer than 256 entries";
         case HideRefusal::TransparentColour: return "a tRNS chunk makes some colours transparent";
         case HideRefusal::Animated: return "an animated picture";
     }
     return {};
-}
-
-int64_t FreeSpace(int32_t imageSize, int bitsPerByte, bool encryption) {
-    const int64_t bits = int64_t{imageSize} * bitsPerByte;
-    // Rounded towards minus infinity, as free room has always been shown.
-    const int64_t streamBytes = bits >= 0 ? bits / kBitsPerStreamByte : -((-bits + kBitsPerStreamByte - 1) / kBitsPerStreamByte);
-    const int64_t overhead = kMarkerLength + kMarkerLength + (encryption ? kEncryptedHeaderLength : kPlainHeaderLength);
-    return streamBytes - overhead - 1;
 }
 
 }  // namespace tarnwerk

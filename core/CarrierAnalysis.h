@@ -21,7 +21,6 @@ enum class CarrierVerdict {
 // Why a readable carrier must not be hidden into; extraction and export still work.
 enum class HideRefusal {
     None,
-    ShortPalette,       // fewer than 256 palette entries: changed indices would point past them (ids 564, 565)
     TransparentColour,  // tRNS: changed samples could turn transparent or opaque (ids 566, 565)
     Animated,           // further frames would no longer fit the changed picture (ids 567, 565)
 };
@@ -41,9 +40,5 @@ CarrierAnalysis AnalyseCarrier(const std::string& path);
 HideRefusal RefusesHiding(const CarrierFacts& facts);
 // The refusal in the format's terms, for error details.
 std::string HideRefusalReason(HideRefusal refusal);
-
-// Data bytes the user may hide: Int(imageSize * bits / 8) - 27, or - 43 with encryption.
-// May be zero or negative for small carriers.
-int64_t FreeSpace(int32_t imageSize, int bitsPerByte, bool encryption);
 
 }  // namespace tarnwerk

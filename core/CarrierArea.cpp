@@ -1,10 +1,10 @@
 #include "core/CarrierArea.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "config/AtomicOutput.h"
 #include "config/FileIo.h"
 #include "core/CarrierAnalysis.h"
 #include "core/FileArea.h"
@@ -12,25 +12,13 @@
 
 namespace tarnwerk {
 
-namespace {
-
-// Both paths name one existing file, under any name (hard or symbolic links).
-bool NamesSameFile(const std::string& a, const std::string& b) {
-    struct stat first {};
-    struct stat second {};
-    if (::stat(a.c_str(), &first) != 0 || ::stat(b.c_str(), &second) != 0) return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
-}  // namespace
-
 Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carrier) {
     if (carrier.IsPng()) return PngArea::OpenForReading(carrier);
     return FileArea::OpenForReading(carrier);
 }
 
 Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier, const std::string& outputPath) {
-    if (!outputPath.empty() && NamesSameFile(carrier.path, outputPath))
+    if (!outputPath.empty() && IsSameFile(carrier.path, outputPath))
         return MakeError(ErrorCode::SameFile, {}, outputPath);
     if (const HideRefusal refusal = RefusesHiding(carrier); refusal != HideRefusal::None)
         return MakeError(ErrorCode::CarrierRefused, HideRefusalReason(refusal), carrier.path);
@@ -38,7 +26,7 @@ Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier
     // The picture is replaced through a new file, which a read-only file would not stop: it
     // is refused here, as a bitmap is when it cannot be opened for writing.
     if (outputPath.empty() && ::access(carrier.path.c_str(), W_OK) != 0) return IoError(carrier.path, errno);
-    return PngArea::OpenForHide(carrier, ResolvedPath(outputPath.empty() ? carrier.path : outputPath));
+    return PngArea::OpenForHide(carrier, outputPath.empty() ? carrier.path : outputPath);
 }
 
 }  // namespace tarnwerk

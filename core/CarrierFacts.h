@@ -20,6 +20,9 @@ struct PngFacts {
     bool animated = false;           // an acTL chunk: further frames follow the picture
 };
 
+// Entries of a full 8-bit colour table: any index a changed low bit can make points into it.
+inline constexpr int kFullColourTable = 256;
+
 struct CarrierFacts {
     std::string path;       // empty: no carrier loaded
     std::string signature;  // "BM", "RAW" or "PNG"; empty: no carrier loaded
@@ -44,7 +47,15 @@ struct CarrierFacts {
     int64_t realLength = 0;  // length of the file on disk when it was analysed
     PngFacts png;            // PNG carriers only; bitCount is then bits per pixel
 
+    // An 8-bit bitmap's colour table or a PNG's palette with fewer than kFullColourTable
+    // entries: hiding would give pixels indices past the table, which picture programs
+    // refuse. Reading is unaffected.
+    bool shortColourTable = false;
+
     bool IsLoaded() const { return !path.empty() && !signature.empty(); }
+    // The size shown to users: the header's for a bitmap, as always; the file's length for a
+    // PNG, whose fileSize is the length of its carrier area.
+    int64_t ShownSize() const { return IsPng() ? realLength : fileSize; }
     bool IsPng() const { return signature == "PNG"; }
 };
 

@@ -6,12 +6,6 @@
 
 namespace tarnwerk {
 
-int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerByte) {
-    const int64_t readable = fileSize - dataOffset - 1;
-    if (readable <= 0) return 0;
-    return readable / CarrierBytesPerStreamByte(bitsPerByte);
-}
-
 CarrierStreamReader::CarrierStreamReader(std::unique_ptr<CarrierArea> area) : area_(std::move(area)) {}
 
 Result<CarrierStreamReader> CarrierStreamReader::Open(const CarrierFacts& carrier) {

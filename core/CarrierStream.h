@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/Result.h"
+#include "core/Capacity.h"
 #include "core/CarrierArea.h"
 #include "core/CarrierFacts.h"
 
@@ -21,10 +22,6 @@ inline constexpr size_t kChunkCarrierBytes = 256 * 1024;
 // Stream bytes of one block of the reading loops (2048 / b carrier bytes); the begin
 // marker and header are looked for in the first one.
 inline constexpr size_t kBlockStreamBytes = 256;
-
-// Stream bytes a reader decodes from the carrier area: whole stream bytes from dataOffset up
-// to, but not including, the area's last byte at fileSize - 1 (the reading loops never reach it).
-int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerByte);
 
 class CarrierStreamReader {
 public:

@@ -7,7 +7,7 @@
 
 #include "core/BitPlacement.h"
 #include "core/CarrierStream.h"
-#include "core/ReplacingOutput.h"
+#include "config/AtomicOutput.h"
 
 namespace tarnwerk {
 
@@ -98,6 +98,23 @@ const uint8_t* FindEndMarker(const uint8_t* bytes, size_t size) {
     return nullptr;
 }
 
+// Appends to an open file and counts what it wrote.
+class Sink {
+public:
+    Sink(int fd, const std::string& label) : fd_(fd), label_(label) {}
+    Status Write(const uint8_t* data, size_t size) {
+        Status status = WriteAll(fd_, data, size, label_);
+        if (status) written_ += static_cast<int64_t>(size);
+        return status;
+    }
+    int64_t written() const { return written_; }
+
+private:
+    int fd_;
+    const std::string& label_;
+    int64_t written_ = 0;
+};
+
 size_t StreamPerChunk(int bitsPerByte) {
     return kChunkCarrierBytes / static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
 }
@@ -105,8 +122,7 @@ size_t StreamPerChunk(int bitsPerByte) {
 // Copies the data after the header to the output until the first end marker, or to the end
 // of the readable stream when there is none. A marker may straddle two chunks, so the last
 // bytes of every chunk are held back until the next one shows whether they start it.
-Status CopyData(CarrierStreamReader& reader, const Probe& probe, ReplacingOutput& output,
-                const ProgressReport& progress) {
+Status CopyData(CarrierStreamReader& reader, const Probe& probe, Sink& output, const ProgressReport& progress) {
     const int bits = probe.bitsPerByte;
     const int64_t end = reader.StreamLength(bits);
     const size_t perChunk = StreamPerChunk(bits);
@@ -129,7 +145,7 @@ Status CopyData(CarrierStreamReader& reader, const Probe& probe, ReplacingOutput
     return output.Write(window.data(), held);
 }
 
-Status CopyStream(CarrierStreamReader& reader, int bits, ReplacingOutput& output, const ProgressReport& progress) {
+Status CopyStream(CarrierStreamReader& reader, int bits, Sink& output, const ProgressReport& progress) {
     const int64_t end = reader.StreamLength(bits);
     const size_t perChunk = StreamPerChunk(bits);
     std::vector<uint8_t> buffer(static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(perChunk), end)));
@@ -154,25 +170,32 @@ Result<FoundPayload> ReadPayloadHeader(const CarrierFacts& carrier) {
     return FoundPayload{probe->header, probe->bitsPerByte};
 }
 
-Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, const std::string& outputPath,
+Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, ScratchFile& output,
                                         const ProgressFn& progress) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
-    if (outputPath.empty()) return MakeError(ErrorCode::NoPayload);
     auto reader = CarrierStreamReader::Open(carrier);
     if (!reader) return reader.error();
-    // Probing first: a carrier without payload leaves no output file behind.
     auto probe = ProbeCarrier(*reader);
     if (!probe) return probe.error();
 
     const ProgressReport report(progress, carrier.imageSize, IsSupportedBitsPerByte(configuredBits) ? configuredBits : 1);
     report.Report(0);
-    auto output = ReplacingOutput::Create(outputPath);
-    if (!output) return output.error();
-    if (auto copied = CopyData(*reader, *probe, *output, report); !copied) return copied.error();
-    const int64_t size = output->written();
-    if (auto committed = output->Commit(); !committed) return committed.error();
+    Sink sink(output.fd(), output.path());
+    if (auto copied = CopyData(*reader, *probe, sink, report); !copied) return copied.error();
     report.Done();
-    return ExtractedPayload{probe->header, probe->bitsPerByte, size};
+    return ExtractedPayload{probe->header, probe->bitsPerByte, sink.written()};
+}
+
+Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, const std::string& outputPath,
+                                        const ProgressFn& progress) {
+    if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
+    if (outputPath.empty()) return MakeError(ErrorCode::NoPayload);
+    auto output = AtomicOutput::Create(outputPath);
+    if (!output) return output.error();
+    auto extracted = ExtractPayload(carrier, configuredBits, output->content(), progress);
+    if (!extracted) return extracted;
+    if (auto committed = output->Commit(); !committed) return committed.error();
+    return extracted;
 }
 
 Result<int64_t> ExportPayload(const CarrierFacts& carrier, int bitsPerByte, const std::string& outputPath,
@@ -185,13 +208,13 @@ Result<int64_t> ExportPayload(const CarrierFacts& carrier, int bitsPerByte, cons
 
     const ProgressReport report(progress, carrier.imageSize, bitsPerByte);
     report.Report(0);
-    auto output = ReplacingOutput::Create(outputPath);
+    auto output = AtomicOutput::Create(outputPath);
     if (!output) return output.error();
-    if (auto copied = CopyStream(*reader, bitsPerByte, *output, report); !copied) return copied.error();
-    const int64_t size = output->written();
+    Sink sink(output->content().fd(), outputPath);
+    if (auto copied = CopyStream(*reader, bitsPerByte, sink, report); !copied) return copied.error();
     if (auto committed = output->Commit(); !committed) return committed.error();
     report.Done();
-    return size;
+    return sink.written();
 }
 
 }  // namespace tarnwerk

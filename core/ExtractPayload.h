@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/Result.h"
+#include "config/ScratchFile.h"
 #include "core/CarrierFacts.h"
 #include "core/PayloadFormat.h"
 #include "core/Progress.h"
@@ -27,11 +28,15 @@ struct ExtractedPayload {
 Result<FoundPayload> ReadPayloadHeader(const CarrierFacts& carrier);
 
 // Writes the data between header and end marker to outputPath (everything up to the end of
-// the carrier area when there is no end marker). The output is written to a temporary file
-// beside outputPath and moved onto it only on success, so an existing file is replaced only
-// then and a failure leaves no file behind. The caller asks before overwriting.
-// configuredBits only scales the progress. Errors: NoCarrier, NoPayload, NoDataFound, Io, CorruptData.
+// the carrier area when there is no end marker), through an AtomicOutput: an existing file is
+// replaced only on success and a failure leaves no file behind. The caller asks before
+// overwriting. configuredBits only scales the progress.
+// Errors: NoCarrier, NoPayload, NoDataFound, NotRegularFile, Io, CorruptData (a damaged PNG).
 Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, const std::string& outputPath,
+                                        const ProgressFn& progress = {});
+// The same into an empty scratch file, for callers that process the data further before it
+// gets a name.
+Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, ScratchFile& output,
                                         const ProgressFn& progress = {});
 
 // Writes the whole low-bit stream of the carrier area, decoded with bitsPerByte, to outputPath

@@ -3,26 +3,8 @@
 #include <fcntl.h>
 
 #include <algorithm>
-#include <vector>
 
 namespace tarnwerk {
-
-namespace {
-
-constexpr size_t kCopyBlock = 1 << 20;
-
-Status CopyWholeFile(int from, const std::string& fromPath, ReplacingOutput& to, int64_t length) {
-    std::vector<uint8_t> block(static_cast<size_t>(std::min<int64_t>(length, kCopyBlock)));
-    for (int64_t at = 0; at < length;) {
-        const auto part = static_cast<size_t>(std::min<int64_t>(length - at, kCopyBlock));
-        if (auto read = ReadAt(from, block.data(), part, at, fromPath); !read) return read;
-        if (auto written = to.Write(block.data(), part); !written) return written;
-        at += static_cast<int64_t>(part);
-    }
-    return {};
-}
-
-}  // namespace
 
 FileArea::FileArea(UniqueFd fd, const CarrierFacts& carrier, int64_t fileLength)
     : fd_(std::move(fd)),
@@ -47,27 +29,41 @@ Result<std::unique_ptr<CarrierArea>> FileArea::OpenForHide(const CarrierFacts& c
     auto length = FileLength(fd->get(), carrier.path);
     if (!length) return length.error();
     std::unique_ptr<FileArea> area(new FileArea(std::move(*fd), carrier, *length));
+    area->hiding_ = true;
     if (!outputPath.empty()) {
-        auto copy = ReplacingOutput::Create(ResolvedPath(outputPath));
+        auto copy = AtomicOutput::Create(outputPath);
         if (!copy) return copy.error();
-        if (auto copied = CopyWholeFile(area->fd_.get(), area->path_, *copy, *length); !copied) return copied.error();
+        // The stream is then read from and written into the copy alone.
+        if (auto copied = CopyWholeFile(carrier.path, copy->content().path()); !copied) return copied.error();
         area->copy_.emplace(std::move(*copy));
     }
     return std::unique_ptr<CarrierArea>(std::move(area));
 }
 
+// Another process that ignores the lock may cut the file short while the stream is written.
+Status FileArea::CheckNotShrunk(int64_t neededEnd) {
+    if (!hiding_) return {};
+    auto length = FileLength(TargetFd(), TargetPath());
+    if (!length) return length.error();
+    if (*length < neededEnd) return MakeError(ErrorCode::CarrierShrank, {}, TargetPath());
+    return {};
+}
+
 Status FileArea::Read(int64_t offset, uint8_t* out, size_t count) {
-    return ReadAt(fd_.get(), out, count, dataOffset_ + offset, path_);
+    const int64_t at = dataOffset_ + offset;
+    if (auto kept = CheckNotShrunk(at + static_cast<int64_t>(count)); !kept) return kept;
+    return ReadAt(TargetFd(), out, count, at, TargetPath());
 }
 
 Status FileArea::Write(int64_t offset, const uint8_t* in, size_t count) {
-    if (copy_) return WriteAt(copy_->descriptor(), in, count, dataOffset_ + offset, copy_->temporaryPath());
-    return WriteAt(fd_.get(), in, count, dataOffset_ + offset, path_);
+    const int64_t at = dataOffset_ + offset;
+    // Written past a shortened end, the bytes would grow the file back with a gap of zeros.
+    if (auto kept = CheckNotShrunk(at + static_cast<int64_t>(count)); !kept) return kept;
+    return WriteAt(TargetFd(), in, count, at, TargetPath());
 }
 
 Status FileArea::Finish() {
     if (!copy_) return {};
-    if (auto synced = copy_->Sync(); !synced) return synced;
     return copy_->Commit();
 }
 

@@ -6,10 +6,12 @@
 #include <cstring>
 #include <vector>
 
+#include "config/FileIo.h"
 #include "core/BitPlacement.h"
+#include "core/Capacity.h"
 #include "core/CarrierArea.h"
 #include "core/CarrierStream.h"
-#include "config/FileIo.h"
+#include "core/EndMarkerScan.h"
 #include "core/PayloadFormat.h"
 
 namespace tarnwerk {
@@ -17,13 +19,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kPercentDone = 100;
-
-// The engine's own capacity test, in double precision as stored carriers were judged by it.
-bool FitsCarrier(int32_t imageSize, int bitsPerByte, size_t headerLength, int64_t payloadSize) {
-    const double room = static_cast<double>(imageSize) / kBitsPerByte * bitsPerByte -
-                        static_cast<double>(kMarkerLength + kMarkerLength + headerLength + kCapacityReserve);
-    return room >= static_cast<double>(payloadSize);
-}
 
 // The stream, begin marker + header, data read from the payload file, end marker, produced
 // piece by piece in the order it is written.
@@ -82,6 +77,11 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
     return {};
 }
 
+// The room the carrier offers now: its picture size, but never past the area as it is now.
+int64_t HideArea(const CarrierFacts& carrier, const CarrierArea& area) {
+    return std::min<int64_t>(carrier.imageSize, area.Length());
+}
+
 Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, int64_t payloadSize,
                    const ProgressFn& progress) {
     const size_t perByte = static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
@@ -106,31 +106,33 @@ Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, i
 
 }  // namespace
 
-Status HidePayload(const CarrierFacts& carrier, int bitsPerByte, const PayloadSource& source,
+Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
                    const ProgressFn& progress, const std::string& outputPath) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
     if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
         return MakeError(ErrorCode::Internal, "unsupported bits per byte or negative payload size");
+    if (carrier.shortColourTable) return MakeError(ErrorCode::ShortColourTable, {}, carrier.path);
+    if (LargestPayload(carrier.imageSize, bitsPerByte, source.encrypted) < source.size)
+        return MakeError(ErrorCode::PayloadTooLarge);
 
     const std::string header = BuildPayloadHeader(source.compressed, source.encrypted, source.cipher,
                                                   source.checkValue, source.extension);
-    if (!FitsCarrier(carrier.imageSize, bitsPerByte, header.size(), source.size))
-        return MakeError(ErrorCode::PayloadTooLarge);
-
     auto payload = OpenFile(source.path, O_RDONLY);
     if (!payload) return payload.error();
     if (auto checked = CheckPayloadLength(payload->get(), source); !checked) return checked;
+    auto cut = EndMarkerCutsPayload(header, payload->get(), source.size, source.path);
+    if (!cut) return cut.error();
+    if (*cut) return MakeError(ErrorCode::EndMarkerInData, {}, source.path);
 
     auto area = OpenAreaForHide(carrier, outputPath);
     if (!area) return area.error();
-
-    StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
-    // The stream must lie where readers look for it; a carrier that shrank since it was
-    // analysed, or facts not taken from the file, would otherwise make it grow or be cut.
-    if (stream.length() > ReadableStreamLength((*area)->Length(), 0, bitsPerByte))
+    // A carrier that shrank since it was analysed, or facts not taken from the file, would
+    // otherwise make the stream grow the file or end where readers do not look.
+    if (LargestPayload(HideArea(carrier, **area), bitsPerByte, source.encrypted) < source.size)
         return MakeError(ErrorCode::PayloadTooLarge, {}, carrier.path);
 
+    StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
     if (progress) progress(0);
     if (auto written = WriteStream(**area, bitsPerByte, stream, source.size, progress); !written) return written;
     if (auto finished = (*area)->Finish(); !finished) return finished;

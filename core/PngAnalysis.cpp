@@ -22,6 +22,8 @@ void FillFacts(const PngLayout& layout, const PngSampleLayout& samples, CarrierF
     facts.png.channels = samples.channels;
     facts.png.colourChannels = samples.colourChannels;
     facts.png.paletteEntries = layout.paletteEntries;
+    facts.shortColourTable = layout.header.colourType == static_cast<uint8_t>(PngColourType::Palette) &&
+                             layout.paletteEntries < kFullColourTable;
     facts.png.transparentColour = layout.transparency;
     facts.png.animated = layout.animated;
 }

@@ -47,7 +47,7 @@ void PngSamples::Set(int32_t channel, int32_t y, int32_t x, uint16_t value) {
 }
 
 Status PngSamples::Save(const std::string& target) const {
-    auto writer = PngWriter::Create(fd_.get(), path_, png_, ResolvedPath(target));
+    auto writer = PngWriter::Create(fd_.get(), path_, png_, target);
     if (!writer) return writer.error();
     if (auto put = writer->PutImage(picture_); !put) return put;
     return writer->Commit();

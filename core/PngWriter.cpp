@@ -4,6 +4,7 @@
 #include <cstring>
 #include <set>
 
+#include "config/AtomicOutput.h"
 #include "config/FileIo.h"
 
 namespace tarnwerk {
@@ -35,7 +36,7 @@ bool KeepsChunk(const PngChunk& chunk) { return kKnownChunks.count(chunk.type) >
 // The new file: kept chunks copied from the source, and of the encoder's output only the IDAT
 // chunks (its signature, IHDR, PLTE and IEND are the original's).
 struct PngWriter::Sink {
-    ReplacingOutput output;
+    AtomicOutput output;
     int sourceFd;
     std::string sourcePath;
     PngLayout layout;
@@ -48,7 +49,7 @@ struct PngWriter::Sink {
     uint64_t bodyLeft = 0;
     bool passBody = false;
 
-    Sink(ReplacingOutput out, int fd, std::string path, const PngLayout& png)
+    Sink(AtomicOutput out, int fd, std::string path, const PngLayout& png)
         : output(std::move(out)), sourceFd(fd), sourcePath(std::move(path)), layout(png) {
         buffer.reserve(kOutputBuffer);
     }
@@ -56,14 +57,18 @@ struct PngWriter::Sink {
     Status Put(const uint8_t* data, size_t size) {
         if (buffer.size() + size > kOutputBuffer) {
             if (auto flushed = Flush(); !flushed) return flushed;
-            if (size >= kOutputBuffer) return output.Write(data, size);
+            if (size >= kOutputBuffer) return Write(data, size);
         }
         buffer.insert(buffer.end(), data, data + size);
         return {};
     }
 
+    Status Write(const uint8_t* data, size_t size) {
+        return WriteAll(output.content().fd(), data, size, output.target());
+    }
+
     Status Flush() {
-        auto written = output.Write(buffer.data(), buffer.size());
+        auto written = Write(buffer.data(), buffer.size());
         buffer.clear();
         return written;
     }
@@ -167,7 +172,7 @@ Result<PngWriter> PngWriter::Create(int sourceFd, const std::string& sourcePath,
     PngSampleLayout samples;
     if (!MakePngSampleLayout(layout.header, samples))
         return MakeError(ErrorCode::Internal, "the writer takes 8- and 16-bit pictures only", targetPath);
-    auto output = ReplacingOutput::Create(targetPath);
+    auto output = AtomicOutput::Create(targetPath);
     if (!output) return output.error();
     auto sink = std::make_unique<Sink>(std::move(*output), sourceFd, sourcePath, layout);
     if (auto put = sink->Put(kPngSignature.data(), kPngSignature.size()); !put) return put.error();
@@ -189,7 +194,7 @@ Result<PngWriter> PngWriter::Create(int sourceFd, const std::string& sourcePath,
 Status PngWriter::PutRow(const uint8_t* row) {
     const int code = spng_encode_row(ctx_.get(), row, layout_.RowBytes());
     if (!sink_->failure) return sink_->failure;
-    if (code != 0 && code != SPNG_EOI) return SpngError(code, sink_->output.temporaryPath());
+    if (code != 0 && code != SPNG_EOI) return SpngError(code, sink_->output.target());
     finished_ = code == SPNG_EOI;
     return {};
 }
@@ -203,18 +208,17 @@ Status PngWriter::PutImage(const std::vector<uint8_t>& image) {
         if (!sink_->failure) return sink_->failure;
         finished_ = code == SPNG_EOI;
         if (finished_) return {};
-        if (code != 0) return SpngError(code, sink_->output.temporaryPath());
+        if (code != 0) return SpngError(code, sink_->output.target());
     }
 }
 
 Status PngWriter::Commit() {
-    if (!finished_) return MakeError(ErrorCode::Internal, "the picture is not complete", sink_->output.temporaryPath());
+    if (!finished_) return MakeError(ErrorCode::Internal, "the picture is not complete", sink_->output.target());
     const PngLayout& layout = sink_->layout;
     if (auto copied = sink_->CopyChunks(layout.endImageData, layout.chunks.size()); !copied) return copied;
     // Whatever followed IEND stays too.
     if (auto trailing = sink_->Copy(layout.chunks.back().end(), layout.fileLength); !trailing) return trailing;
     if (auto flushed = sink_->Flush(); !flushed) return flushed;
-    if (auto synced = sink_->output.Sync(); !synced) return synced;
     return sink_->output.Commit();
 }
 

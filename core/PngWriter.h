@@ -13,7 +13,6 @@
 #include "config/Result.h"
 #include "core/PngChunks.h"
 #include "core/PngSampleLayout.h"
-#include "core/ReplacingOutput.h"
 #include "core/SpngContext.h"
 
 namespace tarnwerk {

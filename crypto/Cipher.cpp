@@ -15,6 +15,12 @@ namespace {
 // Cipher indices as stored in the payload header; part of the file format.
 enum class CipherIndex : uint8_t { Blowfish = 0, RC4 = 1, Skipjack = 2, TEA = 3, Twofish = 4, XChaCha20 = 5 };
 
+// Every index outside the table falls back to Blowfish, as the original chose.
+bool CreatesBlowfish(uint8_t cipherIndex) {
+    return cipherIndex == static_cast<uint8_t>(CipherIndex::Blowfish) ||
+           cipherIndex > static_cast<uint8_t>(CipherIndex::XChaCha20);
+}
+
 }  // namespace
 
 std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex) {
@@ -32,6 +38,27 @@ std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex) {
         default:
             return std::make_unique<clsBlowfish>();  // any other value, as the original chose
     }
+}
+
+Result<int64_t> EncryptedLength(uint8_t cipherIndex, int64_t plainSize) {
+    const auto index = static_cast<CipherIndex>(cipherIndex);
+    const bool emptyAllowed = index == CipherIndex::XChaCha20 || CreatesBlowfish(cipherIndex);
+    if (plainSize == 0 && !emptyAllowed) return MakeError(ErrorCode::Io, "the input file is empty");
+    switch (index) {
+        case CipherIndex::RC4:
+            return plainSize;
+        case CipherIndex::XChaCha20:
+            return plainSize + static_cast<int64_t>(kXChaChaOverhead);
+        default:
+            break;
+    }
+    if (plainSize > static_cast<int64_t>(kEnvelopeMaxPlain))
+        return MakeError(ErrorCode::Io, "the file is too large for the encrypted format");
+    const std::size_t block = index == CipherIndex::Twofish    ? clsTwofish::kBlockSize
+                              : index == CipherIndex::Skipjack ? clsSkipjack::kBlockSize
+                              : index == CipherIndex::TEA      ? clsTEA::kBlockSize
+                                                               : clsBlowfish::kBlockSize;
+    return static_cast<int64_t>(EnvelopeLength(static_cast<std::size_t>(plainSize), block));
 }
 
 std::string Cipher::EncryptString(const std::string& text, const std::string& key, bool outputInHex) {

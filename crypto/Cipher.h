@@ -48,6 +48,11 @@ public:
 // with the passphrase itself and a salt, see clsXChaCha20.h), any other value Blowfish.
 std::unique_ptr<Cipher> CreateCipher(uint8_t cipherIndex);
 
+// Length of what the class table's cipher writes for plainSize bytes, from its envelope alone
+// (no key, no data needed); fails as EncryptFile would on such input (empty input for all but
+// Blowfish and XChaCha20, a size the block ciphers' envelope cannot describe).
+Result<int64_t> EncryptedLength(uint8_t cipherIndex, int64_t plainSize);
+
 // The 256-character key string derived from the 16-character passphrase digest.
 std::string MakeKey(const std::string& s);
 

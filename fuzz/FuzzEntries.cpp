@@ -9,6 +9,7 @@
 
 #include "compression/clsZlib.h"
 #include "config/Settings.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
@@ -81,7 +82,7 @@ std::string CheckCarrierFacts(const CarrierAnalysis& analysis, const std::string
     if (int64_t{f.dataOffset} + f.imageSize > f.fileSize) return "picture size reaches past the carrier area";
     for (const int bits : {1, 2, 4})
         for (const bool encryption : {false, true})
-            if (FreeSpace(f.imageSize, bits, encryption) > int64_t{f.imageSize} * bits / 8)
+            if (LargestPayload(f.imageSize, bits, encryption) > int64_t{f.imageSize} * bits / 8)
                 return "free space larger than the picture";
     return {};
 }
@@ -147,12 +148,13 @@ std::string CheckExtraction(const ScratchDir& scratch, const std::string& name, 
 }  // namespace
 
 std::span<const FuzzTarget> AllTargets() {
-    static constexpr std::array<FuzzTarget, 6> kTargets = {{
+    static constexpr std::array<FuzzTarget, 7> kTargets = {{
         {"carrier", &FuzzCarrierAnalysis},
         {"extract", &FuzzExtraction},
         {"zlib", &FuzzDecompress},
         {"cipher", &FuzzCipher},
         {"settings", &FuzzSettings},
+        {"stealth", &FuzzStealthReader},
         {"png", &FuzzPng},
     }};
     return kTargets;
@@ -188,7 +190,8 @@ std::string FuzzExtraction(Input input, const ScratchDir& scratch) {
 namespace {
 
 bool AcceptableHideError(ErrorCode code) {
-    return code == ErrorCode::CorruptData || code == ErrorCode::PayloadTooLarge || code == ErrorCode::CarrierRefused;
+    return code == ErrorCode::CorruptData || code == ErrorCode::PayloadTooLarge || code == ErrorCode::CarrierRefused ||
+           code == ErrorCode::ShortColourTable;
 }
 
 // A hide into a new file: the carrier stays as it is; the new picture has the carrier's shape

@@ -12,7 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/SamplePlane.h"
 #include "crypto/Cipher.h"
+#include "crypto/StealthKeys.h"
 #include "fuzz/HiddenStream.h"
 #include "fuzz/ScratchDir.h"
 
@@ -45,6 +47,10 @@ std::string FuzzDecompress(Input input, const ScratchDir& scratch);
 std::string FuzzCipher(Input input, const ScratchDir& scratch);
 // The input is the text of a settings file.
 std::string FuzzSettings(Input input, const ScratchDir& scratch);
+// The stealth reader on a sample plane. Byte 0 bit 0: three channels (else grey); byte 1:
+// width - 64; the rest: the samples' low bits, eight per byte, least significant first (each
+// sample is 100 + its bit), as many full rows as they fill. Keys are fixed (no Argon2id).
+std::string FuzzStealthReader(Input input, const ScratchDir& scratch);
 
 // Input layouts, for the seed writer.
 enum class CarrierName : uint8_t { Bmp = 0, Raw = 1, Dib = 2, UpperBmp = 3 };
@@ -58,5 +64,8 @@ Bytes CipherInputWithDigest(uint8_t cipher, const std::string& digest16, const B
 // XChaCha20 derives its key with Argon2id's cheapest limits (the stored ones take 256 MiB and
 // a second a derivation). Seeds must be encrypted with it to decrypt in the target.
 std::unique_ptr<Cipher> FuzzCipherFor(uint8_t cipherIndex);
+// The stealth target's fixed keys, and its input for a plane (seeds hide with these keys).
+StealthKeys FuzzStealthKeys();
+Bytes StealthReaderInput(const SamplePlane& plane);
 
 }  // namespace tarnwerk::fuzz

@@ -7,6 +7,7 @@ endif()
 if(NOT TARGET tarnwerk_fuzz_support)
   add_library(tarnwerk_fuzz_support STATIC
     ${PROJECT_SOURCE_DIR}/fuzz/FuzzEntries.cpp
+    ${PROJECT_SOURCE_DIR}/fuzz/FuzzStealth.cpp
     ${PROJECT_SOURCE_DIR}/fuzz/ScratchDir.cpp
     ${PROJECT_SOURCE_DIR}/fuzz/HiddenStream.cpp
     ${PROJECT_SOURCE_DIR}/fuzz/SeedCorpus.cpp)

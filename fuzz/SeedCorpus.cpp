@@ -5,12 +5,14 @@
 #include <cstdio>
 #include <exception>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "compression/clsZlib.h"
 #include "config/Helpers.h"
 #include "config/Settings.h"
 #include "crypto/Cipher.h"
+#include "core/StealthHide.h"
 #include "crypto/clsMD5.h"
 #include "fuzz/FuzzEntries.h"
 #include "support/TestCarriers.h"
@@ -200,6 +202,21 @@ void SettingsSeeds(SeedWriter& out, const std::string& folder) {
 
 }  // namespace
 
+// Planes with data hidden under the stealth target's fixed keys, grey and colour, plus a clean one.
+void StealthSeeds(SeedWriter& out) {
+    for (const auto& [channels, width, height] : {std::tuple{3, 120, 60}, std::tuple{1, 150, 150}}) {
+        SamplePlane plane = MakeSamplePlane(width, height, channels, 255);
+        const Bytes noise = test::RandomBytes(plane.Count(), static_cast<uint32_t>(channels));
+        std::copy(noise.begin(), noise.end(), plane.samples.begin());
+        out.Add("stealth", StealthReaderInput(plane));
+        StealthPayload payload;
+        payload.compressed = channels == 1;
+        payload.extension = "txt";
+        payload.data = TextBytes("Tarnwerk hides a file inside a picture and gets it back out.\n");
+        if (HideStealthWithKeys(plane, StealthSalt{}, FuzzStealthKeys(), payload)) out.Add("stealth", StealthReaderInput(plane));
+    }
+}
+
 bool WriteSeedCorpus(const std::string& folder) {
     SeedWriter out(folder);
     CarrierSeeds(out);
@@ -208,6 +225,7 @@ bool WriteSeedCorpus(const std::string& folder) {
     CipherSeeds(out);
     PngSeeds(out);
     SettingsSeeds(out, folder);
+    StealthSeeds(out);
     return out.ok();
 }
 

@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QAction>
 #include <algorithm>
+#include <array>
 
 #include "ui/ApplyLanguage.h"
 #include "ui/DialogHost.h"
@@ -28,6 +30,14 @@ constexpr qint64 kEventIntervalMs = 15;
 constexpr int kProgressMaximum = 100;
 
 constexpr const char* kProductName = "Tarnwerk";
+
+// Menu entries that change the carrier, the data file or the settings, or start another
+// command: off while a command runs, so nothing can change under it. Viewing the carrier,
+// the help, the about box and Exit stay available.
+constexpr std::array kChangingEntries = {"mnuDateiCarrierOpen", "mnuDateiCarrierSend", "mnuDateiCarrierSize",
+                                         "mnuDateiDataOpen",    "mnuDateiHide",        "mnuDateiHideAndMail",
+                                         "mnuDateiExtract",     "mnuDateiExportData",  "mnuDateiReset",
+                                         "mnuExtrasOptionen"};
 
 void ShowText(QLineEdit* field, const std::string& text) {
     const QString shown = ToQ(text);
@@ -120,8 +130,11 @@ void frmSteg::SetStatus(int panel, const std::string& text) { statusBar_->SetTex
 
 void frmSteg::SetBusy(bool busy) {
     for (QWidget* control : std::initializer_list<QWidget*>{cmdOrigSel_, cmdDataSel_, txtOrigFile_, txtDataFile_,
-                                                            cmdOptions_, cmdExtract_, cmdHide_}) {
+                                                            cmdOptions_, cmdExtract_, cmdHide_, cmdReset_}) {
         control->setEnabled(!busy);
+    }
+    for (const char* name : kChangingEntries) {
+        if (auto* entry = findChild<QAction*>(QString::fromLatin1(name))) entry->setEnabled(!busy);
     }
     // The drop images stay enabled, but a file dropped on them must not change a running command.
     carrierDrop_->SetAccepting(!busy);

@@ -76,12 +76,13 @@ class FakeDesktop : public Desktop {
 public:
     std::vector<std::string> mailed;
     std::function<void(const std::string&)> onMail;  // sees the attachment while it exists
+    bool accept = true;                              // false: no mail program could be started
 
     bool Open(const std::string&) override { return true; }
     bool ComposeMailWithAttachment(const std::string& path) override {
         mailed.push_back(path);
         if (onMail) onMail(path);
-        return true;
+        return accept;
     }
 };
 

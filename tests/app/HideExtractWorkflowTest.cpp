@@ -2,6 +2,7 @@
 // command line drive them.
 
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -82,22 +83,20 @@ TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
     }
 }
 
-// Plain data is read where it lies: nothing is created beside it (a read-only medium works and
-// the disk sees no copy); compressed data still goes through a scratch file that is removed.
-TEST_F(WorkflowTest, PlainHideCreatesNoFileBesideTheData) {
+// No scratch file ever carries a name (a killed hide leaves no plaintext behind), and plain
+// data is read where it lies: nothing is created beside the data, compressed or not.
+TEST_F(WorkflowTest, HideCreatesNoNamedFileBesideTheData) {
     MakeRaw(carrier = dir.File("c.raw"), 120000, 7);
-    for (const bool compress : {false, true}) {
-        SCOPED_TRACE(compress);
-        Configure(compress, -1, 2);
+    for (const int cipher : {-1, 1, 5}) {
+        SCOPED_TRACE(cipher);
+        Configure(true, cipher, 2);
         const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         ASSERT_GE(watch, 0);
-        ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE), 0);
+        ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
         ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
         char events[4096];
-        const bool created = ::read(watch, events, sizeof events) > 0;
+        EXPECT_LE(::read(watch, events, sizeof events), 0);
         ::close(watch);
-        EXPECT_EQ(created, compress);
-        EXPECT_TRUE(Leftovers().empty());
     }
 }
 
@@ -115,13 +114,18 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     const std::string retry = "48\t" + En(428) + "\t" + En(426) + " | " + En(429) + "\n";
     EXPECT_EQ(ui.Transcript().rfind(retry + retry, 0), 0u) << ui.Transcript();
 
-    ui.passphrases = {"a1", "b2", "c3", "right one"};  // replace out.txt; the third wrong one ends it
+    Put(output, "keep me");
+    ui.passphrases = {"a1", "b2", "c3", "right one"};  // may replace out.txt; the third wrong one ends it
     ui.answers = {MessageAnswer::Yes, MessageAnswer::Retry, MessageAnswer::Retry};
     EXPECT_FALSE(Extract(carrier, output));
     EXPECT_EQ(ui.LastMessage().text, EnLines({426, 427}));
-    EXPECT_FALSE(fs::exists(output));
+    EXPECT_EQ(Slurp(output), "keep me");
     EXPECT_EQ(ui.passphrases.size(), 1u);  // the fourth was never asked
-    EXPECT_TRUE(Leftovers().empty());
+    fs::remove(output);
+    ui.passphrases = {"a1", "b2", "c3"};  // a free name gets nothing from a failed extraction
+    ui.answers = {MessageAnswer::Retry, MessageAnswer::Retry};
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "notes.txt"}));
 
     EXPECT_FALSE(Hide(carrier, "\xC5\x82\xC3\xB3" "d" "\xC5\xBA"));  // Polish letters outside the code page
     EXPECT_EQ(ui.LastMessage().text, EnLines({466, 467}));
@@ -136,7 +140,9 @@ TEST_F(WorkflowTest, TheUsersOwnScratchNamedFileIsNeverOverwritten) {
     EXPECT_TRUE(Leftovers("notes.txt.tmp").empty());
 }
 
-TEST_F(WorkflowTest, PayloadsThatFailToUnpackAreReportedAndKept) {
+// A stage that fails or is cancelled never touches an existing output; a free name gets the
+// data as far as it was processed, and the message says which.
+TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     MakeBitmap(carrier, 150, 100, 24, false, 1);
     const auto plant = [&](const std::string& bytes, bool compressed, bool encrypted, const std::string& check) {
         ASSERT_TRUE(commands.LoadCarrier(carrier));
@@ -146,11 +152,15 @@ TEST_F(WorkflowTest, PayloadsThatFailToUnpackAreReportedAndKept) {
         ASSERT_TRUE(HidePayload(session.carrier, 2, source));
         fs::remove(dir.File("planted.bin"));
     };
-    plant("not a zlib stream", true, false, {});
+    plant("not a zlib stream", true, false, {});  // the compressed flag lies
     EXPECT_FALSE(Extract(carrier, output));
     EXPECT_EQ(ui.LastMessage().text, EnLines({461, 463}));
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
     EXPECT_EQ(Slurp(output), "not a zlib stream");
+    Put(output, "keep me");
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 474}));
+    EXPECT_EQ(Slurp(output), "keep me");
 
     PassphraseSecrets secrets;  // the digest matches, but the data is no whole Blowfish envelope
     std::string typed = "right one";
@@ -158,13 +168,78 @@ TEST_F(WorkflowTest, PayloadsThatFailToUnpackAreReportedAndKept) {
     plant("abc", false, true, secrets.digest);
     ui.messages.clear();
     ui.passphrases = {"right one"};
-    ui.answers = {MessageAnswer::Yes};
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({462, 474}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(Slurp(output), "keep me");
+    ui.passphrases = {std::nullopt};  // cancelled: nothing changes and nothing needs saying
+    ui.messages.clear();
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(ui.Transcript(), "32\t" + En(443) + "\t" + En(441) + " | " + En(442) + "\n");
+    EXPECT_EQ(Slurp(output), "keep me");
+    fs::remove(output);
+    ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
     EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({462, 463}), 0), 0u) << ui.Transcript();
-    EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
+    EXPECT_EQ(Slurp(output), "abc");
+    fs::remove(output);
+    ui.passphrases = {std::nullopt};
+    EXPECT_FALSE(Extract(carrier, output));
+    EXPECT_EQ(ui.LastMessage().text, En(473));
     EXPECT_EQ(Slurp(output), "abc");
     for (const Message& m : ui.messages) EXPECT_NE(m.text, En(430));
-    EXPECT_TRUE(Leftovers().empty());
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "notes.txt", "out.txt"}));
+}
+
+// Blanks at either end belong to a file name, wherever the name comes from.
+TEST_F(WorkflowTest, NamesWithOuterBlanksAreUsedAsGiven) {
+    const Bytes original = MakeBitmap(carrier, 120, 90, 24, false, 4);
+    MakeBitmap(dir.File(" c.bmp"), 120, 90, 24, false, 5);
+    Configure(false, -1, 2);
+    const fs::path started = fs::current_path();
+    fs::current_path(dir.path());  // a relative name, as typed in a shell
+    commands.DropCarrier({" c.bmp"});
+    EXPECT_EQ(session.fields.origFile, " c.bmp");
+    commands.SetDataFile(data);
+    EXPECT_TRUE(commands.Hide()) << ui.Transcript();
+    fs::current_path(started);
+    EXPECT_EQ(ReadFile(carrier), original);
+
+    Put(output, "keep me");
+    ui.dataChoices = {output + " "};  // the dialog's answer, blank included
+    ASSERT_TRUE(commands.LoadCarrier(dir.File(" c.bmp")));
+    commands.SetDataFile("");
+    ASSERT_TRUE(commands.Extract()) << ui.Transcript();
+    EXPECT_EQ(Slurp(output + " "), Slurp(data));
+    EXPECT_EQ(Slurp(output), "keep me");
+    EXPECT_FALSE(commands.LoadCarrier(" " + carrier));  // no such file
+}
+
+// The output may not be the carrier, by any spelling or link, nor a node that is no file.
+TEST_F(WorkflowTest, OutputsThatAreTheCarrierOrNoFileAreRefused) {
+    const Bytes original = MakeBitmap(carrier, 120, 90, 24, false, 4);
+    Configure(false, -1, 2);
+    ASSERT_TRUE(Hide(carrier));
+    const Bytes hidden = ReadFile(carrier);
+    ASSERT_EQ(::link(carrier.c_str(), dir.File("link.bmp").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const std::string carrierNames[] = {carrier, dir.path() + "/./c.bmp", dir.File("link.bmp")};
+    for (const bool exporting : {false, true}) {
+        for (const std::string& name : carrierNames) {
+            SCOPED_TRACE(name);
+            ASSERT_TRUE(commands.LoadCarrier(carrier));
+            commands.SetDataFile(name);
+            EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
+            EXPECT_EQ(ui.LastMessage().text, EnLines({470, 471}));
+            EXPECT_EQ(ReadFile(carrier), hidden);
+        }
+        commands.SetDataFile(dir.File("fifo"));
+        EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
+        EXPECT_EQ(ui.LastMessage().text, EnLines({472, 471}));
+        struct stat info {};
+        ASSERT_EQ(::stat(dir.File("fifo").c_str(), &info), 0);
+        EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "fifo", "link.bmp", "notes.txt"}));
 }
 
 TEST_F(WorkflowTest, DeviceAsDataFileIsRefusedBeforeItIsCopied) {

@@ -3,10 +3,12 @@
 #include <zip.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 
 #include "app/AppFakes.h"
+#include "app/MailedArchives.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -25,7 +27,7 @@ std::map<std::string, zip_uint64_t> ZipEntries(const std::string& archive) {
     return entries;
 }
 
-// The archive is mailed whole, removed afterwards, and an archive that cannot be updated stays.
+// The archive is mailed whole and an archive that cannot be updated stays.
 TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     const std::string carrier = dir.File("holiday.bmp"), archive = dir.File("holiday.zip");
     MakeBitmap(carrier, 64, 48, 24, false, 3);
@@ -35,10 +37,10 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     EXPECT_TRUE(commands.SendCarrier()) << ui.Transcript();
     ASSERT_EQ(desktop.mailed, std::vector<std::string>{archive});
     EXPECT_EQ(seen, (std::map<std::string, zip_uint64_t>{{"holiday.bmp", ReadFile(carrier).size()}}));
-    EXPECT_FALSE(std::filesystem::exists(archive));
     EXPECT_TRUE(session.fields.origFile.empty());  // ResetOnEnd
 
     commands.LoadCarrier(carrier);
+    std::remove(archive.c_str());
     Put(archive, "not a zip archive");
     ui.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(commands.SendCarrier());
@@ -46,6 +48,40 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     EXPECT_EQ(desktop.mailed.size(), 1u);
     EXPECT_EQ(Slurp(archive), "not a zip archive");
     EXPECT_FALSE(session.commandRunning);
+}
+
+// A mail program that is running already reads the attachment after xdg-email has returned:
+// the archive stays until a start at least a day later, and only if it is still the one mailed.
+TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
+    const std::string carrier = dir.File("holiday.bmp"), archive = dir.File("holiday.zip");
+    const std::string list = dir.File("mailed-archives.txt");
+    MakeBitmap(carrier, 64, 48, 24, false, 3);
+    commands.LoadCarrier(carrier);
+    const auto handedOver = static_cast<int64_t>(std::time(nullptr));
+    ASSERT_TRUE(commands.SendCarrier()) << ui.Transcript();
+    ASSERT_EQ(desktop.mailed, std::vector<std::string>{archive});
+    const std::string mailed = Slurp(archive);
+    EXPECT_FALSE(mailed.empty());
+
+    RemoveMailedArchives(list, handedOver + 3600);  // a start an hour later
+    EXPECT_EQ(Slurp(archive), mailed);
+    RemoveMailedArchives(list, handedOver + 25 * 3600);  // a day later
+    EXPECT_FALSE(std::filesystem::exists(archive));
+    EXPECT_FALSE(std::filesystem::exists(list));
+
+    // An archive the user has made anew since is not the one that was mailed.
+    commands.LoadCarrier(carrier);
+    ASSERT_TRUE(commands.SendCarrier());
+    Put(archive, "the user's own archive, written later");
+    RemoveMailedArchives(list, handedOver + 25 * 3600);
+    EXPECT_EQ(Slurp(archive), "the user's own archive, written later");
+
+    // A hand-off that failed never reached a mail program: its archive goes at once.
+    std::remove(archive.c_str());
+    commands.LoadCarrier(carrier);
+    desktop.accept = false;
+    EXPECT_FALSE(commands.SendCarrier());
+    EXPECT_FALSE(std::filesystem::exists(archive));
 }
 
 // The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their arguments.

@@ -1,18 +1,34 @@
 // tarnwerk-cli as a script sees it: exit codes, stdout/stderr texts, files it leaves.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "config/Strings.h"
 #include "core/CarrierAnalysis.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
 namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
 
 struct CliRun {
     int exitCode = -1;
@@ -22,18 +38,35 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    // Runs the CLI with no terminal and an empty settings file, so the built-in defaults apply.
-    CliRun Cli(const std::string& args) {
-        const std::string out = dir.File("stdout"), err = dir.File("stderr");
-        const std::string command = std::string("'") + TARNWERK_CLI_PATH + "' --settings '" + dir.File("none.ini") +
-                                    "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
+    // Runs the CLI in the test's folder with no terminal and an empty settings file, so the
+    // built-in defaults apply; shell is put before the command (a umask, a timeout).
+    CliRun Cli(const std::string& args, const std::string& shell = {}) {
+        const std::string out = logs.File("stdout"), err = logs.File("stderr");
+        const std::string command = "cd '" + dir.path() + "' && " + shell + " '" + TARNWERK_CLI_PATH +
+                                    "' --settings '" + dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" +
+                                    err + "' </dev/null";
         const int status = std::system(command.c_str());
         const auto text = [](const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
         return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(ReadFile(out)), text(ReadFile(err))};
     }
     std::string Q(const std::string& name) { return "'" + dir.File(name) + "'"; }
 
+    mode_t Mode(const std::string& name) {
+        struct stat info {};
+        return ::stat(dir.File(name).c_str(), &info) == 0 ? info.st_mode : 0;
+    }
+    // A carrier c.bmp holding d.bin (3000 bytes of text) compressed and under RC4.
+    void HideRc4() {
+        MakeBitmap(dir.File("c.bmp"), 200, 200, 24, false, 2);
+        std::string text;
+        for (int i = 0; i < 100; ++i) text += "thirty bytes of text, again.\n";
+        WriteFile(dir.File("d.bin"), Bytes(text.begin(), text.end()));
+        std::ofstream(dir.File("pw")) << "sesame street";
+        ASSERT_EQ(Cli("hide c.bmp d.bin --compress --cipher rc4 --passphrase-file pw").exitCode, 0);
+    }
+
     TempDir dir;
+    TempDir logs;  // the CLI's captured output, apart from the files it works on
 };
 
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
@@ -44,6 +77,14 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
 
+TEST_F(CliTest, DoubleDashEndsTheOptionsAndTheCipherListIsComplete) {
+    MakeBitmap(dir.File("-pic.bmp"), 33, 20, 24, false, 1);
+    EXPECT_EQ(Cli("info -- -pic.bmp").exitCode, 0);
+    EXPECT_EQ(Cli("info -pic.bmp").exitCode, 2);
+    const CliRun wrong = Cli("hide a.bmp b.txt --cipher aes");
+    EXPECT_NE(wrong.err.find("none, blowfish, rc4, skipjack, tea, twofish or xchacha20"), std::string::npos) << wrong.err;
+}
+
 TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     MakeBitmap(dir.File("pic.bmp"), 33, 20, 24, false, 1);
     const CliRun text = Cli("--language en info " + Q("pic.bmp"));
@@ -51,11 +92,8 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     EXPECT_NE(text.out.find("Bitmap-picture format, 33x20 pixel, 24 bit colors"), std::string::npos) << text.out;
     const CliRun json = Cli("info " + Q("pic.bmp") + " --json");
     ASSERT_EQ(json.exitCode, 0) << json.err;
-    const int32_t imageSize = BitmapRowBytes(33, 24) * 20;
-    EXPECT_NE(json.out.find("\"4\":{\"plain\":" + std::to_string(FreeSpace(imageSize, 4, false)) +
-                            ",\"encrypted\":" + std::to_string(FreeSpace(imageSize, 4, true)) + "}"),
-              std::string::npos)
-        << json.out;
+    // 100 bytes a row, 2000 picture bytes: 1000 stream bytes at 4 bits, less 34 or 50.
+    EXPECT_NE(json.out.find("\"4\":{\"plain\":966,\"encrypted\":950}"), std::string::npos) << json.out;
     WriteFile(dir.File("bad.bmp"), Bytes(20, 0x42));
     const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(bad.exitCode, 1);
@@ -84,6 +122,249 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     EXPECT_EQ(ReadFile(dir.File("r.bin")), (Bytes{'k', 'e', 'e', 'p'}));
     ASSERT_EQ(Cli(extract + Q("pw-plain") + " --force --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+// Shell completion reads these lists at completion time, so they are a format of their own.
+TEST_F(CliTest, ListsNamesForCompletion) {
+    const CliRun ciphers = Cli("--list ciphers");
+    ASSERT_EQ(ciphers.exitCode, 0);
+    EXPECT_EQ(Lines(ciphers.out),
+              (std::vector<std::string>{"none", "blowfish", "rc4", "skipjack", "tea", "twofish", "xchacha20"}));
+    EXPECT_EQ(Lines(Cli("--list languages").out), (std::vector<std::string>{"de", "en", "nl", "fr"}));
+    const std::vector<std::string> commands = Lines(Cli("--list commands").out);
+    EXPECT_EQ(commands, (std::vector<std::string>{"info", "hide", "extract", "export", "size"}));
+    const std::vector<std::string> infoOptions = Lines(Cli("info --list options").out);
+    EXPECT_NE(std::find(infoOptions.begin(), infoOptions.end(), "--json"), infoOptions.end());
+    EXPECT_EQ(std::find(infoOptions.begin(), infoOptions.end(), "--cipher"), infoOptions.end());
+    EXPECT_EQ(Cli("--list everything").exitCode, 2);
+    EXPECT_EQ(Cli("--list").exitCode, 2);
+}
+
+// Every option offered for a command must be taken by it: a refusal then comes from the
+// missing files (1), never from the option (2).
+TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
+    std::ofstream(dir.File("pw")) << "pass";
+    const std::map<std::string, std::string> values = {{"--bits", "2"},
+                                                       {"--cipher", "tea"},
+                                                       {"--language", "en"},
+                                                       {"--settings", Q("none.ini")},
+                                                       {"--passphrase-file", Q("pw")}};
+    const std::map<std::string, std::string> operands = {
+        {"info", Q("no.bmp")}, {"size", Q("no.dat")}, {"hide", Q("no.bmp") + " " + Q("no.dat")}};
+    for (const std::string& command : Lines(Cli("--list commands").out)) {
+        const auto given = operands.find(command);
+        const std::string files = given != operands.end() ? given->second : Q("no.bmp") + " " + Q("out.bin");
+        const std::vector<std::string> options = Lines(Cli(command + " --list options").out);
+        EXPECT_GE(options.size(), 6u) << command;
+        for (const std::string& option : options) {
+            const auto value = values.find(option);
+            const std::string args =
+                command + " " + files + " " + option + (value != values.end() ? " " + value->second : "");
+            const int expected = option == "--help" || option == "--version" ? 0 : 1;
+            EXPECT_EQ(Cli(args).exitCode, expected) << args;
+        }
+    }
+}
+
+// Blanks at either end of an argument belong to the file name.
+TEST_F(CliTest, PathsWithOuterBlanksNameOtherFiles) {
+    HideRc4();
+    const Bytes carrier = ReadFile(dir.File("c.bmp"));
+    EXPECT_EQ(Cli("hide ' c.bmp' d.bin --no-compress --cipher none").exitCode, 1);
+    EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
+    WriteFile(dir.File("out"), Bytes{'k', 'e', 'e', 'p'});
+    ASSERT_EQ(Cli("extract c.bmp 'out ' --force --passphrase-file pw").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out ")), ReadFile(dir.File("d.bin")));
+    EXPECT_EQ(ReadFile(dir.File("out")), (Bytes{'k', 'e', 'e', 'p'}));
+}
+
+TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
+    HideRc4();
+    const Bytes carrier = ReadFile(dir.File("c.bmp"));
+    for (const char* args : {"extract c.bmp c.bmp --passphrase-file pw --force", "export c.bmp ./c.bmp --force"}) {
+        const CliRun run = Cli(std::string("--language en ") + args);
+        EXPECT_EQ(run.exitCode, 1) << args;
+        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, 470)), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
+    }
+    ASSERT_EQ(::mkfifo(dir.File("myfifo").c_str(), 0600), 0);
+    const CliRun fifo = Cli("--language de export c.bmp myfifo --force");
+    EXPECT_EQ(fifo.exitCode, 1);
+    EXPECT_NE(fifo.err.find(Text(0, 472)), std::string::npos) << fifo.err;
+    EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
+}
+
+// A new output gets 0666 less the umask, also when it went through private scratch files; a
+// replaced one keeps its mode.
+TEST_F(CliTest, OutputModesFollowTheUmaskOrTheReplacedFile) {
+    HideRc4();
+    ASSERT_EQ(Cli("extract c.bmp new.txt --passphrase-file pw", "umask 022;").exitCode, 0);
+    EXPECT_EQ(Mode("new.txt") & 07777, 0644u);
+    ASSERT_EQ(Cli("extract c.bmp private.txt --passphrase-file pw", "umask 077;").exitCode, 0);
+    EXPECT_EQ(Mode("private.txt") & 07777, 0600u);
+    ASSERT_EQ(Cli("export c.bmp stream.bin", "umask 002;").exitCode, 0);
+    EXPECT_EQ(Mode("stream.bin") & 07777, 0664u);
+    WriteFile(dir.File("kept.txt"), Bytes{'x'});
+    ASSERT_EQ(::chmod(dir.File("kept.txt").c_str(), 0640), 0);
+    ASSERT_EQ(Cli("extract c.bmp kept.txt --passphrase-file pw --force", "umask 022;").exitCode, 0);
+    EXPECT_EQ(Mode("kept.txt") & 07777, 0640u);
+    EXPECT_EQ(ReadFile(dir.File("kept.txt")), ReadFile(dir.File("d.bin")));
+}
+
+// A passphrase file is a regular file or a pipe of at most 64 KiB; anything else ends with a
+// message and exit 1 instead of filling the memory.
+TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
+    HideRc4();
+    const auto refusal = [&](const std::string& file) {
+        const CliRun run = Cli("--language en extract c.bmp out --passphrase-file " + file);
+        EXPECT_EQ(run.exitCode, 1) << file;
+        return run.err;
+    };
+    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, 477) + "\n");
+    WriteFile(dir.File("long"), Bytes(64 * 1024 + 1, 'a'));
+    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, 476) + "\n");
+    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe", "(printf 'sesame street' >pipe &);").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out")), ReadFile(dir.File("d.bin")));
+}
+
+// A FIFO nobody writes to is looked at without waiting for a writer.
+TEST_F(CliTest, FifosWithoutWriterNeverHang) {
+    HideRc4();
+    ASSERT_EQ(::mkfifo(dir.File("fifo.bmp").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    const std::string limit = "timeout 20";
+    EXPECT_EQ(Cli("info fifo.bmp", limit).exitCode, 1);
+    for (const char* args : {"size fifo --no-compress --cipher none", "size fifo", "--settings fifo info c.bmp",
+                             "hide c.bmp d.bin --cipher rc4 --passphrase-file fifo",
+                             "extract c.bmp out --passphrase-file fifo"}) {
+        const int code = Cli(args, limit).exitCode;
+        EXPECT_TRUE(code == 0 || code == 1) << args << ": " << code;
+    }
+}
+
+// The stored stream has no length: data holding the end marker would come back cut short.
+TEST_F(CliTest, DataHoldingTheEndMarkerIsRefusedAndTheCarrierKept) {
+    const Bytes carrier = MakeBitmap(dir.File("c.bmp"), 200, 100, 24, false, 4);
+    const std::string marker = "~hTwKlo~", text = "Quoted from the manual: the stream ends with ";
+    struct Case {
+        const char* name;
+        std::string data;
+    };
+    const Case cases[] = {
+        {"d.txt", text + marker + " and nothing else."},  // middle
+        {"d.txt", marker + text},                         // start
+        {"d.txt", text + marker},                         // end
+        {"d.txt", text + "~hTwKlo"},                      // joins the real end marker's "~"
+        {"d.ab~hTwKl", "o~" + text},                      // extension field and data together
+    };
+    for (const Case& c : cases) {
+        WriteFile(dir.File(c.name), Bytes(c.data.begin(), c.data.end()));
+        const CliRun run = Cli("--language en hide " + Q("c.bmp") + " " + Q(c.name) + " --no-compress --cipher none");
+        EXPECT_EQ(run.exitCode, 1) << c.data;
+        EXPECT_NE(run.err.find("The data contains the end marker of hidden data"), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("Please switch on compression or encryption"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier) << c.data;
+    }
+    // A near miss is data like any other.
+    WriteFile(dir.File("d.txt"), Bytes(text.begin(), text.end()));
+    ASSERT_EQ(Cli("hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none --quiet").exitCode, 0);
+    ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(text.begin(), text.end()));
+}
+
+// Pillow writes 8-bit bitmaps with only the colours they use; a hide would point pixels past
+// the table. Such a carrier is refused for hiding, while data already in it can be read.
+TEST_F(CliTest, ShortColourTableRefusesHidingButNotExtraction) {
+    MakeBitmap(dir.File("c.bmp"), 64, 32, 8, false, 6);
+    WriteFile(dir.File("d.txt"), Bytes(100, 'd'));
+    ASSERT_EQ(Cli("hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none --quiet").exitCode, 0);
+    Bytes holding = ReadFile(dir.File("c.bmp"));
+    PutLe32(holding, 46, 19);  // biClrUsed: only 19 colours
+    WriteFile(dir.File("c.bmp"), holding);
+    const CliRun hide = Cli("--language en hide " + Q("c.bmp") + " " + Q("d.txt") + " --no-compress --cipher none");
+    EXPECT_EQ(hide.exitCode, 1);
+    EXPECT_NE(hide.err.find("The colour table of this 8-bit bitmap holds fewer than 256 entries."), std::string::npos)
+        << hide.err;
+    EXPECT_EQ(ReadFile(dir.File("c.bmp")), holding);
+    ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(100, 'd'));
+    EXPECT_EQ(Cli("export " + Q("c.bmp") + " " + Q("low.bin") + " --bits 2").exitCode, 0);
+}
+
+// The free room info shows, the needed size the size command names and the hide's decision
+// agree to the byte, with and without the passphrase check in the header.
+TEST_F(CliTest, ShownFreeRoomIsExactlyWhatAHideTakes) {
+    const Bytes carrier = MakeBitmap(dir.File("c.bmp"), 61, 30, 24, false, 8);  // 184 bytes a row
+    const int64_t picture = 184 * 30;
+    std::ofstream(dir.File("pw")) << "sesame";
+    const CliRun info = Cli("info " + Q("c.bmp") + " --json");
+    const auto number = [&](const std::string& key) {
+        const size_t at = info.out.find("\"2\":{");
+        const size_t value = info.out.find("\"" + key + "\":", at) + key.size() + 3;
+        return std::stoll(info.out.substr(value));
+    };
+    const std::string hideArgs[] = {" --no-compress --cipher none", " --no-compress --cipher rc4"};
+    const std::string passphrase[] = {"", " --passphrase-file " + Q("pw")};
+    const int64_t free[] = {number("plain"), number("encrypted")};
+    EXPECT_EQ(free[0], picture * 2 / 8 - 34);
+    EXPECT_EQ(free[1], picture * 2 / 8 - 50);
+    for (int k = 0; k < 2; ++k) {
+        for (const int64_t size : {free[k], free[k] + 1}) {
+            WriteFile(dir.File("d.bin"), RandomBytes(static_cast<size_t>(size), 30));
+            const CliRun needed = Cli("size " + Q("d.bin") + " --bits 2 --json" + hideArgs[k]);
+            ASSERT_EQ(needed.exitCode, 0) << needed.err;
+            const int64_t area = std::stoll(needed.out.substr(needed.out.find(':') + 1));
+            EXPECT_EQ(area <= picture, size == free[k]) << needed.out;
+            const CliRun hide =
+                Cli("--language en hide " + Q("c.bmp") + " " + Q("d.bin") + " --bits 2" + hideArgs[k] + passphrase[k]);
+            EXPECT_EQ(hide.exitCode, size == free[k] ? 0 : 1) << size << hide.err;
+        }
+        EXPECT_NE(Cli("--language en hide " + Q("c.bmp") + " " + Q("d.bin") + " --bits 2" + hideArgs[k] + passphrase[k])
+                      .err.find("The data file is to large for the carrier file."),
+                  std::string::npos);
+    }
+    // The window's text shows the same number (defaults: 2 bits, encryption on).
+    const std::string shown = Cli("--language en info " + Q("c.bmp")).out;
+    std::string digits;
+    for (char ch : shown.substr(shown.rfind('\n', shown.size() - 2) + 1))
+        if (ch >= '0' && ch <= '9') digits += ch;
+    EXPECT_EQ(digits, std::to_string(free[1])) << shown;
+}
+
+// The needed size of a file larger than the memory the tool may use: nothing is copied, plain
+// and encrypted sizes follow from the file size, compression is counted while streaming.
+TEST_F(CliTest, SizeOfALargeFileNeedsNeitherACopyNorItsLengthInMemory) {
+    if (kAddressSanitizer) GTEST_SKIP() << "the address sanitizer reserves more address space than the limit allows";
+    const int64_t n = int64_t{300} << 20;
+    std::ofstream(dir.File("big.bin")).close();
+    ASSERT_EQ(::truncate(dir.File("big.bin").c_str(), n), 0);  // sparse: costs no disk
+    const std::string limit = "ulimit -v 200000; ";            // KiB, well below the file's length
+    const auto needed = [&](const std::string& options) {
+        const CliRun run = Cli("size " + Q("big.bin") + " --json --bits 4 " + options, limit);
+        EXPECT_EQ(run.exitCode, 0) << options << run.err;
+        return run.out;
+    };
+    // Stream: data + markers, header with check value and reserve (50), two carrier bytes each.
+    EXPECT_EQ(needed("--no-compress --cipher rc4"),
+              "{\"needed\":" + std::to_string((n + 50) * 2) + ",\"prepared_size\":" + std::to_string(n) + "}\n");
+    const int64_t envelope = (n + 12 + 15) / 16 * 16;  // random values, size, data, to whole blocks
+    EXPECT_EQ(needed("--no-compress --cipher twofish"), "{\"needed\":" + std::to_string((envelope + 50) * 2) +
+                                                            ",\"prepared_size\":" + std::to_string(envelope) + "}\n");
+    const std::string packed = needed("--compress --cipher none");
+    const int64_t prepared = std::stoll(packed.substr(packed.find("prepared_size") + 15));
+    EXPECT_GT(prepared, n / 1032);  // deflate's best ratio
+    EXPECT_LT(prepared, n / 500);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"big.bin"}));
 }
 
 }  // namespace

@@ -2,7 +2,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
 #include "compression/clsZlib.h"
+#include "config/ScratchFile.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -93,6 +100,68 @@ TEST(ZlibFileTest, StoredFormatIsSizeThenZlibStream) {
     packed.back() ^= 0xFF;
     test::WriteFile(dir.File("damaged"), packed);
     EXPECT_EQ(zlib.DecompressFile(dir.File("damaged"), dir.File("out")), Z_DATA_ERROR);
+}
+
+// Compressed in pieces, the file holds exactly what one compress2 call over the whole input
+// gives; inputs span several pieces of the streaming reader.
+TEST(ZlibFileTest, StreamedFileEqualsOneCompress2Call) {
+    test::TempDir dir;
+    Bytes text;
+    while (text.size() < (size_t{2} << 20) + 777) {
+        const std::string line = "line " + std::to_string(text.size() % 9973) + ": Tarnwerk hides files.\n";
+        text.insert(text.end(), line.begin(), line.end());
+    }
+    for (const Bytes& data : {text, test::RandomBytes((size_t{3} << 19) + 3, 41), Bytes{'x'}}) {
+        for (const int level : {9, 1}) {
+            uLongf bound = compressBound(static_cast<uLong>(data.size()));
+            Bytes reference(bound);
+            ASSERT_EQ(compress2(reference.data(), &bound, data.data(), static_cast<uLong>(data.size()), level), Z_OK);
+            reference.resize(bound);
+            const auto n = static_cast<uint32_t>(data.size());
+            reference.insert(reference.begin(), {static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8),
+                                                 static_cast<uint8_t>(n >> 16), static_cast<uint8_t>(n >> 24)});
+            test::WriteFile(dir.File("in"), data);
+            clsZlib zlib;
+            std::vector<int32_t> reported;
+            zlib.Progress = [&](int32_t percent) { reported.push_back(percent); };
+            ASSERT_EQ(zlib.CompressFile(dir.File("in"), dir.File("packed"), static_cast<int16_t>(level)), Z_OK);
+            EXPECT_TRUE(test::ReadFile(dir.File("packed")) == reference) << data.size() << " at level " << level;
+            EXPECT_TRUE(std::is_sorted(reported.begin(), reported.end()));
+            EXPECT_EQ(reported.back(), 100);
+            EXPECT_EQ(reported.size(), (data.size() + (size_t{1} << 20) - 1) >> 20);  // once a piece
+            int64_t measured = 0;
+            ASSERT_EQ(zlib.CompressedFileLength(dir.File("in"), static_cast<int16_t>(level), measured), Z_OK);
+            EXPECT_EQ(measured, static_cast<int64_t>(reference.size()));
+        }
+    }
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "packed"}));  // no temporary file stays
+}
+
+// The hide compresses into an unnamed scratch file, reached by its /proc path: nothing may be
+// created beside that path. A named output is replaced only by a complete stream.
+TEST(ZlibFileTest, CompressFileWritesScratchFilesAndKeepsOutputsOnFailure) {
+    test::TempDir dir;
+    const Bytes data = Text(5000);
+    test::WriteFile(dir.File("in"), data);
+    clsZlib zlib;
+    ASSERT_EQ(zlib.CompressFile(dir.File("in"), dir.File("named"), 9), Z_OK);
+    Result<ScratchFile> scratch = ScratchFile::CreateBeside(dir.File("in"));
+    ASSERT_TRUE(scratch.ok());
+    ASSERT_EQ(zlib.CompressFile(dir.File("in"), scratch->path(), 9), Z_OK);
+    EXPECT_TRUE(test::ReadFile(scratch->path()) == test::ReadFile(dir.File("named")));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "named"}));
+
+    test::WriteFile(dir.File("old"), Bytes{'o', 'l', 'd'});
+    EXPECT_EQ(zlib.CompressFile(dir.File("in"), dir.File("old"), 10), Z_STREAM_ERROR);  // no such level
+    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
+    // A FIFO nobody writes to is refused at once rather than waited for in open().
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(zlib.CompressFile(dir.File("fifo"), dir.File("old"), 9), clsZlib::kRunTimeFailure);
+    EXPECT_EQ(zlib.LastSystemError(), EINVAL);
+    int64_t length = 0;
+    EXPECT_EQ(zlib.CompressedFileLength(dir.File("fifo"), 9, length), clsZlib::kRunTimeFailure);
+    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"fifo", "in", "named", "old"}));
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
 // The engine: the stream hidden byte for byte, extraction and export, and what it refuses.
-#include <cerrno>
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include "core/BitPlacement.h"
+#include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
@@ -16,7 +20,10 @@ using test::Bytes;
 
 class HideExtractTest : public ::testing::Test {
 protected:
-    CarrierFacts Raw(size_t size, uint32_t seed) { test::MakeRaw(dir_.File("c.raw"), size, seed); return Load("c.raw"); }
+    CarrierFacts Raw(size_t size, uint32_t seed) {
+        test::MakeRaw(dir_.File("c.raw"), size, seed);
+        return Load("c.raw");
+    }
     CarrierFacts Load(const std::string& name) {
         const auto analysis = AnalyseCarrier(dir_.File(name));
         EXPECT_TRUE(analysis.accepted()) << name;
@@ -34,7 +41,12 @@ protected:
     test::TempDir dir_;
 };
 
-struct CarrierCase { const char* name; int32_t width, height; int bitCount /* 0: RAW of width bytes */; bool topDown; };
+struct CarrierCase {
+    const char* name;
+    int32_t width, height;
+    int bitCount /* 0: RAW of width bytes */;
+    bool topDown;
+};
 void PrintTo(const CarrierCase& shape, std::ostream* out) { *out << shape.name; }
 
 class CarrierRoundTrip : public HideExtractTest, public ::testing::WithParamInterface<std::tuple<CarrierCase, int>> {};
@@ -45,7 +57,7 @@ TEST_P(CarrierRoundTrip, HidesExtractsAndExportsByteForByte) {
                                          : test::MakeBitmap(dir_.File(shape.name), shape.width, shape.height,
                                                             shape.bitCount, shape.topDown, 21);
     const CarrierFacts facts = Load(shape.name);
-    const Bytes data = test::RandomBytes(static_cast<size_t>(FreeSpace(facts.imageSize, b, false) - 7), 5);
+    const Bytes data = test::RandomBytes(static_cast<size_t>(LargestPayload(facts.imageSize, b, false)), 5);
     ASSERT_TRUE(HidePayload(facts, b, Source(data, "tar")));
     const std::string stream = std::string(kBeginMarker) + BuildPayloadHeader(false, false, 255, "", "tar") +
                                std::string(data.begin(), data.end()) + std::string(kEndMarker);
@@ -126,6 +138,53 @@ TEST_F(HideExtractTest, FailuresLeaveTheCarrierAndAnExistingOutputAndNoStrayFile
 
     EXPECT_EQ(RoundTrip(facts, 1, Bytes(10, 'n')), Bytes(10, 'n'));
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.raw", "out", "payload"}));
+}
+
+// The hide fills the pixel rows to the last byte the room allows and leaves the profile after
+// them alone; extraction and export still read to the end of the file.
+TEST_F(HideExtractTest, ColourProfileAfterThePixelsKeepsItsBytes) {
+    const Bytes original = test::V5BitmapWithProfile(40, 10, 707, 0);  // 1200 bytes of rows
+    test::WriteFile(dir_.File("v5.bmp"), original);
+    const CarrierFacts facts = Load("v5.bmp");
+    const Bytes data = test::RandomBytes(1200 * 4 / 8 - 34, 9);
+    ASSERT_TRUE(HidePayload(facts, 4, Source(data)));
+    const Bytes after = test::ReadFile(facts.path);
+    ASSERT_EQ(after.size(), original.size());
+    EXPECT_TRUE(std::equal(after.end() - 707, after.end(), original.end() - 707)) << "the profile changed";
+    EXPECT_FALSE(HidePayload(facts, 4, Source(test::RandomBytes(data.size() + 1, 9))));
+    EXPECT_EQ(test::ReadFile(facts.path), after);
+    ASSERT_TRUE(ExtractPayload(facts, 4, dir_.File("out")));
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), data);
+    EXPECT_EQ(*ExportPayload(facts, 4, dir_.File("stream")), (1200 + 707 - 1) * 4 / 8);
+}
+
+// The engine keeps its own copy of the carrier facts: a window that loads another carrier
+// while the hide runs cannot move the rest of the stream.
+TEST_F(HideExtractTest, FactsChangedDuringTheHideDoNotMoveTheStream) {
+    CarrierFacts facts = Raw(1 << 20, 12);
+    const Bytes data = test::RandomBytes(300000, 13);  // three chunks at 4 bits
+    const CarrierFacts kept = facts;
+    int calls = 0;
+    ASSERT_TRUE(HidePayload(facts, 4, Source(data), [&](int) {
+        if (++calls == 2) facts.dataOffset = 4096;
+    }));
+    ASSERT_TRUE(ExtractPayload(kept, 4, dir_.File("out")));
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), data);
+}
+
+// Another process that ignores the lock cuts the carrier short: writing stops with its own
+// error and the file is never grown back with a gap of zeros.
+TEST_F(HideExtractTest, CarrierCutShortDuringTheHideIsNotGrownBack) {
+    const CarrierFacts facts = Raw(1 << 20, 14);
+    const Bytes data = test::RandomBytes(300000, 15);
+    const Status hidden = HidePayload(facts, 4, Source(data), [&](int percent) {
+        if (percent > 0 && percent < 100) {
+            ASSERT_EQ(::truncate(facts.path.c_str(), 300000), 0);
+        }
+    });
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, ErrorCode::CarrierShrank);
+    EXPECT_EQ(test::ReadFile(facts.path).size(), 300000u);
 }
 
 }  // namespace

@@ -193,8 +193,8 @@ TEST_F(PngCarrierTest, PicturesOfOtherToolsHideAndExtractAgainstPillowsSamples) 
         const std::string result = "new-" + name;
         const Status hidden = HidePayload(analysis.facts, 2, Source(data), {}, dir_.File(result));
         EXPECT_EQ(test::ReadFile(dir_.File(name)), original);
-        if (RefusesHiding(analysis.facts) != HideRefusal::None) {  // ImageMagick's short grey palette
-            EXPECT_EQ(hidden.error().code, ErrorCode::CarrierRefused);
+        if (analysis.facts.shortColourTable) {  // ImageMagick's short grey palette
+            EXPECT_EQ(hidden.error().code, ErrorCode::ShortColourTable);
             EXPECT_FALSE(std::filesystem::exists(dir_.File(result)));
             continue;
         }
@@ -251,19 +251,28 @@ TEST_F(PngCarrierTest, ShortPalettesTransparencyAndAnimationRefuseHidingButExtra
     ASSERT_TRUE(fuzz::EmbedStream(picture.samples, 0, Stream(data), 1));
     Picture grey = png::RandomPicture(40, 30, 0, 8, false, 6);
     ASSERT_TRUE(fuzz::EmbedStream(grey.samples, 0, Stream(data), 1));
-    const std::vector<std::pair<Bytes, HideRefusal>> cases = {
-        {png::Encode(picture, {{"PLTE", Palette(16)}}), HideRefusal::ShortPalette},
-        {png::Encode(grey, {{"tRNS", {0, 7}}}), HideRefusal::TransparentColour},
-        {png::Encode(grey, {{"acTL", {0, 0, 0, 2, 0, 0, 0, 0}}}), HideRefusal::Animated},
+    struct Case {
+        Bytes file;
+        HideRefusal refusal;
+        bool shortColourTable;
+        ErrorCode error;
     };
-    for (const auto& [file, refusal] : cases) {
+    // A short palette follows the bitmaps' colour-table rule; the other two are the PNG's own.
+    const std::vector<Case> cases = {
+        {png::Encode(picture, {{"PLTE", Palette(16)}}), HideRefusal::None, true, ErrorCode::ShortColourTable},
+        {png::Encode(grey, {{"tRNS", {0, 7}}}), HideRefusal::TransparentColour, false, ErrorCode::CarrierRefused},
+        {png::Encode(grey, {{"acTL", {0, 0, 0, 2, 0, 0, 0, 0}}}), HideRefusal::Animated, false,
+         ErrorCode::CarrierRefused},
+    };
+    for (const auto& [file, refusal, shortColourTable, error] : cases) {
         test::WriteFile(dir_.File("c.png"), file);
         const CarrierAnalysis analysis = Analyse("c.png");
         ASSERT_EQ(analysis.verdict, CarrierVerdict::Png);
         EXPECT_EQ(RefusesHiding(analysis.facts), refusal);
+        EXPECT_EQ(analysis.facts.shortColourTable, shortColourTable);
         const Status hidden = HidePayload(analysis.facts, 1, Source(data));
         ASSERT_FALSE(hidden);
-        EXPECT_EQ(hidden.error().code, ErrorCode::CarrierRefused);
+        EXPECT_EQ(hidden.error().code, error);
         EXPECT_EQ(test::ReadFile(dir_.File("c.png")), file);
         EXPECT_EQ(Extract("c.png"), data);
     }

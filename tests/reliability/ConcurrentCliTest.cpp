@@ -79,5 +79,30 @@ TEST(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
     EXPECT_TRUE(test::ReadFile(dir.File("back.bin")) == firstData) << "the first writer's data did not survive";
 }
 
+// Extractions into one output at once work in scratch files of their own: every one succeeds
+// and the file left is the whole data, whichever finishes last.
+TEST(ConcurrentCliTest, ParallelExtractionsIntoOneOutputLeaveTheWholeData) {
+    constexpr int kRuns = 6, kRounds = 4;
+    const test::TempDir dir;
+    const std::string carrier = dir.File("cc.raw"), data = dir.File("d.bin"), pw = dir.File("pw");
+    test::MakeRaw(carrier, 6 * 1024 * 1024, 3);
+    const test::Bytes dataBytes = test::MakeRaw(data, 2 * 1024 * 1024, 8);
+    std::ofstream(pw) << "open sesame";
+    const auto [hideCode, hideOutput] =
+        Finish(StartCli("hide " + carrier + " " + data + " --compress --cipher rc4 --bits 4 --passphrase-file " + pw, dir));
+    ASSERT_EQ(hideCode, 0) << hideOutput;
+    for (int round = 0; round < kRounds; ++round) {
+        std::vector<FILE*> runs;
+        for (int i = 0; i < kRuns; ++i)
+            runs.push_back(StartCli("extract " + carrier + " " + dir.File("same.out") + " --force --passphrase-file " + pw, dir));
+        for (FILE* run : runs) {
+            const auto [code, output] = Finish(run);
+            EXPECT_EQ(code, 0) << output;
+        }
+        ASSERT_TRUE(test::ReadFile(dir.File("same.out")) == dataBytes) << "round " << round;
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"cc.raw", "d.bin", "pw", "same.out"}));
+    }
+}
+
 }  // namespace
 }  // namespace tarnwerk

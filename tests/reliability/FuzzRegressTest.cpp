@@ -30,8 +30,10 @@ size_t Replay(const FuzzTarget& target, const fs::path& folder) {
 
 class FuzzReplay : public ::testing::TestWithParam<FuzzTarget> {};
 
+// Every target keeps inputs; a missing or empty folder would make this test pass on nothing.
 TEST_P(FuzzReplay, KeptCrashInputsStayFixed) {
-    Replay(GetParam(), fs::path(TARNWERK_FUZZ_REGRESS_DIR) / std::string(GetParam().name));
+    EXPECT_GT(Replay(GetParam(), fs::path(TARNWERK_FUZZ_REGRESS_DIR) / std::string(GetParam().name)), 0u)
+        << "no kept inputs under tests/fuzz-regress/" << GetParam().name;
 }
 
 TEST_P(FuzzReplay, SeedInputsKeepEveryRule) {

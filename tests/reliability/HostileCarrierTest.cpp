@@ -34,6 +34,7 @@ struct HostileCase {
     std::optional<V> verdict = {};                   // nullopt: any rejection
     std::optional<int64_t> dataSize = {};            // nullopt: no data found
     std::optional<uint8_t> cipher = {}, flags = {};  // the header's bytes, when checked
+    std::optional<ErrorCode> hideRefusal = {};       // every hide is refused with this
 };
 std::ostream& operator<<(std::ostream& out, const HostileCase& row) { return out << row.name; }
 
@@ -62,6 +63,17 @@ HostileFile Raw(size_t length, int bits, const fuzz::StreamParts& parts, size_t 
 HostileFile InBmp(Bytes carrier, int bits, const fuzz::StreamParts& parts) {
     fuzz::EmbedStream(carrier, static_cast<size_t>(test::GetLe32(carrier, bmp::kDataOffset)), fuzz::BuildStream(parts), bits);
     return {"carrier.bmp", std::move(carrier)};
+}
+
+// An 8-bit bitmap whose colour table holds only the 19 colours it uses, as Pillow writes them.
+Bytes ShortPalette() {
+    Bytes bytes = Bmp(8, false, 32);
+    const auto kept = static_cast<std::ptrdiff_t>(test::kBmpHeaders + 19 * 4);
+    bytes.erase(bytes.begin() + kept, bytes.begin() + test::kBmpHeaders + test::kPaletteBytes8);
+    test::PutLe32(bytes, bmp::kFileSize, static_cast<int32_t>(bytes.size()));
+    test::PutLe32(bytes, bmp::kDataOffset, static_cast<int32_t>(kept));
+    test::PutLe32(bytes, 46, 19);  // biClrUsed
+    return bytes;
 }
 
 std::vector<HostileCase> HostileCases() {
@@ -95,6 +107,8 @@ std::vector<HostileCase> HostileCases() {
         {"EncryptedTooShortForCheckValue", Raw(0, 2, Parts(data40, kEncryptedFlag, 1), 20), V::Raw},
         {"CipherByteOutsideTable", Raw(1001, 2, Parts(data40, kEncryptedFlag, 7)), V::Raw, 40, uint8_t{7}, kEncryptedFlag},
         {"EndMarkerInsideData", Raw(1001, 2, Parts(word)), V::Raw, 3},
+        {"ShortColourTable", InBmp(ShortPalette(), 1, Parts(Plain(80))), V::Bitmap, 80, {}, {},
+         ErrorCode::ShortColourTable},
     };
 }
 class HostileCarrierTest : public ::testing::TestWithParam<HostileCase> {};
@@ -138,7 +152,7 @@ TEST_P(HostileCarrierTest, GetsItsVerdictReadsSafelyAndHidesInside) {
     test::WriteFile(source.path, Plain(file.bytes.size()));
     const Status refused = HidePayload(facts, kHideBits, source);
     ASSERT_FALSE(refused.ok());
-    EXPECT_EQ(refused.error().code, ErrorCode::PayloadTooLarge);
+    EXPECT_EQ(refused.error().code, row.hideRefusal.value_or(ErrorCode::PayloadTooLarge));
     EXPECT_EQ(test::ReadFile(path), file.bytes) << "a refused hide changed the carrier";
 
     const int64_t room = int64_t{facts.imageSize} * kHideBits / 8 - fuzz::kStreamPrefixPlain - 2 * 8;
@@ -146,7 +160,14 @@ TEST_P(HostileCarrierTest, GetsItsVerdictReadsSafelyAndHidesInside) {
     const Bytes data = Plain(static_cast<size_t>(std::min<int64_t>(room, 100)));
     source.size = static_cast<int64_t>(data.size());
     test::WriteFile(source.path, data);
-    ASSERT_TRUE(HidePayload(facts, kHideBits, source).ok());
+    const Status hidden = HidePayload(facts, kHideBits, source);
+    if (row.hideRefusal) {
+        ASSERT_FALSE(hidden.ok());
+        EXPECT_EQ(hidden.error().code, *row.hideRefusal);
+        EXPECT_EQ(test::ReadFile(path), file.bytes) << "a refused hide changed the carrier";
+        return;
+    }
+    ASSERT_TRUE(hidden.ok());
 
     const Bytes after = test::ReadFile(path);
     ASSERT_EQ(after.size(), file.bytes.size()) << "hiding changed the file's length";

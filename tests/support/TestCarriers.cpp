@@ -62,6 +62,26 @@ Bytes BitmapBytes(int32_t width, int32_t height, int bitCount, bool topDown, uin
     return bytes;
 }
 
+Bytes V5BitmapWithProfile(int32_t width, int32_t height, uint32_t profileBytes, int32_t storedImageSize) {
+    const int32_t rowBytes = (width * 3 + 3) / 4 * 4;
+    const uint32_t pixels = static_cast<uint32_t>(rowBytes * height);
+    Bytes bytes = RandomBytes(14 + 124 + pixels + profileBytes, 17);
+    std::fill_n(bytes.begin(), 14 + 124, 0);
+    PutLe16(bytes, 0, 'B' | 'M' << 8);
+    PutLe32(bytes, bmp::kFileSize, static_cast<int32_t>(bytes.size()));
+    PutLe32(bytes, bmp::kDataOffset, 14 + 124);
+    PutLe32(bytes, bmp::kHeaderSize, 124);
+    PutLe32(bytes, bmp::kWidth, width);
+    PutLe32(bytes, bmp::kHeight, height);
+    PutLe16(bytes, 26, 1);
+    PutLe16(bytes, bmp::kBitCount, 24);
+    PutLe32(bytes, bmp::kImageSize, storedImageSize);
+    PutLe32(bytes, 14 + 56, 0x4D424544);                            // bV5CSType 'MBED'
+    PutLe32(bytes, 14 + 112, static_cast<int32_t>(124 + pixels));  // bV5ProfileData
+    PutLe32(bytes, 14 + 116, static_cast<int32_t>(profileBytes));  // bV5ProfileSize
+    return bytes;
+}
+
 void WriteFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -27,6 +27,9 @@ int32_t BitmapRowBytes(int32_t width, int bitCount);
 // An uncompressed bitmap with filled-in sizes, a grey colour table up to 8 bits and random
 // pixels; any bitCount sizes the rows, so unsupported depths can be built too.
 Bytes BitmapBytes(int32_t width, int32_t height, int bitCount, bool topDown, uint32_t seed);
+// A 24-bit bitmap with a BITMAPV5HEADER whose embedded colour profile (random bytes, like the
+// pixels) follows the pixel rows, as ImageMagick writes them; biSizeImage as given.
+Bytes V5BitmapWithProfile(int32_t width, int32_t height, uint32_t profileBytes, int32_t storedImageSize);
 
 void PutLe32(Bytes& bytes, size_t offset, int32_t value);
 void PutLe16(Bytes& bytes, size_t offset, uint16_t value);

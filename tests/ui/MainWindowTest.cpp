@@ -91,6 +91,42 @@ private slots:
         QCOMPARE(again.left, 1500);
         QCOMPARE(again.top, 3000);
     }
+
+    // While a hide runs nothing may change its carrier, data file or settings: the entries that
+    // would are off (the carrier dialog does not open), the harmless ones stay on.
+    void runningHideLocksWhatItWorksOn() {
+        Window f;
+        frmSteg& win = *f.window;
+        f.session.settings.ResetOnEnd = 0;
+        f.Drop("Image2", {f.carrier});
+        f.Drop("Image1", {f.data});
+        const char* locked[] = {"mnuDateiCarrierOpen", "mnuDateiDataOpen", "mnuDateiHide",      "mnuDateiHideAndMail",
+                                "mnuDateiExtract",     "mnuDateiExportData", "mnuDateiReset",   "mnuExtrasOptionen",
+                                "mnuDateiCarrierSend", "mnuDateiCarrierSize"};
+        const char* open[] = {"mnuDateiCarrierView", "mnuDateiBeenden", "mnuHilfeHelp", "mnuHilfeInfo"};
+        QStringList wrong;
+        bool carrierDialogOpened = true;
+        f.host.onDialog = [&](QDialog& dialog) {
+            for (const char* name : locked)
+                if (Find<QAction>(win, name)->isEnabled()) wrong << name;
+            for (const char* name : open)
+                if (!Find<QAction>(win, name)->isEnabled()) wrong << name;
+            if (Find(win, "cmdReset")->isEnabled()) wrong << "cmdReset";
+            const std::size_t before = f.host.fileRequests;
+            Find<QAction>(win, "mnuDateiCarrierOpen")->trigger();
+            carrierDialogOpened = f.host.fileRequests != before;
+            QTest::keyClicks(Find(dialog, "txtPw1"), "secret");
+            QTest::keyClicks(Find(dialog, "txtPw2"), "secret");
+            Click(dialog, "cmdOk");
+            return dialog.result();
+        };
+        Click(win, "cmdHide");
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
+        QVERIFY(!carrierDialogOpened);
+        QCOMPARE(f.host.messages.back().text, Tr(kEn, 435));
+        for (const char* name : locked) QVERIFY2(Find<QAction>(win, name)->isEnabled(), name);
+        QVERIFY(Find(win, "cmdReset")->isEnabled());
+    }
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -1,0 +1,253 @@
+// tarnwerk-stealth-bench: the stealth engine on PGM/PPM files for the detectability harness,
+// and its speed on a large synthetic photograph.
+//
+//   tarnwerk-stealth-bench embed IN OUT --rate R --seed S [--height H]
+//   tarnwerk-stealth-bench extract IN --seed S
+//   tarnwerk-stealth-bench speed --width W --height H --rate R
+//
+// embed and extract take their keys from the seed (no Argon2id); speed uses the real one.
+// Each prints one JSON line. The simulator is the payload-limited optimal embedding simulator
+// (T. Filler, J. Fridrich, "Gibbs construction in steganography", IEEE TIFS 5(4), 2010): sample
+// i changes with probability p_i = e^(-l rho_i) / (1 + e^(-l rho_i)), l chosen so that the
+// binary entropies of the p_i add up to the message bits; its expected distortion is sum p_i rho_i.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+
+#include "core/StealthCosts.h"
+#include "core/StealthExtract.h"
+#include "core/StealthHide.h"
+
+using namespace tarnwerk;
+
+namespace {
+
+constexpr std::string_view kBenchLabel = "tarnwerk stealth bench";
+constexpr int kLambdaSteps = 48;
+
+[[noreturn]] void Fail(const std::string& why) {
+    std::fprintf(stderr, "tarnwerk-stealth-bench: %s\n", why.c_str());
+    std::exit(2);
+}
+
+double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+
+std::map<std::string, std::string> Options(int argc, char** argv, int first) {
+    std::map<std::string, std::string> options;
+    for (int i = first; i + 1 < argc; i += 2) options[argv[i]] = argv[i + 1];
+    return options;
+}
+
+double Number(const std::map<std::string, std::string>& options, const std::string& name, double fallback) {
+    const auto found = options.find(name);
+    if (found == options.end()) return fallback;
+    return std::strtod(found->second.c_str(), nullptr);
+}
+
+// Binary PGM (P5, grey) or PPM (P6, colour), 8 bits per sample.
+SamplePlane ReadNetpbm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    in.get();
+    if (!in || (magic != "P5" && magic != "P6") || maxValue != 255 || width < 1 || height < 1)
+        Fail("not an 8-bit binary PGM/PPM: " + path);
+    const int channels = magic == "P5" ? 1 : 3;
+    SamplePlane plane = MakeSamplePlane(width, height, channels, 255);
+    std::vector<uint8_t> bytes(plane.Count());
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        Fail("short file: " + path);
+    for (int32_t y = 0; y < height; ++y)
+        for (int32_t x = 0; x < width; ++x)
+            for (int32_t c = 0; c < channels; ++c) plane.At(c, y, x) = bytes[(size_t(y) * width + x) * channels + c];
+    return plane;
+}
+
+void WriteNetpbm(const SamplePlane& plane, const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << (plane.channels == 1 ? "P5" : "P6") << "\n" << plane.width << " " << plane.height << "\n255\n";
+    std::vector<uint8_t> bytes(plane.Count());
+    for (int32_t y = 0; y < plane.height; ++y)
+        for (int32_t x = 0; x < plane.width; ++x)
+            for (int32_t c = 0; c < plane.channels; ++c)
+                bytes[(size_t(y) * plane.width + x) * plane.channels + c] = static_cast<uint8_t>(plane.At(c, y, x));
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out) Fail("cannot write " + path);
+}
+
+StealthKeys SeedKeys(uint64_t seed) { return StealthKeysFromMaster(PublicStealthKey(kBenchLabel, seed)); }
+
+StealthSalt SeedSalt(uint64_t seed) {
+    const StealthKey bytes = PublicStealthKey(kBenchLabel, ~seed);
+    StealthSalt salt{};
+    std::copy_n(bytes.begin(), salt.size(), salt.begin());
+    return salt;
+}
+
+StealthPayload RandomPayload(size_t bytes, uint64_t seed) {
+    std::mt19937_64 random(seed);
+    StealthPayload payload;
+    payload.extension = "bin";
+    payload.data.resize(bytes);
+    for (auto& byte : payload.data) byte = static_cast<uint8_t>(random());
+    return payload;
+}
+
+// Data bytes that make the whole message rate bits per sample (overhead included).
+size_t DataBytesForRate(const SamplePlane& plane, double rate) {
+    const double bits = rate * static_cast<double>(plane.Count());
+    const double overheadBits = 8.0 * (kStealthOverhead + kStealthSaltSize + kStealthHeaderBytes);
+    return bits > overheadBits ? static_cast<size_t>((bits - overheadBits) / 8) : 0;
+}
+
+double Entropy(double p) { return p <= 0 || p >= 1 ? 0 : -p * std::log2(p) - (1 - p) * std::log2(1 - p); }
+
+double SimulatedDistortion(const std::vector<float>& costs, double bits) {
+    auto evaluate = [&](double lambda, double& distortion) {
+        double entropy = 0;
+        distortion = 0;
+        for (float rho : costs) {
+            const double p = 1.0 / (1.0 + std::exp(lambda * rho));
+            entropy += Entropy(p);
+            distortion += p * rho;
+        }
+        return entropy;
+    };
+    double low = 0, high = 1, distortion = 0;
+    while (evaluate(high, distortion) > bits && high < 1e12) high *= 2;
+    for (int step = 0; step < kLambdaSteps; ++step) {
+        const double middle = (low + high) / 2;
+        (evaluate(middle, distortion) > bits ? low : high) = middle;
+    }
+    evaluate(high, distortion);
+    return distortion;
+}
+
+int Embed(int argc, char** argv) {
+    if (argc < 4) Fail("embed IN OUT --rate R --seed S [--height H]");
+    const auto options = Options(argc, argv, 4);
+    const auto seed = static_cast<uint64_t>(Number(options, "--seed", 1));
+    const int height = static_cast<int>(Number(options, "--height", kBodyHeight));
+    SamplePlane plane = ReadNetpbm(argv[2]);
+    const std::vector<float> costs = HillCosts(plane);
+    const StealthPayload payload = RandomPayload(DataBytesForRate(plane, Number(options, "--rate", 0.1)), seed);
+    const double start = Now();
+    auto stats = HideStealthWithKeys(plane, SeedSalt(seed), SeedKeys(seed), payload, {}, height);
+    const double seconds = Now() - start;
+    if (!stats) Fail("hide failed: " + stats.error().detail);
+    WriteNetpbm(plane, argv[3]);
+    std::printf(
+        "{\"samples\":%zu,\"message_bits\":%llu,\"changes\":%llu,\"distortion\":%.6f,"
+        "\"simulated_distortion\":%.6f,\"seconds\":%.4f}\n",
+        plane.Count(), static_cast<unsigned long long>(stats->messageBits),
+        static_cast<unsigned long long>(stats->changes), stats->distortion,
+        SimulatedDistortion(costs, static_cast<double>(stats->messageBits)), seconds);
+    return 0;
+}
+
+int Extract(int argc, char** argv) {
+    if (argc < 3) Fail("extract IN --seed S");
+    const auto options = Options(argc, argv, 3);
+    const auto seed = static_cast<uint64_t>(Number(options, "--seed", 1));
+    const SamplePlane plane = ReadNetpbm(argv[2]);
+    auto payload =
+        ExtractStealthWithKeys(plane, [&](const StealthSalt&) -> Result<StealthKeys> { return SeedKeys(seed); });
+    if (payload)
+        std::printf("{\"ok\":true,\"bytes\":%zu}\n", payload->data.size());
+    else
+        std::printf("{\"ok\":false}\n");
+    return 0;
+}
+
+// Smooth gradients, sensor-like noise and a few hard edges: enough texture for HILL to find
+// both cheap and expensive regions.
+SamplePlane SyntheticPhoto(int32_t width, int32_t height) {
+    SamplePlane plane = MakeSamplePlane(width, height, 3, 255);
+    auto fill = [&](int32_t c) {
+        std::mt19937 random(static_cast<uint32_t>(17 + c));
+        std::normal_distribution<float> noise(0.0f, 2.0f);
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x) {
+                float v = 60.0f + 120.0f * static_cast<float>(x) / static_cast<float>(width) +
+                          40.0f * std::sin(static_cast<float>(y) * 0.002f * static_cast<float>(c + 1));
+                if ((x / 500 + y / 400) % 3 == 0) v += 35.0f;                    // edges
+                if (y > height / 2 && x < width / 3) v += noise(random) * 6.0f;  // texture
+                v += noise(random);
+                plane.At(c, y, x) = static_cast<uint16_t>(std::clamp(v, 0.0f, 255.0f));
+            }
+    };
+    std::vector<std::thread> workers;
+    for (int32_t c = 0; c < 3; ++c) workers.emplace_back(fill, c);
+    for (auto& worker : workers) worker.join();
+    return plane;
+}
+
+// User and system time of every thread so far: on a busy machine wall time says little.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+double PeakMib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+int Speed(int argc, char** argv) {
+    const auto options = Options(argc, argv, 2);
+    SamplePlane plane = SyntheticPhoto(static_cast<int32_t>(Number(options, "--width", 6000)),
+                                       static_cast<int32_t>(Number(options, "--height", 4000)));
+    const StealthPayload payload = RandomPayload(DataBytesForRate(plane, Number(options, "--rate", 0.1)), 7);
+    const std::string passphrase = "correct horse battery staple";
+
+    double start = Now();
+    double cpuStart = CpuSeconds();
+    const StealthSalt salt = NewStealthSalt();
+    auto keys = DeriveStealthKeys(passphrase, salt);
+    const double kdfSeconds = Now() - start;
+    const double kdfCpu = CpuSeconds() - cpuStart;
+    if (!keys) Fail("key derivation failed");
+    auto hidden = HideStealthWithKeys(plane, salt, *keys, payload);
+    const double hideSeconds = Now() - start;
+    const double hideCpu = CpuSeconds() - cpuStart;
+    if (!hidden) Fail("hide failed: " + hidden.error().detail);
+
+    start = Now();
+    cpuStart = CpuSeconds();
+    auto found = ExtractStealth(plane, passphrase);
+    const double extractSeconds = Now() - start;
+    const double extractCpu = CpuSeconds() - cpuStart;
+    if (!found || found->data != payload.data) Fail("extract did not give the data back");
+    std::printf(
+        "{\"hide_seconds\":%.3f,\"extract_seconds\":%.3f,\"kdf_seconds\":%.3f,\"peak_rss_mib\":%.1f,"
+        "\"hide_cpu_seconds\":%.3f,\"extract_cpu_seconds\":%.3f,\"kdf_cpu_seconds\":%.3f}\n",
+        hideSeconds, extractSeconds, kdfSeconds, PeakMib(), hideCpu, extractCpu, kdfCpu);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "embed") return Embed(argc, argv);
+    if (command == "extract") return Extract(argc, argv);
+    if (command == "speed") return Speed(argc, argv);
+    Fail(
+        "usage: embed IN OUT --rate R --seed S [--height H] | extract IN --seed S | speed --width W --height H --rate "
+        "R");
+}

@@ -1,0 +1,1 @@
+"""Detectability measurement of the hiding methods (bench/run --only stealth)."""

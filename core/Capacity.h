@@ -1,0 +1,27 @@
+// How much a carrier takes, written once: the largest prepared payload a picture area holds and
+// the smallest picture area a payload needs (exact inverses), and how far readers decode.
+// Every display, check and calculation of room goes through these.
+#pragma once
+
+#include <cstdint>
+
+namespace tarnwerk {
+
+// Stream bytes beyond the data: begin and end marker, the header (26 bytes with the passphrase
+// check or salt, else 10) and a reserve of 8 bytes, kept so that a stream written to the full
+// room still lies within what every reader decodes.
+int64_t StreamOverhead(bool encrypted);
+
+// Largest prepared payload (bytes) that a picture area of areaBytes takes at bitsPerByte;
+// zero or negative for areas too small for even an empty payload.
+int64_t LargestPayload(int64_t areaBytes, int bitsPerByte, bool encrypted);
+
+// Smallest picture area (bytes) that takes a prepared payload of payloadSize bytes:
+// LargestPayload(SmallestCarrierArea(n)) == n, and one byte less takes n - 1 at most.
+int64_t SmallestCarrierArea(int64_t payloadSize, int bitsPerByte, bool encrypted);
+
+// Stream bytes a reader decodes from the carrier area: whole stream bytes from dataOffset up
+// to, but not including, the area's last byte at fileSize - 1 (the reading loops never reach it).
+int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerByte);
+
+}  // namespace tarnwerk

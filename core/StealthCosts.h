@@ -1,0 +1,27 @@
+// Content-adaptive embedding costs: HILL (B. Li, M. Wang, J. Huang, X. Li, "A new cost function
+// for spatial image steganography", ICIP 2014). Low in textured, noisy regions, high in smooth
+// ones. Each channel is costed on its own; borders are mirrored symmetrically (the sample
+// beyond the edge repeats the edge sample: x[-1] = x[0], x[-2] = x[1], ...).
+//
+//   R   = X * KB, KB = [[-1, 2, -1], [2, -4, 2], [-1, 2, -1]]
+//   xi  = |R| averaged over a 3 x 3 window
+//   p   = 1 / (xi + 1e-10)
+//   rho = p averaged over a 15 x 15 window, capped at kWetCost
+//
+// +1 and -1 cost the same; at 0 and at the maximum only one direction is possible, which the
+// embedder takes.
+#pragma once
+
+#include <vector>
+
+#include "core/SamplePlane.h"
+
+namespace tarnwerk {
+
+// A cost this high marks a sample that must not change; costs stay finite so sums stay exact.
+inline constexpr float kWetCost = 1e10f;
+
+// One cost per sample, laid out like plane.samples. Channels run on separate threads.
+std::vector<float> HillCosts(const SamplePlane& plane);
+
+}  // namespace tarnwerk

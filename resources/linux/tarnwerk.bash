@@ -1,0 +1,13 @@
+# bash completion for tarnwerk, the desktop program: its two options and a carrier picture.
+
+_tarnwerk() {
+    local cur prev words cword
+    _init_completion || return
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "--help --version" -- "$cur")
+        return
+    fi
+    _filedir '@(bmp|dib|raw|BMP|DIB|RAW)'
+}
+
+complete -F _tarnwerk tarnwerk
