@@ -337,6 +337,25 @@ TEST_F(PngCarrierTest, HideIntoANewFileNeverTouchesTheCarrier) {
                                                         "new-c.raw", "out", "payload"}));
 }
 
+// The room of a PNG is its colour samples, alpha left out, under the same rule as a bitmap's
+// picture size: a 40 x 30 RGBA picture has 3600 area bytes, 900 stream bytes at 2 bits, of
+// which markers, header and reserve take 34.
+TEST_F(PngCarrierTest, TheLargestPayloadFitsAndOneByteMoreIsRefused) {
+    const Bytes original = png::Encode(png::RandomPicture(40, 30, 6, 8, false, 4));
+    for (const bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        test::WriteFile(dir_.File("c.png"), original);
+        const CarrierFacts facts = Analyse("c.png").facts;
+        const std::string out = keep ? dir_.File("new.png") : std::string();
+        const Bytes data = test::RandomBytes(867, 5);
+        EXPECT_EQ(HidePayload(facts, 2, Source(data), {}, out).error().code, ErrorCode::PayloadTooLarge);
+        EXPECT_EQ(test::ReadFile(dir_.File("c.png")), original);
+        const Bytes fits(data.begin(), data.end() - 1);
+        ASSERT_TRUE(HidePayload(facts, 2, Source(fits), {}, out));
+        EXPECT_EQ(Extract(keep ? "new.png" : "c.png"), fits);
+    }
+}
+
 // The sample view: values as the tests' own reader sees them, alpha out of reach, and a save
 // that changes exactly the samples set and keeps the chunks.
 TEST_F(PngCarrierTest, SampleViewReadsAndWritesSamplesByPosition) {
