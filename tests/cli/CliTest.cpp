@@ -18,6 +18,7 @@
 #include "core/CarrierAnalysis.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
+#include "support/TestPng.h"
 
 namespace tarnwerk::test {
 namespace {
@@ -113,6 +114,18 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.out.empty());
+}
+
+// A PNG's size is its file's length; its room is that of its colour samples (40 x 30 x 3 =
+// 3600 area bytes: 1800 stream bytes at 4 bits, less 34 or 50).
+TEST_F(CliTest, InfoOfAPngShowsTheFileLengthAndTheRoomOfItsSamples) {
+    const Bytes file = png::Encode(png::RandomPicture(40, 30, 2, 8, false, 7));
+    WriteFile(dir.File("pic.png"), file);
+    const CliRun json = Cli("info " + Q("pic.png") + " --json");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("\"type\":\"png\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"file_size\":" + std::to_string(file.size()) + ","), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"4\":{\"plain\":1766,\"encrypted\":1750}"), std::string::npos) << json.out;
 }
 
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
