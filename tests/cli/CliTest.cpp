@@ -261,7 +261,12 @@ TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
     EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
-    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe", "(printf 'sesame street' >pipe &);").exitCode, 0);
+    // The writer comes a moment after the reader, as it may from another program; it is bounded
+    // so that a reader that gave up cannot leave it waiting.
+    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe",
+                  "(sleep 1; timeout 10 sh -c \"printf 'sesame street' >pipe\" &);")
+                  .exitCode,
+              0);
     EXPECT_EQ(ReadFile(dir.File("out")), ReadFile(dir.File("d.bin")));
 }
 
