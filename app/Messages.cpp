@@ -72,6 +72,11 @@ ErrorTexts TextsOf(ErrorCode code) {
         case ErrorCode::NothingFound: return Failure(542);
         case ErrorCode::ArchiveFailed: return Failure(544);
         case ErrorCode::Unrepresentable: return Failure(546);
+        case ErrorCode::CarrierRefused: return Failure(547);
+        case ErrorCode::SameFile: {
+            ErrorTexts texts = Own({470, 471}, 0, kWarn);
+            return texts;
+        }
     }
     // clang-format on
     return Failure(538);  // not reached: the switch names every code

@@ -37,6 +37,8 @@ enum class ErrorCode {
     OutOfMemory,        // the memory a step needs could not be had
     CryptoUnavailable,  // the cryptography library could not be initialised
     ArchiveFailed,      // the mail archive could not be written (number: errno, if any)
+    SameFile,           // a hide's new file would be the carrier itself
+    CarrierRefused,     // the carrier can be read but not hidden into (animated, transparent colours, palette PNG)
     Internal,           // a programmer error surfaced at run time
 };
 
