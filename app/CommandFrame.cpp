@@ -1,5 +1,6 @@
 #include "app/CommandFrame.h"
 
+#include "app/Cancellation.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
 
@@ -15,6 +16,15 @@ CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId
     started_ = true;
     ui_.SetBusy(true);
     ui_.SetStatus(0, " " + session_.Text(statusTextId));
+    ui_.SetCancellable(true);
+}
+
+bool CommandFrame::Run(const std::function<bool()>& steps) {
+    try {
+        return steps();
+    } catch (const CommandCancelled&) {
+        return false;  // the steps' scratch files and unfinished outputs are gone already
+    }
 }
 
 CommandFrame::~CommandFrame() {
@@ -22,6 +32,7 @@ CommandFrame::~CommandFrame() {
     if (closing_) closing_();
     ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
     ui_.SetProgress(0);
+    ui_.SetCancellable(false);
     ui_.SetBusy(false);
     session_.commandRunning = false;
 }

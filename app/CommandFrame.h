@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+
 namespace tarnwerk {
 
 struct Session;
@@ -20,6 +21,9 @@ public:
 
     // False when another long command was already running: the caller returns at once.
     bool started() const { return started_; }
+
+    // Runs the command's steps; a cancel between two of their chunks ends them as a refusal.
+    bool Run(const std::function<bool()>& steps);
 
     // An extra closing step of the command (delete scratch files, clear HeaderExtension ...),
     // run before the standard ones.
