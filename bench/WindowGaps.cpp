@@ -143,7 +143,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     const std::string folder = argv[1], data = argv[2];
     const std::string carrier = folder + "/window-carrier.bmp", output = folder + "/window-extracted.txt";
-    MakeBitmap(carrier, std::atoi(argv[3]), std::atoi(argv[4]), 24, false, 5);
+    test::MakeBitmap(carrier, std::atoi(argv[3]), std::atoi(argv[4]), 24, false, 5);
 
     Session session = BenchSession(folder);
     AgreeingDialogs dialogs(QString::fromStdString(output));
