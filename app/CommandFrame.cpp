@@ -11,9 +11,6 @@ constexpr int kReadyTextId = 301;
 }
 
 CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId) : session_(session), ui_(ui) {
-    if (session_.commandRunning) return;  // a second command would write the same files
-    session_.commandRunning = true;
-    started_ = true;
     ui_.SetBusy(true);
     ui_.SetStatus(0, " " + session_.Text(statusTextId));
     ui_.SetCancellable(true);
@@ -28,13 +25,11 @@ bool CommandFrame::Run(const std::function<bool()>& steps) {
 }
 
 CommandFrame::~CommandFrame() {
-    if (!started_) return;
     if (closing_) closing_();
     ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
     ui_.SetProgress(0);
     ui_.SetCancellable(false);
     ui_.SetBusy(false);
-    session_.commandRunning = false;
 }
 
 }  // namespace tarnwerk

@@ -40,7 +40,6 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunExport(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kExportingStatus);
-    if (!frame.started()) return false;
     return frame.Run([&] { return ExportSteps(commands, session, ui); });
 }
 

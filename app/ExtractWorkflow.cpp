@@ -183,7 +183,6 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunExtract(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kExtractingStatus);
-    if (!frame.started()) return false;
     frame.OnClose([&session] { session.headerExtension.clear(); });
     return frame.Run([&] { return ExtractSteps(commands, session, ui); });
 }

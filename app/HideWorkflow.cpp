@@ -103,7 +103,6 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunHide(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kHidingStatus);
-    if (!frame.started()) return false;
     // The scratch files live inside HideSteps, so they are gone before the frame closes.
     return frame.Run([&] { return HideSteps(commands, session, ui); });
 }

@@ -50,7 +50,6 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunCalculateSize(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kSizeStatus);
-    if (!frame.started()) return false;
     return frame.Run([&] { return SizeSteps(commands, session, ui); });
 }
 
