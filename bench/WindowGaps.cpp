@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -142,7 +143,9 @@ int main(int argc, char** argv) {
     }
     QApplication application(argc, argv);
     const std::string folder = argv[1], data = argv[2];
-    const std::string carrier = folder + "/window-carrier.bmp", output = folder + "/window-extracted.txt";
+    // The output keeps the data's extension, which the carrier records.
+    const std::string extension = QFileInfo(QString::fromStdString(data)).suffix().toStdString();
+    const std::string carrier = folder + "/window-carrier.bmp", output = folder + "/window-extracted." + extension;
     test::MakeBitmap(carrier, std::atoi(argv[3]), std::atoi(argv[4]), 24, false, 5);
 
     Session session = BenchSession(folder);
