@@ -115,12 +115,13 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
 std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
     if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
-    ui.SetProgress(0);  // let the window repaint before the long step
+    ui.SetProgress(0);  // the extraction's share is done; this step reports none
     clsZlib zlib;
-    zlib.Progress = CancellableProgress(ui);
+    // Decompression works on the whole buffer at once: a cancel meanwhile counts right after it.
     if (zlib.DecompressFile(output.content().path(), plain->path()) != 0)
         return Stop{Stop::Kind::Failed, kDecompressionFailedText,
                     MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError())};
+    ThrowIfCancelled(ui);
     output.Take(std::move(*plain));
     return std::nullopt;
 }

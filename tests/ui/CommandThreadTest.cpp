@@ -13,6 +13,7 @@ namespace {
 constexpr int kDerivingKeyText = 580;
 constexpr int kHiddenText = 435;
 constexpr int kReadyText = 301;
+constexpr int kCarrierWriteRunsOnText = 583;
 
 // Text with some repetition, so deflate works at it as on a real document.
 std::string DocumentText(std::size_t size, uint32_t seed) {
@@ -40,7 +41,7 @@ void PressCancel(frmSteg& win) {
 
 // Clicks Cancel on the window's thread as soon as stopWhen holds during the running command.
 // Returns whether it clicked.
-bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen) {
+bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen, const std::function<void()>& afterClick = {}) {
     bool clicked = false;
     QTimer poll;
     poll.setInterval(1);
@@ -48,6 +49,7 @@ bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen) {
         if (clicked || !win.commandRunning() || !stopWhen()) return;
         PressCancel(win);
         clicked = true;
+        if (afterClick) afterClick();
     });
     poll.start();
     Settle(win);
@@ -139,6 +141,21 @@ private slots:
         QCOMPARE(ReadFile(output.toStdString()), Bytes({'m', 'i', 'n', 'e'}));
         QVERIFY(ReadFile(w.carrier.toStdString()) == carrier);
         QCOMPARE(FolderListing(QString::fromStdString(w.dir.path())), before);
+    }
+
+    // Once the carrier is being written the write runs to its end, and the status says so.
+    void cancelDuringTheCarrierWriteLetsItEnd() {
+        BigWindow w;
+        w.session.settings.Compression = 0;
+        w.session.settings.Encryption = 0;  // the write into the carrier is the only stage
+        const Bytes carrier = ReadFile(w.carrier.toStdString());
+        QString statusAfterCancel;
+        QTest::mouseClick(Find<QPushButton>(*w.window, "cmdHide"), Qt::LeftButton);
+        QVERIFY(CancelWhen(
+            *w.window, [&] { return w.Progress() > 0; }, [&] { statusAfterCancel = w.Status(); }));
+        QCOMPARE(statusAfterCancel, " " + Tr(kEn, kCarrierWriteRunsOnText));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, kHiddenText));
+        QVERIFY(ReadFile(w.carrier.toStdString()) != carrier);
     }
 
     // While the key derivation runs (about a second) the event loop turns and the busy bar
