@@ -10,13 +10,15 @@ bool CommandThreadUi::OnWindowThread() const { return QThread::currentThread() =
 
 template <class Call>
 auto CommandThreadUi::Answer(Call call) -> decltype(call()) {
+    using Reply = decltype(call());
     if (OnWindowThread()) return call();
-    if constexpr (std::is_void_v<decltype(call())>) {
-        QMetaObject::invokeMethod(&context_, call, Qt::BlockingQueuedConnection);
+    if constexpr (std::is_void_v<Reply>) {
+        if (!abandoned_.load()) QMetaObject::invokeMethod(&context_, call, Qt::BlockingQueuedConnection);
     } else {
-        decltype(call()) answer{};
-        QMetaObject::invokeMethod(
-            &context_, [&] { answer = call(); }, Qt::BlockingQueuedConnection);
+        Reply answer{};
+        if (!abandoned_.load())
+            QMetaObject::invokeMethod(
+                &context_, [&] { answer = call(); }, Qt::BlockingQueuedConnection);
         return answer;
     }
 }

@@ -19,6 +19,12 @@ public:
 
     // Cancel pressed: the running command stops at its next check.
     void RequestCancel() { cancel_.store(true); }
+    // The window goes away: the command is cancelled and every later question gets the
+    // declining answer (no, cancel, no file, no passphrase) without being shown.
+    void Abandon() {
+        abandoned_.store(true);
+        cancel_.store(true);
+    }
     // A new command starts: no cancel pending, the progress shown anew.
     void Rearm();
 
@@ -48,6 +54,7 @@ private:
     UserInterface& window_;
     QObject& context_;
     std::atomic<bool> cancel_{false};
+    std::atomic<bool> abandoned_{false};
     std::atomic<int> shownPercent_{0};  // the last percent sent, so equal reports are not queued again
 };
 

@@ -95,10 +95,11 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
 }
 
 frmSteg::~frmSteg() {
-    // The window's close waits for a running command; this covers a window deleted without one.
+    // The window's close waits for a running command; this covers a window deleted without a
+    // close (the program told to end). A call the worker already waits on is answered here.
     if (worker_ != nullptr) {
-        threadUi_.RequestCancel();
-        worker_->wait();
+        threadUi_.Abandon();
+        while (!worker_->wait(10)) QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
     }
 }
 
