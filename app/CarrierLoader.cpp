@@ -69,7 +69,7 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     const std::string unit = " " + session.Text(kByteUnit);
     session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.fileSize, session.languageBase) + unit;
+    session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
     const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =
         FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption), session.languageBase) +

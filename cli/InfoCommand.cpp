@@ -39,7 +39,8 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
         return true;
     }
     std::ostringstream out;
-    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : "bitmap") << ",\"file_size\":" << f.fileSize
+    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
+        << ",\"file_size\":" << f.ShownSize()
         << ",\"data_offset\":" << f.dataOffset << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width
         << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount << ",\"free\":{";
     bool first = true;

@@ -3,6 +3,7 @@
 #include "config/AtomicOutput.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -217,6 +218,25 @@ bool PathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+namespace {
+
+// How long a named pipe may wait for the program that writes into it. A pipe read before its
+// writer has opened it reads as empty, which would pass for an empty passphrase or settings.
+constexpr int kPipeWriterWaitMs = 5000;
+
+Status WaitForPipeData(int fd, const std::string& path) {
+    pollfd watch{fd, POLLIN, 0};
+    int ready;
+    do {
+        ready = ::poll(&watch, 1, kPipeWriterWaitMs);
+    } while (ready < 0 && errno == EINTR);
+    if (ready < 0) return IoError(path, errno);
+    if (ready == 0) return MakeError(ErrorCode::Io, "no program writes into the pipe", path, ENODATA);
+    return {};
+}
+
+}  // namespace
+
 Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxLength, FileKinds kinds) {
     auto fd = OpenForReading(path);
     if (!fd) return fd.error();
@@ -224,6 +244,8 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
     if (::fstat(fd->get(), &info) != 0) return IoError(path, errno);
     if (!IsKind(info, kinds)) return MakeError(ErrorCode::Io, "not a regular file", path, EINVAL);
     if (info.st_size > maxLength) return MakeError(ErrorCode::Io, "the file is too large", path, EFBIG);
+    if (S_ISFIFO(info.st_mode))
+        if (Status waited = WaitForPipeData(fd->get(), path); !waited) return waited.error();
     std::vector<uint8_t> bytes;
     // Room for the final empty read too, so the buffer is never moved (key material and
     // plain data would be left behind in the freed copy).

@@ -29,6 +29,8 @@ enum class ErrorCode {
     NoSamplePlane,      // the carrier has no grid of samples (palette picture, RAW): stealth refused
     CarrierTooSmall,    // the picture is too small for the stealth method's fixed regions
     NothingFound,       // stealth: wrong passphrase, clean, damaged or cropped carrier (one answer)
+    SameFile,           // a hide's new file would be the carrier itself (messages 470/471)
+    CarrierRefused,     // the carrier can be read but not hidden into (detail says why)
     Internal,           // a programmer error surfaced at run time
 };
 

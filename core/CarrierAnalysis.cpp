@@ -11,6 +11,7 @@
 
 #include "core/BitmapHeader.h"
 #include "config/FileIo.h"
+#include "core/PngAnalysis.h"
 
 namespace tarnwerk {
 
@@ -23,10 +24,9 @@ constexpr int kSupportedDepthHigh = 24;
 constexpr int64_t kFileHeaderSize = 14;      // BITMAPFILEHEADER; the info header follows it
 constexpr int64_t kV5HeaderSize = 124;       // BITMAPV5HEADER
 constexpr int64_t kV5ProfileFields = 126;    // bV5ProfileData, then bV5ProfileSize
-constexpr int64_t kFullPalette = 256;
 constexpr int64_t kPaletteEntryBytes = 4;
 
-enum class CarrierKind { Bitmap, Raw, Unknown };
+enum class CarrierKind { Bitmap, Raw, Png, Unknown };
 
 // Extension of the file name (after the last "/"), lower-cased; "" when it has none.
 std::string LowerExtension(const std::string& path) {
@@ -43,6 +43,7 @@ CarrierKind KindOf(const std::string& path) {
     const std::string extension = LowerExtension(path);
     if (extension == "bmp" || extension == "dib") return CarrierKind::Bitmap;
     if (extension == "raw") return CarrierKind::Raw;
+    if (extension == "png") return CarrierKind::Png;
     return CarrierKind::Unknown;
 }
 
@@ -137,10 +138,11 @@ void RepairAndClip(CarrierFacts& facts, int64_t length, const PictureLimits& lim
 // fit between the headers and the pixels.
 bool HasShortColourTable(const CarrierFacts& facts) {
     if (facts.bitCount != kSupportedDepthLow) return false;
-    const int64_t declared = facts.colorsUsed <= 0 ? kFullPalette : std::min<int64_t>(facts.colorsUsed, kFullPalette);
+    const int64_t full = kFullColourTable;
+    const int64_t declared = facts.colorsUsed <= 0 ? full : std::min<int64_t>(facts.colorsUsed, full);
     const int64_t room = std::max<int64_t>(0, (int64_t{facts.dataOffset} - kFileHeaderSize - facts.headerSize) /
                                                   kPaletteEntryBytes);
-    return std::min(declared, room) < kFullPalette;
+    return std::min(declared, room) < full;
 }
 
 bool ReadBitmapInfo(const std::string& path, CarrierFacts& facts) {
@@ -161,6 +163,15 @@ bool ReadBitmapInfo(const std::string& path, CarrierFacts& facts) {
     RepairAndClip(facts, length, limits);
     facts.shortColourTable = HasShortColourTable(facts);
     return true;
+}
+
+CarrierVerdict ReadPngInfo(const std::string& path, CarrierAnalysis& analysis) {
+    UniqueFd fd;
+    int64_t length = 0;
+    if (!OpenCarrier(path, fd, length)) return CarrierVerdict::NotValid;
+    analysis.facts = CarrierFacts{};
+    analysis.facts.path = path;
+    return AnalysePng(fd.get(), path, analysis.facts, analysis.detail);
 }
 
 CarrierVerdict Judge(const CarrierFacts& facts) {
@@ -184,14 +195,34 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     const CarrierKind kind = KindOf(path);
     if (kind == CarrierKind::Unknown) return analysis;  // rejected without opening the file
 
-    const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
-                                                   : ReadRawInfo(path, analysis.facts);
-    analysis.verdict = read ? Judge(analysis.facts) : CarrierVerdict::NotValid;
+    if (kind == CarrierKind::Png) {
+        analysis.verdict = ReadPngInfo(path, analysis);
+    } else {
+        const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
+                                                       : ReadRawInfo(path, analysis.facts);
+        analysis.verdict = read ? Judge(analysis.facts) : CarrierVerdict::NotValid;
+    }
     if (!analysis.accepted()) {
         analysis.facts.path.clear();
         analysis.facts.signature.clear();
     }
     return analysis;
+}
+
+HideRefusal RefusesHiding(const CarrierFacts& facts) {
+    if (!facts.IsPng()) return HideRefusal::None;
+    if (facts.png.animated) return HideRefusal::Animated;
+    if (facts.png.transparentColour) return HideRefusal::TransparentColour;
+    return HideRefusal::None;
+}
+
+std::string HideRefusalReason(HideRefusal refusal) {
+    switch (refusal) {
+        case HideRefusal::None: return {};
+        case HideRefusal::TransparentColour: return "a tRNS chunk makes some colours transparent";
+        case HideRefusal::Animated: return "an animated picture";
+    }
+    return {};
 }
 
 }  // namespace tarnwerk

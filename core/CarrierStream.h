@@ -1,16 +1,17 @@
 // Where the stream lies in a carrier and how the engine walks it: the readable length of the
-// low-bit stream, the chunk size, and a reader that decodes the stream from a carrier opened
-// read-only under a shared lock.
+// low-bit stream, the chunk size, and a reader that decodes the stream from a carrier area
+// opened for reading (under a shared lock), whatever the carrier's kind.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "config/Result.h"
 #include "core/Capacity.h"
+#include "core/CarrierArea.h"
 #include "core/CarrierFacts.h"
-#include "config/FileIo.h"
 
 namespace tarnwerk {
 
@@ -24,7 +25,7 @@ inline constexpr size_t kBlockStreamBytes = 256;
 
 class CarrierStreamReader {
 public:
-    // Errors: Io, CarrierBusy (a writer holds the carrier's lock).
+    // Errors: Io, CarrierBusy (a writer holds the carrier's lock), CorruptData (a damaged PNG).
     static Result<CarrierStreamReader> Open(const CarrierFacts& carrier);
 
     // Readable stream length for b bits per byte; never beyond the file as it is now.
@@ -35,12 +36,9 @@ public:
     Status Decode(int64_t streamOffset, size_t count, int bitsPerByte, uint8_t* out);
 
 private:
-    CarrierStreamReader(UniqueFd fd, std::string path, int64_t dataOffset, int64_t areaEnd);
+    explicit CarrierStreamReader(std::unique_ptr<CarrierArea> area);
 
-    UniqueFd fd_;
-    std::string path_;
-    int64_t dataOffset_ = 0;
-    int64_t areaEnd_ = 0;
+    std::unique_ptr<CarrierArea> area_;
     std::vector<uint8_t> carrierBytes_;
 };
 

@@ -24,14 +24,14 @@ struct ExtractedPayload {
 };
 
 // Probes 1, 2, 4 bits per byte for the begin marker and reads the header.
-// Errors: NoCarrier, NoDataFound, Io.
+// Errors: NoCarrier, NoDataFound, Io, CorruptData (a PNG whose image data cannot be decoded).
 Result<FoundPayload> ReadPayloadHeader(const CarrierFacts& carrier);
 
 // Writes the data between header and end marker to outputPath (everything up to the end of
 // the carrier area when there is no end marker), through an AtomicOutput: an existing file is
 // replaced only on success and a failure leaves no file behind. The caller asks before
 // overwriting. configuredBits only scales the progress.
-// Errors: NoCarrier, NoPayload, NoDataFound, NotRegularFile, Io.
+// Errors: NoCarrier, NoPayload, NoDataFound, NotRegularFile, Io, CorruptData (a damaged PNG).
 Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configuredBits, const std::string& outputPath,
                                         const ProgressFn& progress = {});
 // The same into an empty scratch file, for callers that process the data further before it

@@ -9,6 +9,7 @@
 #include "config/FileIo.h"
 #include "core/BitPlacement.h"
 #include "core/Capacity.h"
+#include "core/CarrierArea.h"
 #include "core/CarrierStream.h"
 #include "core/EndMarkerScan.h"
 #include "core/PayloadFormat.h"
@@ -76,22 +77,13 @@ Status CheckPayloadLength(int fd, const PayloadSource& source) {
     return {};
 }
 
-// Another process that ignores the lock may cut the carrier short while it is written.
-Status CheckNotShrunk(int carrierFd, const std::string& path, int64_t neededEnd) {
-    auto length = FileLength(carrierFd, path);
-    if (!length) return length.error();
-    if (*length < neededEnd) return MakeError(ErrorCode::CarrierShrank, {}, path);
-    return {};
+// The room the carrier offers now: its picture size, but never past the area as it is now.
+int64_t HideArea(const CarrierFacts& carrier, const CarrierArea& area) {
+    return std::min<int64_t>(carrier.imageSize, area.Length());
 }
 
-// The room the carrier offers now: its picture size, but never past the file as it is now.
-int64_t HideArea(const CarrierFacts& carrier, int64_t length) {
-    const int64_t areaEnd = std::min<int64_t>(carrier.fileSize, length);
-    return std::min<int64_t>(carrier.imageSize, areaEnd - carrier.dataOffset);
-}
-
-Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, StreamProducer& stream,
-                   int64_t payloadSize, const ProgressFn& progress) {
+Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, int64_t payloadSize,
+                   const ProgressFn& progress) {
     const size_t perByte = static_cast<size_t>(CarrierBytesPerStreamByte(bitsPerByte));
     const size_t streamPerChunk = kChunkCarrierBytes / perByte;
     std::vector<uint8_t> streamBytes(streamPerChunk);
@@ -101,15 +93,11 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
     const int64_t total = stream.length();
     while (written < total) {
         const size_t part = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
-        const int64_t offset = carrier.dataOffset + written * static_cast<int64_t>(perByte);
-        const int64_t chunkEnd = offset + static_cast<int64_t>(part * perByte);
+        const int64_t offset = written * static_cast<int64_t>(perByte);
         if (auto next = stream.Next(streamBytes.data(), part); !next) return next;
-        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
-        if (auto read = ReadAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !read) return read;
+        if (auto read = area.Read(offset, carrierBytes.data(), part * perByte); !read) return read;
         PlaceBits(carrierBytes.data(), streamBytes.data(), part, bitsPerByte);
-        // Written past a shortened end, the bytes would grow the file back with a gap of zeros.
-        if (auto kept = CheckNotShrunk(carrierFd, carrier.path, chunkEnd); !kept) return kept;
-        if (auto put = WriteAt(carrierFd, carrierBytes.data(), part * perByte, offset, carrier.path); !put) return put;
+        if (auto put = area.Write(offset, carrierBytes.data(), part * perByte); !put) return put;
         written += static_cast<int64_t>(part);
         if (progress) progress(Percent(stream.dataDone(), payloadSize));
     }
@@ -119,7 +107,7 @@ Status WriteStream(int carrierFd, const CarrierFacts& carrier, int bitsPerByte, 
 }  // namespace
 
 Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress) {
+                   const ProgressFn& progress, const std::string& outputPath) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
     if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
@@ -137,20 +125,17 @@ Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSou
     if (!cut) return cut.error();
     if (*cut) return MakeError(ErrorCode::EndMarkerInData, {}, source.path);
 
-    auto carrierFd = OpenFile(carrier.path, O_RDWR);
-    if (!carrierFd) return carrierFd.error();
-    if (auto locked = LockFile(carrierFd->get(), true, carrier.path); !locked) return locked;
+    auto area = OpenAreaForHide(carrier, outputPath);
+    if (!area) return area.error();
     // A carrier that shrank since it was analysed, or facts not taken from the file, would
     // otherwise make the stream grow the file or end where readers do not look.
-    auto length = FileLength(carrierFd->get(), carrier.path);
-    if (!length) return length.error();
-    if (LargestPayload(HideArea(carrier, *length), bitsPerByte, source.encrypted) < source.size)
+    if (LargestPayload(HideArea(carrier, **area), bitsPerByte, source.encrypted) < source.size)
         return MakeError(ErrorCode::PayloadTooLarge, {}, carrier.path);
 
     StreamProducer stream(std::string(kBeginMarker) + header, payload->get(), source.size, source.path);
     if (progress) progress(0);
-    if (auto written = WriteStream(carrierFd->get(), carrier, bitsPerByte, stream, source.size, progress); !written)
-        return written;
+    if (auto written = WriteStream(**area, bitsPerByte, stream, source.size, progress); !written) return written;
+    if (auto finished = (*area)->Finish(); !finished) return finished;
     if (progress) progress(kPercentDone);
     return {};
 }

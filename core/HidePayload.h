@@ -23,10 +23,18 @@ struct PayloadSource {
 
 // Errors: NoCarrier, NoPayload, ShortColourTable, PayloadTooLarge (LargestPayload),
 // EndMarkerInData (checked before the carrier is touched), CarrierBusy (another process holds
-// the carrier's lock), CarrierShrank (the file was cut short meanwhile: writing stops), Io.
-// Holds an exclusive advisory lock on the carrier while it writes. The facts are taken by
-// value: what the caller's copy says later cannot move the stream half-way.
+// the carrier's lock), CarrierRefused (a carrier that can be read but not hidden into),
+// CarrierShrank (the file was cut short meanwhile: writing stops), CorruptData (a damaged
+// PNG), NotRegularFile (outputPath names a FIFO, a device or a folder), Io. Holds an exclusive
+// advisory lock on the carrier while it writes. The facts are taken by value: what the
+// caller's copy says later cannot move the stream half-way.
+//
+// With an empty outputPath the carrier itself receives the stream: a bitmap or RAW file in
+// place, a PNG as a new file renamed onto it when complete (a failure leaves it as it was).
+// Otherwise the carrier stays untouched and the result is written beside outputPath and
+// renamed onto it when complete (SameFile when outputPath is the carrier). Asking before an
+// existing outputPath is replaced is the caller's part.
 Status HidePayload(CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress = {});
+                   const ProgressFn& progress = {}, const std::string& outputPath = {});
 
 }  // namespace tarnwerk

@@ -12,6 +12,7 @@
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
+#include "core/HidePayload.h"
 #include "crypto/Cipher.h"
 #include "crypto/clsXChaCha20.h"
 #include "support/TestCarriers.h"
@@ -70,8 +71,14 @@ std::string CheckCarrierFacts(const CarrierAnalysis& analysis, const std::string
         if (f.compression != 0) return "compressed bitmap accepted";
         if (f.bitCount != 8 && f.bitCount != 24) return "bitmap of depth " + std::to_string(f.bitCount) + " accepted";
     }
+    if (analysis.verdict == CarrierVerdict::Png) {
+        if (f.signature != "PNG") return "PNG accepted without PNG signature";
+        if (f.png.bitDepth != 8 && f.png.bitDepth != 16) return "PNG of depth " + std::to_string(f.png.bitDepth) + " accepted";
+        if (int64_t{f.width} * f.height * f.png.colourChannels != f.imageSize) return "PNG area is not its colour samples";
+    } else if (f.fileSize > f.realLength) {
+        return "carrier area reaches past the end of the file";
+    }
     if (f.dataOffset < 0 || f.imageSize < 1) return "accepted carrier with negative offset or empty picture";
-    if (f.fileSize > f.realLength) return "carrier area reaches past the end of the file";
     if (int64_t{f.dataOffset} + f.imageSize > f.fileSize) return "picture size reaches past the carrier area";
     for (const int bits : {1, 2, 4})
         for (const bool encryption : {false, true})
@@ -141,13 +148,14 @@ std::string CheckExtraction(const ScratchDir& scratch, const std::string& name, 
 }  // namespace
 
 std::span<const FuzzTarget> AllTargets() {
-    static constexpr std::array<FuzzTarget, 6> kTargets = {{
+    static constexpr std::array<FuzzTarget, 7> kTargets = {{
         {"carrier", &FuzzCarrierAnalysis},
         {"extract", &FuzzExtraction},
         {"zlib", &FuzzDecompress},
         {"cipher", &FuzzCipher},
         {"settings", &FuzzSettings},
         {"stealth", &FuzzStealthReader},
+        {"png", &FuzzPng},
     }};
     return kTargets;
 }
@@ -175,6 +183,51 @@ std::string FuzzExtraction(Input input, const ScratchDir& scratch) {
     const Input file = input.subspan(1);
     if (!scratch.Write(name, file)) return "could not write the carrier";
     std::string problem = CheckExtraction(scratch, name, file, exportBits);
+    scratch.Clear();
+    return problem;
+}
+
+namespace {
+
+bool AcceptableHideError(ErrorCode code) {
+    return code == ErrorCode::CorruptData || code == ErrorCode::PayloadTooLarge || code == ErrorCode::CarrierRefused ||
+           code == ErrorCode::ShortColourTable;
+}
+
+// A hide into a new file: the carrier stays as it is; the new picture has the carrier's shape
+// and gives the data back, or nothing is written at all.
+std::string CheckPngHide(const ScratchDir& scratch, Input file) {
+    const CarrierAnalysis analysis = AnalyseCarrier(scratch.File("carrier.png"));
+    if (!analysis.accepted()) return {};
+    const Bytes data = test::RandomBytes(16, 1);
+    if (!scratch.Write("data.bin", data)) return "could not write the data";
+    const PayloadSource source{scratch.File("data.bin"), static_cast<int64_t>(data.size()), false, false, 255, "", "bin"};
+    const std::string newPath = scratch.File("new.png");
+    const Status hidden = HidePayload(analysis.facts, 1, source, {}, newPath);
+    const Bytes after = test::ReadFile(scratch.File("carrier.png"));
+    if (!std::equal(after.begin(), after.end(), file.begin(), file.end())) return "a hide into a new file changed the carrier";
+    if (!hidden) {
+        if (!AcceptableHideError(hidden.error().code)) return "HidePayload: " + ErrorText(hidden.error());
+        return CheckOnly(scratch, {"carrier.png", "data.bin", "out.bin", "export.bin"}, "a failed hide");
+    }
+    const CarrierAnalysis result = AnalyseCarrier(newPath);
+    if (result.verdict != CarrierVerdict::Png || result.facts.width != analysis.facts.width ||
+        result.facts.height != analysis.facts.height || result.facts.bitCount != analysis.facts.bitCount)
+        return "the new picture does not have the carrier's shape";
+    const auto extracted = ExtractPayload(result.facts, 1, scratch.File("back.bin"));
+    if (!extracted || test::ReadFile(scratch.File("back.bin")) != data) return "the new picture does not give the data back";
+    return {};
+}
+
+}  // namespace
+
+std::string FuzzPng(Input input, const ScratchDir& scratch) {
+    if (input.empty()) return {};
+    const int exportBits = kExportBits[input[0] & 3];
+    const Input file = input.subspan(1);
+    if (!scratch.Write("carrier.png", file)) return "could not write the carrier";
+    std::string problem = CheckExtraction(scratch, "carrier.png", file, exportBits);
+    if (problem.empty() && (input[0] & 4)) problem = CheckPngHide(scratch, file);
     scratch.Clear();
     return problem;
 }
@@ -297,6 +350,13 @@ Bytes CarrierInput(CarrierName name, const Bytes& file) {
 Bytes ExtractionInput(bool raw, int exportBits, const Bytes& file) {
     const int bitsIndex = exportBits == 1 ? 0 : exportBits == 2 ? 1 : 2;
     Bytes input{static_cast<uint8_t>((raw ? 1 : 0) | bitsIndex << 1)};
+    input.insert(input.end(), file.begin(), file.end());
+    return input;
+}
+
+Bytes PngInput(int exportBits, bool hide, const Bytes& file) {
+    const int bitsIndex = exportBits == 1 ? 0 : exportBits == 2 ? 1 : 2;
+    Bytes input{static_cast<uint8_t>(bitsIndex | (hide ? 4 : 0))};
     input.insert(input.end(), file.begin(), file.end());
     return input;
 }

@@ -36,6 +36,9 @@ std::string FuzzCarrierAnalysis(Input input, const ScratchDir& scratch);
 // Byte 0: bit 0 picks .raw over .bmp, bits 1-2 the bits per byte for export (1, 2, 4, 4);
 // the rest is the carrier file.
 std::string FuzzExtraction(Input input, const ScratchDir& scratch);
+// Byte 0: bits 0-1 the bits per byte for export (1, 2, 4, 4), bit 2 also hides a few bytes
+// into a new file; the rest is a PNG file.
+std::string FuzzPng(Input input, const ScratchDir& scratch);
 // The input is a compressed file.
 std::string FuzzDecompress(Input input, const ScratchDir& scratch);
 // Byte 0: cipher index as stored in a header. Byte 1 below 128: the key is derived from the
@@ -53,6 +56,7 @@ std::string FuzzStealthReader(Input input, const ScratchDir& scratch);
 enum class CarrierName : uint8_t { Bmp = 0, Raw = 1, Dib = 2, UpperBmp = 3 };
 Bytes CarrierInput(CarrierName name, const Bytes& file);
 Bytes ExtractionInput(bool raw, int exportBits, const Bytes& file);
+Bytes PngInput(int exportBits, bool hide, const Bytes& file);
 inline constexpr uint8_t kDigestKeyMode = 0;
 inline constexpr size_t kDigestLength = 16;
 Bytes CipherInputWithDigest(uint8_t cipher, const std::string& digest16, const Bytes& encrypted);

@@ -16,6 +16,7 @@
 #include "crypto/clsMD5.h"
 #include "fuzz/FuzzEntries.h"
 #include "support/TestCarriers.h"
+#include "support/TestPng.h"
 
 namespace tarnwerk::fuzz {
 
@@ -148,6 +149,27 @@ void CompressionSeeds(SeedWriter& out) {
     out.Add("zlib", lying);
 }
 
+// Every accepted colour type and depth, interlaced or not (hiding into half of them), and a
+// grey picture holding a stream at 1 bit between ancillary chunks, in several IDAT chunks.
+void PngSeeds(SeedWriter& out) {
+    namespace png = test::png;
+    const std::vector<png::Chunk> palette = {{"PLTE", test::RandomBytes(768, 2)}};
+    for (const int type : {0, 2, 3, 4, 6}) {
+        for (const int depth : {8, 16}) {
+            if (type == 3 && depth == 16) continue;
+            const auto picture = png::RandomPicture(9, 7, static_cast<uint8_t>(type), static_cast<uint8_t>(depth),
+                                                    depth == 16, static_cast<uint32_t>(type + depth));
+            const auto before = type == 3 ? palette : std::vector<png::Chunk>{};
+            out.Add("png", PngInput(2, type % 2 == 0, png::Encode(picture, before)));
+        }
+    }
+    auto grey = png::RandomPicture(40, 30, 0, 8, false, 5);
+    const StreamParts parts{.flags = 0, .cipher = 255, .checkValue = "", .data = TextBytes("hidden in a PNG")};
+    grey.samples = WithStream(grey.samples, 0, BuildStream(parts), 1);
+    const std::vector<png::Chunk> before = {{"gAMA", {0, 0, 0xB1, 0x8F}}, {"tEXt", TextBytes("Title x")}};
+    out.Add("png", PngInput(1, true, png::Encode(grey, before, {{"zTXt", TextBytes("k  z")}}, 100)));
+}
+
 void CipherSeeds(SeedWriter& out) {
     const std::string digest = Digest16("passphrase");
     for (const size_t size : {size_t{0}, size_t{5}, size_t{40}}) {
@@ -201,6 +223,7 @@ bool WriteSeedCorpus(const std::string& folder) {
     ExtractionSeeds(out);
     CompressionSeeds(out);
     CipherSeeds(out);
+    PngSeeds(out);
     SettingsSeeds(out, folder);
     StealthSeeds(out);
     return out.ok();

@@ -18,6 +18,7 @@
 #include "core/CarrierAnalysis.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
+#include "support/TestPng.h"
 
 namespace tarnwerk::test {
 namespace {
@@ -113,6 +114,18 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_TRUE(bad.out.empty());
+}
+
+// A PNG's size is its file's length; its room is that of its colour samples (40 x 30 x 3 =
+// 3600 area bytes: 1800 stream bytes at 4 bits, less 34 or 50).
+TEST_F(CliTest, InfoOfAPngShowsTheFileLengthAndTheRoomOfItsSamples) {
+    const Bytes file = png::Encode(png::RandomPicture(40, 30, 2, 8, false, 7));
+    WriteFile(dir.File("pic.png"), file);
+    const CliRun json = Cli("info " + Q("pic.png") + " --json");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("\"type\":\"png\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"file_size\":" + std::to_string(file.size()) + ","), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"4\":{\"plain\":1766,\"encrypted\":1750}"), std::string::npos) << json.out;
 }
 
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
@@ -248,7 +261,12 @@ TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
     EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
-    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe", "(printf 'sesame street' >pipe &);").exitCode, 0);
+    // The writer comes a moment after the reader, as it may from another program; it is bounded
+    // so that a reader that gave up cannot leave it waiting.
+    ASSERT_EQ(Cli("extract c.bmp out --passphrase-file pipe",
+                  "(sleep 1; timeout 10 sh -c \"printf 'sesame street' >pipe\" &);")
+                  .exitCode,
+              0);
     EXPECT_EQ(ReadFile(dir.File("out")), ReadFile(dir.File("d.bin")));
 }
 
