@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/Cancellation.h"
 #include "app/CommandFrame.h"
 #include "app/Commands.h"
 #include "app/DataFileInfo.h"
@@ -50,7 +51,7 @@ struct Stop {
 };
 
 // One passphrase tried on the stored data; the decrypted data lands in a scratch file.
-Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
+Attempt TryPassphrase(const Session& session, UserInterface& ui, const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
                       ScratchFile& decrypted, Error& failure) {
     Status status;
     if (header.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
@@ -63,11 +64,14 @@ Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secr
         cipher.SetAssociatedData(
             BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension));
         cipher.SetKey(secrets.bytes);
-        status = cipher.DecryptFile(stored, decrypted.path(), true, {});
+        status = DeriveKeyShowingStatus(session, ui, cipher, kExtractingStatus);
+        cipher.Progress = CancellableProgress(ui);
+        if (status) status = cipher.DecryptFile(stored, decrypted.path(), true, {});
         if (!status && status.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
     } else {
         if (secrets.digest != header.checkValue) return Attempt::WrongPassphrase;
         std::unique_ptr<Cipher> cipher = CreateCipher(header.cipher);
+        cipher->Progress = CancellableProgress(ui);
         status = cipher->DecryptFile(stored, decrypted.path(), true, secrets.key);
     }
     if (!status) {
@@ -87,7 +91,7 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
         Result<ScratchFile> decrypted = ScratchFile::CreateBeside(output.target());
         if (!decrypted) return Stop{Stop::Kind::Failed, kDecryptionFailedText, decrypted.error()};
         Error failure;
-        switch (TryPassphrase(header, secrets, output.content().path(), *decrypted, failure)) {
+        switch (TryPassphrase(session, ui, header, secrets, output.content().path(), *decrypted, failure)) {
             case Attempt::Decrypted:
                 output.Take(std::move(*decrypted));
                 return std::nullopt;
@@ -111,11 +115,13 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
 std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
     if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
-    ui.SetProgress(0);  // let the window repaint before the long step
+    ui.SetProgress(0);  // the extraction's share is done; this step reports none
     clsZlib zlib;
+    // Decompression works on the whole buffer at once: a cancel meanwhile counts right after it.
     if (zlib.DecompressFile(output.content().path(), plain->path()) != 0)
         return Stop{Stop::Kind::Failed, kDecompressionFailedText,
                     MakeError(ErrorCode::Io, {}, {}, zlib.LastSystemError())};
+    ThrowIfCancelled(ui);
     output.Take(std::move(*plain));
     return std::nullopt;
 }
@@ -148,7 +154,7 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
     }
 
     Result<ExtractedPayload> extracted = ExtractPayload(session.carrier, session.bitsPerByte, output->content(),
-                                                        [&ui](int percent) { ui.SetProgress(percent); });
+                                                        CancellableProgress(ui));
     if (!extracted) {
         ui.ShowMessage(EngineErrorMessage(session, extracted.error()));
         return false;
@@ -178,9 +184,8 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunExtract(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kExtractingStatus);
-    if (!frame.started()) return false;
     frame.OnClose([&session] { session.headerExtension.clear(); });
-    return ExtractSteps(commands, session, ui);
+    return frame.Run([&] { return ExtractSteps(commands, session, ui); });
 }
 
 }  // namespace tarnwerk

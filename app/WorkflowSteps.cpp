@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "app/Cancellation.h"
 #include "app/Commands.h"
 #include "app/DataFileSelection.h"
 #include "app/Messages.h"
@@ -38,21 +39,26 @@ constexpr int kOutputIsCarrierText = 470;
 constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kEncryptionAttempts = 8;
+constexpr int kHidingStatus = 311;  // only a hide encrypts
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && (S_ISREG(info.st_mode) || S_ISFIFO(info.st_mode));
 }
 
-Status Encrypt(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
+Status Encrypt(const Session& session, UserInterface& ui, const ScratchFile& scratch, const ScratchFile& output,
+               const EncryptionInput& input) {
     if (input.cipher == static_cast<uint8_t>(CipherIndex::XChaCha20)) {
         clsXChaCha20 cipher;
         cipher.SetKey(input.passphraseBytes);
         if (auto salted = cipher.SetSalt(input.salt); !salted) return salted;
         cipher.SetAssociatedData(input.header);
+        if (Status derived = DeriveKeyShowingStatus(session, ui, cipher, kHidingStatus); !derived) return derived;
+        cipher.Progress = CancellableProgress(ui);
         return cipher.EncryptFile(scratch.path(), output.path(), true, {});
     }
     std::unique_ptr<Cipher> cipher = CreateCipher(input.cipher);
+    cipher->Progress = CancellableProgress(ui);
     return cipher->EncryptFile(scratch.path(), output.path(), true, input.key);
 }
 
@@ -87,10 +93,11 @@ Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& p
 // Every cipher but RC4 starts its output with fresh random values (block ciphers) or a nonce,
 // so another run gives other bytes: an output that happens to hold the end marker is made
 // again a few times before the hide has to refuse it.
-Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& output, const EncryptionInput& input) {
+Status EncryptAvoidingEndMarker(const Session& session, UserInterface& ui, const ScratchFile& scratch,
+                                const ScratchFile& output, const EncryptionInput& input) {
     const bool randomised = input.cipher != static_cast<uint8_t>(CipherIndex::RC4);
     for (int attempt = 1;; ++attempt) {
-        if (Status encrypted = Encrypt(scratch, output, input); !encrypted) return encrypted;
+        if (Status encrypted = Encrypt(session, ui, scratch, output, input); !encrypted) return encrypted;
         if (!randomised || input.header.empty() || attempt == kEncryptionAttempts) return {};
         Result<bool> cut = FileCutsAtEndMarker(input.header, output.path());
         if (!cut) return cut.error();
@@ -98,11 +105,11 @@ Status EncryptAvoidingEndMarker(const ScratchFile& scratch, const ScratchFile& o
     }
 }
 
-// Compression reports its progress, which also keeps the window alive during the long step.
+// Compression reports its progress and stops between two chunks when the user cancels.
 clsZlib PayloadCompressor(UserInterface& ui) {
     ui.SetProgress(0);
     clsZlib zlib;
-    zlib.Progress = [&ui](int32_t percent) { ui.SetProgress(percent); };
+    zlib.Progress = CancellableProgress(ui);
     return zlib;
 }
 
@@ -256,7 +263,7 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(output.error())));
         return false;
     }
-    if (Status encrypted = EncryptAvoidingEndMarker(scratch, *output, input); !encrypted) {
+    if (Status encrypted = EncryptAvoidingEndMarker(session, ui, scratch, *output, input); !encrypted) {
         ShowEncryptionFailure(session, ui, encrypted.error());
         return false;
     }
