@@ -1,5 +1,6 @@
 #include "app/CommandFrame.h"
 
+#include "app/Cancellation.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
 
@@ -10,20 +11,25 @@ constexpr int kReadyTextId = 301;
 }
 
 CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId) : session_(session), ui_(ui) {
-    if (session_.commandRunning) return;  // a second command would write the same files
-    session_.commandRunning = true;
-    started_ = true;
     ui_.SetBusy(true);
     ui_.SetStatus(0, " " + session_.Text(statusTextId));
+    ui_.SetCancellable(true);
+}
+
+bool CommandFrame::Run(const std::function<bool()>& steps) {
+    try {
+        return steps();
+    } catch (const CommandCancelled&) {
+        return false;  // the steps' scratch files and unfinished outputs are gone already
+    }
 }
 
 CommandFrame::~CommandFrame() {
-    if (!started_) return;
     if (closing_) closing_();
     ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
     ui_.SetProgress(0);
+    ui_.SetCancellable(false);
     ui_.SetBusy(false);
-    session_.commandRunning = false;
 }
 
 }  // namespace tarnwerk

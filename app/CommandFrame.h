@@ -1,9 +1,11 @@
-// The frame every long command shares: refuse re-entry, busy pointer and disabled controls,
-// a status text, and closing steps that run on every path.
+// The frame every long command shares: busy pointer and disabled controls, a status text,
+// Cancel, and closing steps that run on every path. One command runs at a time: the front-end
+// starts none while another one runs (the window locks its controls and menus).
 #pragma once
 
 #include <functional>
 #include <string>
+
 
 namespace tarnwerk {
 
@@ -18,8 +20,8 @@ public:
     CommandFrame(const CommandFrame&) = delete;
     CommandFrame& operator=(const CommandFrame&) = delete;
 
-    // False when another long command was already running: the caller returns at once.
-    bool started() const { return started_; }
+    // Runs the command's steps; a cancel between two of their chunks ends them as a refusal.
+    bool Run(const std::function<bool()>& steps);
 
     // An extra closing step of the command (delete scratch files, clear HeaderExtension ...),
     // run before the standard ones.
@@ -28,7 +30,6 @@ public:
 private:
     Session& session_;
     UserInterface& ui_;
-    bool started_ = false;
     std::function<void()> closing_;
 };
 

@@ -107,31 +107,14 @@ void Commands::Reset() {
 }
 
 void Commands::Activate() {
-    // While a command writes the carrier its half-written header must not be reread, and
-    // panel 0 shows what the command does.
-    if (session_.commandRunning) {
-        const auto panels = StatusPanelTexts(session_);
-        for (int panel = 1; panel < kStatusPanelCount; ++panel)
-            ui_.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
-        return;
-    }
     if (!session_.fields.origFile.empty()) LoadCarrier(session_.fields.origFile);
     ShowStatusPanels(session_, ui_);
 }
 
-bool Commands::Hide() { return Finish(RunHide(*this, session_, ui_)); }
-bool Commands::Extract() { return Finish(RunExtract(*this, session_, ui_)); }
-bool Commands::Export() { return Finish(RunExport(*this, session_, ui_)); }
-bool Commands::CalculateSize() { return Finish(RunCalculateSize(*this, session_, ui_)); }
-
-bool Commands::Finish(bool result) {
-    if (session_.commandRunning || !pendingSettings_) return result;
-    session_.settings = *pendingSettings_;
-    session_.bitsPerByte = BitsPerByteFromIndex(pendingSettings_->BitPerByte);
-    pendingSettings_.reset();
-    Activate();  // free room and status bar follow the new settings
-    return result;
-}
+bool Commands::Hide() { return RunHide(*this, session_, ui_); }
+bool Commands::Extract() { return RunExtract(*this, session_, ui_); }
+bool Commands::Export() { return RunExport(*this, session_, ui_); }
+bool Commands::CalculateSize() { return RunCalculateSize(*this, session_, ui_); }
 
 void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop_); }
 
@@ -141,12 +124,8 @@ void Commands::SaveOptions(const SettingsRecord& record) {
     const Status saved = SaveSettings(session_.iniPath, record);
     // The record is taken also when writing failed, so the running program uses what the
     // user chose.
-    if (session_.commandRunning) {
-        pendingSettings_ = record;
-    } else {
-        session_.settings = record;
-        session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
-    }
+    session_.settings = record;
+    session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
     if (!saved) {
         Message message = MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical);
         AppendCause(session_, message, saved.error());
@@ -155,8 +134,7 @@ void Commands::SaveOptions(const SettingsRecord& record) {
 }
 
 void Commands::OptionsClosed() {
-    const SettingsRecord& latest = pendingSettings_ ? *pendingSettings_ : session_.settings;
-    session_.languageBase = LanguageBaseFromLanguage(latest.Language);
+    session_.languageBase = LanguageBaseFromLanguage(session_.settings.Language);
     // Every text built in the old language follows at once, not at the next start.
     session_.carrierFilter = BuildCarrierFilter(session_.languageBase);
     RewriteDataFileInfo(session_);

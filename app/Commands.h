@@ -26,7 +26,7 @@ public:
     void Activate();                                  // Form_Activate: reload carrier, status panels
     void SetDataFile(const std::string& path);        // typed or given path (CLI)
 
-    // Long commands; true on success. Each refuses to start while another one runs.
+    // Long commands; true on success. The front-end runs one at a time.
     bool Hide();
     bool Extract();
     bool Export();
@@ -40,8 +40,7 @@ public:
 
     // Options dialog: Save writes the nine keys, updates the session (also when a write
     // failed, then message 319 is shown once); closing the dialog recomputes LanguageBase.
-    // Saved while a long command runs (its menu stays reachable), the new settings reach the
-    // session only when the command has ended, so one hide never mixes two settings.
+    // The dialog is not reachable while a long command runs.
     void SaveOptions(const SettingsRecord& record);
     void OptionsClosed();
 
@@ -49,12 +48,9 @@ public:
     void SaveWindowPosition(double topTwips, double leftTwips);
 
 private:
-    bool Finish(bool result);  // after a long command: apply options saved meanwhile
-
     Session& session_;
     UserInterface& ui_;
     Desktop& desktop_;
-    std::optional<SettingsRecord> pendingSettings_;
 };
 
 }  // namespace tarnwerk

@@ -1,5 +1,6 @@
 // Export: the raw low-bit stream of the whole carrier area, without markers, passphrase or
 // decompression.
+#include "app/Cancellation.h"
 #include "app/CommandFrame.h"
 #include "app/Commands.h"
 #include "app/DataFileInfo.h"
@@ -23,7 +24,7 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.SetProgress(0);
 
     Result<int64_t> exported =
-        ExportPayload(session.carrier, session.bitsPerByte, output, [&ui](int percent) { ui.SetProgress(percent); });
+        ExportPayload(session.carrier, session.bitsPerByte, output, CancellableProgress(ui));
     if (!exported) {
         ui.ShowMessage(EngineErrorMessage(session, exported.error()));
         return false;
@@ -39,8 +40,7 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunExport(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kExportingStatus);
-    if (!frame.started()) return false;
-    return ExportSteps(commands, session, ui);
+    return frame.Run([&] { return ExportSteps(commands, session, ui); });
 }
 
 }  // namespace tarnwerk

@@ -5,6 +5,7 @@
 // be processed, and the message says so.
 #include <optional>
 
+#include "app/Cancellation.h"
 #include "app/CommandFrame.h"
 #include "app/Commands.h"
 #include "app/DataFileInfo.h"
@@ -48,12 +49,13 @@ struct Stop {
 };
 
 // One passphrase tried on the stored data; the decrypted data lands in a scratch file.
-Attempt TryPassphrase(const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
+Attempt TryPassphrase(const Session& session, UserInterface& ui, const PayloadHeader& header, const PassphraseSecrets& secrets, const std::string& stored,
                       ScratchFile& decrypted, Error& failure) {
     const std::string headerBytes =
         BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension);
     const Status opened =
-        SealFor(header.cipher)->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes});
+        SealFor(header.cipher)->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes},
+                                     CancellableSealCallbacks(session, ui, kExtractingStatus));
     if (opened) return Attempt::Decrypted;
     if (opened.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
     failure = opened.error();
@@ -70,7 +72,7 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
         Result<ScratchFile> decrypted = ScratchFile::CreateBeside(output.target());
         if (!decrypted) return Stop{Stop::Kind::Failed, kDecryptionFailedText, decrypted.error()};
         Error failure;
-        switch (TryPassphrase(header, secrets, output.content().path(), *decrypted, failure)) {
+        switch (TryPassphrase(session, ui, header, secrets, output.content().path(), *decrypted, failure)) {
             case Attempt::Decrypted:
                 output.Take(std::move(*decrypted));
                 return std::nullopt;
@@ -94,9 +96,11 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
 std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
     if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
-    ui.SetProgress(0);  // let the window repaint before the long step
+    ui.SetProgress(0);  // the extraction's share is done; this step reports none
+    // Decompression works on the whole buffer at once: a cancel meanwhile counts right after it.
     if (Status decompressed = clsZlib().DecompressFile(output.content().path(), plain->path()); !decompressed)
         return Stop{Stop::Kind::Failed, kDecompressionFailedText, decompressed.error()};
+    ThrowIfCancelled(ui);
     output.Take(std::move(*plain));
     return std::nullopt;
 }
@@ -129,7 +133,7 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
     }
 
     Result<ExtractedPayload> extracted = ExtractPayload(session.carrier, session.bitsPerByte, output->content(),
-                                                        [&ui](int percent) { ui.SetProgress(percent); });
+                                                        CancellableProgress(ui));
     if (!extracted) {
         ui.ShowMessage(EngineErrorMessage(session, extracted.error()));
         return false;
@@ -159,9 +163,8 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunExtract(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kExtractingStatus);
-    if (!frame.started()) return false;
     frame.OnClose([&session] { session.headerExtension.clear(); });
-    return ExtractSteps(commands, session, ui);
+    return frame.Run([&] { return ExtractSteps(commands, session, ui); });
 }
 
 }  // namespace tarnwerk

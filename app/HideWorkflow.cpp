@@ -2,6 +2,7 @@
 // where it lies), check that it fits, and let the engine write it into the carrier.
 #include <optional>
 
+#include "app/Cancellation.h"
 #include "app/CommandFrame.h"
 #include "app/Commands.h"
 #include "app/DataFileInfo.h"
@@ -64,6 +65,10 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     source.size = FileSize(payloadPath);
     source.path = payloadPath;
     session.payloadSize = source.size;
+    // Once the carrier is being written the write runs to its end: a half-written carrier
+    // would hold neither the old nor the new payload.
+    ThrowIfCancelled(ui);
+    ui.SetCancellable(false);
     const Status hidden =
         HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
     if (!hidden) {
@@ -81,9 +86,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunHide(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kHidingStatus);
-    if (!frame.started()) return false;
     // The scratch files live inside HideSteps, so they are gone before the frame closes.
-    return HideSteps(commands, session, ui);
+    return frame.Run([&] { return HideSteps(commands, session, ui); });
 }
 
 }  // namespace tarnwerk

@@ -40,7 +40,6 @@ struct Session {
     std::string headerExtension;  // HeaderExtension: extension found by the last probe
     int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
     bool mailAfterHide = false;   // MailAfterHide
-    bool commandRunning = false;  // a long command is running; a second one is refused
 
     std::string Text(int id) const;  // string table entry at languageBase + id
 };

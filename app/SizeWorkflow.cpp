@@ -50,8 +50,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
 
 bool RunCalculateSize(Commands& commands, Session& session, UserInterface& ui) {
     CommandFrame frame(session, ui, kSizeStatus);
-    if (!frame.started()) return false;
-    return SizeSteps(commands, session, ui);
+    return frame.Run([&] { return SizeSteps(commands, session, ui); });
 }
 
 }  // namespace tarnwerk

@@ -45,9 +45,14 @@ public:
     virtual std::optional<std::string> AskNewPassphrase() = 0;  // typed twice, with rating
     virtual std::optional<std::string> AskPassphrase() = 0;     // typed once, for extraction
 
-    // Called often during long work (at least every few tens of milliseconds); a window
-    // repaints and processes events here.
+    // Share of the current stage done, 0..100, or kProgressBusy while a step of unknown length
+    // runs (the key derivation). Called from the thread the command runs on.
+    static constexpr int kProgressBusy = -1;
     virtual void SetProgress(int percent) = 0;
+    // True once the user asked to stop the running command; stages check it between chunks.
+    virtual bool CancelRequested() { return false; }
+    // False while the command does what must run to its end (the write into the carrier).
+    virtual void SetCancellable(bool cancellable) { (void)cancellable; }
     // Status bar panel 0..3.
     virtual void SetStatus(int panel, const std::string& text) = 0;
     // Wait cursor and the seven input controls disabled while busy.

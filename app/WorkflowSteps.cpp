@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "app/Cancellation.h"
 #include "app/Commands.h"
 #include "app/DataFileSelection.h"
 #include "app/Messages.h"
@@ -38,6 +39,7 @@ constexpr int kOutputIsCarrierText = 470;
 constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kEncryptionAttempts = 8;
+constexpr int kHidingStatus = 311;  // only a hide encrypts
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -76,9 +78,9 @@ Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& p
 // gives other bytes: an output that happens to hold the end marker is made again a few times
 // before the hide has to refuse it.
 Status SealAvoidingEndMarker(PayloadSeal& seal, const ScratchFile& scratch, const ScratchFile& output,
-                             const SealKey& key) {
+                             const SealKey& key, const SealCallbacks& callbacks) {
     for (int attempt = 1;; ++attempt) {
-        if (Status sealed = seal.Seal(scratch.path(), output.path(), key); !sealed) return sealed;
+        if (Status sealed = seal.Seal(scratch.path(), output.path(), key, callbacks); !sealed) return sealed;
         if (!seal.Randomised() || attempt == kEncryptionAttempts) return {};
         Result<bool> cut = FileCutsAtEndMarker(std::string(key.header), output.path());
         if (!cut) return cut.error();
@@ -87,22 +89,24 @@ Status SealAvoidingEndMarker(PayloadSeal& seal, const ScratchFile& scratch, cons
 }
 
 // The header of the sealed payload: it carries the seal's check value and is bound to the data.
-Status SealPayload(const ScratchFile& scratch, const ScratchFile& output, const std::string& passphrase,
-                   PayloadSource& source) {
+// The seal reports its progress and key derivation like every other stage the user may stop.
+Status SealPayload(const Session& session, UserInterface& ui, const ScratchFile& scratch, const ScratchFile& output,
+                   const std::string& passphrase, PayloadSource& source) {
     std::unique_ptr<PayloadSeal> seal = SealFor(source.cipher);
     Result<std::string> checkValue = seal->NewCheckValue(passphrase);
     if (!checkValue) return checkValue.error();
     source.checkValue = std::move(*checkValue);
     const std::string header =
         BuildPayloadHeader(source.compressed, true, source.cipher, source.checkValue, source.extension);
-    return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header});
+    return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header},
+                                 CancellableSealCallbacks(session, ui, kHidingStatus));
 }
 
-// Compression reports its progress, which also keeps the window alive during the long step.
+// Compression reports its progress and stops between two chunks when the user cancels.
 clsZlib PayloadCompressor(UserInterface& ui) {
     ui.SetProgress(0);
     clsZlib zlib;
-    zlib.Progress = [&ui](int32_t percent) { ui.SetProgress(percent); };
+    zlib.Progress = CancellableProgress(ui);
     return zlib;
 }
 
@@ -252,7 +256,7 @@ bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, c
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, output.error())));
         return false;
     }
-    if (Status sealed = SealPayload(scratch, *output, passphrase, source); !sealed) {
+    if (Status sealed = SealPayload(session, ui, scratch, *output, passphrase, source); !sealed) {
         ShowEncryptionFailure(session, ui, sealed.error());
         return false;
     }

@@ -18,28 +18,6 @@ public:
 
     Result<std::string> NewCheckValue(std::string_view passphrase) override { return PassphraseDigest(passphrase); }
 
-    Status Seal(const std::string& inPath, const std::string& outPath, const SealKey& key) override {
-        std::string digest = PassphraseDigest(key.passphrase);
-        std::string keyString = MakeKey(digest);
-        SecureWipe(digest);
-        const Status sealed = cipher_.create()->EncryptFile(inPath, outPath, true, keyString);
-        SecureWipe(keyString);
-        return sealed;
-    }
-
-    Status Open(const std::string& inPath, const std::string& outPath, const SealKey& key) override {
-        std::string digest = PassphraseDigest(key.passphrase);
-        const bool matches = digest == key.checkValue;
-        std::string keyString = matches ? MakeKey(digest) : std::string();
-        SecureWipe(digest);
-        if (!matches) return MakeError(ErrorCode::WrongKey);
-        Status opened = cipher_.create()->DecryptFile(inPath, outPath, true, keyString);
-        SecureWipe(keyString);
-        // The digest matched, so a failed size check means damaged data, not a wrong key.
-        if (!opened && opened.error().code == ErrorCode::WrongKey) return MakeError(ErrorCode::CorruptData);
-        return opened;
-    }
-
     Result<int64_t> SealedLength(int64_t plainSize) const override {
         if (plainSize == 0 && !cipher_.emptyAllowed) return MakeError(ErrorCode::EmptyInput);
         if (cipher_.blockSize == 0) return plainSize;
@@ -50,6 +28,36 @@ public:
     bool Randomised() const override { return cipher_.blockSize != 0; }
 
 private:
+    Status DoSeal(const std::string& inPath, const std::string& outPath, const SealKey& key,
+                  const SealCallbacks& callbacks) override {
+        std::string digest = PassphraseDigest(key.passphrase);
+        std::string keyString = MakeKey(digest);
+        SecureWipe(digest);
+        const Status sealed = Reporting(callbacks)->EncryptFile(inPath, outPath, true, keyString);
+        SecureWipe(keyString);
+        return sealed;
+    }
+
+    Status DoOpen(const std::string& inPath, const std::string& outPath, const SealKey& key,
+                  const SealCallbacks& callbacks) override {
+        std::string digest = PassphraseDigest(key.passphrase);
+        const bool matches = digest == key.checkValue;
+        std::string keyString = matches ? MakeKey(digest) : std::string();
+        SecureWipe(digest);
+        if (!matches) return MakeError(ErrorCode::WrongKey);
+        Status opened = Reporting(callbacks)->DecryptFile(inPath, outPath, true, keyString);
+        SecureWipe(keyString);
+        // The digest matched, so a failed size check means damaged data, not a wrong key.
+        if (!opened && opened.error().code == ErrorCode::WrongKey) return MakeError(ErrorCode::CorruptData);
+        return opened;
+    }
+
+    std::unique_ptr<Cipher> Reporting(const SealCallbacks& callbacks) const {
+        std::unique_ptr<Cipher> cipher = cipher_.create();
+        cipher->Progress = callbacks.progress;
+        return cipher;
+    }
+
     const CipherDescriptor& cipher_;
 };
 
@@ -63,18 +71,6 @@ public:
         return fresh.Salt();
     }
 
-    Status Seal(const std::string& inPath, const std::string& outPath, const SealKey& key) override {
-        clsXChaCha20 cipher;
-        if (Status keyed = Key(cipher, key); !keyed) return keyed;
-        return cipher.EncryptFile(inPath, outPath, true, {});
-    }
-
-    Status Open(const std::string& inPath, const std::string& outPath, const SealKey& key) override {
-        clsXChaCha20 cipher;
-        if (Status keyed = Key(cipher, key); !keyed) return keyed;
-        return cipher.DecryptFile(inPath, outPath, true, {});
-    }
-
     Result<int64_t> SealedLength(int64_t plainSize) const override {
         return plainSize + static_cast<int64_t>(kXChaChaOverhead);
     }
@@ -82,12 +78,30 @@ public:
     bool Randomised() const override { return true; }
 
 private:
-    static Status Key(clsXChaCha20& cipher, const SealKey& key) {
+    Status DoSeal(const std::string& inPath, const std::string& outPath, const SealKey& key,
+                  const SealCallbacks& callbacks) override {
+        clsXChaCha20 cipher;
+        if (Status keyed = Key(cipher, key, callbacks); !keyed) return keyed;
+        return cipher.EncryptFile(inPath, outPath, true, {});
+    }
+
+    Status DoOpen(const std::string& inPath, const std::string& outPath, const SealKey& key,
+                  const SealCallbacks& callbacks) override {
+        clsXChaCha20 cipher;
+        if (Status keyed = Key(cipher, key, callbacks); !keyed) return keyed;
+        return cipher.DecryptFile(inPath, outPath, true, {});
+    }
+
+    // Derives the key ahead of the file work, so the caller's hook frames only the derivation.
+    static Status Key(clsXChaCha20& cipher, const SealKey& key, const SealCallbacks& callbacks) {
         if (Status salted = cipher.SetSalt(key.checkValue); !salted) return salted;
         cipher.SetAssociatedData(key.header);
         std::string passphrase(key.passphrase);
         cipher.SetKey(passphrase);  // keeps its own copy, wiped with the cipher
         SecureWipe(passphrase);
+        const std::function<Status()> derive = [&cipher] { return cipher.DeriveKey(); };
+        if (Status derived = callbacks.deriveKey ? callbacks.deriveKey(derive) : derive(); !derived) return derived;
+        cipher.Progress = callbacks.progress;
         return {};
     }
 };

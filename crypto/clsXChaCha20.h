@@ -50,6 +50,9 @@ public:
     // header's check field); when extracting, set the check field read from the header.
     const std::string& Salt() const { return salt_; }
     Status SetSalt(std::string_view salt);
+    // Argon2id over passphrase and salt, once per passphrase and salt; the file and buffer
+    // members call it themselves. Called ahead, it lets a caller show the step on its own.
+    Status DeriveKey();
 
     // The header bytes the engine writes (flags, cipher byte 5, salt, extension field).
     void SetAssociatedData(std::string_view header) { associatedData_.assign(header); }
@@ -73,7 +76,6 @@ public:
                        const std::string& key) override;
 
 private:
-    Status DeriveKey();
     void ForgetKey();
 
     Argon2Limits limits_;

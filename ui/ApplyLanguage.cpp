@@ -29,7 +29,7 @@ constexpr Caption kSteg[] = {
     {"lblCarrierFileName", 202},  {"lblCarrierType", 203},      {"lblCarrierSize", 204},
     {"lblCarrierFree", 205},      {"frameDataFile", 206},       {"lblDataFileName", 207},
     {"lblDataOrigSize", 208},     {"lblDataSize", 209},         {"lblProcess", 210},
-    {"cmdOptions", 211},          {"cmdReset", 212},            {"cmdExtract", 213},
+    {"cmdOptions", 211},          {"cmdReset", 212},            {"cmdCancel", 581},            {"cmdExtract", 213},
     {"cmdHide", 214},             {"cmdClose", 215},
 };
 

@@ -1,6 +1,7 @@
 #include "ui/frmSteg.h"
 
 #include <QCloseEvent>
+#include <QThread>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -27,9 +28,10 @@
 namespace tarnwerk {
 namespace {
 
-// Long work lets the window repaint and take events at most this often.
-constexpr qint64 kEventIntervalMs = 15;
 constexpr int kProgressMaximum = 100;
+constexpr int kCancelCaption = 581;
+constexpr int kCloseDuringCommandText = 582;
+constexpr int kCarrierWriteRunsOnText = 583;
 
 constexpr const char* kProductName = "Tarnwerk";
 
@@ -53,7 +55,8 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
       session_(session),
       desktop_(desktop, *this),
       host_(host),
-      commands_(session, *this, desktop_),
+      threadUi_(*this, *this),
+      commands_(session, threadUi_, desktop_),
       lastFolder_(QDir::homePath()) {
     setObjectName(QStringLiteral("frmSteg"));
     setWindowTitle(QString::fromLatin1(kProductName));
@@ -80,8 +83,9 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
     connect(cmdDataSel_, &QPushButton::clicked, this, [this] { cmdDataSel_Click(); });
     connect(cmdOptions_, &QPushButton::clicked, this, [this] { mnuExtrasOptionen_Click(); });
     connect(cmdReset_, &QPushButton::clicked, this, [this] { Run([this] { commands_.Reset(); }); });
-    connect(cmdExtract_, &QPushButton::clicked, this, [this] { Run([this] { commands_.Extract(); }); });
-    connect(cmdHide_, &QPushButton::clicked, this, [this] { Run([this] { commands_.Hide(); }); });
+    connect(cmdExtract_, &QPushButton::clicked, this, [this] { RunOnWorker([this] { commands_.Extract(); }); });
+    connect(cmdHide_, &QPushButton::clicked, this, [this] { RunOnWorker([this] { commands_.Hide(); }); });
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdClose_, &QPushButton::clicked, this, [this] { mnuDateiBeenden_Click(); });
     connect(txtDataFile_, &QLineEdit::editingFinished, this, [this] { txtDataFile_EditingFinished(); });
 
@@ -90,7 +94,14 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
     setMinimumSize(sizeHint());
 }
 
-frmSteg::~frmSteg() = default;
+frmSteg::~frmSteg() {
+    // The window's close waits for a running command; this covers a window deleted without a
+    // close (the program told to end). A call the worker already waits on is answered here.
+    if (worker_ != nullptr) {
+        threadUi_.Abandon();
+        while (!worker_->wait(10)) QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+    }
+}
 
 void frmSteg::Start() { commands_.Activate(); }
 
@@ -143,16 +154,19 @@ std::optional<std::string> frmSteg::AskPassphrase() {
 }
 
 void frmSteg::SetProgress(int percent) {
+    // A busy bar (range 0..0) while a step of unknown length runs.
+    progressBar_->setMaximum(percent == kProgressBusy ? 0 : kProgressMaximum);
     progressBar_->setValue(std::clamp(percent, 0, kProgressMaximum));
-    if (!sinceEvents_.isValid() || sinceEvents_.elapsed() >= kEventIntervalMs) {
-        QCoreApplication::processEvents();
-        sinceEvents_.start();
-    }
 }
+
+void frmSteg::SetCancellable(bool cancellable) { cancellable_ = cancellable; }
 
 void frmSteg::SetStatus(int panel, const std::string& text) { statusBar_->SetText(panel, ToQ(text)); }
 
-void frmSteg::SetBusy(bool busy) {
+// A command on the worker thread keeps the lock until it has ended, whatever its frame says.
+void frmSteg::SetBusy(bool busy) { Lock(busy || worker_ != nullptr); }
+
+void frmSteg::Lock(bool busy) {
     for (QWidget* control : std::initializer_list<QWidget*>{cmdOrigSel_, cmdDataSel_, txtOrigFile_, txtDataFile_,
                                                             cmdOptions_, cmdExtract_, cmdHide_, cmdReset_}) {
         control->setEnabled(!busy);
@@ -163,6 +177,9 @@ void frmSteg::SetBusy(bool busy) {
     // The drop images stay enabled, but a file dropped on them must not change a running command.
     carrierDrop_->SetAccepting(!busy);
     dataDrop_->SetAccepting(!busy);
+    cmdReset_->setVisible(!busy || worker_ == nullptr);
+    cmdCancel_->setVisible(busy && worker_ != nullptr);
+    cmdCancel_->setEnabled(true);
     if (busy) {
         setCursor(Qt::WaitCursor);
     } else {
@@ -185,15 +202,43 @@ void frmSteg::FieldsChanged() {
 
 void frmSteg::Run(const std::function<void()>& command) {
     TakeTypedDataFile();
-    ++running_;
     command();
-    --running_;
-    if (closeRequested_ && running_ == 0 && !session_.commandRunning) {
+    // A long command still running keeps the focus where its lock left it.
+    if (worker_ == nullptr) FocusNextStep();
+}
+
+void frmSteg::RunOnWorker(std::function<void()> command) {
+    if (worker_ != nullptr) return;
+    TakeTypedDataFile();
+    threadUi_.Rearm();
+    cancellable_ = true;
+    worker_ = QThread::create(std::move(command));
+    Lock(true);
+    // Queued behind every call the command sent to the window before it ended.
+    connect(worker_, &QThread::finished, this, [this] { CommandEnded(); });
+    worker_->start();
+}
+
+void frmSteg::CommandEnded() {
+    worker_->wait();
+    delete worker_;
+    worker_ = nullptr;
+    cancellable_ = false;
+    Lock(false);
+    if (closeAfterCommand_) {
         close();
         return;
     }
-    // A command still running (a nested event loop) keeps the focus where its lock left it.
-    if (running_ == 0 && !session_.commandRunning) FocusNextStep();
+    FocusNextStep();
+}
+
+void frmSteg::cmdCancel_Click() {
+    if (!cancellable_) {
+        statusBar_->SetText(0, ToQ(" " + session_.Text(kCarrierWriteRunsOnText)));
+        return;
+    }
+    threadUi_.RequestCancel();
+    cmdCancel_->setEnabled(false);
 }
 
 void frmSteg::FocusNextStep() {
@@ -223,7 +268,7 @@ void frmSteg::cmdDataSel_Click() {
 }
 
 void frmSteg::txtDataFile_EditingFinished() {
-    if (running_ == 0) TakeTypedDataFile();
+    if (worker_ == nullptr) TakeTypedDataFile();
 }
 
 void frmSteg::mnuExtrasOptionen_Click() {
@@ -240,7 +285,8 @@ void frmSteg::mnuHilfeInfo_Click() {
     Run([this] {
         frmInfo dialog(session_.languageBase, desktop_, host_, this);
         host_.Exec(dialog);
-        commands_.Activate();
+        // A running command owns the session; it refreshes the window when it ends.
+        if (worker_ == nullptr) commands_.Activate();
     });
 }
 
@@ -252,17 +298,25 @@ bool frmSteg::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frmSteg::closeEvent(QCloseEvent* event) {
-    // Closing now would cut a running hide off half-way: remember the wish, close afterwards.
-    if (running_ > 0 || session_.commandRunning) {
-        closeRequested_ = true;
+    // The window goes only once the command has ended, so no output is left half-written.
+    if (worker_ != nullptr) {
         event->ignore();
-        return;
+        if (closeAfterCommand_ || !AskToCancelForClose()) return;
+        closeAfterCommand_ = true;
+        cmdCancel_Click();
+        if (worker_ != nullptr) return;  // it ended while the question was open
     }
-    closeRequested_ = false;
+    closeAfterCommand_ = false;
     const QPoint position = pos();
     commands_.SaveWindowPosition(static_cast<double>(position.y()) * kTwipsPerPixel,
                                  static_cast<double>(position.x()) * kTwipsPerPixel);
     event->accept();
+}
+
+bool frmSteg::AskToCancelForClose() {
+    const Message question{session_.Text(kCloseDuringCommandText), MessageIcon::Question, MessageButtons::YesNo,
+                           kProductName};
+    return ShowMessageBox(host_, this, question) == MessageAnswer::Yes;
 }
 
 }  // namespace tarnwerk

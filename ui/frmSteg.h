@@ -1,9 +1,10 @@
 // frmSteg, the main window: the two file groups, the progress bar, five buttons, the status
 // bar and the menus. It renders the session's fields and forwards every event to Commands;
-// as the workflows' UserInterface it shows their messages, dialogs and progress.
+// as the workflows' UserInterface it shows their messages, dialogs and progress. Long commands
+// run on a worker thread while the window stays responsive; Cancel (in the Reset button's
+// place while they run) stops them between two chunks of work.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <cstdint>
@@ -13,12 +14,14 @@
 #include "app/Desktop.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
+#include "ui/CommandThreadUi.h"
 #include "ui/WindowDesktop.h"
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QThread;
 class QPushButton;
 
 namespace tarnwerk {
@@ -48,7 +51,8 @@ public:
     Commands& commands() { return commands_; }
     clsStatusBar& statusBar() { return *statusBar_; }
     QProgressBar& progressBar() { return *progressBar_; }
-    bool closePending() const { return closeRequested_; }
+    // A long command runs on the worker thread (the input controls are locked meanwhile).
+    bool commandRunning() const { return worker_ != nullptr; }
 
     // UserInterface
     MessageAnswer ShowMessage(const Message& message) override;
@@ -59,6 +63,7 @@ public:
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
     void SetProgress(int percent) override;
+    void SetCancellable(bool cancellable) override;
     void SetStatus(int panel, const std::string& text) override;
     void SetBusy(bool busy) override;
     void FieldsChanged() override;
@@ -92,12 +97,21 @@ private:
 
     // A typed data path reaches the session before any command reads it.
     void TakeTypedDataFile();
-    // Runs a command; a close asked for meanwhile is carried out once it has returned.
+    // Runs a short command on the window's thread.
     void Run(const std::function<void()>& command);
+    // Starts a long command on the worker thread; none starts while another one runs.
+    void RunOnWorker(std::function<void()> command);
+    void CommandEnded();
+    // Input controls and changing menu entries off, Cancel in Reset's place, while busy.
+    void Lock(bool busy);
+    void cmdCancel_Click();
+    // Asked when the window closes during a command: true when the user wants it cancelled.
+    bool AskToCancelForClose();
 
     Session& session_;
     WindowDesktop desktop_;
     DialogHost& host_;
+    CommandThreadUi threadUi_;  // what the workflows talk to, from whichever thread
     Commands commands_;
     QWidget* client_ = nullptr;
     QString lastFolder_;  // folder of the file chosen last in any file dialog
@@ -116,14 +130,15 @@ private:
     QPushButton* cmdExtract_ = nullptr;
     QPushButton* cmdHide_ = nullptr;
     QPushButton* cmdClose_ = nullptr;
+    QPushButton* cmdCancel_ = nullptr;
     QProgressBar* progressBar_ = nullptr;
     clsStatusBar* statusBar_ = nullptr;
     FileDropFilter* carrierDrop_ = nullptr;
     FileDropFilter* dataDrop_ = nullptr;
 
-    int running_ = 0;              // depth of commands in progress
-    bool closeRequested_ = false;  // Exit or the close box while a command ran
-    QElapsedTimer sinceEvents_;    // throttles event processing during progress
+    QThread* worker_ = nullptr;        // the long command running, if any
+    bool cancellable_ = false;         // false during the write into the carrier
+    bool closeAfterCommand_ = false;   // the user closed the window during a command
 };
 
 }  // namespace tarnwerk

@@ -172,6 +172,9 @@ void frmSteg::BuildProcessRow(QWidget* client) {
     constexpr int kButtonTop = 3690;
     cmdOptions_ = Button(client, "cmdOptions", TwipsRect(90, kButtonTop, 1500, 375));
     cmdReset_ = Button(client, "cmdReset", TwipsRect(1710, kButtonTop, 1500, 375));
+    // Takes Reset's place while a long command runs.
+    cmdCancel_ = Button(client, "cmdCancel", TwipsRect(1710, kButtonTop, 1500, 375));
+    cmdCancel_->hide();
     cmdExtract_ = Button(client, "cmdExtract", TwipsRect(3240, kButtonTop, 1500, 375));
     cmdHide_ = Button(client, "cmdHide", TwipsRect(4770, kButtonTop, 1500, 375));
     cmdClose_ = Button(client, "cmdClose", TwipsRect(6390, kButtonTop, 1500, 375), Stretch::Move);
@@ -186,19 +189,19 @@ void frmSteg::BuildMenus() {
     connect(Entry(file, "mnuDateiCarrierView"), &QAction::triggered, this,
             [this] { Run([this] { commands_.ShowCarrier(); }); });
     connect(Entry(file, "mnuDateiCarrierSend"), &QAction::triggered, this,
-            [this] { Run([this] { commands_.SendCarrier(); }); });
+            [this] { RunOnWorker([this] { commands_.SendCarrier(); }); });
     connect(Entry(file, "mnuDateiCarrierSize"), &QAction::triggered, this,
-            [this] { Run([this] { commands_.CalculateSize(); }); });
+            [this] { RunOnWorker([this] { commands_.CalculateSize(); }); });
     connect(Entry(file, "mnuDateiDataOpen"), &QAction::triggered, this, [this] { cmdDataSel_Click(); });
     Separator(file, "mnuDateiStrich1");
-    connect(Entry(file, "mnuDateiHide"), &QAction::triggered, this, [this] { Run([this] { commands_.Hide(); }); });
+    connect(Entry(file, "mnuDateiHide"), &QAction::triggered, this, [this] { RunOnWorker([this] { commands_.Hide(); }); });
     connect(Entry(file, "mnuDateiHideAndMail"), &QAction::triggered, this,
-            [this] { Run([this] { commands_.HideAndSend(); }); });
+            [this] { RunOnWorker([this] { commands_.HideAndSend(); }); });
     Separator(file, "mnuStrich3");
     connect(Entry(file, "mnuDateiExtract"), &QAction::triggered, this,
-            [this] { Run([this] { commands_.Extract(); }); });
+            [this] { RunOnWorker([this] { commands_.Extract(); }); });
     connect(Entry(file, "mnuDateiExportData"), &QAction::triggered, this,
-            [this] { Run([this] { commands_.Export(); }); });
+            [this] { RunOnWorker([this] { commands_.Export(); }); });
     Separator(file, "mnuDateiStrich2");
     connect(Entry(file, "mnuDateiReset"), &QAction::triggered, this, [this] { Run([this] { commands_.Reset(); }); });
     Separator(file, "mnuDateiStrich3");

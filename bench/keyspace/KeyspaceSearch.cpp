@@ -57,8 +57,8 @@ private:
 
 class NoDesktop : public Desktop {
 public:
-    bool Open(const std::string&) override { return false; }
-    bool ComposeMailWithAttachment(const std::string&) override { return false; }
+    bool Open(const std::string&, LaunchEnded) override { return false; }
+    bool ComposeMailWithAttachment(const std::string&, LaunchEnded) override { return false; }
 };
 
 int32_t SeedOf(const std::string& digest) {

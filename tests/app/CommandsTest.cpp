@@ -109,40 +109,5 @@ TEST_F(CommandsTest, HelpTellsAMissingFileFromAMissingProgram) {
     EXPECT_EQ(ui.LastMessage().title, En(515));
 }
 
-// While a hide runs no other long command starts, and options saved meanwhile wait for its end.
-TEST_F(CommandsTest, MidHideCommandsNeitherStartNorChangeTheHide) {
-    const Bytes carrier = MakeRaw(dir.File("pic.raw"), 200000, 1);
-    WriteFile(dir.File("d.bin"), RandomBytes(8000, 3));
-    session.settings.Encryption = session.settings.Compression = 0;
-    session.settings.ResetOnEnd = 0;
-    commands.LoadCarrier(dir.File("pic.raw"));
-    commands.SetDataFile(dir.File("d.bin"));
-    SettingsRecord changed = session.settings;
-    changed.BitPerByte = 2;
-    changed.Compression = 1;
-    int nested = 0;
-    ui.onProgress = [&](int) {
-        if (nested++ == 0) {
-            const int fieldChanges = ui.fieldsChanged;
-            EXPECT_FALSE(commands.Hide() || commands.Extract() || commands.Export() || commands.CalculateSize() ||
-                         commands.SendCarrier() || commands.HideAndSend());
-            EXPECT_TRUE(ui.messages.empty()) << ui.Transcript();
-            EXPECT_EQ(ui.busy, std::vector<bool>{true});
-            EXPECT_EQ(ui.fieldsChanged, fieldChanges);
-            EXPECT_EQ(ReadFile(dir.File("pic.raw")), carrier);
-            commands.SaveOptions(changed);  // the options menu stays reachable
-        }
-        EXPECT_EQ(session.bitsPerByte, 2);
-        EXPECT_EQ(session.settings.Compression, 0);
-    };
-    EXPECT_TRUE(commands.Hide()) << ui.Transcript();
-    EXPECT_GT(nested, 0);
-    EXPECT_TRUE(desktop.mailed.empty());
-    EXPECT_FALSE(session.commandRunning);
-    EXPECT_EQ(ui.busy, (std::vector<bool>{true, false}));
-    EXPECT_EQ(session.bitsPerByte, 4);  // applied once the hide has ended
-    EXPECT_EQ(session.settings.Compression, 1);
-}
-
 }  // namespace
 }  // namespace tarnwerk::test

@@ -1,6 +1,8 @@
 // The cipher table and the seals the workflows pick by the header's cipher byte.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -120,6 +122,76 @@ TEST(PayloadSeal, AuthenticatedSealBindsTheHeaderAndTakesItsSaltFromTheCheckFiel
               ErrorCode::WrongKey);
     EXPECT_EQ(seal->Open(dir.File("sealed"), dir.File("out"), {"Passphrase", "short", header}).error().code,
               ErrorCode::CorruptData);
+}
+
+// Progress of one seal or open, with the key derivation marked where the caller's hook ran.
+struct Recorder {
+    std::vector<std::string> events;
+
+    SealCallbacks Callbacks() {
+        SealCallbacks callbacks;
+        callbacks.progress = [this](int percent) { events.push_back(std::to_string(percent)); };
+        callbacks.deriveKey = [this](const std::function<Status()>& derive) {
+            events.push_back("derive");
+            const Status derived = derive();
+            events.push_back("derived");
+            return derived;
+        };
+        return callbacks;
+    }
+};
+
+void CheckReports(uint8_t index, const std::vector<std::string>& events) {
+    const bool derives = index == 5;  // only the authenticated seal has a key to derive
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(std::count(events.begin(), events.end(), "derive"), derives ? 1 : 0);
+    EXPECT_EQ(std::count(events.begin(), events.end(), "derived"), derives ? 1 : 0);
+    if (derives) EXPECT_EQ(events.front(), "derive");  // framed ahead of the file work
+    EXPECT_EQ(events.back(), "100");
+}
+
+TEST(PayloadSeal, EverySealReportsProgressAndFramesOnlyARealKeyDerivation) {
+    for (uint8_t index = 0; index < 6; ++index) {
+        SCOPED_TRACE(int{index});
+        test::TempDir dir;
+        test::WriteFile(dir.File("plain"), test::RandomBytes(300000, index));
+        const auto seal = SealFor(index);
+        const std::string check = *seal->NewCheckValue("Passphrase");
+        const SealKey key{"Passphrase", check, HeaderFor(index, check)};
+        Recorder sealing;
+        ASSERT_TRUE(seal->Seal(dir.File("plain"), dir.File("sealed"), key, sealing.Callbacks()));
+        CheckReports(index, sealing.events);
+        Recorder opening;
+        ASSERT_TRUE(seal->Open(dir.File("sealed"), dir.File("out"), key, opening.Callbacks()));
+        CheckReports(index, opening.events);
+        EXPECT_EQ(test::ReadFile(dir.File("out")), test::ReadFile(dir.File("plain")));
+    }
+}
+
+struct Stopped {};
+
+// A caller stops a seal by throwing from its progress report once the work has begun: the
+// output stays as it was and no partial file is left beside it.
+TEST(PayloadSeal, AThrowingProgressReportStopsTheWorkAndLeavesTheOutputAlone) {
+    for (uint8_t index = 0; index < 6; ++index) {
+        SCOPED_TRACE(int{index});
+        test::TempDir dir;
+        test::WriteFile(dir.File("plain"), test::RandomBytes(300000, index));
+        const auto seal = SealFor(index);
+        const std::string check = *seal->NewCheckValue("Passphrase");
+        const SealKey key{"Passphrase", check, HeaderFor(index, check)};
+        ASSERT_TRUE(seal->Seal(dir.File("plain"), dir.File("sealed"), key));
+        test::WriteFile(dir.File("out"), Bytes{'o', 'l', 'd'});
+        SealCallbacks stopping;
+        stopping.progress = [](int percent) {
+            if (percent > 0) throw Stopped{};
+        };
+        EXPECT_THROW(seal->Seal(dir.File("plain"), dir.File("out"), key, stopping), Stopped);
+        EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
+        EXPECT_THROW(seal->Open(dir.File("sealed"), dir.File("out"), key, stopping), Stopped);
+        EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
+        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "plain", "sealed"}));
+    }
 }
 
 }  // namespace

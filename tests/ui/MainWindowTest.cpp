@@ -57,39 +57,46 @@ private slots:
 
     // Closing during a hide waits for it to finish (a second command meanwhile does nothing);
     // the window's position then round-trips through the settings file.
-    void closeDuringHideWaitsForTheHideAndKeepsThePosition() {
-        Window f;
-        frmSteg& win = *f.window;
-        f.session.settings.ResetOnEnd = 0;
-        const Bytes original = ReadFile(f.carrier.toStdString());
-        f.Drop("Image2", {f.carrier});
-        f.Drop("Image1", {f.data});
-        win.show();
-        win.MoveToTwips(1500, 3000);
-        QCOMPARE(win.pos(), QPoint(100, 200));
-        bool stayedOpen = false, secondCommandRefused = false;
-        f.host.onDialog = [&](QDialog& dialog) {
-            win.close();
-            stayedOpen = win.isVisible() && win.closePending();
-            const std::size_t requestsBefore = f.host.fileRequests + f.host.messages.size();
-            Find<QAction>(win, "mnuDateiExportData")->trigger();
-            secondCommandRefused = f.host.fileRequests + f.host.messages.size() == requestsBefore;
-            QTest::keyClicks(Find(dialog, "txtPw1"), "secret");
-            QTest::keyClicks(Find(dialog, "txtPw2"), "secret");
-            Click(dialog, "cmdOk");
-            return dialog.result();
-        };
-        Click(win, "cmdHide");
-        QVERIFY(stayedOpen);
-        QVERIFY(secondCommandRefused);
-        QCOMPARE(f.host.dialogs, std::vector<QString>({"frmSetPw"}));
-        QVERIFY(!win.isVisible());
-        QVERIFY(!f.host.messages.empty());
-        QCOMPARE(f.host.messages.back().text, Tr(kEn, 435));
-        QVERIFY(ReadFile(f.carrier.toStdString()) != original);
-        const StartupSettings again = LoadSettings(f.session.iniPath, 30000, 20000);
-        QCOMPARE(again.left, 1500);
-        QCOMPARE(again.top, 3000);
+    // Closing during a command asks; No lets the hide end and the window stays, Yes cancels the
+    // hide (the carrier stays as it was) and the window goes once the command has ended.
+    void closeDuringHideAsksAndWaitsForTheCommand() {
+        for (const bool cancel : {false, true}) {
+            Window f;
+            frmSteg& win = *f.window;
+            f.session.settings.ResetOnEnd = 0;
+            const Bytes original = ReadFile(f.carrier.toStdString());
+            f.Drop("Image2", {f.carrier});
+            f.Drop("Image1", {f.data});
+            win.show();
+            win.MoveToTwips(1500, 3000);
+            QCOMPARE(win.pos(), QPoint(100, 200));
+            bool stayedOpen = false, secondCommandRefused = false;
+            f.host.boxAnswers = {cancel ? QMessageBox::Yes : QMessageBox::No};
+            f.host.onDialog = [&](QDialog& dialog) {
+                win.close();
+                stayedOpen = win.isVisible();
+                const std::size_t requestsBefore = f.host.fileRequests;
+                Find<QAction>(win, "mnuDateiExportData")->trigger();
+                secondCommandRefused = f.host.fileRequests == requestsBefore;
+                QTest::keyClicks(Find(dialog, "txtPw1"), "secret");
+                QTest::keyClicks(Find(dialog, "txtPw2"), "secret");
+                Click(dialog, "cmdOk");
+                return dialog.result();
+            };
+            Click(win, "cmdHide");
+            QVERIFY(stayedOpen);
+            QVERIFY(secondCommandRefused);
+            QCOMPARE(f.host.messages.front().text, Tr(kEn, 582));
+            QCOMPARE(f.host.defaultButtons.front(), QMessageBox::No);
+            QCOMPARE(win.isVisible(), !cancel);
+            QCOMPARE(ReadFile(f.carrier.toStdString()) == original, cancel);
+            if (!cancel) QCOMPARE(f.host.messages.back().text, Tr(kEn, 435));
+            if (!cancel) continue;
+            QCOMPARE(f.host.messages.size(), std::size_t{1});  // no success, no failure
+            const StartupSettings again = LoadSettings(f.session.iniPath, 30000, 20000);
+            QCOMPARE(again.left, 1500);
+            QCOMPARE(again.top, 3000);
+        }
     }
 
     // While a hide runs nothing may change its carrier, data file or settings: the entries that

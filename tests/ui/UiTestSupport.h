@@ -31,8 +31,10 @@ public:
     std::vector<QString> dialogs;  // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
     std::size_t fileRequests = 0;
+    std::function<void()> onShow;  // runs as any dialog or message box shows
 
     int Exec(QDialog& dialog) override {
+        if (onShow) onShow();
         if (auto* box = qobject_cast<QMessageBox*>(&dialog)) {
             messages.push_back({box->windowTitle(), box->text(), box->icon()});
             defaultButtons.push_back(box->defaultButton() ? box->standardButton(box->defaultButton())
@@ -68,8 +70,14 @@ public:
 template <class T = QWidget>
 T* Find(QObject& parent, const char* name) { return parent.findChild<T*>(name); }
 inline QString TextOf(QObject& parent, const char* field) { return Find<QLineEdit>(parent, field)->text(); }
+// Waits, with the event loop running, until a long command the window started has ended.
+inline void Settle(QObject& parent) {
+    if (auto* window = qobject_cast<frmSteg*>(&parent)) QTRY_VERIFY_WITH_TIMEOUT(!window->commandRunning(), 60000);
+}
+// Clicks a button and lets the command it started end.
 inline void Click(QObject& parent, const char* button) {
     QTest::mouseClick(Find<QPushButton>(parent, button), Qt::LeftButton);
+    Settle(parent);
 }
 inline void Type(QObject& parent, const char* field, const QString& text) {
     Find(parent, field)->setFocus();

@@ -77,6 +77,7 @@ private slots:
         QCOMPARE(w.host.fileRequests, std::size_t{2});  // no open dialog on the way
 
         Find<QAction>(win, "mnuDateiExportData")->trigger();
+        Settle(win);
         QCOMPARE(w.host.saves.back().title, Tr(kEn, 512));
     }
 
