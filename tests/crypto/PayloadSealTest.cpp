@@ -146,26 +146,43 @@ void CheckReports(uint8_t index, const std::vector<std::string>& events) {
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(std::count(events.begin(), events.end(), "derive"), derives ? 1 : 0);
     EXPECT_EQ(std::count(events.begin(), events.end(), "derived"), derives ? 1 : 0);
-    if (derives) EXPECT_EQ(events.front(), "derive");  // framed ahead of the file work
+    if (derives) {
+        EXPECT_EQ(events.front(), "derive");  // framed ahead of the file work
+    }
     EXPECT_EQ(events.back(), "100");
 }
 
-TEST(PayloadSeal, EverySealReportsProgressAndFramesOnlyARealKeyDerivation) {
+// Paths of a fresh folder holding a plain file of several chunks.
+struct Files {
+    explicit Files(uint8_t index) { test::WriteFile(plain(), test::RandomBytes(300000, index)); }
+    std::string plain() const { return dir.File("plain"); }
+    std::string sealed() const { return dir.File("sealed"); }
+    std::string out() const { return dir.File("out"); }
+    test::TempDir dir;
+};
+
+// Runs check once per cipher with that cipher's seal and a key for it.
+void ForEveryCipher(const std::function<void(uint8_t, PayloadSeal&, const SealKey&)>& check) {
     for (uint8_t index = 0; index < 6; ++index) {
         SCOPED_TRACE(int{index});
-        test::TempDir dir;
-        test::WriteFile(dir.File("plain"), test::RandomBytes(300000, index));
         const auto seal = SealFor(index);
-        const std::string check = *seal->NewCheckValue("Passphrase");
-        const SealKey key{"Passphrase", check, HeaderFor(index, check)};
+        const std::string checkValue = *seal->NewCheckValue("Passphrase");
+        const std::string header = HeaderFor(index, checkValue);
+        check(index, *seal, {"Passphrase", checkValue, header});
+    }
+}
+
+TEST(PayloadSeal, EverySealReportsProgressAndFramesOnlyARealKeyDerivation) {
+    ForEveryCipher([](uint8_t index, PayloadSeal& seal, const SealKey& key) {
+        const Files files(index);
         Recorder sealing;
-        ASSERT_TRUE(seal->Seal(dir.File("plain"), dir.File("sealed"), key, sealing.Callbacks()));
+        ASSERT_TRUE(seal.Seal(files.plain(), files.sealed(), key, sealing.Callbacks()));
         CheckReports(index, sealing.events);
         Recorder opening;
-        ASSERT_TRUE(seal->Open(dir.File("sealed"), dir.File("out"), key, opening.Callbacks()));
+        ASSERT_TRUE(seal.Open(files.sealed(), files.out(), key, opening.Callbacks()));
         CheckReports(index, opening.events);
-        EXPECT_EQ(test::ReadFile(dir.File("out")), test::ReadFile(dir.File("plain")));
-    }
+        EXPECT_EQ(test::ReadFile(files.out()), test::ReadFile(files.plain()));
+    });
 }
 
 struct Stopped {};
@@ -173,25 +190,20 @@ struct Stopped {};
 // A caller stops a seal by throwing from its progress report once the work has begun: the
 // output stays as it was and no partial file is left beside it.
 TEST(PayloadSeal, AThrowingProgressReportStopsTheWorkAndLeavesTheOutputAlone) {
-    for (uint8_t index = 0; index < 6; ++index) {
-        SCOPED_TRACE(int{index});
-        test::TempDir dir;
-        test::WriteFile(dir.File("plain"), test::RandomBytes(300000, index));
-        const auto seal = SealFor(index);
-        const std::string check = *seal->NewCheckValue("Passphrase");
-        const SealKey key{"Passphrase", check, HeaderFor(index, check)};
-        ASSERT_TRUE(seal->Seal(dir.File("plain"), dir.File("sealed"), key));
-        test::WriteFile(dir.File("out"), Bytes{'o', 'l', 'd'});
+    ForEveryCipher([](uint8_t index, PayloadSeal& seal, const SealKey& key) {
+        const Files files(index);
+        ASSERT_TRUE(seal.Seal(files.plain(), files.sealed(), key));
+        test::WriteFile(files.out(), Bytes{'o', 'l', 'd'});
         SealCallbacks stopping;
         stopping.progress = [](int percent) {
             if (percent > 0) throw Stopped{};
         };
-        EXPECT_THROW(seal->Seal(dir.File("plain"), dir.File("out"), key, stopping), Stopped);
-        EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
-        EXPECT_THROW(seal->Open(dir.File("sealed"), dir.File("out"), key, stopping), Stopped);
-        EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
-        EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"out", "plain", "sealed"}));
-    }
+        EXPECT_THROW(seal.Seal(files.plain(), files.out(), key, stopping), Stopped);
+        EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
+        EXPECT_THROW(seal.Open(files.sealed(), files.out(), key, stopping), Stopped);
+        EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
+        EXPECT_EQ(files.dir.Entries(), (std::vector<std::string>{"out", "plain", "sealed"}));
+    });
 }
 
 }  // namespace
