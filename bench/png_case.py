@@ -81,10 +81,11 @@ def measure(table, cli, repeat, runs, work, name, effect):
 
 if __name__ == "__main__":
     import importlib.machinery
-    import importlib.util
+    import types
+    # bench/run has no .py ending, so it is loaded by hand as a module.
     loader = importlib.machinery.SourceFileLoader("bench_run", str(Path(__file__).with_name("run")))
-    spec = importlib.util.spec_from_loader("bench_run", loader)
-    run = importlib.util.module_from_spec(spec)
+    run = types.ModuleType(loader.name)
+    run.__file__ = loader.path
     loader.exec_module(run)
     results = run.Table()
     case_png(results, sys.argv[1], run.repeat, runs=1 if "--quick" in sys.argv else RUNS)
