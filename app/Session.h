@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/Settings.h"
+#include "config/TextId.h"
 #include "core/CarrierFacts.h"
 
 namespace tarnwerk {
@@ -41,7 +42,7 @@ struct Session {
     int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
     bool mailAfterHide = false;   // MailAfterHide
 
-    std::string Text(int id) const;  // string table entry at languageBase + id
+    std::string Text(TextId id) const;  // string table entry at languageBase + id
 };
 
 }  // namespace tarnwerk
