@@ -7,6 +7,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
@@ -22,28 +23,35 @@ constexpr int kBitmapType = 308;
 constexpr int kPixelUnit = 309;
 constexpr int kColorsUnit = 315;
 
-Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
-    switch (analysis.verdict) {
-        case CarrierVerdict::Compressed:
-            return Message{session.Text(410) + "\r\n\r\n" + session.Text(411) + "\r\n" + session.Text(412),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        case CarrierVerdict::UnsupportedDepth:
-            return Message{session.Text(413) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(414),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        default:
-            return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
-    }
-}
-
-std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(kRawType);
+std::string TypeText(int base, const CarrierAnalysis& analysis) {
+    if (analysis.verdict == CarrierVerdict::Raw) return Text(base, kRawType);
     const CarrierFacts& facts = analysis.facts;
-    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
-           session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
+    return Text(base, kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
+           Text(base, kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + Text(base, kColorsUnit);
 }
 
 }  // namespace
+
+Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
+    const std::string title = Text(base, kIncorrectFileTitle);
+    switch (analysis.verdict) {
+        case CarrierVerdict::Compressed:
+            return Message{Text(base, 410) + "\r\n\r\n" + Text(base, 411) + "\r\n" + Text(base, 412),
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        case CarrierVerdict::UnsupportedDepth:
+            return Message{Text(base, 413) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                               Text(base, kBitUnit) + ".\r\n\r\n" + Text(base, 414),
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        default:
+            return RenderNotice(base, Notice::Say({408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle));
+    }
+}
+
+CarrierTexts DescribeCarrier(int base, const CarrierAnalysis& analysis, int bitsPerByte, bool encrypt) {
+    const std::string unit = " " + Text(base, kByteUnit);
+    return CarrierTexts{TypeText(base, analysis), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
+                        FormatHashGroup(LargestPayload(analysis.facts.imageSize, bitsPerByte, encrypt), base) + unit};
+}
 
 bool IsUsableCarrierFile(const std::string& path) {
     struct stat info {};
@@ -62,18 +70,16 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         session.fields.oTyp.clear();
         session.fields.oSize.clear();
         session.fields.oFree.clear();
-        ui.ShowMessage(RejectionMessage(session, analysis));
+        ui.ShowMessage(CarrierRefusal(session.languageBase, analysis));
         return false;
     }
     session.carrier = analysis.facts;
-    const std::string unit = " " + session.Text(kByteUnit);
+    CarrierTexts texts = DescribeCarrier(session.languageBase, analysis, session.bitsPerByte,
+                                         session.settings.Encryption == 1);
     session.fields.origFile = path;
-    session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
-    const bool encryption = session.settings.Encryption == 1;
-    session.fields.oFree =
-        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption), session.languageBase) +
-        unit;
+    session.fields.oTyp = std::move(texts.type);
+    session.fields.oSize = std::move(texts.size);
+    session.fields.oFree = std::move(texts.free);
     return true;
 }
 

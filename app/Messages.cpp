@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "config/NumberFormat.h"
+#include "config/Strings.h"
 
 namespace tarnwerk {
 
@@ -82,11 +84,11 @@ ErrorTexts TextsOf(ErrorCode code) {
     return Failure(538);  // not reached: the switch names every code
 }
 
-std::string Join(const Session& session, const std::vector<int>& ids, const char* separator) {
+std::string Join(int base, const std::vector<int>& ids, const char* separator) {
     std::string text;
     for (int id : ids) {
         if (!text.empty()) text += separator;
-        text += session.Text(id);
+        text += Text(base, id);
     }
     return text;
 }
@@ -98,42 +100,60 @@ std::string SystemDetail(const Error& error) {
     return text;
 }
 
-}  // namespace
+std::string TitleText(int base, int titleId) { return titleId == 0 ? kProductName : Text(base, titleId); }
 
-Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
-                    MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, session.Text(titleId)};
-}
-
-Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
-                           MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, kProductName};
-}
-
-Message EngineErrorMessage(const Session& session, const Error& error) {
+Message EngineError(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string text;
     if (texts.numbered) {
-        text = session.Text(kErrorNumberText) + " " + std::to_string(error.number) + " " + session.Text(kOccurredText);
+        text = Text(base, kErrorNumberText) + " " + std::to_string(error.number) + " " + Text(base, kOccurredText);
     } else {
-        text = Join(session, texts.lines, "\r\n");
+        text = Join(base, texts.lines, "\r\n");
     }
     if (texts.detailed) {
         const std::string detail = SystemDetail(error);
         if (!detail.empty()) text += "\r\n(" + detail + ")";
     }
-    const std::string title = texts.titleId == 0 ? kProductName : session.Text(texts.titleId);
-    return Message{text, texts.icon, MessageButtons::Ok, title};
+    return Message{text, texts.icon, MessageButtons::Ok, TitleText(base, texts.titleId)};
 }
 
-std::string DescribeError(const Session& session, const Error& error) {
+std::string Describe(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string detail = SystemDetail(error);
-    if (texts.causeId == 0) return detail.empty() ? session.Text(kUnknownErrorText) : detail;
-    std::string text = session.Text(texts.causeId);
+    if (texts.causeId == 0) return detail.empty() ? Text(base, kUnknownErrorText) : detail;
+    std::string text = Text(base, texts.causeId);
     if (!detail.empty()) text += ": " + detail;
     return text;
 }
+
+Message CommandFailure(int base, int commandTextId, const std::string& description) {
+    return Message{Text(base, commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
+                   kProductName};
+}
+
+Message NeededSize(int base, const Notice& notice) {
+    const std::string text = Text(base, notice.lines.at(0)) + " " + FormatHashGroupZero(notice.amount, base) + " " +
+                             Text(base, notice.lines.at(1)) + "\r\n" + Text(base, notice.lines.at(2));
+    return Message{text, notice.icon, MessageButtons::Ok, TitleText(base, notice.titleId)};
+}
+
+}  // namespace
+
+Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+                    MessageButtons buttons) {
+    return Message{Join(session.languageBase, ids, "\r\n"), icon, buttons, session.Text(titleId)};
+}
+
+Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
+                           MessageButtons buttons) {
+    return Message{Join(session.languageBase, ids, "\r\n"), icon, buttons, kProductName};
+}
+
+Message EngineErrorMessage(const Session& session, const Error& error) { return EngineError(session.languageBase, error); }
+
+std::string DescribeError(const Session& session, const Error& error) { return Describe(session.languageBase, error); }
+
+std::string DescribeError(int languageBase, const Error& error) { return Describe(languageBase, error); }
 
 bool SaysAnything(const Error& error) {
     return error.code != ErrorCode::Io || error.number != 0 || !error.path.empty();
@@ -144,8 +164,53 @@ void AppendCause(const Session& session, Message& message, const Error& error) {
 }
 
 Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description) {
-    return Message{session.Text(commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
-                   kProductName};
+    return CommandFailure(session.languageBase, commandTextId, description);
+}
+
+Notice Notice::Say(std::vector<int> lines, MessageIcon icon, int titleId) {
+    Notice notice;
+    notice.lines = std::move(lines);
+    notice.icon = icon;
+    notice.titleId = titleId;
+    return notice;
+}
+
+Notice Notice::Engine(const Error& error) {
+    Notice notice;
+    notice.shape = Shape::EngineError;
+    notice.cause = error;
+    return notice;
+}
+
+Notice Notice::Failure(int commandTextId, const Error& cause) {
+    Notice notice = Say({commandTextId}, MessageIcon::Critical);
+    notice.shape = Shape::CommandFailure;
+    notice.cause = cause;
+    return notice;
+}
+
+Notice Notice::WithCause(std::vector<int> lines, MessageIcon icon, const Error& cause) {
+    Notice notice = Say(std::move(lines), icon);
+    notice.cause = cause;
+    return notice;
+}
+
+Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons) {
+    switch (notice.shape) {
+        case Notice::Shape::EngineError:
+            return EngineError(languageBase, *notice.cause);
+        case Notice::Shape::CommandFailure:
+            return CommandFailure(languageBase, notice.lines.at(0), Describe(languageBase, *notice.cause));
+        case Notice::Shape::NeededSize:
+            return NeededSize(languageBase, notice);
+        case Notice::Shape::Lines:
+            break;
+    }
+    Message message{Join(languageBase, notice.lines, "\r\n"), notice.icon, buttons,
+                    TitleText(languageBase, notice.titleId)};
+    if (notice.cause && SaysAnything(*notice.cause))
+        message.text += "\r\n(" + Describe(languageBase, *notice.cause) + ")";
+    return message;
 }
 
 }  // namespace tarnwerk

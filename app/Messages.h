@@ -2,15 +2,29 @@
 // in the workflows that compose them; nothing below app/ builds user-visible text.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "app/UserInterface.h"
 #include "config/Result.h"
 
 namespace tarnwerk {
 
 struct Session;
+
+// Message box icons; the numbers are the original flag values.
+enum class MessageIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
+enum class MessageButtons { Ok, YesNo, RetryCancel };
+enum class MessageAnswer { Ok, Yes, No, Retry, Cancel };
+
+struct Message {
+    std::string text;  // lines joined by "\r\n", as the string table composes them
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    std::string title;
+};
 
 inline constexpr const char* kProductName = "Tarnwerk";
 
@@ -33,10 +47,36 @@ Message EngineErrorMessage(const Session& session, const Error& error);
 // name as title (436 hide, 431 extract, 421 size calculation).
 Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description);
 
+// What a use case has to tell the user, as string-table ids and the values that fill them; the
+// front-end renders it in its language with RenderNotice.
+struct Notice {
+    enum class Shape {
+        Lines,           // the ids joined by CR LF, then the cause in parentheses when it says anything
+        EngineError,     // the error's own message (EngineErrorMessage)
+        CommandFailure,  // the first id, CR LF, "(" the cause's description ")" (CommandFailureMessage)
+        NeededSize,      // ids 0 and 1 around the amount, CR LF, id 2
+    };
+    Shape shape = Shape::Lines;
+    std::vector<int> lines;
+    MessageIcon icon = MessageIcon::None;
+    int titleId = 0;  // 0: the product name
+    std::optional<Error> cause;
+    int64_t amount = 0;
+
+    static Notice Say(std::vector<int> lines, MessageIcon icon, int titleId = 0);
+    static Notice Engine(const Error& error);
+    static Notice Failure(int commandTextId, const Error& cause);
+    // The lines, then the cause when it says anything.
+    static Notice WithCause(std::vector<int> lines, MessageIcon icon, const Error& cause);
+};
+
+Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons = MessageButtons::Ok);
+
 // The error as the cause of a failed command, in the session's language: its sentence, then
 // ": " and the system's text for the number and the file; for Io only the latter (or "unknown
 // error" when there is nothing).
 std::string DescribeError(const Session& session, const Error& error);
+std::string DescribeError(int languageBase, const Error& error);
 
 // False only for an Io error without number or file: nothing to tell beyond the headline.
 bool SaysAnything(const Error& error);

@@ -6,4 +6,13 @@ namespace tarnwerk {
 
 std::string Session::Text(int id) const { return tarnwerk::Text(languageBase, id); }
 
+PayloadOptions Session::Options() const {
+    PayloadOptions options;
+    options.compress = settings.Compression == 1;
+    options.encrypt = settings.Encryption == 1;
+    options.cipher = static_cast<CipherIndex>(settings.Algorithmus);
+    options.bitsPerByte = bitsPerByte;
+    return options;
+}
+
 }  // namespace tarnwerk

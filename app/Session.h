@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/Settings.h"
+#include "app/UseCases.h"
 #include "core/CarrierFacts.h"
 
 namespace tarnwerk {
@@ -36,12 +37,12 @@ struct Session {
     CarrierFacts carrier;
     WindowFields fields;
 
-    std::string dataExtension;    // DataExtension: extension recorded in the next hide
-    std::string headerExtension;  // HeaderExtension: extension found by the last probe
-    int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
-    bool mailAfterHide = false;   // MailAfterHide
+    std::string dataExtension;  // DataExtension: extension recorded in the next hide
+    int64_t payloadSize = 0;    // PayloadSize: prepared payload of the last hide or size calculation
 
     std::string Text(int id) const;  // string table entry at languageBase + id
+    // The settings a payload is made with, typed.
+    PayloadOptions Options() const;
 };
 
 }  // namespace tarnwerk

@@ -29,7 +29,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr const char* kProductName = "Tarnwerk";
 constexpr const char* kLegalNotice = "Copyright \u00A9 The Tarnwerk developers";
 
 constexpr int kFirstCredit = 900;
