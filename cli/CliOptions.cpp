@@ -20,10 +20,13 @@ constexpr const char* kNoCipher = "none";
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
 
-constexpr std::array kSubcommands{
-    NamedValue{"info", static_cast<int>(Subcommand::Info)}, NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
-    NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
-    NamedValue{"export", static_cast<int>(Subcommand::Export)}, NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+// clang-format off
+constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
+                                  NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
+                                  NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
+                                  NamedValue{"export", static_cast<int>(Subcommand::Export)},
+                                  NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+// clang-format on
 
 // Every option a user may give, for --list options; the parser below is the other half.
 constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
