@@ -139,19 +139,19 @@ Message NeededSize(int base, const Notice& notice) {
 
 }  // namespace
 
-Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+Message MakeMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon, int titleId,
                     MessageButtons buttons) {
-    return Message{Join(session.languageBase, ids, "\r\n"), icon, buttons, session.Text(titleId)};
+    return Message{Join(program.languageBase, ids, "\r\n"), icon, buttons, program.Text(titleId)};
 }
 
-Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
+Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon,
                            MessageButtons buttons) {
-    return Message{Join(session.languageBase, ids, "\r\n"), icon, buttons, kProductName};
+    return Message{Join(program.languageBase, ids, "\r\n"), icon, buttons, kProductName};
 }
 
-Message EngineErrorMessage(const Session& session, const Error& error) { return EngineError(session.languageBase, error); }
+Message EngineErrorMessage(const ProgramSettings& program, const Error& error) { return EngineError(program.languageBase, error); }
 
-std::string DescribeError(const Session& session, const Error& error) { return Describe(session.languageBase, error); }
+std::string DescribeError(const ProgramSettings& program, const Error& error) { return Describe(program.languageBase, error); }
 
 std::string DescribeError(int languageBase, const Error& error) { return Describe(languageBase, error); }
 
@@ -159,12 +159,12 @@ bool SaysAnything(const Error& error) {
     return error.code != ErrorCode::Io || error.number != 0 || !error.path.empty();
 }
 
-void AppendCause(const Session& session, Message& message, const Error& error) {
-    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(session, error) + ")";
+void AppendCause(const ProgramSettings& program, Message& message, const Error& error) {
+    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(program, error) + ")";
 }
 
-Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description) {
-    return CommandFailure(session.languageBase, commandTextId, description);
+Message CommandFailureMessage(const ProgramSettings& program, int commandTextId, const std::string& description) {
+    return CommandFailure(program.languageBase, commandTextId, description);
 }
 
 Notice Notice::Say(std::vector<int> lines, MessageIcon icon, int titleId) {

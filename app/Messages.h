@@ -12,7 +12,7 @@
 
 namespace tarnwerk {
 
-struct Session;
+struct ProgramSettings;
 
 // Message box icons; the numbers are the original flag values.
 enum class MessageIcon { None = 0, Critical = 16, Question = 32, Exclamation = 48, Information = 64 };
@@ -29,10 +29,10 @@ struct Message {
 inline constexpr const char* kProductName = "Tarnwerk";
 
 // Ids joined by CR LF, with the given icon, buttons and title.
-Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+Message MakeMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon, int titleId,
                     MessageButtons buttons = MessageButtons::Ok);
 // Same, titled with the product name.
-Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
+Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon,
                            MessageButtons buttons = MessageButtons::Ok);
 
 // The message an error shows: the codes with a message of their own (NoCarrier 439/407,
@@ -41,11 +41,11 @@ Message MakeProductMessage(const Session& session, std::initializer_list<int> id
 // ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316) show it as it is; Io
 // shows "317 <errno> 318", every other code its sentence (530-546), then CR LF "(" the system's
 // text for the number and the file ")" when there is one, title 316.
-Message EngineErrorMessage(const Session& session, const Error& error);
+Message EngineErrorMessage(const ProgramSettings& program, const Error& error);
 
 // A command's run-time failure: its own text id, CR LF, "(" description ")", critical, product
 // name as title (436 hide, 431 extract, 421 size calculation).
-Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description);
+Message CommandFailureMessage(const ProgramSettings& program, int commandTextId, const std::string& description);
 
 // What a use case has to tell the user, as string-table ids and the values that fill them; the
 // front-end renders it in its language with RenderNotice.
@@ -72,16 +72,16 @@ struct Notice {
 
 Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons = MessageButtons::Ok);
 
-// The error as the cause of a failed command, in the session's language: its sentence, then
+// The error as the cause of a failed command, in the program's language: its sentence, then
 // ": " and the system's text for the number and the file; for Io only the latter (or "unknown
 // error" when there is nothing).
-std::string DescribeError(const Session& session, const Error& error);
+std::string DescribeError(const ProgramSettings& program, const Error& error);
 std::string DescribeError(int languageBase, const Error& error);
 
 // False only for an Io error without number or file: nothing to tell beyond the headline.
 bool SaysAnything(const Error& error);
 
 // CR LF and "(" the error's description ")" when the error says anything.
-void AppendCause(const Session& session, Message& message, const Error& error);
+void AppendCause(const ProgramSettings& program, Message& message, const Error& error);
 
 }  // namespace tarnwerk

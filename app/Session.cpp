@@ -4,9 +4,9 @@
 
 namespace tarnwerk {
 
-std::string Session::Text(int id) const { return tarnwerk::Text(languageBase, id); }
+std::string ProgramSettings::Text(int id) const { return tarnwerk::Text(languageBase, id); }
 
-PayloadOptions Session::Options() const {
+PayloadOptions ProgramSettings::Options() const {
     PayloadOptions options;
     options.compress = settings.Compression == 1;
     options.encrypt = settings.Encryption == 1;
