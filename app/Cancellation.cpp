@@ -2,7 +2,6 @@
 
 namespace tarnwerk {
 namespace {
-constexpr int kDerivingKeyStatus = 580;
 }
 
 ProgressFn CancellableProgress(ProgressSink& progress) {
@@ -12,12 +11,12 @@ ProgressFn CancellableProgress(ProgressSink& progress) {
     };
 }
 
-SealCallbacks CancellableSealCallbacks(ProgressSink& progress, int statusTextId) {
+SealCallbacks CancellableSealCallbacks(ProgressSink& progress, TextId statusTextId) {
     SealCallbacks callbacks;
     callbacks.progress = CancellableProgress(progress);
     callbacks.deriveKey = [&progress, statusTextId](const std::function<Status()>& derive) -> Status {
         if (progress.CancelRequested()) return CancelledError();
-        progress.SetStatus(kDerivingKeyStatus);
+        progress.SetStatus(TextId::DerivingKeyStatus);
         progress.SetProgress(ProgressSink::kBusy);
         Status derived = derive();
         progress.SetStatus(statusTextId);

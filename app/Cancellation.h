@@ -38,6 +38,6 @@ ProgressFn CancellableProgress(ProgressSink& progress);
 // A seal's progress the user may stop; a key derivation (Argon2id) shows its own status text
 // and a busy bar (it cannot be interrupted: Cancel takes effect right after it), then the
 // status shows statusTextId again.
-SealCallbacks CancellableSealCallbacks(ProgressSink& progress, int statusTextId);
+SealCallbacks CancellableSealCallbacks(ProgressSink& progress, TextId statusTextId);
 
 }  // namespace tarnwerk

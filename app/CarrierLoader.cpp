@@ -15,40 +15,32 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kByteUnit = 305;
-constexpr int kRawType = 306;
-constexpr int kBitUnit = 307;
-constexpr int kBitmapType = 308;
-constexpr int kPixelUnit = 309;
-constexpr int kColorsUnit = 315;
-
 std::string TypeText(int base, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return Text(base, kRawType);
+    if (analysis.verdict == CarrierVerdict::Raw) return Text(base, TextId::RawPictureType);
     const CarrierFacts& facts = analysis.facts;
-    return Text(base, kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
-           Text(base, kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + Text(base, kColorsUnit);
+    return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
+           Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) + " " + Text(base, TextId::ColoursUnit);
 }
 
 }  // namespace
 
 Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
-    const std::string title = Text(base, kIncorrectFileTitle);
+    const std::string title = Text(base, TextId::IncorrectFileTitle);
     switch (analysis.verdict) {
         case CarrierVerdict::Compressed:
-            return Message{Text(base, 410) + "\r\n\r\n" + Text(base, 411) + "\r\n" + Text(base, 412),
+            return Message{Text(base, TextId::CompressedBitmapText) + "\r\n\r\n" + Text(base, TextId::UncompressedOnlyText) + "\r\n" + Text(base, TextId::UncompressedOnlyEnd),
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         case CarrierVerdict::UnsupportedDepth:
-            return Message{Text(base, 413) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               Text(base, kBitUnit) + ".\r\n\r\n" + Text(base, 414),
+            return Message{Text(base, TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                               Text(base, TextId::BitUnit) + ".\r\n\r\n" + Text(base, TextId::SupportedDepthsText),
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         default:
-            return RenderNotice(base, Notice::Say({408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle));
+            return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText}, MessageIcon::Exclamation, TextId::IncorrectFileTitle));
     }
 }
 
 CarrierTexts DescribeCarrier(int base, const CarrierAnalysis& analysis, int bitsPerByte, bool encrypt) {
-    const std::string unit = " " + Text(base, kByteUnit);
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
     return CarrierTexts{TypeText(base, analysis), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
                         FormatHashGroup(LargestPayload(analysis.facts.imageSize, bitsPerByte, encrypt), base) + unit};
 }

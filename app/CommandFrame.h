@@ -2,13 +2,15 @@
 // steps that run on every path (status " Ready", progress 0, not busy).
 #pragma once
 
+#include "config/TextId.h"
+
 namespace tarnwerk {
 
 class ProgressSink;
 
 class CommandFrame {
 public:
-    CommandFrame(ProgressSink& progress, int statusTextId);
+    CommandFrame(ProgressSink& progress, TextId statusTextId);
     ~CommandFrame();
     CommandFrame(const CommandFrame&) = delete;
     CommandFrame& operator=(const CommandFrame&) = delete;

@@ -10,10 +10,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kTitleText = 404;
-constexpr int kOriginalExtensionText = 405;
-constexpr int kAllFilesText = 406;
-
 void FillDataFields(Session& session, const std::string& path) {
     session.fields.dataFile = path;
     ShowDataFileInfoOrigSize(session, path);
@@ -26,14 +22,14 @@ std::vector<FileFilter> DataFileFilter(int languageBase, const std::string& stor
     std::vector<FileFilter> filter;
     if (!storedExtension.empty()) {
         const std::string pattern = "*." + storedExtension;
-        filter.push_back({Text(languageBase, kOriginalExtensionText) + " (" + pattern + ")", pattern});
+        filter.push_back({Text(languageBase, TextId::OriginalExtensionFilter) + " (" + pattern + ")", pattern});
     }
-    filter.push_back({Text(languageBase, kAllFilesText) + " (*.*)", "*.*"});
+    filter.push_back({Text(languageBase, TextId::AllFilesFilter) + " (*.*)", "*.*"});
     return filter;
 }
 
 bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(kTitleText));
+    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(TextId::DataDialogTitle));
     if (chosen.empty()) return false;
     ApplyGivenDataFile(session, chosen);
     return true;

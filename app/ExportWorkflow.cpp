@@ -10,12 +10,8 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kExportingStatus = 312;
-constexpr int kOutputDialogTitle = 512;
-constexpr int kExportedText = 425;
-
 void ExportSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress, ExtractOutcome& outcome) {
-    if (!ResolveOutput(request, kOutputDialogTitle, prompter, outcome)) return;
+    if (!ResolveOutput(request, TextId::ExportOutputTitle, prompter, outcome)) return;
     if (!MayReplaceOutput(prompter, outcome.outputPath, outcome)) return;
     progress.SetProgress(0);
     Result<int64_t> exported = StopOnCancel([&] {
@@ -28,13 +24,13 @@ void ExportSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink
     outcome.ending = Ending::Done;
     outcome.storedSize = FileSize(outcome.outputPath);
     outcome.written.push_back(outcome.outputPath);
-    outcome.success = Notice::Say({kExportedText}, MessageIcon::Information);
+    outcome.success = Notice::Say({TextId::ExportedText}, MessageIcon::Information);
 }
 
 }  // namespace
 
 ExtractOutcome Export(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress) {
-    CommandFrame frame(progress, kExportingStatus);
+    CommandFrame frame(progress, TextId::ExportingStatus);
     ExtractOutcome outcome;
     ExportSteps(request, prompter, progress, outcome);
     return outcome;

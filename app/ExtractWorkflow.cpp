@@ -18,19 +18,6 @@
 
 namespace tarnwerk {
 namespace {
-
-constexpr int kExtractingStatus = 313;
-constexpr int kOutputDialogTitle = 511;
-constexpr int kExtractErrorText = 431;
-constexpr int kExtractedText = 430;
-constexpr int kWrongPassphraseText = 426;
-constexpr int kTerminatedText = 427;
-constexpr int kWrongPassphraseTitle = 428;
-constexpr int kDecompressionFailedText = 461;
-constexpr int kDecryptionFailedText = 462;
-constexpr int kOutputKeepsDataText = 463;
-constexpr int kStillEncryptedText = 473;
-constexpr int kExistingUnchangedText = 474;
 constexpr int kMaxPassphraseTries = 3;
 
 enum class Attempt { Decrypted, WrongPassphrase, Failed };
@@ -39,11 +26,11 @@ enum class Attempt { Decrypted, WrongPassphrase, Failed };
 // it failed (textId, cause), or nothing of it is worth keeping (the third wrong passphrase).
 struct Halt {
     enum class Kind { Cancelled, Failed, Abandoned } kind = Kind::Cancelled;
-    int textId = 0;
+    TextId textId = TextId::DecryptionFailedText;
     std::optional<Error> cause;
 };
 
-Halt HaltOn(int textId, const Error& error) {
+Halt HaltOn(TextId textId, const Error& error) {
     if (IsCancelled(error)) return Halt{};
     return Halt{Halt::Kind::Failed, textId, error};
 }
@@ -53,7 +40,7 @@ Attempt TryPassphrase(ProgressSink& progress, const PayloadHeader& header, const
                       const std::string& stored, ScratchFile& decrypted, Error& failure) {
     const std::string headerBytes =
         BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension);
-    const SealCallbacks callbacks = CancellableSealCallbacks(progress, kExtractingStatus);
+    const SealCallbacks callbacks = CancellableSealCallbacks(progress, TextId::ExtractingStatus);
     const Status opened = StopOnCancel([&] {
         return SealFor(header.cipher)
             ->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes}, callbacks);
@@ -72,21 +59,21 @@ std::optional<Halt> Decrypt(Prompter& prompter, ProgressSink& progress, const Pa
         PassphraseSecrets secrets;
         if (!AcceptPassphrase(prompter.AskPassphrase(), secrets, outcome)) return Halt{};
         Result<ScratchFile> decrypted = ScratchFile::CreateBeside(output.target());
-        if (!decrypted) return Halt{Halt::Kind::Failed, kDecryptionFailedText, decrypted.error()};
+        if (!decrypted) return Halt{Halt::Kind::Failed, TextId::DecryptionFailedText, decrypted.error()};
         Error failure;
         switch (TryPassphrase(progress, header, secrets, output.content().path(), *decrypted, failure)) {
             case Attempt::Decrypted:
                 output.Take(std::move(*decrypted));
                 return std::nullopt;
             case Attempt::Failed:
-                return HaltOn(kDecryptionFailedText, failure);
+                return HaltOn(TextId::DecryptionFailedText, failure);
             case Attempt::WrongPassphrase:
                 break;
         }
         if (tries >= kMaxPassphraseTries) {
             outcome.notices.push_back(
-                Notice::Say({kWrongPassphraseText, kTerminatedText}, MessageIcon::Exclamation, kWrongPassphraseTitle));
-            return Halt{Halt::Kind::Abandoned, 0, std::nullopt};
+                Notice::Say({TextId::WrongPassphraseText, TextId::TerminatedText}, MessageIcon::Exclamation, TextId::WrongPassphraseTitle));
+            return Halt{Halt::Kind::Abandoned, TextId::WrongPassphraseText, std::nullopt};
         }
         if (!prompter.Confirm(Question::RetryPassphrase)) return Halt{};
     }
@@ -94,11 +81,11 @@ std::optional<Halt> Decrypt(Prompter& prompter, ProgressSink& progress, const Pa
 
 std::optional<Halt> Decompress(ProgressSink& progress, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
-    if (!plain) return Halt{Halt::Kind::Failed, kDecompressionFailedText, plain.error()};
+    if (!plain) return Halt{Halt::Kind::Failed, TextId::DecompressionFailedText, plain.error()};
     progress.SetProgress(0);  // the extraction's share is done; this step reports none
     // Decompression works on the whole buffer at once: a cancel meanwhile counts right after it.
     if (Status decompressed = clsZlib().DecompressFile(output.content().path(), plain->path()); !decompressed)
-        return HaltOn(kDecompressionFailedText, decompressed.error());
+        return HaltOn(TextId::DecompressionFailedText, decompressed.error());
     if (progress.CancelRequested()) return Halt{};
     output.Take(std::move(*plain));
     return std::nullopt;
@@ -116,12 +103,12 @@ void EndEarly(AtomicOutput& output, bool existed, const Halt& halt, ExtractOutco
     if (halt.kind == Halt::Kind::Cancelled) {
         // A refused passphrase has set the ending already.
         if (outcome.ending == Ending::Done) outcome.ending = Ending::Cancelled;
-        if (kept) outcome.notices.push_back(Notice::Say({kStillEncryptedText}, MessageIcon::Information));
+        if (kept) outcome.notices.push_back(Notice::Say({TextId::StillEncryptedText}, MessageIcon::Information));
         return;
     }
     outcome.ending = Ending::Failed;
     Notice notice =
-        Notice::Say({halt.textId, kept ? kOutputKeepsDataText : kExistingUnchangedText}, MessageIcon::Critical);
+        Notice::Say({halt.textId, kept ? TextId::OutputKeepsDataText : TextId::ExistingUnchangedText}, MessageIcon::Critical);
     notice.cause = halt.cause;
     outcome.notices.push_back(std::move(notice));
 }
@@ -138,15 +125,15 @@ void Unpack(Prompter& prompter, ProgressSink& progress, const PayloadHeader& hea
         return;
     }
     if (Status committed = output.Commit(); !committed) {
-        Stop(outcome, Ending::Failed, Notice::Failure(kExtractErrorText, committed.error()));
+        Stop(outcome, Ending::Failed, Notice::Failure(TextId::ExtractErrorText, committed.error()));
         return;
     }
     outcome.written.push_back(output.target());
-    outcome.success = Notice::Say({kExtractedText}, MessageIcon::Information);
+    outcome.success = Notice::Say({TextId::ExtractedText}, MessageIcon::Information);
 }
 
 void ExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress, ExtractOutcome& outcome) {
-    if (!ResolveOutput(request, kOutputDialogTitle, prompter, outcome)) return;
+    if (!ResolveOutput(request, TextId::ExtractOutputTitle, prompter, outcome)) return;
     const std::string& outputPath = outcome.outputPath;
     const bool existed = PathExists(outputPath);
     if (!MayReplaceOutput(prompter, outputPath, outcome)) return;
@@ -169,7 +156,7 @@ void ExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSin
 }  // namespace
 
 ExtractOutcome Extract(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress) {
-    CommandFrame frame(progress, kExtractingStatus);
+    CommandFrame frame(progress, TextId::ExtractingStatus);
     ExtractOutcome outcome;
     ExtractSteps(request, prompter, progress, outcome);
     return outcome;

@@ -14,18 +14,13 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kHidingStatus = 311;
-constexpr int kHideErrorText = 436;
-constexpr int kHiddenText = 435;
-constexpr int kExtensionCharsText = 468;
-
 // The payload source and, when the data cannot be read where it lies, its scratch file.
 bool PreparePayload(const HideRequest& request, ProgressSink& progress, Prompter& prompter,
                     std::optional<ScratchFile>& scratch, PayloadSource& source, HideOutcome& outcome) {
     const PayloadOptions& options = request.options;
     // Plain data is read where it lies; a scratch copy would only double the disk traffic.
     if (options.compress || options.encrypt || !CanReadDataInPlace(request.dataPath)) {
-        scratch = PreparePlainPayload(request.dataPath, options.compress, progress, kHideErrorText, outcome);
+        scratch = PreparePlainPayload(request.dataPath, options.compress, progress, TextId::HideErrorText, outcome);
         if (!scratch) return false;
     }
     source.compressed = options.compress;
@@ -34,7 +29,7 @@ bool PreparePayload(const HideRequest& request, ProgressSink& progress, Prompter
         PassphraseSecrets secrets;
         if (!AcceptPassphrase(prompter.AskNewPassphrase(), secrets, outcome)) return false;
         source.cipher = static_cast<uint8_t>(options.cipher);
-        if (!EncryptPayload(*scratch, secrets.bytes, source, progress, kHideErrorText, outcome)) return false;
+        if (!EncryptPayload(*scratch, secrets.bytes, source, progress, TextId::HideErrorText, outcome)) return false;
     }
     source.path = scratch ? scratch->path() : request.dataPath;
     source.size = FileSize(source.path);
@@ -49,7 +44,7 @@ void HideSteps(const HideRequest& request, Prompter& prompter, ProgressSink& pro
     }
     const std::optional<std::string> extension = Utf8ToCp1252(request.extension);
     if (!extension) {
-        Stop(outcome, Ending::Refused, Notice::Say({kExtensionCharsText}, MessageIcon::Exclamation));
+        Stop(outcome, Ending::Refused, Notice::Say({TextId::ExtensionCharsText}, MessageIcon::Exclamation));
         return;
     }
     std::optional<ScratchFile> scratch;  // lives until the carrier is written
@@ -70,14 +65,14 @@ void HideSteps(const HideRequest& request, Prompter& prompter, ProgressSink& pro
         return;
     }
     outcome.ending = Ending::Done;
-    outcome.success = Notice::Say({kHiddenText}, MessageIcon::Information);
+    outcome.success = Notice::Say({TextId::HiddenText}, MessageIcon::Information);
     outcome.written.push_back(request.carrier.path);
 }
 
 }  // namespace
 
 HideOutcome Hide(const HideRequest& request, Prompter& prompter, ProgressSink& progress) {
-    CommandFrame frame(progress, kHidingStatus);
+    CommandFrame frame(progress, TextId::HidingStatus);
     HideOutcome outcome;
     HideSteps(request, prompter, progress, outcome);
     return outcome;

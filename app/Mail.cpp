@@ -17,11 +17,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kZipFailedText = 452;
-constexpr int kZipFailedTitle = 453;
-constexpr int kSendFailedText = 454;
-constexpr int kSendFailedTitle = 455;
-
 // Packs the carrier; "" when the user declined to touch an existing archive or packing failed
 // (then the outcome says so).
 std::string PackCarrier(const std::string& carrier, Prompter& prompter, ProgressSink& progress, Outcome& outcome) {
@@ -34,7 +29,7 @@ std::string PackCarrier(const std::string& carrier, Prompter& prompter, Progress
     progress.SetProgress(0);
     if (!packed) {
         outcome.ending = Ending::Failed;
-        outcome.notices.push_back(Notice::Say({kZipFailedText}, MessageIcon::Critical, kZipFailedTitle));
+        outcome.notices.push_back(Notice::Say({TextId::ZipFailedText}, MessageIcon::Critical, TextId::ZipFailedTitle));
         // An archive that was there before is left intact by the zip writer and holds the
         // user's other entries; only a half-made new one goes.
         if (!existed && PathExists(archive)) std::remove(archive.c_str());
@@ -43,7 +38,7 @@ std::string PackCarrier(const std::string& carrier, Prompter& prompter, Progress
     return archive;
 }
 
-Notice SendFailed() { return Notice::Say({kSendFailedText}, MessageIcon::Critical, kSendFailedTitle); }
+Notice SendFailed() { return Notice::Say({TextId::SendFailedText}, MessageIcon::Critical, TextId::SendFailedTitle); }
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config/Result.h"
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
@@ -29,23 +30,22 @@ struct Message {
 inline constexpr const char* kProductName = "Tarnwerk";
 
 // Ids joined by CR LF, with the given icon, buttons and title.
-Message MakeMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+Message MakeMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
                     MessageButtons buttons = MessageButtons::Ok);
 // Same, titled with the product name.
-Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<int> ids, MessageIcon icon,
+Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon,
                            MessageButtons buttons = MessageButtons::Ok);
 
-// The message an error shows: the codes with a message of their own (NoCarrier 439/407,
-// NoPayload 440/407, PayloadTooLarge 433/434 title 432, NoDataFound 444/407, CarrierBusy
-// 464/465 title 407, NotRegularFile 472/471 product name, EndMarkerInData 490-492 product name,
-// ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316) show it as it is; Io
-// shows "317 <errno> 318", every other code its sentence (530-546), then CR LF "(" the system's
-// text for the number and the file ")" when there is one, title 316.
+// The message an error shows: the codes with a message of their own (NoCarrier, NoPayload,
+// PayloadTooLarge, NoDataFound, CarrierBusy, NotRegularFile, EndMarkerInData, ShortColourTable,
+// CarrierShrank, SameFile) show it as it is; Io shows "ErrorNumberText <errno>
+// ErrorOccurredText", every other code its cause sentence, then CR LF "(" the system's text for
+// the number and the file ")" when there is one, titled ErrorTitle.
 Message EngineErrorMessage(const ProgramSettings& program, const Error& error);
 
 // A command's run-time failure: its own text id, CR LF, "(" description ")", critical, product
-// name as title (436 hide, 431 extract, 421 size calculation).
-Message CommandFailureMessage(const ProgramSettings& program, int commandTextId, const std::string& description);
+// name as title (HideErrorText, ExtractErrorText, SizeErrorText).
+Message CommandFailureMessage(const ProgramSettings& program, TextId commandTextId, const std::string& description);
 
 // What a use case has to tell the user, as string-table ids and the values that fill them; the
 // front-end renders it in its language with RenderNotice.
@@ -57,17 +57,17 @@ struct Notice {
         NeededSize,      // ids 0 and 1 around the amount, CR LF, id 2
     };
     Shape shape = Shape::Lines;
-    std::vector<int> lines;
+    std::vector<TextId> lines;
     MessageIcon icon = MessageIcon::None;
-    int titleId = 0;  // 0: the product name
+    std::optional<TextId> titleId;  // none: the product name
     std::optional<Error> cause;
     int64_t amount = 0;
 
-    static Notice Say(std::vector<int> lines, MessageIcon icon, int titleId = 0);
+    static Notice Say(std::vector<TextId> lines, MessageIcon icon, std::optional<TextId> titleId = std::nullopt);
     static Notice Engine(const Error& error);
-    static Notice Failure(int commandTextId, const Error& cause);
+    static Notice Failure(TextId commandTextId, const Error& cause);
     // The lines, then the cause when it says anything.
-    static Notice WithCause(std::vector<int> lines, MessageIcon icon, const Error& cause);
+    static Notice WithCause(std::vector<TextId> lines, MessageIcon icon, const Error& cause);
 };
 
 Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons = MessageButtons::Ok);

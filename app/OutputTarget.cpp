@@ -9,7 +9,7 @@ std::string WithStoredExtension(const std::string& path, const std::string& stor
     return path + "." + stored;
 }
 
-bool ResolveOutput(const ExtractRequest& request, int titleId, Prompter& prompter, ExtractOutcome& outcome) {
+bool ResolveOutput(const ExtractRequest& request, TextId titleId, Prompter& prompter, ExtractOutcome& outcome) {
     outcome.storedExtension = StoredExtension(request.carrier);
     if (request.outputPath) {
         outcome.outputPath = *request.outputPath;

@@ -12,6 +12,6 @@ std::string WithStoredExtension(const std::string& path, const std::string& stor
 // prompter's choice (titleId) proposing the stored extension beside the carrier, with that
 // extension appended when the chosen name lacks it. Then refuses the carrier itself and
 // nodes that are no regular file. False (outcome ended) when there is no usable output.
-bool ResolveOutput(const ExtractRequest& request, int titleId, Prompter& prompter, ExtractOutcome& outcome);
+bool ResolveOutput(const ExtractRequest& request, TextId titleId, Prompter& prompter, ExtractOutcome& outcome);
 
 }  // namespace tarnwerk

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "config/TextId.h"
+
 namespace tarnwerk {
 
 // What a use case may ask while it runs; the front-end words it (QuestionMessage) or answers
@@ -19,7 +21,7 @@ enum class Question {
 // A save dialog's inputs: its title, the extension the hidden data had ("" when unknown; the
 // dialog offers it as a filter) and the proposed path.
 struct OutputChoice {
-    int titleId = 0;
+    TextId titleId = TextId::ExtractOutputTitle;
     std::string storedExtension;
     std::string proposed;
 };
@@ -45,7 +47,7 @@ public:
     // Share of the current stage done, 0..100, or kBusy.
     virtual void SetProgress(int percent) = 0;
     // The status text (string-table id) of the running step.
-    virtual void SetStatus(int textId) = 0;
+    virtual void SetStatus(TextId textId) = 0;
     // True while the command runs (controls locked, wait pointer).
     virtual void SetBusy(bool busy) = 0;
     // False while the command does what must run to its end (the write into the carrier).

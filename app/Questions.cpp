@@ -4,14 +4,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kOverwriteText = 441;
-constexpr int kOverwriteQuestionText = 442;
-constexpr int kOverwriteTitle = 443;
-constexpr int kArchiveExistsText = 456;
-constexpr int kWrongPassphraseText = 426;
-constexpr int kWrongPassphraseTitle = 428;
-constexpr int kRetryText = 429;
-
 }  // namespace
 
 Message QuestionMessage(int languageBase, Question question) {
@@ -19,18 +11,18 @@ Message QuestionMessage(int languageBase, Question question) {
         case Question::ReplaceOutput:
             return RenderNotice(
                 languageBase,
-                Notice::Say({kOverwriteText, kOverwriteQuestionText}, MessageIcon::Question, kOverwriteTitle),
+                Notice::Say({TextId::FileExistsText, TextId::OverwriteQuestion}, MessageIcon::Question, TextId::OverwriteTitle),
                 MessageButtons::YesNo);
         case Question::ReplaceArchive:
             return RenderNotice(
                 languageBase,
-                Notice::Say({kArchiveExistsText, kOverwriteQuestionText}, MessageIcon::Exclamation, kOverwriteTitle),
+                Notice::Say({TextId::ArchiveExistsText, TextId::OverwriteQuestion}, MessageIcon::Exclamation, TextId::OverwriteTitle),
                 MessageButtons::YesNo);
         case Question::RetryPassphrase:
             break;
     }
     return RenderNotice(
-        languageBase, Notice::Say({kWrongPassphraseText, kRetryText}, MessageIcon::Exclamation, kWrongPassphraseTitle),
+        languageBase, Notice::Say({TextId::WrongPassphraseText, TextId::RetryPassphraseText}, MessageIcon::Exclamation, TextId::WrongPassphraseTitle),
         MessageButtons::RetryCancel);
 }
 

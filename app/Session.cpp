@@ -4,7 +4,7 @@
 
 namespace tarnwerk {
 
-std::string ProgramSettings::Text(int id) const { return tarnwerk::Text(languageBase, id); }
+std::string ProgramSettings::Text(TextId id) const { return tarnwerk::Text(languageBase, id); }
 
 PayloadOptions ProgramSettings::Options() const {
     PayloadOptions options;

@@ -34,7 +34,7 @@ struct ProgramSettings {
     int languageBase = 0;
     std::vector<FileFilter> carrierFilter;  // built once at start, in the start language
 
-    std::string Text(int id) const;  // string table entry at languageBase + id
+    std::string Text(TextId id) const;  // string table entry at languageBase + id
     // The settings a payload is made with, typed.
     PayloadOptions Options() const;
 };

@@ -11,22 +11,15 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kSizeStatus = 311;
-constexpr int kSizeErrorText = 421;
-constexpr int kNeededTitle = 417;
-constexpr int kNeededText = 418;
-constexpr int kNeededUnitText = 419;
-constexpr int kHeaderNotIncludedText = 420;
-
 }  // namespace
 
 SizeOutcome NeededSize(const SizeRequest& request, ProgressSink& progress) {
-    CommandFrame frame(progress, kSizeStatus);
+    CommandFrame frame(progress, TextId::HidingStatus);
     progress.SetProgress(0);
     SizeOutcome outcome;
     const PayloadOptions& options = request.options;
     std::optional<int64_t> size =
-        MeasurePlainPayload(request.dataPath, options.compress, progress, kSizeErrorText, outcome);
+        MeasurePlainPayload(request.dataPath, options.compress, progress, TextId::SizeErrorText, outcome);
     if (size && options.encrypt) size = MeasureEncryptedPayload(options.cipher, *size, outcome);
     if (!size) return outcome;
 
@@ -34,7 +27,7 @@ SizeOutcome NeededSize(const SizeRequest& request, ProgressSink& progress) {
     outcome.payloadSize = *size;
     outcome.needed = SmallestCarrierArea(*size, options.bitsPerByte, options.encrypt);
     Notice notice =
-        Notice::Say({kNeededText, kNeededUnitText, kHeaderNotIncludedText}, MessageIcon::Information, kNeededTitle);
+        Notice::Say({TextId::NeededSizeText, TextId::NeededSizeUnitText, TextId::HeaderNotIncludedText}, MessageIcon::Information, TextId::NeededSizeTitle);
     notice.shape = Notice::Shape::NeededSize;
     notice.amount = outcome.needed;
     outcome.notices.push_back(std::move(notice));

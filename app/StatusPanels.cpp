@@ -7,21 +7,17 @@
 namespace tarnwerk {
 
 namespace {
-constexpr int kReadyText = 301;
-constexpr int kCompressionText = 302;
-constexpr int kEncryptionText = 303;
-constexpr int kBitUnitText = 304;
 }  // namespace
 
 std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSettings& program) {
     const SettingsRecord& settings = program.settings;
     std::array<std::string, kStatusPanelCount> panels;
-    panels[0] = " " + program.Text(kReadyText);
-    panels[1] = settings.Compression == 1 ? " " + program.Text(kCompressionText) + " " : " ";
+    panels[0] = " " + program.Text(TextId::ReadyStatus);
+    panels[1] = settings.Compression == 1 ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
     panels[2] = settings.Encryption == 1
-                    ? " " + program.Text(kEncryptionText) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
+                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
                     : " ";
-    panels[3] = " " + std::to_string(program.bitsPerByte) + " " + program.Text(kBitUnitText) + " ";
+    panels[3] = " " + std::to_string(program.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 

@@ -22,16 +22,8 @@
 
 namespace tarnwerk {
 namespace {
-
-constexpr int kCompressionFailedText = 415;
-constexpr int kEncryptionFailedText = 416;
-constexpr int kPassphraseCharsText = 466;
-constexpr int kPassphraseCharsHint = 467;
-constexpr int kOutputIsCarrierText = 470;
-constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kEncryptionAttempts = 8;
-constexpr int kHidingStatus = 311;  // only a hide encrypts
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -82,7 +74,7 @@ Status SealPayload(const ScratchFile& scratch, const ScratchFile& output, const 
     const std::string header =
         BuildPayloadHeader(source.compressed, true, source.cipher, source.checkValue, source.extension);
     return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header},
-                                 CancellableSealCallbacks(progress, kHidingStatus));
+                                 CancellableSealCallbacks(progress, TextId::HidingStatus));
 }
 
 // Compression reports its progress and stops between two chunks when the user cancels.
@@ -94,7 +86,7 @@ clsZlib PayloadCompressor(ProgressSink& progress) {
 }
 
 Notice EncryptionFailure(const Error& error) {
-    return Notice::WithCause({kEncryptionFailedText}, MessageIcon::Critical, error);
+    return Notice::WithCause({TextId::EncryptionFailedText}, MessageIcon::Critical, error);
 }
 
 }  // namespace
@@ -118,14 +110,14 @@ bool AcceptPassphrase(std::optional<std::string> typed, PassphraseSecrets& secre
         return false;
     }
     if (DerivePassphrase(*typed, secrets)) return true;
-    Stop(outcome, Ending::Refused, Notice::Say({kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
+    Stop(outcome, Ending::Refused, Notice::Say({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}, MessageIcon::Exclamation));
     return false;
 }
 
 bool AcceptOutputName(const std::string& carrierPath, const std::string& outputPath, Outcome& outcome) {
     if (IsSameFile(outputPath, carrierPath)) {
         Stop(outcome, Ending::Refused,
-             Notice::Say({kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+             Notice::Say({TextId::OutputIsCarrierText, TextId::OtherOutputNameHint}, MessageIcon::Exclamation));
         return false;
     }
     if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {
@@ -144,7 +136,7 @@ bool MayReplaceOutput(Prompter& prompter, const std::string& outputPath, Outcome
 }
 
 std::optional<ScratchFile> PreparePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
-                                               int failureTextId, Outcome& outcome) {
+                                               TextId failureTextId, Outcome& outcome) {
     // A data file that went away since it was chosen is named as such, not as a failed step.
     if (access(dataPath.c_str(), R_OK) != 0) {
         Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, MakeError(ErrorCode::Io, dataPath, errno)));
@@ -166,7 +158,7 @@ std::optional<ScratchFile> PreparePlainPayload(const std::string& dataPath, bool
             StopOnCancel([&] { return zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel); });
         if (!compressed) {
             StopOn(outcome, compressed.error(),
-                   Notice::WithCause({kCompressionFailedText}, MessageIcon::Critical, compressed.error()));
+                   Notice::WithCause({TextId::CompressionFailedText}, MessageIcon::Critical, compressed.error()));
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
@@ -177,7 +169,7 @@ std::optional<ScratchFile> PreparePlainPayload(const std::string& dataPath, bool
 }
 
 std::optional<int64_t> MeasurePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
-                                           int failureTextId, Outcome& outcome) {
+                                           TextId failureTextId, Outcome& outcome) {
     if (!CanReadDataInPlace(dataPath)) {  // a pipe's length is known only once it is read
         std::optional<ScratchFile> scratch = PreparePlainPayload(dataPath, compress, progress, failureTextId, outcome);
         if (!scratch) return std::nullopt;
@@ -188,7 +180,7 @@ std::optional<int64_t> MeasurePlainPayload(const std::string& dataPath, bool com
     Result<int64_t> length = StopOnCancel([&] { return zlib.CompressedFileLength(dataPath, kCompressionLevel); });
     if (!length) {
         StopOn(outcome, length.error(),
-               Notice::WithCause({kCompressionFailedText}, MessageIcon::Critical, length.error()));
+               Notice::WithCause({TextId::CompressionFailedText}, MessageIcon::Critical, length.error()));
         return std::nullopt;
     }
     return *length;
@@ -209,7 +201,7 @@ bool CanReadDataInPlace(const std::string& dataPath) {
 }
 
 bool EncryptPayload(ScratchFile& scratch, const std::string& passphrase, PayloadSource& source, ProgressSink& progress,
-                    int failureTextId, Outcome& outcome) {
+                    TextId failureTextId, Outcome& outcome) {
     Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
         Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, output.error()));

@@ -35,13 +35,13 @@ bool MayReplaceOutput(Prompter& prompter, const std::string& outputPath, Outcome
 // (constant memory, with progress), in an unnamed scratch file beside it (or in the temporary
 // folder when that folder takes no files). failureTextId names the command in the notice.
 std::optional<ScratchFile> PreparePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
-                                               int failureTextId, Outcome& outcome);
+                                               TextId failureTextId, Outcome& outcome);
 
 // The prepared size without writing it anywhere: the data file's length, or with compression
 // the length CompressFile would write, counted while streaming (constant memory). Data that can
 // be read only once (a pipe) goes through a scratch file as for a hide.
 std::optional<int64_t> MeasurePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
-                                           int failureTextId, Outcome& outcome);
+                                           TextId failureTextId, Outcome& outcome);
 // The size after encryption with the cipher, from its envelope; "Encryption failed!" with the
 // reason when the cipher would refuse such input.
 std::optional<int64_t> MeasureEncryptedPayload(CipherIndex cipher, int64_t plainSize, Outcome& outcome);
@@ -55,7 +55,7 @@ bool CanReadDataInPlace(const std::string& dataPath);
 // seal's output that holds the end marker is made again with fresh random values, a few times
 // at most.
 bool EncryptPayload(ScratchFile& scratch, const std::string& passphrase, PayloadSource& source, ProgressSink& progress,
-                    int failureTextId, Outcome& outcome);
+                    TextId failureTextId, Outcome& outcome);
 
 int64_t FileSize(const std::string& path);
 

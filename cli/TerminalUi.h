@@ -35,7 +35,7 @@ public:
 
     // ProgressSink: the percentage on a terminal; Ctrl-C ends the process (Interrupts.h).
     void SetProgress(int percent) override;
-    void SetStatus(int) override {}
+    void SetStatus(TextId) override {}
     void SetBusy(bool) override {}
     void SetCancellable(bool) override {}
     bool CancelRequested() const override { return false; }

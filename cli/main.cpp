@@ -28,10 +28,6 @@ using namespace tarnwerk::cli;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kTerminatedText = 427;
-constexpr int kPassphraseFileUnreadableText = 475;
-constexpr int kPassphraseFileTooLongText = 476;
-constexpr int kPassphraseFileKindText = 477;
 // The position clamp of the settings needs a screen; a terminal has none, so any stored
 // position is accepted.
 constexpr int32_t kNoScreenLimit = INT32_MAX / 2;
@@ -73,9 +69,9 @@ CliSettings BuildSettings(const CliOptions& flags) {
 
 // Why a passphrase file was refused, in the user's language.
 std::string PassphraseFileRefusal(int base, const Error& error) {
-    if (error.number == EFBIG) return Text(base, kPassphraseFileTooLongText);
-    if (error.code == ErrorCode::NotRegularFile) return Text(base, kPassphraseFileKindText);
-    return Text(base, kPassphraseFileUnreadableText) + "\n(" + DescribeError(base, error) + ")";
+    if (error.number == EFBIG) return Text(base, TextId::PassphraseFileTooLongText);
+    if (error.code == ErrorCode::NotRegularFile) return Text(base, TextId::PassphraseFileKindText);
+    return Text(base, TextId::PassphraseFileUnreadableText) + "\n(" + DescribeError(base, error) + ")";
 }
 
 // The notices, then the end message of a command that succeeded.
@@ -126,7 +122,7 @@ int RunCommand(const CliOptions& flags, const CliSettings& settings, TerminalUi&
 int Run(const CliOptions& flags) {
     const CliSettings settings = BuildSettings(flags);
     const int base = settings.languageBase;
-    InstallInterruptHandlers(Text(base, kTerminatedText));
+    InstallInterruptHandlers(Text(base, TextId::TerminatedText));
     TerminalUiOptions uiOptions;
     uiOptions.quiet = flags.quiet;
     uiOptions.force = flags.force;

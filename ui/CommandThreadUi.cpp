@@ -58,7 +58,7 @@ void CommandThreadUi::SetProgress(int percent) {
     Tell([this, percent] { window_.ShowProgress(percent); });
 }
 
-void CommandThreadUi::SetStatus(int textId) {
+void CommandThreadUi::SetStatus(TextId textId) {
     Tell([this, textId] { window_.ShowStatusText(textId); });
 }
 

@@ -34,7 +34,7 @@ public:
     std::string ChooseOutputFile(const OutputChoice& choice) override;
 
     void SetProgress(int percent) override;
-    void SetStatus(int textId) override;
+    void SetStatus(TextId textId) override;
     void SetBusy(bool busy) override;
     void SetCancellable(bool cancellable) override;
     bool CancelRequested() const override { return cancel_.load(); }

@@ -31,9 +31,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kProgressMaximum = 100;
-constexpr int kCancelCaption = 581;
-constexpr int kCloseDuringCommandText = 582;
-constexpr int kCarrierWriteRunsOnText = 583;
 
 
 // Menu entries that change the carrier, the data file or the settings, or start another
@@ -170,7 +167,7 @@ void frmSteg::SetCancellable(bool cancellable) { cancellable_ = cancellable; }
 
 void frmSteg::SetStatus(int panel, const std::string& text) { statusBar_->SetText(panel, ToQ(text)); }
 
-void frmSteg::ShowStatusText(int textId) { SetStatus(0, " " + session_.Text(textId)); }
+void frmSteg::ShowStatusText(TextId textId) { SetStatus(0, " " + session_.Text(textId)); }
 
 // A command on the worker thread keeps the lock until it has ended, whatever its frame says.
 void frmSteg::SetBusy(bool busy) { Lock(busy || worker_ != nullptr); }
@@ -251,7 +248,7 @@ void frmSteg::CommandEnded() {
 
 void frmSteg::cmdCancel_Click() {
     if (!cancellable_) {
-        statusBar_->SetText(0, ToQ(" " + session_.Text(kCarrierWriteRunsOnText)));
+        statusBar_->SetText(0, ToQ(" " + session_.Text(TextId::CarrierWriteRunsOnText)));
         return;
     }
     threadUi_.RequestCancel();
@@ -331,7 +328,7 @@ void frmSteg::closeEvent(QCloseEvent* event) {
 }
 
 bool frmSteg::AskToCancelForClose() {
-    const Message question{session_.Text(kCloseDuringCommandText), MessageIcon::Question, MessageButtons::YesNo,
+    const Message question{session_.Text(TextId::CloseDuringCommandQuestion), MessageIcon::Question, MessageButtons::YesNo,
                            kProductName};
     return ShowMessageBox(host_, this, question) == MessageAnswer::Yes;
 }

@@ -67,7 +67,7 @@ public:
     std::optional<std::string> AskNewPassphrase();
     std::optional<std::string> AskPassphrase();
     void ShowProgress(int percent);
-    void ShowStatusText(int textId);
+    void ShowStatusText(TextId textId);
     void SetCancellable(bool cancellable);
     void SetBusy(bool busy);
 

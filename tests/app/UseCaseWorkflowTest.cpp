@@ -76,7 +76,7 @@ TEST_F(UseCaseTest, OutcomesNameTheirFilesAndAnsweredQuestions) {
     EXPECT_EQ(hidden.written, std::vector<std::string>{carrier});
     EXPECT_EQ(hidden.payloadSize, 3000);
     ASSERT_TRUE(hidden.success);
-    EXPECT_EQ(RenderNotice(kLanguageBaseEnglish, *hidden.success).text, En(435));
+    EXPECT_EQ(RenderNotice(kLanguageBaseEnglish, *hidden.success).text, En(TextId::HiddenText));
 
     Put(output, "mine");
     ui.answers = {MessageAnswer::No};
@@ -85,7 +85,7 @@ TEST_F(UseCaseTest, OutcomesNameTheirFilesAndAnsweredQuestions) {
     EXPECT_TRUE(declined.notices.empty());
     EXPECT_EQ(Slurp(output), "mine");
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, EnLines({441, 442}));
+    EXPECT_EQ(ui.messages[0].text, EnLines({TextId::FileExistsText, TextId::OverwriteQuestion}));
     EXPECT_EQ(ui.messages[0].buttons, MessageButtons::YesNo);
 
     // No name given: the prompter is offered the stored extension beside the carrier.
