@@ -1,8 +1,7 @@
 #include "app/Cancellation.h"
 
 namespace tarnwerk {
-namespace {
-}
+namespace {}
 
 ProgressFn CancellableProgress(ProgressSink& progress) {
     return [&progress](int percent) {

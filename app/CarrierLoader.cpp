@@ -18,8 +18,9 @@ namespace {
 std::string TypeText(int base, const CarrierAnalysis& analysis) {
     if (analysis.verdict == CarrierVerdict::Raw) return Text(base, TextId::RawPictureType);
     const CarrierFacts& facts = analysis.facts;
-    return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
-           Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) + " " + Text(base, TextId::ColoursUnit);
+    return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
+           std::to_string(facts.height) + " " + Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) +
+           " " + Text(base, TextId::ColoursUnit);
 }
 
 }  // namespace
@@ -28,14 +29,17 @@ Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
     const std::string title = Text(base, TextId::IncorrectFileTitle);
     switch (analysis.verdict) {
         case CarrierVerdict::Compressed:
-            return Message{Text(base, TextId::CompressedBitmapText) + "\r\n\r\n" + Text(base, TextId::UncompressedOnlyText) + "\r\n" + Text(base, TextId::UncompressedOnlyEnd),
+            return Message{Text(base, TextId::CompressedBitmapText) + "\r\n\r\n" +
+                               Text(base, TextId::UncompressedOnlyText) + "\r\n" +
+                               Text(base, TextId::UncompressedOnlyEnd),
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         case CarrierVerdict::UnsupportedDepth:
             return Message{Text(base, TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
                                Text(base, TextId::BitUnit) + ".\r\n\r\n" + Text(base, TextId::SupportedDepthsText),
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         default:
-            return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText}, MessageIcon::Exclamation, TextId::IncorrectFileTitle));
+            return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText},
+                                                  MessageIcon::Exclamation, TextId::IncorrectFileTitle));
     }
 }
 
@@ -66,8 +70,8 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         return false;
     }
     session.carrier = analysis.facts;
-    CarrierTexts texts = DescribeCarrier(session.languageBase, analysis, session.bitsPerByte,
-                                         session.settings.Encryption == 1);
+    CarrierTexts texts =
+        DescribeCarrier(session.languageBase, analysis, session.bitsPerByte, session.settings.Encryption == 1);
     session.fields.origFile = path;
     session.fields.oTyp = std::move(texts.type);
     session.fields.oSize = std::move(texts.size);

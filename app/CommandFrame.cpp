@@ -4,8 +4,7 @@
 
 namespace tarnwerk {
 
-namespace {
-}
+namespace {}
 
 CommandFrame::CommandFrame(ProgressSink& progress, TextId statusTextId) : progress_(progress) {
     progress_.SetBusy(true);

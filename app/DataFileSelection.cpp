@@ -29,7 +29,8 @@ std::vector<FileFilter> DataFileFilter(int languageBase, const std::string& stor
 }
 
 bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(TextId::DataDialogTitle));
+    const std::string chosen =
+        ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(TextId::DataDialogTitle));
     if (chosen.empty()) return false;
     ApplyGivenDataFile(session, chosen);
     return true;

@@ -71,8 +71,8 @@ std::optional<Halt> Decrypt(Prompter& prompter, ProgressSink& progress, const Pa
                 break;
         }
         if (tries >= kMaxPassphraseTries) {
-            outcome.notices.push_back(
-                Notice::Say({TextId::WrongPassphraseText, TextId::TerminatedText}, MessageIcon::Exclamation, TextId::WrongPassphraseTitle));
+            outcome.notices.push_back(Notice::Say({TextId::WrongPassphraseText, TextId::TerminatedText},
+                                                  MessageIcon::Exclamation, TextId::WrongPassphraseTitle));
             return Halt{Halt::Kind::Abandoned, TextId::WrongPassphraseText, std::nullopt};
         }
         if (!prompter.Confirm(Question::RetryPassphrase)) return Halt{};
@@ -107,8 +107,8 @@ void EndEarly(AtomicOutput& output, bool existed, const Halt& halt, ExtractOutco
         return;
     }
     outcome.ending = Ending::Failed;
-    Notice notice =
-        Notice::Say({halt.textId, kept ? TextId::OutputKeepsDataText : TextId::ExistingUnchangedText}, MessageIcon::Critical);
+    Notice notice = Notice::Say({halt.textId, kept ? TextId::OutputKeepsDataText : TextId::ExistingUnchangedText},
+                                MessageIcon::Critical);
     notice.cause = halt.cause;
     outcome.notices.push_back(std::move(notice));
 }

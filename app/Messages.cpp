@@ -96,15 +96,14 @@ std::string SystemDetail(const Error& error) {
     return text;
 }
 
-std::string TitleText(int base, std::optional<TextId> titleId) {
-    return titleId ? Text(base, *titleId) : kProductName;
-}
+std::string TitleText(int base, std::optional<TextId> titleId) { return titleId ? Text(base, *titleId) : kProductName; }
 
 Message EngineError(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string text;
     if (texts.numbered) {
-        text = Text(base, TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " + Text(base, TextId::ErrorOccurredText);
+        text = Text(base, TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " +
+               Text(base, TextId::ErrorOccurredText);
     } else {
         text = Join(base, texts.lines, "\r\n");
     }
@@ -147,9 +146,13 @@ Message MakeProductMessage(const ProgramSettings& program, std::initializer_list
     return Message{Join(program.languageBase, ids, "\r\n"), icon, buttons, kProductName};
 }
 
-Message EngineErrorMessage(const ProgramSettings& program, const Error& error) { return EngineError(program.languageBase, error); }
+Message EngineErrorMessage(const ProgramSettings& program, const Error& error) {
+    return EngineError(program.languageBase, error);
+}
 
-std::string DescribeError(const ProgramSettings& program, const Error& error) { return Describe(program.languageBase, error); }
+std::string DescribeError(const ProgramSettings& program, const Error& error) {
+    return Describe(program.languageBase, error);
+}
 
 std::string DescribeError(int languageBase, const Error& error) { return Describe(languageBase, error); }
 

@@ -2,28 +2,27 @@
 #include "app/UseCases.h"
 
 namespace tarnwerk {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 Message QuestionMessage(int languageBase, Question question) {
     switch (question) {
         case Question::ReplaceOutput:
-            return RenderNotice(
-                languageBase,
-                Notice::Say({TextId::FileExistsText, TextId::OverwriteQuestion}, MessageIcon::Question, TextId::OverwriteTitle),
-                MessageButtons::YesNo);
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::FileExistsText, TextId::OverwriteQuestion}, MessageIcon::Question,
+                                            TextId::OverwriteTitle),
+                                MessageButtons::YesNo);
         case Question::ReplaceArchive:
-            return RenderNotice(
-                languageBase,
-                Notice::Say({TextId::ArchiveExistsText, TextId::OverwriteQuestion}, MessageIcon::Exclamation, TextId::OverwriteTitle),
-                MessageButtons::YesNo);
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::ArchiveExistsText, TextId::OverwriteQuestion},
+                                            MessageIcon::Exclamation, TextId::OverwriteTitle),
+                                MessageButtons::YesNo);
         case Question::RetryPassphrase:
             break;
     }
-    return RenderNotice(
-        languageBase, Notice::Say({TextId::WrongPassphraseText, TextId::RetryPassphraseText}, MessageIcon::Exclamation, TextId::WrongPassphraseTitle),
-        MessageButtons::RetryCancel);
+    return RenderNotice(languageBase,
+                        Notice::Say({TextId::WrongPassphraseText, TextId::RetryPassphraseText},
+                                    MessageIcon::Exclamation, TextId::WrongPassphraseTitle),
+                        MessageButtons::RetryCancel);
 }
 
 }  // namespace tarnwerk

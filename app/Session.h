@@ -6,21 +6,21 @@
 #include <string>
 #include <vector>
 
-#include "config/Settings.h"
 #include "app/UseCases.h"
+#include "config/Settings.h"
 #include "core/CarrierFacts.h"
 
 namespace tarnwerk {
 
 // The seven text fields of the main window.
 struct WindowFields {
-    std::string origFile;   // txtOrigFile
-    std::string oTyp;       // txtOTyp
-    std::string oSize;      // txtOSize
-    std::string oFree;      // txtOFree
-    std::string dataFile;   // txtDataFile (hide: input; extract/export: output)
-    std::string dOrigSize;  // txtDOrigSize
-    std::string dSize;      // txtDSize
+    std::string origFile;    // txtOrigFile
+    std::string oTyp;        // txtOTyp
+    std::string oSize;       // txtOSize
+    std::string oFree;       // txtOFree
+    std::string dataFile;    // txtDataFile (hide: input; extract/export: output)
+    std::string dOrigSize;   // txtDOrigSize
+    std::string dSize;       // txtDSize
     int64_t dSizeBytes = 0;  // the number txtDSize shows, so a language switch can write it anew
 };
 

@@ -9,9 +9,7 @@
 #include "core/Capacity.h"
 
 namespace tarnwerk {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 SizeOutcome NeededSize(const SizeRequest& request, ProgressSink& progress) {
     CommandFrame frame(progress, TextId::HidingStatus);
@@ -26,8 +24,8 @@ SizeOutcome NeededSize(const SizeRequest& request, ProgressSink& progress) {
     outcome.ending = Ending::Done;
     outcome.payloadSize = *size;
     outcome.needed = SmallestCarrierArea(*size, options.bitsPerByte, options.encrypt);
-    Notice notice =
-        Notice::Say({TextId::NeededSizeText, TextId::NeededSizeUnitText, TextId::HeaderNotIncludedText}, MessageIcon::Information, TextId::NeededSizeTitle);
+    Notice notice = Notice::Say({TextId::NeededSizeText, TextId::NeededSizeUnitText, TextId::HeaderNotIncludedText},
+                                MessageIcon::Information, TextId::NeededSizeTitle);
     notice.shape = Notice::Shape::NeededSize;
     notice.amount = outcome.needed;
     outcome.notices.push_back(std::move(notice));

@@ -110,7 +110,8 @@ bool AcceptPassphrase(std::optional<std::string> typed, PassphraseSecrets& secre
         return false;
     }
     if (DerivePassphrase(*typed, secrets)) return true;
-    Stop(outcome, Ending::Refused, Notice::Say({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}, MessageIcon::Exclamation));
+    Stop(outcome, Ending::Refused,
+         Notice::Say({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}, MessageIcon::Exclamation));
     return false;
 }
 
