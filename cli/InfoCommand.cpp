@@ -3,6 +3,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/CarrierLoader.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
@@ -31,12 +32,12 @@ std::string JsonString(const std::string& s) {
 
 }  // namespace
 
-bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
-    if (!commands.LoadCarrier(carrier)) return false;
-    const CarrierFacts& f = session.carrier;
+void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json) {
+    const CarrierFacts& f = analysis.facts;
     if (!json) {
-        std::cout << session.fields.oTyp << "\n" << session.fields.oSize << "\n" << session.fields.oFree << "\n";
-        return true;
+        const CarrierTexts texts = DescribeCarrier(languageBase, analysis, options.bitsPerByte, options.encrypt);
+        std::cout << texts.type << "\n" << texts.size << "\n" << texts.free << "\n";
+        return;
     }
     std::ostringstream out;
     out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
@@ -52,13 +53,10 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
     }
     out << "}}";
     std::cout << out.str() << "\n";
-    return true;
 }
 
-void PrintSizeJson(const Session& session) {
-    const bool encryption = session.settings.Encryption != 0;
-    std::cout << "{\"needed\":" << SmallestCarrierArea(session.payloadSize, session.bitsPerByte, encryption)
-              << ",\"prepared_size\":" << session.payloadSize << "}\n";
+void PrintSizeJson(const SizeOutcome& outcome) {
+    std::cout << "{\"needed\":" << outcome.needed << ",\"prepared_size\":" << outcome.payloadSize << "}\n";
 }
 
 }  // namespace tarnwerk::cli
