@@ -98,7 +98,11 @@ INSTANTIATE_TEST_SUITE_P(Carriers, StealthRoundTrip,
                                                               Shape{"colour_top_down", 96, 80, 24, true},
                                                               Shape{"grey_odd_width", 173, 151, 8, false},
                                                               Shape{"grey_top_down", 160, 160, 8, true}),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Shape, bool>>& row) {
+                             return std::string(std::get<0>(row.param).name) +
+                                    (std::get<1>(row.param) ? "_compressed" : "_plain");
+                         });
 
 TEST_F(StealthTest, ShortGreyRampKeepsEveryPixelInsideIt) {
     // A 128-entry ramp: pixel values 0..127, and a change must never reach 128.
@@ -126,60 +130,79 @@ TEST_F(StealthTest, EmptyDataAndLongExtensionRoundTrip) {
     EXPECT_EQ(found->extension, "verylong") << "cut to the 8-byte field as in the classic header";
 }
 
-TEST_F(StealthTest, RefusesWhatItCannotCarryAndLeavesTheFile) {
-    const std::string tiny = Bitmap(30, 30, 24, false, "tiny.bmp");
-    const std::string fits = Bitmap(101, 67, 24, false, "fits.bmp");
-    test::MakeRaw(dir_.File("c.raw"), 50000, 3);
+// A carrier the method cannot use, with the refusal it gets for a payload of the row's size.
+Bytes Palette(bool greyRamp) {
     Bytes palette = test::BitmapBytes(200, 200, 8, false, 4);
-    palette[test::kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
-    test::WriteFile(dir_.File("palette.bmp"), palette);
-    Bytes shortRamp = test::BitmapBytes(200, 200, 8, false, 4);
-    test::PutLe32(shortRamp, 46, 128);  // a 128-entry ramp, but pixels use all 256 values
-    test::WriteFile(dir_.File("short.bmp"), shortRamp);
+    if (greyRamp)
+        test::PutLe32(palette, 46, 128);  // a 128-entry ramp, but pixels use all 256 values
+    else
+        palette[test::kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
+    return palette;
+}
+struct RefusalRow {
+    const char* name;
+    std::string file;
+    Bytes carrier;
+    size_t size;
+    ErrorCode expected;
+};
+void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
+class StealthRefusal : public StealthTest, public ::testing::WithParamInterface<RefusalRow> {};
 
-    const struct {
-        std::string path;
-        size_t size;
-        ErrorCode expected;
-    } cases[] = {
-        {tiny, 1, ErrorCode::CarrierTooSmall},
-        {fits, 5000, ErrorCode::PayloadTooLarge},
-        {dir_.File("c.raw"), 1, ErrorCode::NoSamplePlane},
-        {dir_.File("palette.bmp"), 1, ErrorCode::NoSamplePlane},
-        {dir_.File("short.bmp"), 1, ErrorCode::NoSamplePlane},
-    };
-    for (const auto& c : cases) {
-        const Bytes before = test::ReadFile(c.path);
-        const auto entries = dir_.Entries();
-        Status hidden = Hide(c.path, Payload(c.size, false));
-        ASSERT_FALSE(hidden) << c.path;
-        EXPECT_EQ(hidden.error().code, c.expected) << c.path;
-        EXPECT_EQ(test::ReadFile(c.path), before) << c.path;
-        EXPECT_EQ(dir_.Entries(), entries) << c.path;
-    }
+TEST_P(StealthRefusal, RefusesAndLeavesTheFile) {
+    const RefusalRow& row = GetParam();
+    test::WriteFile(dir_.File(row.file), row.carrier);
+    Status hidden = Hide(dir_.File(row.file), Payload(row.size, false));
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, row.expected);
+    EXPECT_EQ(test::ReadFile(dir_.File(row.file)), row.carrier);
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{row.file});
 }
 
-TEST_F(StealthTest, EveryWayOfNotFindingGivesTheSameAnswer) {
-    const std::string clean = Bitmap(140, 100, 24, false, "clean.bmp");
-    ExpectNothingFound(clean);
+INSTANTIATE_TEST_SUITE_P(
+    Carriers, StealthRefusal,
+    ::testing::Values(
+        RefusalRow{"TooSmall", "tiny.bmp", test::BitmapBytes(30, 30, 24, false, 11), 1, ErrorCode::CarrierTooSmall},
+        RefusalRow{"PayloadTooLarge", "fits.bmp", test::BitmapBytes(101, 67, 24, false, 11), 5000,
+                   ErrorCode::PayloadTooLarge},
+        RefusalRow{"RawFile", "c.raw", test::RandomBytes(50000, 3), 1, ErrorCode::NoSamplePlane},
+        RefusalRow{"ColourPalette", "palette.bmp", Palette(false), 1, ErrorCode::NoSamplePlane},
+        RefusalRow{"ShortGreyRampUsedBeyondItsEnd", "short.bmp", Palette(true), 1, ErrorCode::NoSamplePlane}),
+    [](const auto& row) { return std::string(row.param.name); });
 
-    const std::string path = Bitmap(140, 100, 24, false, "c.bmp");
-    ASSERT_TRUE(Hide(path, Payload(400, true)));
-    const Bytes carrier = test::ReadFile(path);
-    ExpectNothingFound(path, "Tarnkappe 8");
-    ExpectNothingFound(path, "");
+// Every way of not finding data gives the same answer; a carrier holding 400 bytes.
+class StealthNotFound : public StealthTest {
+protected:
+    void SetUp() override {
+        path_ = Bitmap(140, 100, 24, false, "c.bmp");
+        ASSERT_TRUE(Hide(path_, Payload(400, true)));
+        carrier_ = test::ReadFile(path_);
+    }
+    std::string path_;
+    Bytes carrier_;
+};
 
-    // One sample changed by one, at a few places (the salt's, the header's and the body's
-    // samples are all spread over the picture).
-    for (size_t offset : {size_t{54}, carrier.size() / 3, carrier.size() / 2, carrier.size() - 7}) {
-        Bytes tampered = carrier;
+TEST_F(StealthNotFound, CleanPicture) { ExpectNothingFound(Bitmap(140, 100, 24, false, "clean.bmp")); }
+
+TEST_F(StealthNotFound, WrongOrEmptyPassphrase) {
+    ExpectNothingFound(path_, "Tarnkappe 8");
+    ExpectNothingFound(path_, "");
+}
+
+// One sample changed by one, at a few places (the salt's, the header's and the body's samples
+// are all spread over the picture).
+TEST_F(StealthNotFound, OneSampleChangedByOne) {
+    for (size_t offset : {size_t{54}, carrier_.size() / 3, carrier_.size() / 2, carrier_.size() - 7}) {
+        Bytes tampered = carrier_;
         tampered[offset] = static_cast<uint8_t>(tampered[offset] == 255 ? 254 : tampered[offset] + 1);
         test::WriteFile(dir_.File("t.bmp"), tampered);
         ExpectNothingFound(dir_.File("t.bmp"));
     }
+}
 
-    // Cropped: the last stored row dropped and the header made to match.
-    Bytes cropped(carrier.begin(), carrier.end() - test::BitmapRowBytes(140, 24));
+// Cropped: the last stored row dropped and the header made to match.
+TEST_F(StealthNotFound, CroppedByARow) {
+    Bytes cropped(carrier_.begin(), carrier_.end() - test::BitmapRowBytes(140, 24));
     test::PutLe32(cropped, test::bmp::kHeight, 99);
     test::PutLe32(cropped, test::bmp::kFileSize, static_cast<int32_t>(cropped.size()));
     test::PutLe32(cropped, test::bmp::kImageSize, static_cast<int32_t>(cropped.size()) - 54);
