@@ -251,40 +251,55 @@ TEST_F(PngCarrierTest, FactsOfAnotherPictureAreRefusedWithoutChangingIt) {
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.png", "payload"}));
 }
 
-// Pictures that can be read but not hidden into: extraction still finds what they hold.
-TEST_F(PngCarrierTest, ShortPalettesTransparencyAndAnimationRefuseHidingButExtract) {
-    const Bytes data = test::RandomBytes(30, 3);
+// Pictures that can be read but not hidden into: extraction still finds what they hold. A
+// short palette follows the bitmaps' colour-table rule; the other two are the PNG's own.
+const Bytes kUnhideableData = test::RandomBytes(30, 3);
+Picture GreyHolding(const Bytes& data) {
+    Picture grey = png::RandomPicture(40, 30, 0, 8, false, 6);
+    EXPECT_TRUE(fuzz::EmbedStream(grey.samples, 0, Stream(data), 1));
+    return grey;
+}
+Bytes ShortPalette() {
     Picture picture = png::RandomPicture(40, 30, 3, 8, false, 6);
     for (uint8_t& index : picture.samples) index &= 0x0F;  // 16 colours; a stream changes only bit 0
-    ASSERT_TRUE(fuzz::EmbedStream(picture.samples, 0, Stream(data), 1));
-    Picture grey = png::RandomPicture(40, 30, 0, 8, false, 6);
-    ASSERT_TRUE(fuzz::EmbedStream(grey.samples, 0, Stream(data), 1));
-    struct Case {
-        Bytes file;
-        HideRefusal refusal;
-        bool shortColourTable;
-        ErrorCode error;
-    };
-    // A short palette follows the bitmaps' colour-table rule; the other two are the PNG's own.
-    const std::vector<Case> cases = {
-        {png::Encode(picture, {{"PLTE", Palette(16)}}), HideRefusal::None, true, ErrorCode::ShortColourTable},
-        {png::Encode(grey, {{"tRNS", {0, 7}}}), HideRefusal::TransparentColour, false, ErrorCode::CarrierRefused},
-        {png::Encode(grey, {{"acTL", {0, 0, 0, 2, 0, 0, 0, 0}}}), HideRefusal::Animated, false,
-         ErrorCode::CarrierRefused},
-    };
-    for (const auto& [file, refusal, shortColourTable, error] : cases) {
-        test::WriteFile(dir_.File("c.png"), file);
-        const CarrierAnalysis analysis = Analyse("c.png");
-        ASSERT_EQ(analysis.verdict, CarrierVerdict::Png);
-        EXPECT_EQ(RefusesHiding(analysis.facts), refusal);
-        EXPECT_EQ(analysis.facts.shortColourTable, shortColourTable);
-        const Status hidden = HidePayload(analysis.facts, 1, Source(data));
-        ASSERT_FALSE(hidden);
-        EXPECT_EQ(hidden.error().code, error);
-        EXPECT_EQ(test::ReadFile(dir_.File("c.png")), file);
-        EXPECT_EQ(Extract("c.png"), data);
-    }
+    EXPECT_TRUE(fuzz::EmbedStream(picture.samples, 0, Stream(kUnhideableData), 1));
+    return png::Encode(picture, {{"PLTE", Palette(16)}});
 }
+Bytes Transparent() { return png::Encode(GreyHolding(kUnhideableData), {{"tRNS", {0, 7}}}); }
+Bytes Animated() { return png::Encode(GreyHolding(kUnhideableData), {{"acTL", {0, 0, 0, 2, 0, 0, 0, 0}}}); }
+
+struct UnhideableRow {
+    const char* name;
+    Bytes (*file)();
+    HideRefusal refusal;
+    bool shortColourTable;
+    ErrorCode error;
+};
+void PrintTo(const UnhideableRow& row, std::ostream* out) { *out << row.name; }
+class PngUnhideable : public PngCarrierTest, public ::testing::WithParamInterface<UnhideableRow> {};
+
+TEST_P(PngUnhideable, RefusesHidingButExtracts) {
+    const UnhideableRow& row = GetParam();
+    const Bytes file = row.file();
+    test::WriteFile(dir_.File("c.png"), file);
+    const CarrierAnalysis analysis = Analyse("c.png");
+    ASSERT_EQ(analysis.verdict, CarrierVerdict::Png);
+    EXPECT_EQ(RefusesHiding(analysis.facts), row.refusal);
+    EXPECT_EQ(analysis.facts.shortColourTable, row.shortColourTable);
+    const Status hidden = HidePayload(analysis.facts, 1, Source(kUnhideableData));
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, row.error);
+    EXPECT_EQ(test::ReadFile(dir_.File("c.png")), file);
+    EXPECT_EQ(Extract("c.png"), kUnhideableData);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pictures, PngUnhideable,
+    ::testing::Values(UnhideableRow{"ShortPalette", ShortPalette, HideRefusal::None, true, ErrorCode::ShortColourTable},
+                      UnhideableRow{"TransparentColour", Transparent, HideRefusal::TransparentColour, false,
+                                    ErrorCode::CarrierRefused},
+                      UnhideableRow{"Animated", Animated, HideRefusal::Animated, false, ErrorCode::CarrierRefused}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // An in-place hide replaces the picture through a new file: its permissions stay, and a
 // symbolic link to it stays a link.

@@ -227,42 +227,58 @@ std::string LowBitStream(const Bytes& file, size_t from, int bits) {
     return stream;
 }
 
-TEST_F(StealthTest, LeavesNoFixedPattern) {
-    const std::string first = Bitmap(200, 150, 24, false, "a.bmp");
-    const std::string second = Bitmap(200, 150, 24, false, "b.bmp");
-    const Bytes cover = test::ReadFile(first);
-    const StealthPayload payload = Payload(1200, false);
-    ASSERT_TRUE(Hide(first, payload));
-    ASSERT_TRUE(Hide(second, payload));
-    const Bytes a = test::ReadFile(first), b = test::ReadFile(second);
-    for (int bits : {1, 2, 4})
-        for (const Bytes* file : {&a, &b}) {
-            const std::string stream = LowBitStream(*file, 54, bits);
-            EXPECT_EQ(stream.find(kBeginMarker), std::string::npos);
-            EXPECT_EQ(stream.find(kEndMarker), std::string::npos);
-        }
-
-    // Same data, same passphrase: a fresh salt moves every change. The two sets of changed
-    // samples overlap about as much as two random sets would.
-    std::set<size_t> changedA, changedB;
-    for (size_t i = 54; i < cover.size(); ++i) {
-        if (a[i] != cover[i]) changedA.insert(i);
-        if (b[i] != cover[i]) changedB.insert(i);
+// The same data under the same passphrase in two copies of one cover.
+class StealthPattern : public StealthTest {
+protected:
+    void SetUp() override {
+        const std::string first = Bitmap(200, 150, 24, false, "a.bmp");
+        const std::string second = Bitmap(200, 150, 24, false, "b.bmp");
+        cover_ = test::ReadFile(first);
+        const StealthPayload payload = Payload(1200, false);
+        ASSERT_TRUE(Hide(first, payload));
+        ASSERT_TRUE(Hide(second, payload));
+        a_ = test::ReadFile(first);
+        b_ = test::ReadFile(second);
     }
+    std::set<size_t> Changed(const Bytes& stego) const {
+        std::set<size_t> changed;
+        for (size_t i = 54; i < cover_.size(); ++i)
+            if (stego[i] != cover_[i]) changed.insert(i);
+        return changed;
+    }
+    Bytes cover_, a_, b_;
+};
+
+TEST_F(StealthPattern, NoMarkerInAnyLowBitReading) {
+    for (int bits : {1, 2, 4})
+        for (const Bytes* file : {&a_, &b_}) {
+            const std::string stream = LowBitStream(*file, 54, bits);
+            EXPECT_EQ(stream.find(kBeginMarker), std::string::npos) << bits;
+            EXPECT_EQ(stream.find(kEndMarker), std::string::npos) << bits;
+        }
+}
+
+// A fresh salt moves every change: the two sets of changed samples overlap about as much as
+// two random sets would.
+TEST_F(StealthPattern, AFreshSaltMovesEveryChange) {
+    const std::set<size_t> changedA = Changed(a_), changedB = Changed(b_);
     size_t common = 0;
     for (size_t i : changedA) common += changedB.count(i);
-    // Directions come from a keyed bit, not from the cover: up and down about equally often.
-    size_t up = 0, inner = 0;
-    for (size_t i : changedA)
-        if (cover[i] != 0 && cover[i] != 255) {
-            ++inner;
-            up += a[i] > cover[i];
-        }
-    EXPECT_NEAR(static_cast<double>(up) / static_cast<double>(inner), 0.5, 0.1);
     const double chance = static_cast<double>(changedA.size()) * static_cast<double>(changedB.size()) /
-                          static_cast<double>(cover.size() - 54);
+                          static_cast<double>(cover_.size() - 54);
     EXPECT_GT(changedA.size(), 100u);
     EXPECT_LT(static_cast<double>(common), 2.0 * chance + 10.0);
+}
+
+// Directions come from a keyed bit, not from the cover: up and down about equally often.
+TEST_F(StealthPattern, ChangesGoUpAndDownAlike) {
+    size_t up = 0, inner = 0;
+    for (size_t i : Changed(a_))
+        if (cover_[i] != 0 && cover_[i] != 255) {
+            ++inner;
+            up += a_[i] > cover_[i];
+        }
+    EXPECT_NEAR(static_cast<double>(up) / static_cast<double>(inner), 0.5, 0.1);
 }
 
 TEST_F(StealthTest, RefusesACarrierAnotherProcessIsWriting) {
