@@ -17,16 +17,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string Hex(const std::string& bytes) {
-    static const char* const kDigits = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        hex += kDigits[static_cast<uint8_t>(c) >> 4];
-        hex += kDigits[static_cast<uint8_t>(c) & 15];
-    }
-    return hex;
-}
-
 // The header as the engine lays it out: flags, cipher byte, 16-byte check field, extension.
 std::string HeaderFor(uint8_t cipher, const std::string& checkValue) {
     return std::string{'\x02', static_cast<char>(cipher)} + checkValue + "txt     ";
@@ -109,7 +99,8 @@ TEST(PayloadSeal, EnvelopeRefusesWhatItsSizeFieldCannotHold) {
 
 // MD5 of "Tarnwerk" (plain RFC 1321 for so short a text) as the header stores it.
 TEST(PayloadSeal, PassphraseDigestIsTheStoredMd5) {
-    EXPECT_EQ(Hex(PassphraseDigest("Tarnwerk")), "E8E40906030A3059CE00BED663E55958");
+    EXPECT_EQ(PassphraseDigest("Tarnwerk"),
+              std::string("\xE8\xE4\x09\x06\x03\x0A\x30\x59\xCE\x00\xBE\xD6\x63\xE5\x59\x58", 16));
 }
 
 TEST(PayloadSeal, EnvelopeOfNoWholeBlocksIsDamageNotAWrongKey) {
