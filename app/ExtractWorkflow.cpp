@@ -11,7 +11,6 @@
 #include "app/PassphraseEntry.h"
 #include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
-#include "app/Workflows.h"
 #include "base/AtomicOutput.h"
 #include "compression/clsZlib.h"
 #include "config/Codepage.h"

@@ -39,5 +39,7 @@ function(tarnwerk_test)
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock tarnwerk_warnings)
   target_include_directories(${ARG_NAME} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60)
+  # Parameterised cases are named by their suite's name generator ("Table/Hostile.Verdict/ZeroWidth"),
+  # not by a print of the parameter's bytes.
+  gtest_discover_tests(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}" DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES)
 endfunction()

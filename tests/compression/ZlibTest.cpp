@@ -30,27 +30,37 @@ Bytes Text(size_t size) {
     return bytes;
 }
 
-TEST(ZlibArrayTest, CompressAndDecompressKeepSizesAndCodes) {
+TEST(ZlibArrayTest, RoundTripReportsBothSizes) {
     clsZlib zlib;
     const Bytes data = Text(1000);
     Bytes bytes = data;
     ASSERT_TRUE(zlib.CompressByteArray(bytes, 9));
-    const Bytes compressed = bytes;
     const auto compressedLength = static_cast<int32_t>(bytes.size());
+    EXPECT_LT(bytes.size(), data.size());
     EXPECT_EQ(zlib.ValueCompressedSize(), compressedLength);
     EXPECT_EQ(zlib.ValueDecompressedSize(), 1000);
-    EXPECT_LT(bytes.size(), data.size());
-    // Impossible sizes are refused before anything is allocated or replaced.
-    for (const int32_t claim : {-1, 0x7FFFFFFF}) {
-        EXPECT_EQ(Code(zlib.DecompressByteArray(bytes, claim)), ErrorCode::CorruptData);
-        EXPECT_EQ(bytes, compressed);
-    }
-    Bytes garbage = test::RandomBytes(100, 3);
-    EXPECT_EQ(Code(zlib.DecompressByteArray(garbage, 1000)), ErrorCode::CorruptData);
     ASSERT_TRUE(zlib.DecompressByteArray(bytes, 1000));
     EXPECT_EQ(bytes, data);
     EXPECT_EQ(zlib.ValueCompressedSize(), compressedLength);
     EXPECT_EQ(zlib.ValueDecompressedSize(), 1000);
+}
+
+// Impossible sizes are refused before anything is allocated or replaced.
+TEST(ZlibArrayTest, ImpossibleSizeClaimsAndGarbageAreDamage) {
+    clsZlib zlib;
+    Bytes bytes = Text(1000);
+    ASSERT_TRUE(zlib.CompressByteArray(bytes, 9));
+    const Bytes compressed = bytes;
+    for (const int32_t claim : {-1, 0x7FFFFFFF}) {
+        EXPECT_EQ(Code(zlib.DecompressByteArray(bytes, claim)), ErrorCode::CorruptData) << claim;
+        EXPECT_EQ(bytes, compressed);
+    }
+    Bytes garbage = test::RandomBytes(100, 3);
+    EXPECT_EQ(Code(zlib.DecompressByteArray(garbage, 1000)), ErrorCode::CorruptData);
+}
+
+TEST(ZlibArrayTest, EmptyInputStaysEmpty) {
+    clsZlib zlib;
     Bytes empty;
     EXPECT_TRUE(zlib.CompressByteArray(empty, -1));
     EXPECT_TRUE(zlib.DecompressByteArray(empty, 0));
@@ -72,45 +82,59 @@ TEST(ZlibArrayTest, BufferRuleDecidesWhatFits) {
     }
 }
 
-TEST(ZlibFileTest, StoredFormatIsSizeThenZlibStream) {
-    test::TempDir dir;
-    clsZlib zlib;
-    const Bytes data = Text(1000);
-    test::WriteFile(dir.File("in"), data);
-    ASSERT_TRUE(zlib.CompressFile(dir.File("in"), dir.File("packed"), 9));
-    Bytes packed = test::ReadFile(dir.File("packed"));
-    ASSERT_GT(packed.size(), 6u);
-    EXPECT_EQ(Bytes(packed.begin(), packed.begin() + 6), (Bytes{0xE8, 0x03, 0x00, 0x00, 0x78, 0xDA}));
-    EXPECT_EQ(static_cast<size_t>(zlib.ValueCompressedSize()), packed.size() - 4);
-    ASSERT_TRUE(zlib.DecompressFile(dir.File("packed"), dir.File("out")));
-    EXPECT_EQ(test::ReadFile(dir.File("out")), data);
-    const Bytes large = test::RandomBytes(300001, 17);
-    test::WriteFile(dir.File("large"), large);
-    ASSERT_TRUE(zlib.CompressFile(dir.File("large"), dir.File("packed"), 6));
-    ASSERT_TRUE(zlib.DecompressFile(dir.File("packed"), dir.File("out")));
-    EXPECT_EQ(test::ReadFile(dir.File("out")), large);
-    // A size claiming 100 bytes leaves room for 113; the output holds what fitted.
-    test::PutLe32(packed, 0, 100);
-    test::WriteFile(dir.File("lying"), packed);
-    EXPECT_EQ(Code(zlib.DecompressFile(dir.File("lying"), dir.File("out"))), ErrorCode::CorruptData);
-    EXPECT_EQ(test::ReadFile(dir.File("out")), Bytes(data.begin(), data.begin() + 113));
-    // Sizes no buffer rule can hold and a damaged Adler-32 trailer.
-    test::WriteFile(dir.File("old"), Bytes{'o', 'l', 'd'});
-    for (const int32_t claim : {-1, -1000, 0x7FFFFFFF, static_cast<int32_t>(packed.size() * 1032 + 2048)}) {
-        test::PutLe32(packed, 0, claim);
-        test::WriteFile(dir.File("lying"), packed);
-        EXPECT_EQ(Code(zlib.DecompressFile(dir.File("lying"), dir.File("old"))), ErrorCode::CorruptData) << claim;
+// A file of 1000 bytes of text, compressed at level 9 as the hide stores it.
+class ZlibFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::WriteFile(dir_.File("in"), data_);
+        ASSERT_TRUE(zlib_.CompressFile(dir_.File("in"), dir_.File("packed"), 9));
+        packed_ = test::ReadFile(dir_.File("packed"));
+        test::WriteFile(dir_.File("old"), Bytes{'o', 'l', 'd'});
     }
-    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
-    test::PutLe32(packed, 0, 1000);
-    packed.back() ^= 0xFF;
-    test::WriteFile(dir.File("damaged"), packed);
-    EXPECT_EQ(Code(zlib.DecompressFile(dir.File("damaged"), dir.File("out"))), ErrorCode::CorruptData);
+    // The stored file with another size field.
+    std::string Claiming(int32_t size) {
+        Bytes lying = packed_;
+        test::PutLe32(lying, 0, size);
+        test::WriteFile(dir_.File("lying"), lying);
+        return dir_.File("lying");
+    }
+    test::TempDir dir_;
+    clsZlib zlib_;
+    const Bytes data_ = Text(1000);
+    Bytes packed_;
+};
+
+TEST_F(ZlibFileTest, StoredFormatIsSizeThenZlibStream) {
+    ASSERT_GT(packed_.size(), 6u);
+    EXPECT_EQ(Bytes(packed_.begin(), packed_.begin() + 6), (Bytes{0xE8, 0x03, 0x00, 0x00, 0x78, 0xDA}));
+    EXPECT_EQ(static_cast<size_t>(zlib_.ValueCompressedSize()), packed_.size() - 4);
+    ASSERT_TRUE(zlib_.DecompressFile(dir_.File("packed"), dir_.File("out")));
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), data_);
+}
+
+// A size claiming 100 bytes leaves room for 113: the output holds what fitted.
+TEST_F(ZlibFileTest, SizeClaimingTooLittleKeepsWhatFitted) {
+    EXPECT_EQ(Code(zlib_.DecompressFile(Claiming(100), dir_.File("out"))), ErrorCode::CorruptData);
+    EXPECT_EQ(test::ReadFile(dir_.File("out")), Bytes(data_.begin(), data_.begin() + 113));
+}
+
+// Sizes no buffer rule can hold are refused before the existing output is touched.
+TEST_F(ZlibFileTest, ImpossibleSizeClaimsKeepAnExistingOutput) {
+    for (const int32_t claim : {-1, -1000, 0x7FFFFFFF, static_cast<int32_t>(packed_.size() * 1032 + 2048)}) {
+        EXPECT_EQ(Code(zlib_.DecompressFile(Claiming(claim), dir_.File("old"))), ErrorCode::CorruptData) << claim;
+    }
+    EXPECT_EQ(test::ReadFile(dir_.File("old")), (Bytes{'o', 'l', 'd'}));
+}
+
+TEST_F(ZlibFileTest, DamagedChecksumIsDamage) {
+    packed_.back() ^= 0xFF;
+    test::WriteFile(dir_.File("damaged"), packed_);
+    EXPECT_EQ(Code(zlib_.DecompressFile(dir_.File("damaged"), dir_.File("out"))), ErrorCode::CorruptData);
 }
 
 // Compressed in pieces, the file holds exactly what one compress2 call over the whole input
-// gives; inputs span several pieces of the streaming reader.
-TEST(ZlibFileTest, StreamedFileEqualsOneCompress2Call) {
+// gives, and reads back; inputs span several pieces of the streaming reader and writer.
+TEST(ZlibStreamTest, StreamedFileEqualsOneCompress2Call) {
     test::TempDir dir;
     Bytes text;
     while (text.size() < (size_t{2} << 20) + 777) {
@@ -138,34 +162,35 @@ TEST(ZlibFileTest, StreamedFileEqualsOneCompress2Call) {
             const Result<int64_t> measured = zlib.CompressedFileLength(dir.File("in"), static_cast<int16_t>(level));
             ASSERT_TRUE(measured);
             EXPECT_EQ(*measured, static_cast<int64_t>(reference.size()));
+            ASSERT_TRUE(zlib.DecompressFile(dir.File("packed"), dir.File("out")));
+            EXPECT_TRUE(test::ReadFile(dir.File("out")) == data) << data.size() << " at level " << level;
         }
     }
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "packed"}));  // no temporary file stays
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "out", "packed"}));  // no temporary file stays
 }
 
 // The hide compresses into an unnamed scratch file, reached by its /proc path: nothing may be
-// created beside that path. A named output is replaced only by a complete stream.
-TEST(ZlibFileTest, CompressFileWritesScratchFilesAndKeepsOutputsOnFailure) {
-    test::TempDir dir;
-    const Bytes data = Text(5000);
-    test::WriteFile(dir.File("in"), data);
-    clsZlib zlib;
-    ASSERT_TRUE(zlib.CompressFile(dir.File("in"), dir.File("named"), 9));
-    Result<ScratchFile> scratch = ScratchFile::CreateBeside(dir.File("in"));
+// created beside that path.
+TEST_F(ZlibFileTest, CompressesIntoAnUnnamedScratchFile) {
+    Result<ScratchFile> scratch = ScratchFile::CreateBeside(dir_.File("in"));
     ASSERT_TRUE(scratch.ok());
-    ASSERT_TRUE(zlib.CompressFile(dir.File("in"), scratch->path(), 9));
-    EXPECT_TRUE(test::ReadFile(scratch->path()) == test::ReadFile(dir.File("named")));
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"in", "named"}));
+    ASSERT_TRUE(zlib_.CompressFile(dir_.File("in"), scratch->path(), 9));
+    EXPECT_TRUE(test::ReadFile(scratch->path()) == packed_);
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"in", "old", "packed"}));
+}
 
-    test::WriteFile(dir.File("old"), Bytes{'o', 'l', 'd'});
-    EXPECT_EQ(Code(zlib.CompressFile(dir.File("in"), dir.File("old"), 10)), ErrorCode::Internal);  // no such level
-    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
-    // A FIFO nobody writes to is refused at once rather than waited for in open().
-    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
-    EXPECT_EQ(Code(zlib.CompressFile(dir.File("fifo"), dir.File("old"), 9)), ErrorCode::NotRegularFile);
-    EXPECT_EQ(Code(zlib.CompressedFileLength(dir.File("fifo"), 9)), ErrorCode::NotRegularFile);
-    EXPECT_EQ(test::ReadFile(dir.File("old")), (Bytes{'o', 'l', 'd'}));
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"fifo", "in", "named", "old"}));
+TEST_F(ZlibFileTest, FailedCompressionKeepsAnExistingOutput) {
+    EXPECT_EQ(Code(zlib_.CompressFile(dir_.File("in"), dir_.File("old"), 10)), ErrorCode::Internal);  // no such level
+    EXPECT_EQ(test::ReadFile(dir_.File("old")), (Bytes{'o', 'l', 'd'}));
+}
+
+// A FIFO nobody writes to is refused at once rather than waited for in open().
+TEST_F(ZlibFileTest, NamedPipeAsInputIsRefused) {
+    ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+    EXPECT_EQ(Code(zlib_.CompressFile(dir_.File("fifo"), dir_.File("old"), 9)), ErrorCode::NotRegularFile);
+    EXPECT_EQ(Code(zlib_.CompressedFileLength(dir_.File("fifo"), 9)), ErrorCode::NotRegularFile);
+    EXPECT_EQ(test::ReadFile(dir_.File("old")), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"fifo", "in", "old", "packed"}));
 }
 
 }  // namespace

@@ -94,24 +94,34 @@ Fields FieldsOf(const StartupSettings& s) {
 
 // Start-up on a 1024 x 768 screen (15 twips per pixel): switches are off only for exactly "0",
 // indexes are range-checked before rounding half to even, the window must stay on the screen.
-TEST(LoadSettings, FallsBackOnValuesItCannotUse) {
+struct FallbackRow {
+    const char *name, *key;
+    std::string value;
+    int expected;
+    const char* field = nullptr;  // the key's own field unless named
+};
+void PrintTo(const FallbackRow& row, std::ostream* out) { *out << row.key << "=" << row.value.substr(0, 20); }
+class SettingsFallback : public ::testing::TestWithParam<FallbackRow> {};
+
+TEST_P(SettingsFallback, ValueItCannotUseFallsBack) {
+    const FallbackRow& row = GetParam();
     test::TempDir dir;
-    const std::string file = dir.File("tarnwerk.ini"), tiny = "0." + std::string(400, '0') + "1";
-    const struct {
-        const char* key;
-        std::string value;
-        int expected;
-        const char* field = nullptr;  // the key's own field unless named
-    } cases[] = {{"Compression", "00", 1},        {"Algorithmus", "5.4", 0},       {"Algorithmus", "3.5", 4},
-                 {"BitPerByte", tiny, 0},         {"Language", "01", 0, "base"},   {"Top", "10771", 0},
-                 {"Top", "-48000", 0}};
-    for (const auto& c : cases) {
-        const std::string section = c.key == std::string("Top") ? "[Global]\n" : "[Settings]\n";
-        WriteText(file, section + c.key + "=" + c.value);
-        EXPECT_EQ(FieldsOf(LoadSettings(file, 15360, 11520)).at(c.field ? c.field : c.key), c.expected)
-            << c.key << "=" << c.value;
-    }
+    const std::string file = dir.File("tarnwerk.ini");
+    const std::string section = row.key == std::string("Top") ? "[Global]\n" : "[Settings]\n";
+    WriteText(file, section + row.key + "=" + row.value);
+    EXPECT_EQ(FieldsOf(LoadSettings(file, 15360, 11520)).at(row.field ? row.field : row.key), row.expected);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    LoadSettings, SettingsFallback,
+    ::testing::Values(FallbackRow{"SwitchOffOnlyForExactlyZero", "Compression", "00", 1},
+                      FallbackRow{"CipherIndexOutOfRange", "Algorithmus", "5.4", 0},
+                      FallbackRow{"CipherIndexRoundsHalfToEven", "Algorithmus", "3.5", 4},
+                      FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 0},
+                      FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
+                      FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0},
+                      FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // Beside the program for a copy in a folder of its own; never into the system's program
 // folders, which root could write to.
@@ -135,59 +145,84 @@ TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
         {"0." + zeros + "1", 0}, {"1" + zeros + "e-1", inf}, {"0.01e-99999999999999999999", 0},
         {"1e99999999999999999999", inf}, {"1" + zeros + "e-400", 1}};
     for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumberValue(text), value) << text;
+}
 
+TEST(LeadingNumber, RoundsHalfToEvenWithin32Bits) {
+    const double inf = std::numeric_limits<double>::infinity();
     const std::pair<double, std::optional<int32_t>> rounded[] = {
         {-0.5, 0}, {-1.5, -2}, {2147483647.5, std::nullopt}, {std::nan(""), std::nullopt}, {inf, std::nullopt}};
     for (const auto& [value, expected] : rounded) EXPECT_EQ(RoundHalfEven32(value), expected) << value;
 }
 
 // A first start (no settings file) speaks the desktop's language, LC_ALL before LC_MESSAGES
-// before LANG; any other language gets English. A settings file keeps its meaning: without a
-// Language key it is German, as it always was.
-TEST(LoadSettings, FirstStartTakesTheLanguageFromTheLocale) {
-    test::TempDir dir;
-    const std::string missing = dir.File("none/tarnwerk.ini"), existing = dir.File("tarnwerk.ini");
-    WriteText(existing, "[Settings]\nCompression=1\n");
-    const struct {
-        const char *lcAll, *lcMessages, *lang;
-        int firstStart;
-    } rows[] = {
-        {"", "", "de_DE.UTF-8", kLanguageBaseGerman},     {"", "", "nl_BE", kLanguageBaseDutch},
-        {"", "", "fr", kLanguageBaseFrench},              {"", "", "en_GB.UTF-8", kLanguageBaseEnglish},
-        {"", "", "pt_BR.UTF-8", kLanguageBaseEnglish},    {"", "", "C", kLanguageBaseEnglish},
-        {"", "", "", kLanguageBaseEnglish},               {"", "deu", "fr_FR", kLanguageBaseEnglish},
-        {"fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench}, {"", "nl_NL", "de_DE", kLanguageBaseDutch},
-    };
-    for (const auto& row : rows) {
-        for (const auto& [name, value] :
-             {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
-            ::setenv(name, value, 1);
-        const std::string where = std::string(row.lcAll) + "/" + row.lcMessages + "/" + row.lang;
-        const StartupSettings first = LoadSettings(missing, 15360, 11520);
-        EXPECT_EQ(first.languageBase, row.firstStart) << where;
-        EXPECT_EQ(LanguageBaseFromLanguage(first.settings.Language), row.firstStart) << where;
-        EXPECT_EQ(first.carrierFilter.front().description,
-                  Text(row.firstStart, TextId::BitmapPictureType) + " (*.bmp;*.dib)")
-            << where;
-        EXPECT_EQ(LoadSettings(existing, 15360, 11520).languageBase, kLanguageBaseGerman) << where;
+// before LANG; any other language gets English, and so do the file filters. A settings file
+// keeps its meaning: without a Language key it is German, as it always was.
+struct LocaleRow {
+    const char *name, *lcAll, *lcMessages, *lang;
+    int firstStart;
+};
+void PrintTo(const LocaleRow& row, std::ostream* out) { *out << row.lcAll << "/" << row.lcMessages << "/" << row.lang; }
+class FirstStartLanguage : public ::testing::TestWithParam<LocaleRow> {
+protected:
+    void TearDown() override {
+        for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
     }
-    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
+};
+
+TEST_P(FirstStartLanguage, ComesFromTheLocaleUnlessASettingsFileExists) {
+    const LocaleRow& row = GetParam();
+    const std::map<int, std::string> bitmapFilter = {{kLanguageBaseGerman, "Bitmap-Bildformat"},
+                                                     {kLanguageBaseEnglish, "Bitmap picture format"},
+                                                     {kLanguageBaseDutch, "Bitmap-beeldformaat"},
+                                                     {kLanguageBaseFrench, "Format d'image bitmap"}};
+    test::TempDir dir;
+    const std::string existing = dir.File("tarnwerk.ini");
+    WriteText(existing, "[Settings]\nCompression=1\n");
+    for (const auto& [name, value] : {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
+        ::setenv(name, value, 1);
+    const StartupSettings first = LoadSettings(dir.File("none/tarnwerk.ini"), 15360, 11520);
+    EXPECT_EQ(first.languageBase, row.firstStart);
+    EXPECT_EQ(LanguageBaseFromLanguage(first.settings.Language), row.firstStart);
+    EXPECT_EQ(first.carrierFilter.front().description, bitmapFilter.at(row.firstStart) + " (*.bmp;*.dib)");
+    EXPECT_EQ(LoadSettings(existing, 15360, 11520).languageBase, kLanguageBaseGerman);
 }
 
+INSTANTIATE_TEST_SUITE_P(LoadSettings, FirstStartLanguage,
+                         ::testing::Values(LocaleRow{"German", "", "", "de_DE.UTF-8", kLanguageBaseGerman},
+                                           LocaleRow{"DutchOfBelgium", "", "", "nl_BE", kLanguageBaseDutch},
+                                           LocaleRow{"FrenchWithoutRegion", "", "", "fr", kLanguageBaseFrench},
+                                           LocaleRow{"English", "", "", "en_GB.UTF-8", kLanguageBaseEnglish},
+                                           LocaleRow{"OtherLanguage", "", "", "pt_BR.UTF-8", kLanguageBaseEnglish},
+                                           LocaleRow{"CLocale", "", "", "C", kLanguageBaseEnglish},
+                                           LocaleRow{"Unset", "", "", "", kLanguageBaseEnglish},
+                                           LocaleRow{"MessagesBeforeLang", "", "deu", "fr_FR", kLanguageBaseEnglish},
+                                           LocaleRow{"AllBeforeMessages", "fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench},
+                                           LocaleRow{"MessagesOverLang", "", "nl_NL", "de_DE", kLanguageBaseDutch}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
 // Every stored text is Windows-1252: a byte that changed would alter a passphrase digest.
-TEST(Codepage, EveryByteRoundTripsAndOnlyWindows1252IsAccepted) {
+TEST(Codepage, EveryByteRoundTripsThroughUtf8) {
     for (int value = 0; value < 256; ++value) {
         const std::string byte(1, static_cast<char>(value));
         const std::string utf8 = Cp1252ToUtf8(byte);
         EXPECT_EQ(DecodeUtf8(utf8).value_or(U"").size(), 1u) << "byte " << value;
         EXPECT_EQ(Utf8ToCp1252(utf8), std::optional<std::string>(byte)) << "byte " << value;
     }
+}
+
+TEST(Codepage, KnownCharactersAndNulBytes) {
     EXPECT_EQ(Cp1252ToUtf8("\x80\x8A\x93\x94\x99\x9F\xE4\xDF\xA0"), "€Š“”™Ÿäß\u00A0");
     EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF" "e, \x8Cuvre"));
     EXPECT_EQ(Utf8ToCp1252(std::string("a\0b", 3)), std::optional<std::string>(std::string("a\0b", 3)));
-    // U+0080 and U+009F are C1 controls whose bytes stand for "€" and "Ÿ" here.
+}
+
+// U+0080 and U+009F are C1 controls whose bytes stand for "€" and "Ÿ" here.
+TEST(Codepage, CharactersOutsideTheCodePageAreRefused) {
     for (const char* refused : {"Zażółć", "日本", "\u0080", "\u009F"}) EXPECT_EQ(Utf8ToCp1252(refused), std::nullopt);
-    // Invalid UTF-8 (already single-byte, overlong, cut off) is taken byte for byte.
+}
+
+// Invalid UTF-8 (already single-byte, overlong, cut off) is taken byte for byte.
+TEST(Codepage, InvalidUtf8IsTakenByteForByte) {
     for (const std::string invalid : {"caf\xE9", "\xC0\xAF", "ab\xE2\x82"})
         EXPECT_EQ(Utf8ToCp1252(invalid), std::optional<std::string>(invalid));
 }
@@ -248,16 +283,19 @@ TEST(StringTable, ProductCodeCastsNoNumberIntoATextName) {
 }
 
 // What a person editing resources/strings.txt may write, and the mistakes the parser reports.
-TEST(StringTableFormat, EntriesAreBasePlusIdVerbatimAndMistakesReported) {
-    // A byte-order mark must not hide the first block; a CR ends only the line.
-    StringTable table = ParseStringTable(
+// A byte-order mark must not hide the first block; a CR ends only the line.
+TEST(StringTableFormat, EntriesAreBasePlusIdVerbatim) {
+    const StringTable table = ParseStringTable(
         "\xEF\xBB\xBF[Fixed 0]\n# comment\n\n1\tDeutsch\n[English 2000]\n255\t \n"
         "301\t  two blanks in front, one behind \n302\ttab\tinside\r\n303\tno line end");
     EXPECT_TRUE(table.problems.empty());
     EXPECT_EQ(table.entries, (std::map<int, std::string>{{1, "Deutsch"}, {2255, " "},
                                                          {2301, "  two blanks in front, one behind "},
                                                          {2302, "tab\tinside"}, {2303, "no line end"}}));
-    table = ParseStringTable("5\tbefore any block\n[German 0]\n101\tfirst\n101\tsecond\n102 no tab\n"
+}
+
+TEST(StringTableFormat, MistakesAreReportedAndTheFirstEntryKept) {
+    const StringTable table = ParseStringTable("5\tbefore any block\n[German 0]\n101\tfirst\n101\tsecond\n102 no tab\n"
                              "x\tnot a number\n[Broken]\n[Bad base x]\n");
     EXPECT_EQ(table.problems.size(), 6u);
     EXPECT_EQ(table.entries, (std::map<int, std::string>{{101, "first"}}));

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "core/BitPlacement.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
+#include "fuzz/HiddenStream.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -42,26 +42,29 @@ protected:
 };
 
 struct CarrierCase {
-    const char* name;
+    const char *name, *file;
     int32_t width, height;
     int bitCount /* 0: RAW of width bytes */;
     bool topDown;
 };
 void PrintTo(const CarrierCase& shape, std::ostream* out) { *out << shape.name; }
+std::string RowName(const ::testing::TestParamInfo<std::tuple<CarrierCase, int>>& row) {
+    return std::string(std::get<0>(row.param).name) + "_" + std::to_string(std::get<1>(row.param)) + "Bits";
+}
 
 class CarrierRoundTrip : public HideExtractTest, public ::testing::WithParamInterface<std::tuple<CarrierCase, int>> {};
 
 TEST_P(CarrierRoundTrip, HidesExtractsAndExportsByteForByte) {
     const auto [shape, b] = GetParam();
-    Bytes expected = shape.bitCount == 0 ? test::MakeRaw(dir_.File(shape.name), static_cast<size_t>(shape.width), 21)
-                                         : test::MakeBitmap(dir_.File(shape.name), shape.width, shape.height,
+    Bytes expected = shape.bitCount == 0 ? test::MakeRaw(dir_.File(shape.file), static_cast<size_t>(shape.width), 21)
+                                         : test::MakeBitmap(dir_.File(shape.file), shape.width, shape.height,
                                                             shape.bitCount, shape.topDown, 21);
-    const CarrierFacts facts = Load(shape.name);
+    const CarrierFacts facts = Load(shape.file);
     const Bytes data = test::RandomBytes(static_cast<size_t>(LargestPayload(facts.imageSize, b, false)), 5);
     ASSERT_TRUE(HidePayload(facts, b, Source(data, "tar")));
-    const std::string stream = std::string(kBeginMarker) + BuildPayloadHeader(false, false, 255, "", "tar") +
-                               std::string(data.begin(), data.end()) + std::string(kEndMarker);
-    PlaceBits(expected.data() + facts.dataOffset, reinterpret_cast<const uint8_t*>(stream.data()), stream.size(), b);
+    // The stored stream, built and placed by the tests' own writer of the format.
+    const Bytes stream = fuzz::BuildStream({.checkValue = "", .extension = "tar", .data = data});
+    ASSERT_TRUE(fuzz::EmbedStream(expected, static_cast<size_t>(facts.dataOffset), stream, b));
     EXPECT_EQ(test::ReadFile(facts.path), expected);
 
     auto extracted = ExtractPayload(facts, b, dir_.File("out.tar"));
@@ -77,25 +80,31 @@ TEST_P(CarrierRoundTrip, HidesExtractsAndExportsByteForByte) {
     const Bytes exportedStream = test::ReadFile(dir_.File("stream"));
     EXPECT_EQ(*exported, (facts.fileSize - facts.dataOffset - 1) * b / 8);  // whole bytes before the last byte
     ASSERT_EQ(exportedStream.size(), static_cast<size_t>(*exported));
-    EXPECT_EQ(Bytes(exportedStream.begin(), exportedStream.begin() + static_cast<ptrdiff_t>(stream.size())),
-              Bytes(stream.begin(), stream.end()));
+    EXPECT_EQ(Bytes(exportedStream.begin(), exportedStream.begin() + static_cast<ptrdiff_t>(stream.size())), stream);
 }
 
 INSTANTIATE_TEST_SUITE_P(Carriers, CarrierRoundTrip,
-                         ::testing::Combine(::testing::Values(CarrierCase{"odd8.bmp", 37, 23, 8, false},
-                                                              CarrierCase{"odd24.bmp", 41, 19, 24, true},
-                                                              CarrierCase{"plain.raw", 70001, 0, 0, false}),
-                                            ::testing::Values(1, 2, 4)));
+                         ::testing::Combine(::testing::Values(CarrierCase{"OddWidth8", "odd8.bmp", 37, 23, 8, false},
+                                                              CarrierCase{"OddWidth24TopDown", "odd24.bmp", 41, 19, 24,
+                                                                          true},
+                                                              CarrierCase{"Raw", "plain.raw", 70001, 0, 0, false}),
+                                            ::testing::Values(1, 2, 4)),
+                         RowName);
 
-// The end marker across a 256-byte block (231..237) or one of the engine's chunks (~32765), near
-// misses of it (runs of its first character, every proper prefix, also at the very end of the
-// data, where a search must not read past what is decoded), and a shorter stream over a longer one.
-TEST_F(HideExtractTest, EndMarkerIsFoundExactlyAndNearMissesStayInTheData) {
-    CarrierFacts facts = Raw(600000, 3);
+// The end marker across a 256-byte block (231..237) or one of the engine's chunks (~32765).
+TEST_F(HideExtractTest, EndMarkerAcrossBlocksAndChunksIsFound) {
+    const CarrierFacts facts = Raw(600000, 3);
     for (const size_t n : {0u, 231u, 234u, 237u, 238u, 32762u, 32765u, 32768u}) {
         const Bytes data = test::RandomBytes(n, static_cast<uint32_t>(n));
         EXPECT_EQ(RoundTrip(facts, 1, data), data) << n;
     }
+}
+
+// Near misses of the end marker (runs of its first character, every proper prefix, also at the
+// very end of the data, where a search must not read past what is decoded) stay in the data,
+// and a shorter stream over a longer one ends at its own marker.
+TEST_F(HideExtractTest, NearMissesOfTheEndMarkerStayInTheData) {
+    const CarrierFacts facts = Raw(600000, 3);
     Bytes data;
     const std::string marker(kEndMarker);
     while (data.size() < 40000) {
@@ -114,17 +123,27 @@ TEST_F(HideExtractTest, EndMarkerIsFoundExactlyAndNearMissesStayInTheData) {
     EXPECT_EQ(RoundTrip(facts, 2, Bytes(40, 's')), Bytes(40, 's'));  // over the 40000 bytes
 }
 
-TEST_F(HideExtractTest, FailuresLeaveTheCarrierAndAnExistingOutputAndNoStrayFiles) {
+TEST_F(HideExtractTest, CleanCarrierHoldsNoDataAndAnExistingOutputStays) {
     const CarrierFacts facts = Raw(5000, 7);
-    const Bytes original = test::ReadFile(facts.path);
     const Bytes old(3, 'o');
     test::WriteFile(dir_.File("out"), old);
     EXPECT_EQ(ExtractPayload(facts, 1, dir_.File("out")).error().code, ErrorCode::NoDataFound);
     EXPECT_EQ(ReadPayloadHeader(facts).error().code, ErrorCode::NoDataFound);
     EXPECT_EQ(test::ReadFile(dir_.File("out")), old);
     EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.raw", "out"}));
-    EXPECT_EQ(ExportPayload(facts, 1, dir_.File("none/out")).error().number, ENOENT);
+}
 
+TEST_F(HideExtractTest, ExportIntoAMissingFolderNamesTheCause) {
+    const CarrierFacts facts = Raw(5000, 7);
+    EXPECT_EQ(ExportPayload(facts, 1, dir_.File("none/out")).error().number, ENOENT);
+    EXPECT_EQ(dir_.Entries(), (std::vector<std::string>{"c.raw"}));
+}
+
+// A data file that vanished or is shorter than it was: the hide fails naming why, the carrier
+// stays as it was and takes the next hide.
+TEST_F(HideExtractTest, MissingOrShrunkDataFileFailsAndKeepsTheCarrier) {
+    const CarrierFacts facts = Raw(5000, 7);
+    const Bytes original = test::ReadFile(facts.path);
     PayloadSource gone = Source(Bytes(10, 1));
     gone.path = dir_.File("gone");
     const auto missing = HidePayload(facts, 1, gone);

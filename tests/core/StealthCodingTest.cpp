@@ -16,11 +16,14 @@
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"
 #include "core/SyndromeTrellis.h"
+#include "support/TestSeed.h"
 
 namespace tarnwerk {
 namespace {
 
 __extension__ using Wide = unsigned __int128;
+
+std::mt19937 SeededRandom() { return std::mt19937(static_cast<std::mt19937::result_type>(test::TestSeed())); }
 
 std::vector<StcKernel> Kernels() {
     std::vector<StcKernel> kernels{StcKernel::Scalar, StcKernel::Sse2};
@@ -62,7 +65,7 @@ TEST(SyndromeTrellis, ColumnsFollowTheFixedRule) {
 }
 
 TEST(SyndromeTrellis, FindsTheCheapestStegoOfEveryKernel) {
-    std::mt19937 random(5);
+    std::mt19937 random = SeededRandom();
     for (int trial = 0; trial < 6; ++trial) {
         const size_t n = 14, k = 3 + trial % 4;
         std::vector<uint8_t> cover(n), message(k);
@@ -91,7 +94,7 @@ TEST(SyndromeTrellis, FindsTheCheapestStegoOfEveryKernel) {
 }
 
 TEST(SyndromeTrellis, DecodesWhatItEncodesForManyShapes) {
-    std::mt19937 random(9);
+    std::mt19937 random = SeededRandom();
     const struct {
         size_t n, k;
         int h;
@@ -155,7 +158,7 @@ std::vector<double> DirectHill(const std::vector<int>& x, int width, int height)
 }
 
 TEST(HillCosts, MatchTheDirectFormula) {
-    std::mt19937 random(3);
+    std::mt19937 random = SeededRandom();
     for (auto [width, height] : {std::pair{23, 19}, std::pair{5, 3}, std::pair{1, 9}, std::pair{40, 17}}) {
         SamplePlane plane = MakeSamplePlane(width, height, 3, 255);
         for (auto& v : plane.samples) v = uint16_t(random() % 256);
@@ -173,21 +176,25 @@ TEST(HillCosts, MatchTheDirectFormula) {
     }
 }
 
-TEST(HillCosts, HandComputedValues) {
-    // A flat picture has no residual anywhere: every cost is the cap.
+// A flat picture has no residual anywhere: every cost is the cap.
+TEST(HillCosts, FlatPictureCostsTheCapEverywhere) {
     SamplePlane flat = MakeSamplePlane(20, 20, 1, 255);
     for (auto& v : flat.samples) v = 77;
     for (float cost : HillCosts(flat)) EXPECT_EQ(cost, kWetCost);
+}
 
-    // Stripes constant down each column: KB's rows (-1 2 -1) weigh the column sums by
-    // (-1, 2, -1), which add up to 0, so R = 0 and the costs are the cap again.
+// Stripes constant down each column: KB's rows (-1 2 -1) weigh the column sums by (-1, 2, -1),
+// which add up to 0, so R = 0 and the costs are the cap again.
+TEST(HillCosts, VerticalStripesCostTheCapEverywhere) {
     SamplePlane stripes = MakeSamplePlane(16, 16, 1, 255);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) stripes.At(0, y, x) = uint16_t(x % 2);
     for (float cost : HillCosts(stripes)) EXPECT_EQ(cost, kWetCost);
+}
 
-    // A checkerboard of 0 and 1: at a 0, R = 2 * (four 1s) - 4 * 0 - (four 0s) = 8; at a 1 it is
-    // -8. So xi = 8 and p = rho = 1/8 wherever the windows stay clear of the mirrored borders.
+// A checkerboard of 0 and 1: at a 0, R = 2 * (four 1s) - 4 * 0 - (four 0s) = 8; at a 1 it is
+// -8. So xi = 8 and p = rho = 1/8 wherever the windows stay clear of the mirrored borders.
+TEST(HillCosts, CheckerboardCostsAnEighthInside) {
     SamplePlane board = MakeSamplePlane(32, 32, 1, 255);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x) board.At(0, y, x) = uint16_t((x + y) % 2);
@@ -195,15 +202,17 @@ TEST(HillCosts, HandComputedValues) {
     EXPECT_NEAR(costs[16 * 32 + 16], 1.0 / 8, 1e-7);
 }
 
-TEST(StealthFormat, HeaderBytesAndSplitRule) {
+TEST(StealthFormat, HeaderBytesAndWhatTheDecoderRefuses) {
     const auto bytes = EncodeStealthHeader({1, 10, 0x01020304});
     EXPECT_EQ(bytes, (std::array<uint8_t, 8>{1, 10, 0, 0, 4, 3, 2, 1}));
     EXPECT_TRUE(DecodeStealthHeader(bytes));
     for (auto bad : {std::array<uint8_t, 8>{2, 10, 0, 0, 4, 3, 2, 1}, std::array<uint8_t, 8>{1, 6, 0, 0, 4, 3, 2, 1},
                      std::array<uint8_t, 8>{1, 11, 0, 0, 4, 3, 2, 1}, std::array<uint8_t, 8>{1, 10, 0, 1, 4, 3, 2, 1}})
         EXPECT_FALSE(DecodeStealthHeader(bad));
+}
 
-    // 3 full segments and a short one; bits proportional, by floor(K * end / n).
+// 3 full segments and a short one; bits proportional, by floor(K * end / n).
+TEST(StealthFormat, SegmentsTakeBitsInProportion) {
     StealthLayout layout;
     layout.samples = 3 * kSegmentSamples + 1000 + kSaltRegionSamples + kHeaderRegionSamples;
     layout.bodySamples = 3 * kSegmentSamples + 1000;
@@ -262,7 +271,7 @@ std::vector<uint32_t> DocumentedSaltRegion(uint64_t n) {
 
 TEST(StealthFormat, SaltAndMaskedHeaderStandWhereTheFormatPutsThem) {
     SamplePlane plane = MakeSamplePlane(151, 97, 3, 255);
-    std::mt19937 random(8);
+    std::mt19937 random = SeededRandom();
     for (auto& v : plane.samples) v = uint16_t(random() % 256);
     StealthKey master{};
     master[0] = 42;

@@ -97,7 +97,11 @@ INSTANTIATE_TEST_SUITE_P(Carriers, StealthRoundTrip,
                                                               Shape{"colour_top_down", 96, 80, 24, true},
                                                               Shape{"grey_odd_width", 173, 151, 8, false},
                                                               Shape{"grey_top_down", 160, 160, 8, true}),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<std::tuple<Shape, bool>>& row) {
+                             return std::string(std::get<0>(row.param).name) +
+                                    (std::get<1>(row.param) ? "_compressed" : "_plain");
+                         });
 
 TEST_F(StealthTest, ShortGreyRampKeepsEveryPixelInsideIt) {
     // A 128-entry ramp: pixel values 0..127, and a change must never reach 128.
@@ -125,60 +129,79 @@ TEST_F(StealthTest, EmptyDataAndLongExtensionRoundTrip) {
     EXPECT_EQ(found->extension, "verylong") << "cut to the 8-byte field as in the classic header";
 }
 
-TEST_F(StealthTest, RefusesWhatItCannotCarryAndLeavesTheFile) {
-    const std::string tiny = Bitmap(30, 30, 24, false, "tiny.bmp");
-    const std::string fits = Bitmap(101, 67, 24, false, "fits.bmp");
-    test::MakeRaw(dir_.File("c.raw"), 50000, 3);
+// A carrier the method cannot use, with the refusal it gets for a payload of the row's size.
+Bytes Palette(bool greyRamp) {
     Bytes palette = test::BitmapBytes(200, 200, 8, false, 4);
-    palette[test::kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
-    test::WriteFile(dir_.File("palette.bmp"), palette);
-    Bytes shortRamp = test::BitmapBytes(200, 200, 8, false, 4);
-    test::PutLe32(shortRamp, 46, 128);  // a 128-entry ramp, but pixels use all 256 values
-    test::WriteFile(dir_.File("short.bmp"), shortRamp);
+    if (greyRamp)
+        test::PutLe32(palette, 46, 128);  // a 128-entry ramp, but pixels use all 256 values
+    else
+        palette[test::kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
+    return palette;
+}
+struct RefusalRow {
+    const char* name;
+    std::string file;
+    Bytes carrier;
+    size_t size;
+    ErrorCode expected;
+};
+void PrintTo(const RefusalRow& row, std::ostream* out) { *out << row.name; }
+class StealthRefusal : public StealthTest, public ::testing::WithParamInterface<RefusalRow> {};
 
-    const struct {
-        std::string path;
-        size_t size;
-        ErrorCode expected;
-    } cases[] = {
-        {tiny, 1, ErrorCode::CarrierTooSmall},
-        {fits, 5000, ErrorCode::PayloadTooLarge},
-        {dir_.File("c.raw"), 1, ErrorCode::NoSamplePlane},
-        {dir_.File("palette.bmp"), 1, ErrorCode::NoSamplePlane},
-        {dir_.File("short.bmp"), 1, ErrorCode::NoSamplePlane},
-    };
-    for (const auto& c : cases) {
-        const Bytes before = test::ReadFile(c.path);
-        const auto entries = dir_.Entries();
-        Status hidden = Hide(c.path, Payload(c.size, false));
-        ASSERT_FALSE(hidden) << c.path;
-        EXPECT_EQ(hidden.error().code, c.expected) << c.path;
-        EXPECT_EQ(test::ReadFile(c.path), before) << c.path;
-        EXPECT_EQ(dir_.Entries(), entries) << c.path;
-    }
+TEST_P(StealthRefusal, RefusesAndLeavesTheFile) {
+    const RefusalRow& row = GetParam();
+    test::WriteFile(dir_.File(row.file), row.carrier);
+    Status hidden = Hide(dir_.File(row.file), Payload(row.size, false));
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, row.expected);
+    EXPECT_EQ(test::ReadFile(dir_.File(row.file)), row.carrier);
+    EXPECT_EQ(dir_.Entries(), std::vector<std::string>{row.file});
 }
 
-TEST_F(StealthTest, EveryWayOfNotFindingGivesTheSameAnswer) {
-    const std::string clean = Bitmap(140, 100, 24, false, "clean.bmp");
-    ExpectNothingFound(clean);
+INSTANTIATE_TEST_SUITE_P(
+    Carriers, StealthRefusal,
+    ::testing::Values(
+        RefusalRow{"TooSmall", "tiny.bmp", test::BitmapBytes(30, 30, 24, false, 11), 1, ErrorCode::CarrierTooSmall},
+        RefusalRow{"PayloadTooLarge", "fits.bmp", test::BitmapBytes(101, 67, 24, false, 11), 5000,
+                   ErrorCode::PayloadTooLarge},
+        RefusalRow{"RawFile", "c.raw", test::RandomBytes(50000, 3), 1, ErrorCode::NoSamplePlane},
+        RefusalRow{"ColourPalette", "palette.bmp", Palette(false), 1, ErrorCode::NoSamplePlane},
+        RefusalRow{"ShortGreyRampUsedBeyondItsEnd", "short.bmp", Palette(true), 1, ErrorCode::NoSamplePlane}),
+    [](const auto& row) { return std::string(row.param.name); });
 
-    const std::string path = Bitmap(140, 100, 24, false, "c.bmp");
-    ASSERT_TRUE(Hide(path, Payload(400, true)));
-    const Bytes carrier = test::ReadFile(path);
-    ExpectNothingFound(path, "Tarnkappe 8");
-    ExpectNothingFound(path, "");
+// Every way of not finding data gives the same answer; a carrier holding 400 bytes.
+class StealthNotFound : public StealthTest {
+protected:
+    void SetUp() override {
+        path_ = Bitmap(140, 100, 24, false, "c.bmp");
+        ASSERT_TRUE(Hide(path_, Payload(400, true)));
+        carrier_ = test::ReadFile(path_);
+    }
+    std::string path_;
+    Bytes carrier_;
+};
 
-    // One sample changed by one, at a few places (the salt's, the header's and the body's
-    // samples are all spread over the picture).
-    for (size_t offset : {size_t{54}, carrier.size() / 3, carrier.size() / 2, carrier.size() - 7}) {
-        Bytes tampered = carrier;
+TEST_F(StealthNotFound, CleanPicture) { ExpectNothingFound(Bitmap(140, 100, 24, false, "clean.bmp")); }
+
+TEST_F(StealthNotFound, WrongOrEmptyPassphrase) {
+    ExpectNothingFound(path_, "Tarnkappe 8");
+    ExpectNothingFound(path_, "");
+}
+
+// One sample changed by one, at a few places (the salt's, the header's and the body's samples
+// are all spread over the picture).
+TEST_F(StealthNotFound, OneSampleChangedByOne) {
+    for (size_t offset : {size_t{54}, carrier_.size() / 3, carrier_.size() / 2, carrier_.size() - 7}) {
+        Bytes tampered = carrier_;
         tampered[offset] = static_cast<uint8_t>(tampered[offset] == 255 ? 254 : tampered[offset] + 1);
         test::WriteFile(dir_.File("t.bmp"), tampered);
         ExpectNothingFound(dir_.File("t.bmp"));
     }
+}
 
-    // Cropped: the last stored row dropped and the header made to match.
-    Bytes cropped(carrier.begin(), carrier.end() - test::BitmapRowBytes(140, 24));
+// Cropped: the last stored row dropped and the header made to match.
+TEST_F(StealthNotFound, CroppedByARow) {
+    Bytes cropped(carrier_.begin(), carrier_.end() - test::BitmapRowBytes(140, 24));
     test::PutLe32(cropped, test::bmp::kHeight, 99);
     test::PutLe32(cropped, test::bmp::kFileSize, static_cast<int32_t>(cropped.size()));
     test::PutLe32(cropped, test::bmp::kImageSize, static_cast<int32_t>(cropped.size()) - 54);
@@ -203,42 +226,58 @@ std::string LowBitStream(const Bytes& file, size_t from, int bits) {
     return stream;
 }
 
-TEST_F(StealthTest, LeavesNoFixedPattern) {
-    const std::string first = Bitmap(200, 150, 24, false, "a.bmp");
-    const std::string second = Bitmap(200, 150, 24, false, "b.bmp");
-    const Bytes cover = test::ReadFile(first);
-    const StealthPayload payload = Payload(1200, false);
-    ASSERT_TRUE(Hide(first, payload));
-    ASSERT_TRUE(Hide(second, payload));
-    const Bytes a = test::ReadFile(first), b = test::ReadFile(second);
-    for (int bits : {1, 2, 4})
-        for (const Bytes* file : {&a, &b}) {
-            const std::string stream = LowBitStream(*file, 54, bits);
-            EXPECT_EQ(stream.find(kBeginMarker), std::string::npos);
-            EXPECT_EQ(stream.find(kEndMarker), std::string::npos);
-        }
-
-    // Same data, same passphrase: a fresh salt moves every change. The two sets of changed
-    // samples overlap about as much as two random sets would.
-    std::set<size_t> changedA, changedB;
-    for (size_t i = 54; i < cover.size(); ++i) {
-        if (a[i] != cover[i]) changedA.insert(i);
-        if (b[i] != cover[i]) changedB.insert(i);
+// The same data under the same passphrase in two copies of one cover.
+class StealthPattern : public StealthTest {
+protected:
+    void SetUp() override {
+        const std::string first = Bitmap(200, 150, 24, false, "a.bmp");
+        const std::string second = Bitmap(200, 150, 24, false, "b.bmp");
+        cover_ = test::ReadFile(first);
+        const StealthPayload payload = Payload(1200, false);
+        ASSERT_TRUE(Hide(first, payload));
+        ASSERT_TRUE(Hide(second, payload));
+        a_ = test::ReadFile(first);
+        b_ = test::ReadFile(second);
     }
+    std::set<size_t> Changed(const Bytes& stego) const {
+        std::set<size_t> changed;
+        for (size_t i = 54; i < cover_.size(); ++i)
+            if (stego[i] != cover_[i]) changed.insert(i);
+        return changed;
+    }
+    Bytes cover_, a_, b_;
+};
+
+TEST_F(StealthPattern, NoMarkerInAnyLowBitReading) {
+    for (int bits : {1, 2, 4})
+        for (const Bytes* file : {&a_, &b_}) {
+            const std::string stream = LowBitStream(*file, 54, bits);
+            EXPECT_EQ(stream.find(kBeginMarker), std::string::npos) << bits;
+            EXPECT_EQ(stream.find(kEndMarker), std::string::npos) << bits;
+        }
+}
+
+// A fresh salt moves every change: the two sets of changed samples overlap about as much as
+// two random sets would.
+TEST_F(StealthPattern, AFreshSaltMovesEveryChange) {
+    const std::set<size_t> changedA = Changed(a_), changedB = Changed(b_);
     size_t common = 0;
     for (size_t i : changedA) common += changedB.count(i);
-    // Directions come from a keyed bit, not from the cover: up and down about equally often.
-    size_t up = 0, inner = 0;
-    for (size_t i : changedA)
-        if (cover[i] != 0 && cover[i] != 255) {
-            ++inner;
-            up += a[i] > cover[i];
-        }
-    EXPECT_NEAR(static_cast<double>(up) / static_cast<double>(inner), 0.5, 0.1);
     const double chance = static_cast<double>(changedA.size()) * static_cast<double>(changedB.size()) /
-                          static_cast<double>(cover.size() - 54);
+                          static_cast<double>(cover_.size() - 54);
     EXPECT_GT(changedA.size(), 100u);
     EXPECT_LT(static_cast<double>(common), 2.0 * chance + 10.0);
+}
+
+// Directions come from a keyed bit, not from the cover: up and down about equally often.
+TEST_F(StealthPattern, ChangesGoUpAndDownAlike) {
+    size_t up = 0, inner = 0;
+    for (size_t i : Changed(a_))
+        if (cover_[i] != 0 && cover_[i] != 255) {
+            ++inner;
+            up += a_[i] > cover_[i];
+        }
+    EXPECT_NEAR(static_cast<double>(up) / static_cast<double>(inner), 0.5, 0.1);
 }
 
 TEST_F(StealthTest, RefusesACarrierAnotherProcessIsWriting) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,16 +16,6 @@ namespace tarnwerk {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-std::string Hex(const std::string& bytes) {
-    static const char* const kDigits = "0123456789ABCDEF";
-    std::string hex;
-    for (const char c : bytes) {
-        hex += kDigits[static_cast<uint8_t>(c) >> 4];
-        hex += kDigits[static_cast<uint8_t>(c) & 15];
-    }
-    return hex;
-}
 
 // The header as the engine lays it out: flags, cipher byte, 16-byte check field, extension.
 std::string HeaderFor(uint8_t cipher, const std::string& checkValue) {
@@ -42,62 +33,79 @@ TEST(CipherTable, StoredIndexNamesAndUnknownIndices) {
         EXPECT_STREQ(DescribeCipher(static_cast<uint8_t>(unknown)).cliName, "blowfish");
 }
 
-// 100 bytes: a 12-byte envelope header, padded to the block (8 or 16 bytes); RC4 adds nothing;
-// XChaCha20-Poly1305 adds its nonce and tag. Only Blowfish and XChaCha20 take an empty file.
-TEST(PayloadSeal, SealedLengthsFromTheLayoutAlone) {
-    const std::vector<int64_t> hundred = {112, 100, 112, 112, 112, 140};
-    const std::vector<int64_t> empty = {16, -1, -1, -1, -1, 40};
-    for (uint8_t index = 0; index < 6; ++index) {
-        const auto seal = SealFor(index);
-        EXPECT_EQ(*seal->SealedLength(100), hundred[index]) << int{index};
-        const Result<int64_t> nothing = seal->SealedLength(0);
-        if (empty[index] < 0) {
-            EXPECT_EQ(nothing.error().code, ErrorCode::EmptyInput) << int{index};
-        } else {
-            EXPECT_EQ(*nothing, empty[index]) << int{index};
-        }
+// Each cipher's row: 100 bytes seal into a 12-byte envelope header plus data padded to the
+// block (8 or 16 bytes); RC4 adds nothing; XChaCha20-Poly1305 adds its nonce and tag. Only
+// Blowfish and XChaCha20 take an empty file (-1: refused as empty).
+struct SealRow {
+    const char* name;
+    uint8_t index;
+    int64_t hundred, empty;
+    bool randomised;
+};
+const SealRow kSeals[] = {{"Blowfish", 0, 112, 16, true}, {"Rc4", 1, 100, -1, false},
+                          {"Skipjack", 2, 112, -1, true}, {"Tea", 3, 112, -1, true},
+                          {"Twofish", 4, 112, -1, true},  {"XChaCha20", 5, 140, 40, true}};
+void PrintTo(const SealRow& row, std::ostream* out) { *out << row.name; }
+
+class EverySeal : public ::testing::TestWithParam<SealRow> {
+protected:
+    // A seal of this row's cipher and a key for it.
+    void SetUp() override {
+        seal_ = SealFor(GetParam().index);
+        checkValue_ = *seal_->NewCheckValue("Passphrase");
+        header_ = HeaderFor(GetParam().index, checkValue_);
     }
-    EXPECT_EQ(SealFor(0)->SealedLength(int64_t{1} << 31).error().code, ErrorCode::TooLargeForFormat);
-    EXPECT_FALSE(SealFor(1)->Randomised());
-    EXPECT_TRUE(SealFor(2)->Randomised());
-    EXPECT_TRUE(SealFor(5)->Randomised());
+    SealKey Key(std::string_view passphrase = "Passphrase") const { return {passphrase, checkValue_, header_}; }
+    std::unique_ptr<PayloadSeal> seal_;
+    std::string checkValue_, header_;
+};
+INSTANTIATE_TEST_SUITE_P(Ciphers, EverySeal, ::testing::ValuesIn(kSeals),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+TEST_P(EverySeal, SealedLengthFollowsTheLayoutAlone) {
+    const SealRow& row = GetParam();
+    EXPECT_EQ(*seal_->SealedLength(100), row.hundred);
+    const Result<int64_t> nothing = seal_->SealedLength(0);
+    if (row.empty < 0) {
+        EXPECT_EQ(nothing.error().code, ErrorCode::EmptyInput);
+    } else {
+        EXPECT_EQ(*nothing, row.empty);
+    }
+    EXPECT_EQ(seal_->Randomised(), row.randomised);
 }
 
 // Sealed and opened through the same interface whatever the cipher; a wrong passphrase is
 // told apart from damage and never touches the output.
-void CheckRoundTrip(uint8_t index) {
+TEST_P(EverySeal, RoundTripsAndRefusesAWrongPassphrase) {
     test::TempDir dir;
-    const Bytes plain = test::RandomBytes(1000, index);
+    const Bytes plain = test::RandomBytes(1000, GetParam().index);
     test::WriteFile(dir.File("plain"), plain);
     test::WriteFile(dir.File("out"), Bytes{'o', 'l', 'd'});
-    const auto seal = SealFor(index);
-    const Result<std::string> check = seal->NewCheckValue("Passphrase");
-    ASSERT_TRUE(check);
-    ASSERT_EQ(check->size(), 16u);
-    const std::string header = HeaderFor(index, *check);
-    ASSERT_TRUE(seal->Seal(dir.File("plain"), dir.File("sealed"), {"Passphrase", *check, header}));
-    EXPECT_EQ(static_cast<int64_t>(test::ReadFile(dir.File("sealed")).size()), *seal->SealedLength(1000));
+    ASSERT_EQ(checkValue_.size(), 16u);
+    ASSERT_TRUE(seal_->Seal(dir.File("plain"), dir.File("sealed"), Key()));
+    EXPECT_EQ(static_cast<int64_t>(test::ReadFile(dir.File("sealed")).size()), *seal_->SealedLength(1000));
 
-    const Status wrong = SealFor(index)->Open(dir.File("sealed"), dir.File("out"), {"Passphrasf", *check, header});
+    const Status wrong = SealFor(GetParam().index)->Open(dir.File("sealed"), dir.File("out"), Key("Passphrasf"));
     ASSERT_FALSE(wrong);
     EXPECT_EQ(wrong.error().code, ErrorCode::WrongKey);
     EXPECT_EQ(test::ReadFile(dir.File("out")), (Bytes{'o', 'l', 'd'}));
-    ASSERT_TRUE(SealFor(index)->Open(dir.File("sealed"), dir.File("out"), {"Passphrase", *check, header}));
+    ASSERT_TRUE(SealFor(GetParam().index)->Open(dir.File("sealed"), dir.File("out"), Key()));
     EXPECT_EQ(test::ReadFile(dir.File("out")), plain);
 }
 
-TEST(PayloadSeal, EnvelopeCiphersRoundTripAndRefuseAWrongPassphrase) {
-    for (uint8_t index = 0; index < 5; ++index) {
-        SCOPED_TRACE(int{index});
-        CheckRoundTrip(index);
-    }
+TEST(PayloadSeal, EnvelopeRefusesWhatItsSizeFieldCannotHold) {
+    EXPECT_EQ(SealFor(0)->SealedLength(int64_t{1} << 31).error().code, ErrorCode::TooLargeForFormat);
 }
 
-TEST(PayloadSeal, EnvelopeKeepsThePassphraseDigestAndTellsDamageFromAWrongKey) {
-    // MD5 of "Tarnwerk" (plain RFC 1321 for so short a text) as the header stores it.
-    EXPECT_EQ(Hex(PassphraseDigest("Tarnwerk")), "E8E40906030A3059CE00BED663E55958");
+// MD5 of "Tarnwerk" (plain RFC 1321 for so short a text) as the header stores it.
+TEST(PayloadSeal, PassphraseDigestIsTheStoredMd5) {
+    EXPECT_EQ(PassphraseDigest("Tarnwerk"),
+              std::string("\xE8\xE4\x09\x06\x03\x0A\x30\x59\xCE\x00\xBE\xD6\x63\xE5\x59\x58", 16));
+}
+
+TEST(PayloadSeal, EnvelopeOfNoWholeBlocksIsDamageNotAWrongKey) {
     test::TempDir dir;
-    test::WriteFile(dir.File("cut"), Bytes(20, 7));  // no whole number of blocks
+    test::WriteFile(dir.File("cut"), Bytes(20, 7));
     test::WriteFile(dir.File("out"), Bytes{'o', 'l', 'd'});
     const std::string digest = PassphraseDigest("Tarnwerk");
     const Status damaged = SealFor(0)->Open(dir.File("cut"), dir.File("out"), {"Tarnwerk", digest, {}});
@@ -108,7 +116,6 @@ TEST(PayloadSeal, EnvelopeKeepsThePassphraseDigestAndTellsDamageFromAWrongKey) {
 
 // The authenticated seal keys itself from the salt in the check field and binds the header.
 TEST(PayloadSeal, AuthenticatedSealBindsTheHeaderAndTakesItsSaltFromTheCheckField) {
-    CheckRoundTrip(5);
     test::TempDir dir;
     test::WriteFile(dir.File("plain"), Bytes(64, 'x'));
     const auto seal = SealFor(5);
@@ -161,49 +168,34 @@ struct Files {
     test::TempDir dir;
 };
 
-// Runs check once per cipher with that cipher's seal and a key for it.
-void ForEveryCipher(const std::function<void(uint8_t, PayloadSeal&, const SealKey&)>& check) {
-    for (uint8_t index = 0; index < 6; ++index) {
-        SCOPED_TRACE(int{index});
-        const auto seal = SealFor(index);
-        const std::string checkValue = *seal->NewCheckValue("Passphrase");
-        const std::string header = HeaderFor(index, checkValue);
-        check(index, *seal, {"Passphrase", checkValue, header});
-    }
-}
-
-TEST(PayloadSeal, EverySealReportsProgressAndFramesOnlyARealKeyDerivation) {
-    ForEveryCipher([](uint8_t index, PayloadSeal& seal, const SealKey& key) {
-        const Files files(index);
-        Recorder sealing;
-        ASSERT_TRUE(seal.Seal(files.plain(), files.sealed(), key, sealing.Callbacks()));
-        CheckReports(index, sealing.events);
-        Recorder opening;
-        ASSERT_TRUE(seal.Open(files.sealed(), files.out(), key, opening.Callbacks()));
-        CheckReports(index, opening.events);
-        EXPECT_EQ(test::ReadFile(files.out()), test::ReadFile(files.plain()));
-    });
+TEST_P(EverySeal, ReportsProgressAndFramesOnlyARealKeyDerivation) {
+    const Files files(GetParam().index);
+    Recorder sealing;
+    ASSERT_TRUE(seal_->Seal(files.plain(), files.sealed(), Key(), sealing.Callbacks()));
+    CheckReports(GetParam().index, sealing.events);
+    Recorder opening;
+    ASSERT_TRUE(seal_->Open(files.sealed(), files.out(), Key(), opening.Callbacks()));
+    CheckReports(GetParam().index, opening.events);
+    EXPECT_EQ(test::ReadFile(files.out()), test::ReadFile(files.plain()));
 }
 
 struct Stopped {};
 
 // A caller stops a seal by throwing from its progress report once the work has begun: the
 // output stays as it was and no partial file is left beside it.
-TEST(PayloadSeal, AThrowingProgressReportStopsTheWorkAndLeavesTheOutputAlone) {
-    ForEveryCipher([](uint8_t index, PayloadSeal& seal, const SealKey& key) {
-        const Files files(index);
-        ASSERT_TRUE(seal.Seal(files.plain(), files.sealed(), key));
-        test::WriteFile(files.out(), Bytes{'o', 'l', 'd'});
-        SealCallbacks stopping;
-        stopping.progress = [](int percent) {
-            if (percent > 0) throw Stopped{};
-        };
-        EXPECT_THROW(seal.Seal(files.plain(), files.out(), key, stopping), Stopped);
-        EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
-        EXPECT_THROW(seal.Open(files.sealed(), files.out(), key, stopping), Stopped);
-        EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
-        EXPECT_EQ(files.dir.Entries(), (std::vector<std::string>{"out", "plain", "sealed"}));
-    });
+TEST_P(EverySeal, AThrowingProgressReportStopsTheWorkAndLeavesTheOutputAlone) {
+    const Files files(GetParam().index);
+    ASSERT_TRUE(seal_->Seal(files.plain(), files.sealed(), Key()));
+    test::WriteFile(files.out(), Bytes{'o', 'l', 'd'});
+    SealCallbacks stopping;
+    stopping.progress = [](int percent) {
+        if (percent > 0) throw Stopped{};
+    };
+    EXPECT_THROW(seal_->Seal(files.plain(), files.out(), Key(), stopping), Stopped);
+    EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
+    EXPECT_THROW(seal_->Open(files.sealed(), files.out(), Key(), stopping), Stopped);
+    EXPECT_EQ(test::ReadFile(files.out()), (Bytes{'o', 'l', 'd'}));
+    EXPECT_EQ(files.dir.Entries(), (std::vector<std::string>{"out", "plain", "sealed"}));
 }
 
 }  // namespace

@@ -29,8 +29,13 @@ TEST(StealthKeys, SubkeysAreDistinctAndFollowPassphraseAndSalt) {
     EXPECT_EQ(AllSubkeys(*keys), AllSubkeys(*again));
     for (const auto* other : {&*otherPassphrase, &*otherSalted})
         for (const StealthKey& key : AllSubkeys(*other)) EXPECT_EQ(AllSubkeys(*keys).count(key), 0u);
+}
 
-    // The documented derivation: Argon2id13, then crypto_kdf with context "TwkStlth", id 4 = seal.
+// The documented derivation: Argon2id13, then crypto_kdf with context "TwkStlth", id 4 = seal.
+TEST(StealthKeys, SealKeyFollowsTheDocumentedDerivation) {
+    const StealthSalt salt{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const auto keys = DeriveStealthKeys("passphrase", salt, kFast);
+    ASSERT_TRUE(keys);
     StealthKey master{}, seal{};
     ASSERT_EQ(crypto_pwhash(master.data(), master.size(), "passphrase", 10, salt.data(), kFast.opsLimit, kFast.memLimit,
                             crypto_pwhash_ALG_ARGON2ID13),

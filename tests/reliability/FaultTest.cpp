@@ -28,6 +28,10 @@ namespace {
 
 using test::Bytes;
 
+// The English texts a user reads.
+constexpr const char* kHiddenText = "The data was successfully hidden in the carrier file.";
+constexpr const char* kExtractedText = "The data was successfully extracted from the carrier file.";
+constexpr const char* kCarrierBusyText = "The carrier file is being written by another process.";
 constexpr uid_t kNobody = 65534;
 constexpr uint64_t kSmallDisk = 16 * 1024;  // bytes a process may write into one file
 constexpr size_t kDataSize = 200 * 1024;    // larger than kSmallDisk, even compressed
@@ -145,11 +149,11 @@ TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
     const std::string text = RunInChild([&] {
         return Run(row.hide ? data_ : out_, row.hide, [&] { if (row.removeDataAfterSelection) ::unlink(data_.c_str()); });
     }, row.diskLimit);
-    const std::string cause = row.error ? std::strerror(row.error) : test::En(TextId::CarrierBusyText);
+    const std::string cause = row.error ? std::strerror(row.error) : kCarrierBusyText;
     ASSERT_FALSE(text.empty()) << "the child crashed or reported nothing";
     EXPECT_EQ(text[0], '0') << text;
     EXPECT_NE(text.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << text;
-    EXPECT_EQ(text.find(test::En(row.hide ? TextId::HiddenText : TextId::ExtractedText)), std::string::npos) << text;
+    EXPECT_EQ(text.find(row.hide ? kHiddenText : kExtractedText), std::string::npos) << text;
     auto after = Files();
     if (row.keepsStoredData && after.erase(out_) > 0) {  // the stored data is kept, never a cut-off
         const Bytes kept = test::ReadFile(out_);
@@ -267,7 +271,7 @@ TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
     const bool extracted = commands.Extract();
 
     const std::string transcript = ui.Transcript();
-    const bool successShown = transcript.find(test::En(TextId::ExtractedText)) != std::string::npos;
+    const bool successShown = transcript.find(kExtractedText) != std::string::npos;
     EXPECT_EQ(test::ReadFile(carrierPath), carrier) << "extraction changed the carrier";
     for (const auto& name : dir.Entries())
         EXPECT_TRUE(name == "holiday.raw" || name == "letter.txt" || name == "tarnwerk.ini") << name << " left behind";
