@@ -102,7 +102,7 @@ TEST(LoadSettings, FallsBackOnValuesItCannotUse) {
         std::string value;
         int expected;
         const char* field = nullptr;  // the key's own field unless named
-    } cases[] = {{"Compression", "00", 1},        {"Algorithmus", "5.4", 0},       {"Algorithmus", "3.5", 4},
+    } cases[] = {{"Compression", "00", 1},        {"Algorithmus", "5.4", 0},       {"Algorithmus", "3.5", 4},       {"Algorithmus", "4.6", 5},
                  {"BitPerByte", tiny, 0},         {"Language", "01", 0, "base"},   {"Top", "10771", 0},
                  {"Top", "-48000", 0}};
     for (const auto& c : cases) {
