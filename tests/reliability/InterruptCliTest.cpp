@@ -135,7 +135,7 @@ class InterruptStageCliTest : public InterruptCliTest {
 protected:
     static constexpr int kCarrierWidth = 4000, kCarrierHeight = 3000;  // 36 MB of picture bytes
     static constexpr size_t kNotesLines = 900000;                      // about 33 MB of text
-    static constexpr size_t kSealedBytes = 12 << 20;                   // fits at 4 bits per byte
+    static constexpr size_t kSealedBytes = 16 << 20;                   // fits at 4 bits per byte
 
     void SetUp() override {
         InterruptCliTest::SetUp();
@@ -145,8 +145,8 @@ protected:
             notes << "entry " << i * 7919 % 100003 << " of the diary, kept " << i << "\n";
         notes.close();
         test::WriteFile(work.File("plain.bin"), test::Bytes(kSealedBytes, 0x5A));
-        const pid_t hide = Start({"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "twofish", "--bits", "4",
-                                  "--passphrase-file", "pw"});
+        const pid_t hide = Start({"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "skipjack", "--bits",
+                                  "4", "--passphrase-file", "pw"});
         int status = 0;
         ASSERT_EQ(::waitpid(hide, &status, 0), hide);
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Log();
@@ -169,11 +169,11 @@ TEST_F(InterruptStageCliTest, CtrlCInAnyLongStageLeavesEveryFileAsItWas) {
          true,
          1,
          {"hide", "big.bmp", "notes.txt", "--compress", "--cipher", "none", "--bits", "4"}},
-        {"twofish encryption",
+        {"skipjack encryption",
          "plain.bin",
          false,
          2,
-         {"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "twofish", "--bits", "4", "--passphrase-file",
+         {"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "skipjack", "--bits", "4", "--passphrase-file",
           "pw"}},
         {"decryption into a new file",
          "big.bmp",
