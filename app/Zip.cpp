@@ -1,12 +1,10 @@
 #include "app/Zip.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <optional>
 
 #include "base/AtomicOutput.h"
 #include "base/FileIo.h"
