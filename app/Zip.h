@@ -9,8 +9,9 @@
 namespace tarnwerk {
 
 // Adds the file to the archive under entryName, replacing an entry of that name; creates the
-// archive when it does not exist. libzip writes a new archive beside the old one and renames
-// it only when complete, so on failure an existing archive is left as it was.
+// archive when it does not exist. The new archive grows in an unnamed scratch file beside the
+// old one and takes its name only when complete: on failure an existing archive is left as it
+// was, and neither a failure nor a killed process leaves a new or temporary file behind.
 // progress, when given, gets 0..100 while the archive is written (a window repaints there).
 Status AddFileToZip(const std::string& archivePath, const std::string& filePath, const std::string& entryName,
                     const std::function<void(int)>& progress = {});

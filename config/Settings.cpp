@@ -13,6 +13,7 @@
 #include "config/IniFile.h"
 #include "config/LeadingNumber.h"
 #include "config/Strings.h"
+#include "crypto/CipherTable.h"
 
 namespace tarnwerk {
 namespace {
@@ -26,7 +27,6 @@ constexpr unsigned kNewSettingsMode = 0644;  // narrowed by the umask
 constexpr int32_t kTopMargin = 750;
 constexpr int32_t kLeftMargin = 480;
 
-constexpr double kLastCipherIndex = 5;  // 5 is XChaCha20-Poly1305
 constexpr double kLastBitPerByte = 2;
 constexpr double kLastLanguage = 255;
 
@@ -171,7 +171,8 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.Compression = SwitchValue(read(kSettings, "Compression", "1"));
     s.Encryption = SwitchValue(read(kSettings, "Encryption", "1"));
     // Index 5 (XChaCha20-Poly1305) joined the five stored-format ciphers, so 4.6 now rounds to 5.
-    s.Algorithmus = static_cast<uint8_t>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, kLastCipherIndex).value_or(0));
+    const auto lastCipher = static_cast<double>(CipherTable().size() - 1);
+    s.Algorithmus = static_cast<uint8_t>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, lastCipher).value_or(0));
     s.BitPerByte = static_cast<uint8_t>(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
     s.ShowEndMessage = SwitchValue(read(kSettings, "ShowEndMessage", "1"));
     s.ResetOnEnd = SwitchValue(read(kSettings, "ResetOnEnd", "1"));

@@ -13,6 +13,7 @@
 #include "config/Settings.h"
 #include "core/StealthHide.h"
 #include "crypto/Cipher.h"
+#include "crypto/CipherTable.h"
 #include "crypto/clsMD5.h"
 #include "fuzz/FuzzEntries.h"
 #include "support/TestCarriers.h"
@@ -25,7 +26,6 @@ namespace {
 constexpr int kSeedWidth = 32;
 constexpr int kSeedHeight = 24;
 constexpr int16_t kCompressionLevel = 9;
-constexpr uint8_t kCipherCount = 6;  // 0..4 and XChaCha20; others fall back to Blowfish
 
 class SeedWriter {
 public:
@@ -52,6 +52,9 @@ private:
     int count_ = 0;
     bool ok_ = true;
 };
+
+// Every stored index of the cipher table; indexes beyond it fall back to Blowfish.
+uint8_t CipherCount() { return static_cast<uint8_t>(CipherTable().size()); }
 
 std::string Digest16(const std::string& passphrase) { return HexToBin(clsMD5().DigestStrToHexStr(passphrase)); }
 
@@ -119,7 +122,7 @@ void ExtractionSeeds(SeedWriter& out) {
         out.Add("extract", ExtractionInput(false, bits, WithStream(bmp8, offset8, BuildStream(parts), bits)));
         out.Add("extract", ExtractionInput(true, bits, WithStream(test::RandomBytes(4000, 3), 0, BuildStream(parts), bits)));
 
-        for (uint8_t cipher = 0; cipher < kCipherCount; ++cipher) {
+        for (uint8_t cipher = 0; cipher < CipherCount(); ++cipher) {
             StreamParts secret;
             secret.flags = static_cast<uint8_t>(kEncryptedFlag | (cipher % 2 ? kCompressedFlag : 0));
             secret.cipher = cipher;
@@ -174,7 +177,7 @@ void CipherSeeds(SeedWriter& out) {
     const std::string digest = Digest16("passphrase");
     for (const size_t size : {size_t{0}, size_t{5}, size_t{40}}) {
         const Bytes plain = test::RandomBytes(size, static_cast<uint32_t>(size));
-        for (uint8_t cipher = 0; cipher < kCipherCount; ++cipher)
+        for (uint8_t cipher = 0; cipher < CipherCount(); ++cipher)
             out.Add("cipher", CipherInputWithDigest(cipher, digest, Encrypted(cipher, digest, plain)));
         out.Add("cipher", CipherInputWithDigest(200, digest, Encrypted(200, digest, plain)));
     }

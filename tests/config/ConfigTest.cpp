@@ -117,6 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(FallbackRow{"SwitchOffOnlyForExactlyZero", "Compression", "00", 1},
                       FallbackRow{"CipherIndexOutOfRange", "Algorithmus", "5.4", 0},
                       FallbackRow{"CipherIndexRoundsHalfToEven", "Algorithmus", "3.5", 4},
+                      FallbackRow{"CipherIndexUpToTheLastCipher", "Algorithmus", "4.6", 5},
                       FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 0},
                       FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
                       FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0},

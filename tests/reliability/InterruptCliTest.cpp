@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <thread>
@@ -24,6 +27,29 @@ namespace {
 // with the data read and its scratch files open.
 constexpr long kDerivingResidentKiB = 96 * 1024;
 constexpr auto kPatience = std::chrono::seconds(120);
+constexpr int kNeverThere = -1;  // neither exited nor signalled
+
+// What a process holds open, from its descriptor table: which of the work folder's files, and
+// how many descriptors reach scratch files (they carry no name, so the table shows them as
+// deleted; one file may be open twice, by descriptor and through its /proc path).
+struct OpenFiles {
+    std::vector<std::string> named;
+    int scratch = 0;
+
+    static OpenFiles Of(pid_t pid) {
+        OpenFiles files;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error)) {
+            const std::string target = std::filesystem::read_symlink(entry.path(), error).string();
+            if (target.ends_with(" (deleted)"))
+                ++files.scratch;
+            else
+                files.named.push_back(std::filesystem::path(target).filename().string());
+        }
+        return files;
+    }
+    bool Holds(const std::string& name) const { return std::find(named.begin(), named.end(), name) != named.end(); }
+};
 
 class InterruptCliTest : public ::testing::Test {
 protected:
@@ -59,19 +85,25 @@ protected:
         ::_exit(127);
     }
 
-    // Sends the signal once the process derives its key; the wait status (0: it never got there).
-    static int InterruptWhileDeriving(pid_t pid, int signalNumber) {
+    // Sends the signal once inStage holds for the running process; the wait status, or
+    // kNeverThere when the process ended or the patience ran out before it got there.
+    static int InterruptWhen(pid_t pid, int signalNumber, const std::function<bool(pid_t)>& inStage) {
         for (const auto deadline = std::chrono::steady_clock::now() + kPatience;
-             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(2))) {
-            if (ResidentKiB(pid) < kDerivingResidentKiB) continue;
-            ::kill(pid, signalNumber);
+             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(std::chrono::milliseconds(1))) {
             int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) return kNeverThere;
+            if (!inStage(pid)) continue;
+            ::kill(pid, signalNumber);
             ::waitpid(pid, &status, 0);
             return status;
         }
         ::kill(pid, SIGKILL);
         ::waitpid(pid, nullptr, 0);
-        return 0;
+        return kNeverThere;
+    }
+
+    static int InterruptWhileDeriving(pid_t pid, int signalNumber) {
+        return InterruptWhen(pid, signalNumber, [](pid_t p) { return ResidentKiB(p) >= kDerivingResidentKiB; });
     }
 
     static long ResidentKiB(pid_t pid) {
@@ -95,6 +127,77 @@ protected:
     test::TempDir work;
     test::TempDir logs;
 };
+
+// Large files make each stage last long enough to be caught in the act: the process is
+// interrupted while the descriptor table shows the stage's files, never after a fixed time.
+class InterruptStageCliTest : public InterruptCliTest {
+protected:
+    static constexpr int kCarrierWidth = 4000, kCarrierHeight = 3000;  // 36 MB of picture bytes
+    static constexpr size_t kNotesLines = 900000;                      // about 33 MB of text
+    static constexpr size_t kSealedBytes = 16 << 20;                   // fits at 4 bits per byte
+
+    void SetUp() override {
+        InterruptCliTest::SetUp();
+        test::MakeBitmap(work.File("big.bmp"), kCarrierWidth, kCarrierHeight, 24, false, 11);
+        std::ofstream notes(work.File("notes.txt"));
+        for (size_t i = 0; i < kNotesLines; ++i)
+            notes << "entry " << i * 7919 % 100003 << " of the diary, kept " << i << "\n";
+        notes.close();
+        test::WriteFile(work.File("plain.bin"), test::Bytes(kSealedBytes, 0x5A));
+        const pid_t hide = Start({"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "skipjack", "--bits",
+                                  "4", "--passphrase-file", "pw"});
+        int status = 0;
+        ASSERT_EQ(::waitpid(hide, &status, 0), hide);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << Log();
+    }
+};
+
+TEST_F(InterruptStageCliTest, CtrlCInAnyLongStageLeavesEveryFileAsItWas) {
+    // Each stage by what the process holds open: compression reads the data file into a
+    // scratch file; the cipher runs while the plain copy and the sealed output are both open,
+    // the data file closed; decryption likewise, with the carrier already read.
+    const struct {
+        const char* stage;
+        const char* file;  // held open in the stage, or, with open false, no longer held
+        bool open;
+        int scratch;  // at least this many scratch descriptors
+        std::vector<std::string> args;
+    } runs[] = {
+        {"compression",
+         "notes.txt",
+         true,
+         1,
+         {"hide", "big.bmp", "notes.txt", "--compress", "--cipher", "none", "--bits", "4"}},
+        {"skipjack encryption",
+         "plain.bin",
+         false,
+         2,
+         {"hide", "big.bmp", "plain.bin", "--no-compress", "--cipher", "skipjack", "--bits", "4", "--passphrase-file",
+          "pw"}},
+        {"decryption into a new file",
+         "big.bmp",
+         false,
+         2,
+         {"extract", "big.bmp", "out.bin", "--passphrase-file", "pw"}},
+        {"decryption over a file",
+         "big.bmp",
+         false,
+         2,
+         {"extract", "big.bmp", "keep.txt", "--force", "--passphrase-file", "pw"}},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.stage);
+        const auto before = Snapshot();
+        const auto inStage = [&run](pid_t pid) {
+            const OpenFiles files = OpenFiles::Of(pid);
+            return files.Holds(run.file) == run.open && files.scratch >= run.scratch;
+        };
+        const int status = InterruptWhen(Start(run.args), SIGINT, inStage);
+        ASSERT_TRUE(WIFEXITED(status)) << "never interrupted in this stage, status " << status << "\n" << Log();
+        EXPECT_EQ(WEXITSTATUS(status), 130);
+        EXPECT_TRUE(Snapshot() == before) << "a file was changed or left behind";
+    }
+}
 
 TEST_F(InterruptCliTest, SignalsEndTheCommandLeavingEveryFileAsItWas) {
     const struct {
