@@ -109,6 +109,24 @@ std::string CreditList(int languageBase) {
     return list;
 }
 
+namespace {
+
+// frmExtInfo: the credits of the libraries and papers Tarnwerk rests on, in a read-only box.
+QGroupBox* CreditsFrame(QWidget* parent, int languageBase) {
+    auto* frame = Named(new QGroupBox(parent), "frmExtInfo");
+    auto* credits = Named(new QPlainTextEdit(frame), "txtExtInfo");
+    credits->setReadOnly(true);
+    credits->setLineWrapMode(QPlainTextEdit::NoWrap);
+    credits->setPlainText(MessageText(CreditList(languageBase)));
+    const QFontMetrics metrics(credits->font());
+    credits->setMinimumSize(metrics.averageCharWidth() * kCreditColumns, metrics.lineSpacing() * kCreditLinesShown);
+    auto* layout = new QVBoxLayout(frame);
+    layout->addWidget(credits);
+    return frame;
+}
+
+}  // namespace
+
 std::string VersionLine(int languageBase) {
     return Text(languageBase, TextId::VersionLabel) + " " + TARNWERK_VERSION + " - " +
            Text(languageBase, TextId::LicenceLabel);
@@ -141,15 +159,7 @@ frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* 
     auto* legal = Named(new QLabel(this), "lblUHG");
     legal->setWordWrap(true);
 
-    auto* creditsFrame = Named(new QGroupBox(this), "frmExtInfo");
-    auto* credits = Named(new QPlainTextEdit(creditsFrame), "txtExtInfo");
-    credits->setReadOnly(true);
-    credits->setLineWrapMode(QPlainTextEdit::NoWrap);
-    credits->setPlainText(MessageText(CreditList(languageBase_)));
-    const QFontMetrics metrics(credits->font());
-    credits->setMinimumSize(metrics.averageCharWidth() * kCreditColumns, metrics.lineSpacing() * kCreditLinesShown);
-    auto* creditsLayout = new QVBoxLayout(creditsFrame);
-    creditsLayout->addWidget(credits);
+    QGroupBox* creditsFrame = CreditsFrame(this, languageBase_);
 
     auto* ok = Named(new QPushButton(this), "cmdOk");
     connect(ok, &QPushButton::clicked, this, [this] { accept(); });

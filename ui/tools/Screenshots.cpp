@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
@@ -60,6 +61,28 @@ QString WriteCarrier(const QString& folder) {
     return path;
 }
 
+// A command in the middle of its work: status, progress and Cancel in Reset's place (the
+// window shows Cancel only while a worker runs, so the picture sets the buttons itself).
+template <typename Shot>
+void ShootBusy(frmSteg& window, int languageBase, Shot& shot) {
+    window.SetBusy(true);
+    window.SetStatus(0, " " + Text(languageBase, TextId::HidingStatus));
+    window.ShowProgress(40);
+    auto* reset = window.findChild<QPushButton*>(QStringLiteral("cmdReset"));
+    auto* cancel = window.findChild<QPushButton*>(QStringLiteral("cmdCancel"));
+    if (reset && cancel) {
+        reset->setVisible(false);
+        cancel->setVisible(true);
+    }
+    shot(window, "main-hiding");
+    window.SetBusy(false);
+    window.ShowProgress(0);
+    window.Start();
+}
+
+int ShootDialogs(Session& session, frmSteg& window, NoDesktop& desktop, CancellingHost& host, const QString& out,
+                 const QString& language);
+
 int Shoot(const QString& out, const QString& language, int languageBase, uint8_t languageIndex) {
     QTemporaryDir scratch;
     Session session;
@@ -89,13 +112,7 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     shot(window, "main-wide");
     window.resize(designed);
 
-    window.SetBusy(true);
-    window.SetStatus(0, " " + Text(languageBase, TextId::HidingStatus));
-    window.SetProgress(40);
-    shot(window, "main-hiding");
-    window.SetBusy(false);
-    window.SetProgress(0);
-    window.Start();
+    ShootBusy(window, languageBase, shot);
 
     if (auto* file = window.findChild<QMenu*>(QStringLiteral("mnuDatei"))) {
         file->popup(window.mapToGlobal(QPoint(0, 0)));
@@ -103,6 +120,18 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
         file->hide();
     }
 
+    failures += ShootDialogs(session, window, desktop, host, out, language);
+    return failures;
+}
+
+// The dialogs over the main window, each in its first state.
+int ShootDialogs(Session& session, frmSteg& window, NoDesktop& desktop, CancellingHost& host, const QString& out,
+                 const QString& language) {
+    const int languageBase = session.languageBase;
+    int failures = 0;
+    auto shot = [&](QWidget& widget, const char* name) {
+        if (!Save(widget, QStringLiteral("%1/%2-%3.png").arg(out, QString::fromLatin1(name), language))) ++failures;
+    };
     frmOpt options(session, window.commands(), host, &window);
     shot(options, "options");
     options.Unload();
