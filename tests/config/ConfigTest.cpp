@@ -89,11 +89,13 @@ using Fields = std::map<std::string, int>;
 Fields FieldsOf(const StartupSettings& s) {
     const SettingsRecord& r = s.settings;
     return {{"Top", s.top}, {"Compression", r.Compression}, {"Algorithmus", r.Algorithmus},
-            {"BitPerByte", r.BitPerByte}, {"bits", s.bitsPerByte}, {"base", s.languageBase}};
+            {"BitPerByte", r.BitPerByte}, {"bits", s.bitsPerByte}, {"base", s.languageBase},
+            {"Method", r.Method}};
 }
 
 // Start-up on a 1024 x 768 screen (15 twips per pixel): switches are off only for exactly "0",
-// indexes are range-checked before rounding half to even, the window must stay on the screen.
+// indexes are range-checked before rounding half to even, the window must stay on the screen,
+// and only an exact 1 selects the stealth method (a value of a later version reads as classic).
 TEST(LoadSettings, FallsBackOnValuesItCannotUse) {
     test::TempDir dir;
     const std::string file = dir.File("tarnwerk.ini"), tiny = "0." + std::string(400, '0') + "1";
@@ -104,13 +106,31 @@ TEST(LoadSettings, FallsBackOnValuesItCannotUse) {
         const char* field = nullptr;  // the key's own field unless named
     } cases[] = {{"Compression", "00", 1},        {"Algorithmus", "5.4", 0},       {"Algorithmus", "3.5", 4},
                  {"BitPerByte", tiny, 0},         {"Language", "01", 0, "base"},   {"Top", "10771", 0},
-                 {"Top", "-48000", 0}};
+                 {"Top", "-48000", 0},           {"Method", "1", 1},              {"Method", " 1 ", 1},
+                 {"Method", "2", 0},             {"Method", "1.0", 0},            {"Method", "stealth", 0},
+                 {"Method", "", 0}};
     for (const auto& c : cases) {
         const std::string section = c.key == std::string("Top") ? "[Global]\n" : "[Settings]\n";
         WriteText(file, section + c.key + "=" + c.value);
         EXPECT_EQ(FieldsOf(LoadSettings(file, 15360, 11520)).at(c.field ? c.field : c.key), c.expected)
             << c.key << "=" << c.value;
     }
+}
+
+// The method is stored as its number after the nine older keys, and read back; a file
+// without it (every file older programs wrote) means the classic method.
+TEST(SaveSettings, StoresTheHidingMethodAfterTheOlderKeys) {
+    test::TempDir dir;
+    const std::string file = dir.File("tarnwerk.ini");
+    WriteText(file, "[Settings]\nLanguage=1\n");
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 0);
+    SettingsRecord record;
+    record.Method = 1;
+    ASSERT_TRUE(SaveSettings(file, record));
+    EXPECT_EQ(ReadText(file),
+              "[Settings]\nLanguage=0\nCompression=1\nEncryption=1\nAlgorithmus=1\nBitPerByte=1\n"
+              "ShowEndMessage=1\nResetOnEnd=1\nSendCompress=1\nSendDelete=1\nMethod=1\n");
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 1);
 }
 
 // Beside the program for a copy in a folder of its own; never into the system's program
