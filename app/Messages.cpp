@@ -14,6 +14,10 @@ constexpr int kErrorTitle = 316;
 constexpr int kErrorNumberText = 317;
 constexpr int kOccurredText = 318;
 constexpr int kUnknownErrorText = 545;
+constexpr int kNoSamplePlaneText = 540;
+constexpr int kTooSmallText = 608;
+constexpr int kUseClassicText = 609;
+constexpr int kNothingFoundText = 542;
 
 // How an error reaches the user: the lines of its own message (with title and icon), the
 // sentence that names it as the cause of a failed command, and whether the system's detail
@@ -67,9 +71,11 @@ ErrorTexts TextsOf(ErrorCode code) {
         case ErrorCode::OutputExists: return Failure(537);
         case ErrorCode::Internal: return Failure(538);
         case ErrorCode::Cancelled: return Failure(539);
-        case ErrorCode::NoSamplePlane: return Failure(540);
-        case ErrorCode::CarrierTooSmall: return Failure(541);
-        case ErrorCode::NothingFound: return Failure(542);
+        // The stealth method's refusals point to the method that does take the picture; its
+        // one answer for every way of not finding data carries no detail that could differ.
+        case ErrorCode::NoSamplePlane: return Own({kNoSamplePlaneText, kUseClassicText}, kIncorrectFileTitle, kWarn);
+        case ErrorCode::CarrierTooSmall: return Own({kTooSmallText, kUseClassicText}, kIncorrectFileTitle, kWarn);
+        case ErrorCode::NothingFound: return Own({kNothingFoundText}, 0, kWarn);
         case ErrorCode::ArchiveFailed: return Failure(544);
         case ErrorCode::Unrepresentable: return Failure(546);
         case ErrorCode::CarrierRefused: return Failure(547);

@@ -24,7 +24,8 @@ Message MakeProductMessage(const Session& session, std::initializer_list<int> id
 // The message an error shows: the codes with a message of their own (NoCarrier 439/407,
 // NoPayload 440/407, PayloadTooLarge 433/434 title 432, NoDataFound 444/407, CarrierBusy
 // 464/465 title 407, NotRegularFile 472/471 product name, EndMarkerInData 490-492 product name,
-// ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316) show it as it is; Io
+// ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316, NoSamplePlane 540/609
+// and CarrierTooSmall 608/609 title 407, NothingFound 542 product name) show it as it is; Io
 // shows "317 <errno> 318", every other code its sentence (530-546), then CR LF "(" the system's
 // text for the number and the file ")" when there is one, title 316.
 Message EngineErrorMessage(const Session& session, const Error& error);
