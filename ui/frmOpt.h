@@ -8,6 +8,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QRadioButton;
 
 namespace tarnwerk {
 
@@ -30,7 +32,11 @@ public:
 
 private:
     void BuildControls();
+    QGroupBox* BuildMethodGroup();
     void Load();
+    // The stealth method always seals with XChaCha20-Poly1305: the cipher controls show it and
+    // are locked while it is chosen, and get the classic choice back when it is not.
+    void ShowMethod(bool stealth);
 
     const Session& session_;
     Commands& commands_;
@@ -45,6 +51,11 @@ private:
     QCheckBox* checkEndReset_ = nullptr;
     QCheckBox* checkSendCompress_ = nullptr;
     QCheckBox* checkSendDelete_ = nullptr;
+    QRadioButton* optClassic_ = nullptr;
+    QRadioButton* optStealth_ = nullptr;
+    // The classic method's cipher choice, kept while the stealth method shows its own.
+    int classicCipher_ = -1;
+    bool classicEncrypt_ = true;
 };
 
 }  // namespace tarnwerk
