@@ -1,16 +1,22 @@
 #include "cli/InfoCommand.h"
 
 #include <iostream>
+#include <optional>
 #include <sstream>
 
+#include "config/NumberFormat.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
+#include "core/CarrierPlane.h"
 
 namespace tarnwerk::cli {
 
 namespace {
 
 constexpr int kBitDepths[] = {1, 2, 4};
+constexpr int kByteUnit = 305;
+constexpr int kRecommendedRoomText = 612;
+constexpr int kMaximumRoomText = 613;
 
 std::string JsonString(const std::string& s) {
     std::ostringstream out;
@@ -29,13 +35,30 @@ std::string JsonString(const std::string& s) {
     return out.str();
 }
 
+// The stealth method's room, shown only for carriers it can use.
+std::optional<StealthCapacity> StealthRoom(const std::string& carrier) {
+    Result<StealthCapacity> room = StealthRoomOfCarrier(carrier);
+    if (!room) return std::nullopt;
+    return *room;
+}
+
+void PrintStealthRoom(const Session& session, const StealthCapacity& room) {
+    const std::string unit = " " + session.Text(kByteUnit);
+    std::cout << session.Text(kRecommendedRoomText) << " "
+              << FormatHashGroupZero(room.recommended, session.languageBase) << unit << "\n"
+              << session.Text(kMaximumRoomText) << " " << FormatHashGroupZero(room.maximum, session.languageBase)
+              << unit << "\n";
+}
+
 }  // namespace
 
 bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
     if (!commands.LoadCarrier(carrier)) return false;
     const CarrierFacts& f = session.carrier;
+    const std::optional<StealthCapacity> stealth = StealthRoom(carrier);
     if (!json) {
         std::cout << session.fields.oTyp << "\n" << session.fields.oSize << "\n" << session.fields.oFree << "\n";
+        if (stealth) PrintStealthRoom(session, *stealth);
         return true;
     }
     std::ostringstream out;
@@ -50,7 +73,11 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
         out << '"' << bits << "\":{\"plain\":" << LargestPayload(f.imageSize, bits, false)
             << ",\"encrypted\":" << LargestPayload(f.imageSize, bits, true) << '}';
     }
-    out << "}}";
+    out << '}';
+    if (stealth)
+        out << ",\"stealth\":{\"recommended\":" << stealth->recommended << ",\"maximum\":" << stealth->maximum
+            << '}';
+    out << '}';
     std::cout << out.str() << "\n";
     return true;
 }

@@ -75,7 +75,13 @@ protected:
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --bits 3").exitCode, 2);
-    EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
+    EXPECT_EQ(Cli("info a.bmp --force").exitCode, 2);  // --force belongs to hide/extract/export
+    EXPECT_EQ(Cli("hide a.bmp b.txt --method fast").exitCode, 2);
+    EXPECT_EQ(Cli("export a.bmp b.txt --method stealth").exitCode, 2);
+    // The stealth method has its own cipher and no bit depth.
+    EXPECT_EQ(Cli("hide a.bmp b.txt --method stealth --bits 2").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --cipher rc4 --method stealth").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --cipher none --method stealth").exitCode, 2);
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
@@ -110,6 +116,7 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     ASSERT_EQ(json.exitCode, 0) << json.err;
     // 100 bytes a row, 2000 picture bytes: 1000 stream bytes at 4 bits, less 34 or 50.
     EXPECT_NE(json.out.find("\"4\":{\"plain\":966,\"encrypted\":950}"), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("stealth"), std::string::npos) << json.out;  // 1980 samples: too few
     WriteFile(dir.File("bad.bmp"), Bytes(20, 0x42));
     const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(bad.exitCode, 1);
@@ -126,6 +133,28 @@ TEST_F(CliTest, InfoOfAPngShowsTheFileLengthAndTheRoomOfItsSamples) {
     EXPECT_NE(json.out.find("\"type\":\"png\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"file_size\":" + std::to_string(file.size()) + ","), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"4\":{\"plain\":1766,\"encrypted\":1750}"), std::string::npos) << json.out;
+}
+
+// The stealth method's room, for carriers it can use only: 200 x 100 x 3 = 60,000 samples
+// leave 51,808 for the body; at 0.1 bit per sample (6000 - 192) / 8 = 726 sealed bytes, at
+// most (60000 - 8192) / 16 = 3238, each less 49 bytes of seal, flags and extension.
+TEST_F(CliTest, InfoShowsTheStealthRoomWhereTheMethodFits) {
+    MakeBitmap(dir.File("big.bmp"), 200, 100, 24, false, 4);
+    const CliRun json = Cli("info " + Q("big.bmp") + " --json");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find(",\"stealth\":{\"recommended\":677,\"maximum\":3189}}"), std::string::npos) << json.out;
+    const CliRun text = Cli("--language de info " + Q("big.bmp"));
+    const std::string rooms =
+        "\nEmpfohlener Platz (unauffällig): 677 Byte\nGrößter Platz (unauffällig): 3.189 Byte\n";
+    EXPECT_NE(text.out.find(rooms), std::string::npos) << text.out;
+    MakeRaw(dir.File("c.raw"), 90000, 5);
+    const png::Picture palette = png::RandomPicture(200, 100, 3, 8, false, 6);
+    WriteFile(dir.File("p.png"), png::Encode(palette, {{"PLTE", RandomBytes(768, 5)}}));
+    for (const char* refused : {"c.raw", "p.png"}) {
+        const CliRun info = Cli("info " + Q(refused) + " --json");
+        EXPECT_EQ(info.exitCode, 0) << refused << info.err;
+        EXPECT_EQ(info.out.find("stealth"), std::string::npos) << refused << info.out;
+    }
 }
 
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
@@ -165,6 +194,7 @@ TEST_F(CliTest, ListsNamesForCompletion) {
     ASSERT_EQ(ciphers.exitCode, 0);
     EXPECT_EQ(Lines(ciphers.out),
               (std::vector<std::string>{"none", "blowfish", "rc4", "skipjack", "tea", "twofish", "xchacha20"}));
+    EXPECT_EQ(Lines(Cli("--list methods").out), (std::vector<std::string>{"classic", "stealth"}));
     EXPECT_EQ(Lines(Cli("--list languages").out), (std::vector<std::string>{"de", "en", "nl", "fr"}));
     const std::vector<std::string> commands = Lines(Cli("--list commands").out);
     EXPECT_EQ(commands, (std::vector<std::string>{"info", "hide", "extract", "export", "size"}));
@@ -181,6 +211,7 @@ TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
     std::ofstream(dir.File("pw")) << "pass";
     const std::map<std::string, std::string> values = {{"--bits", "2"},
                                                        {"--cipher", "tea"},
+                                                       {"--method", "classic"},
                                                        {"--language", "en"},
                                                        {"--settings", Q("none.ini")},
                                                        {"--passphrase-file", Q("pw")}};
