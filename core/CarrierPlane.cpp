@@ -55,14 +55,33 @@ Status CarrierPlane::Save(const std::string& path) {
     return png_->Save(path);
 }
 
-Result<StealthCapacity> StealthRoomOfCarrier(const std::string& path) {
-    auto carrier = CarrierPlane::Load(path, false);
-    if (!carrier) return carrier.error();
-    return StealthCapacityFor(carrier->Plane());
+StealthAssessment AssessStealthCarrier(const std::string& path) {
+    StealthAssessment assessment;
+    auto carrier = CarrierPlane::Load(path, true);
+    if (!carrier) {
+        assessment.error = carrier.error();
+        const ErrorCode code = carrier.error().code;
+        if (code == ErrorCode::NoSamplePlane) {
+            const bool raw = AnalyseCarrier(path).verdict == CarrierVerdict::Raw;
+            assessment.fit = raw ? StealthFit::Raw : StealthFit::Palette;
+        } else {
+            assessment.fit = code == ErrorCode::CarrierRefused ? StealthFit::Refused : StealthFit::Unreadable;
+        }
+        return assessment;
+    }
+    assessment.samples = carrier->Plane().Count();
+    auto room = StealthCapacityFor(carrier->Plane());
+    if (!room) {
+        assessment.fit = StealthFit::TooSmall;
+        return assessment;
+    }
+    assessment.fit = StealthFit::Fits;
+    assessment.room = *room;
+    return assessment;
 }
 
-Status HideStealthInCarrier(const std::string& path, std::string_view passphrase, const StealthPayload& payload,
-                            const StealthRun& run, Argon2Limits limits) {
+Status HideStealthInFile(const std::string& path, const std::string& target, std::string_view passphrase,
+                         const StealthPayload& payload, const StealthRun& run, Argon2Limits limits) {
     // Neither a classic nor a stealth hide may write while another reads the old samples.
     auto file = OpenFile(path, O_RDONLY);
     if (!file) return file.error();
@@ -71,11 +90,11 @@ Status HideStealthInCarrier(const std::string& path, std::string_view passphrase
     if (!carrier) return carrier.error();
     auto hidden = HideStealth(carrier->Plane(), passphrase, payload, run, limits);
     if (!hidden) return hidden.error();
-    return carrier->Save(path);
+    return carrier->Save(target);
 }
 
-Result<StealthPayload> ExtractStealthFromCarrier(const std::string& path, std::string_view passphrase,
-                                                 const StealthRun& run, Argon2Limits limits) {
+Result<StealthPayload> ExtractStealthFromFile(const std::string& path, std::string_view passphrase,
+                                              const StealthRun& run, Argon2Limits limits) {
     // Shared, like a classic extract: a hide in progress would show half-written samples.
     auto file = OpenFile(path, O_RDONLY);
     if (!file) return file.error();

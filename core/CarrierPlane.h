@@ -5,6 +5,7 @@
 // the carrier's analysis.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -40,17 +41,35 @@ private:
     SamplePlane pngPlane_;
 };
 
-// The data the stealth method takes in the carrier at its recommended and maximum rate.
-// Errors of Load, and CarrierTooSmall.
-Result<StealthCapacity> StealthRoomOfCarrier(const std::string& path);
+// Whether a picture can take data by the stealth method, why not, and how much.
+enum class StealthFit {
+    Fits,
+    Palette,     // palette bitmap or PNG: a change of an index by one changes the colour arbitrarily
+    Raw,         // a RAW file: no known width, so no neighbours
+    TooSmall,    // too few samples for the fixed regions and the smallest body
+    Refused,     // a PNG no method may write into (transparent colours, animation): error says which
+    Unreadable,  // not a carrier, damaged, or not readable: error says why
+};
+
+struct StealthAssessment {
+    StealthFit fit = StealthFit::Unreadable;
+    Error error;           // Refused and Unreadable: the reader's error
+    uint64_t samples = 0;  // all samples of the picture
+    StealthCapacity room;  // data bytes at the recommended and the maximum rate; 0 unless Fits
+};
+
+// Reads the carrier file (never changes it) and judges it for hiding.
+StealthAssessment AssessStealthCarrier(const std::string& path);
 
 // Hides under the exclusive advisory lock a classic hide takes (CarrierBusy while another
-// process holds it); the file is replaced only once the hide is complete.
-Status HideStealthInCarrier(const std::string& path, std::string_view passphrase, const StealthPayload& payload,
-                            const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
+// process holds it) and writes the result to target (which may be the carrier itself) in one
+// step, so no file is ever half written.
+Status HideStealthInFile(const std::string& path, const std::string& target, std::string_view passphrase,
+                         const StealthPayload& payload, const StealthRun& run = {},
+                         Argon2Limits limits = kArgon2StoredLimits);
 
 // Reads under a shared advisory lock, never changing the file.
-Result<StealthPayload> ExtractStealthFromCarrier(const std::string& path, std::string_view passphrase,
-                                                 const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
+Result<StealthPayload> ExtractStealthFromFile(const std::string& path, std::string_view passphrase,
+                                              const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
 
 }  // namespace tarnwerk
