@@ -9,6 +9,7 @@
 #include "config/NumberFormat.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
+#include "core/CarrierPlane.h"
 
 namespace tarnwerk {
 
@@ -21,6 +22,9 @@ constexpr int kBitUnit = 307;
 constexpr int kBitmapType = 308;
 constexpr int kPixelUnit = 309;
 constexpr int kColorsUnit = 315;
+constexpr int kFreeCaption = 205;
+constexpr int kRecommendedRoomCaption = 612;
+constexpr int kMaximumRoomText = 613;
 
 Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
     switch (analysis.verdict) {
@@ -41,6 +45,25 @@ std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
     const CarrierFacts& facts = analysis.facts;
     return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
            session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
+}
+
+// The room the chosen method offers: the classic method's at the current bit depth, or the
+// stealth method's recommended room with its maximum beside it (0 where it cannot hide).
+void ShowRoom(Session& session, const CarrierFacts& facts) {
+    const std::string unit = " " + session.Text(kByteUnit);
+    const int base = session.languageBase;
+    if (session.settings.Method != static_cast<uint8_t>(HidingMethod::Stealth)) {
+        const bool encryption = session.settings.Encryption == 1;
+        session.fields.oFreeCaption = session.Text(kFreeCaption);
+        const int64_t room = LargestPayload(facts.imageSize, session.bitsPerByte, encryption);
+        session.fields.oFree = FormatHashGroup(room, base) + unit;
+        return;
+    }
+    const StealthAssessment assessment = AssessStealthCarrier(facts.path);
+    session.fields.oFreeCaption = session.Text(kRecommendedRoomCaption);
+    session.fields.oFree = FormatHashGroupZero(assessment.room.recommended, base) + unit + "   " +
+                           session.Text(kMaximumRoomText) + " " + FormatHashGroupZero(assessment.room.maximum, base) +
+                           unit;
 }
 
 }  // namespace
@@ -70,10 +93,7 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
-    const bool encryption = session.settings.Encryption == 1;
-    session.fields.oFree =
-        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption), session.languageBase) +
-        unit;
+    ShowRoom(session, analysis.facts);
     return true;
 }
 

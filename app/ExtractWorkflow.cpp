@@ -12,6 +12,7 @@
 #include "app/Messages.h"
 #include "app/PassphraseEntry.h"
 #include "app/Session.h"
+#include "app/StealthSteps.h"
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "compression/clsZlib.h"
@@ -126,6 +127,8 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!AcceptOutputName(session, ui, outputPath)) return false;
     const bool existed = PathExists(outputPath);
     if (!MayReplaceOutput(session, ui, outputPath)) return false;
+    if (session.extractMethod == HidingMethod::Stealth)
+        return StealthExtractSteps(commands, session, ui, outputPath) == StealthExtraction::Extracted;
     Result<AtomicOutput> output = AtomicOutput::Create(outputPath);
     if (!output) {
         ui.ShowMessage(EngineErrorMessage(session, output.error()));
@@ -134,6 +137,11 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
 
     Result<ExtractedPayload> extracted = ExtractPayload(session.carrier, session.bitsPerByte, output->content(),
                                                         CancellableProgress(ui));
+    if (!extracted && extracted.error().code == ErrorCode::NoDataFound && !session.extractMethod) {
+        // No marker: the data may be hidden with the stealth method, which shows none.
+        const StealthExtraction stealth = StealthExtractSteps(commands, session, ui, outputPath);
+        if (stealth != StealthExtraction::NotTried) return stealth == StealthExtraction::Extracted;
+    }
     if (!extracted) {
         ui.ShowMessage(EngineErrorMessage(session, extracted.error()));
         return false;

@@ -9,6 +9,7 @@
 #include "app/Messages.h"
 #include "app/PassphraseEntry.h"
 #include "app/Session.h"
+#include "app/StealthSteps.h"
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "config/Codepage.h"
@@ -27,10 +28,6 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
     // The command works on the carrier as it was when it started, whatever the window does meanwhile.
     const CarrierFacts carrier = session.carrier;
-    if (carrier.shortColourTable) {
-        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
-        return false;
-    }
     const std::string dataPath = DataPath(session);
     ShowDataFileInfoOrigSize(session, dataPath);
     ui.FieldsChanged();
@@ -38,6 +35,13 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     const std::optional<std::string> extension = Utf8ToCp1252(session.dataExtension);
     if (!extension) {
         ui.ShowMessage(MakeProductMessage(session, {kExtensionCharsText}, MessageIcon::Exclamation));
+        return false;
+    }
+    // A short grey ramp suits the stealth method: its changes stay within the ramp.
+    if (session.settings.Method == static_cast<uint8_t>(HidingMethod::Stealth))
+        return StealthHideSteps(commands, session, ui, dataPath, *extension);
+    if (carrier.shortColourTable) {
+        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
         return false;
     }
     const bool compressed = session.settings.Compression == 1;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct WindowFields {
     std::string oTyp;       // txtOTyp
     std::string oSize;      // txtOSize
     std::string oFree;      // txtOFree
+    std::string oFreeCaption;  // lblCarrierFree: the room the method offers ("" keeps the caption)
     std::string dataFile;   // txtDataFile (hide: input; extract/export: output)
     std::string dOrigSize;  // txtDOrigSize
     std::string dSize;      // txtDSize
@@ -40,6 +42,9 @@ struct Session {
     std::string headerExtension;  // HeaderExtension: extension found by the last probe
     int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
     bool mailAfterHide = false;   // MailAfterHide
+    // How the next extraction looks for data: unset probes the classic markers and then tries
+    // a passphrase for stealth data; Classic only probes; Stealth only tries the passphrase.
+    std::optional<HidingMethod> extractMethod;
 
     std::string Text(int id) const;  // string table entry at languageBase + id
 };

@@ -44,6 +44,12 @@ public:
     // dialog rules of PassphraseRules.h before it returns a passphrase.
     virtual std::optional<std::string> AskNewPassphrase() = 0;  // typed twice, with rating
     virtual std::optional<std::string> AskPassphrase() = 0;     // typed once, for extraction
+    // The passphrase of data that may be hidden with the stealth method, with a prompt that
+    // says why it is asked (empty: ask as AskPassphrase does).
+    virtual std::optional<std::string> AskStealthPassphrase(const std::string& prompt) {
+        (void)prompt;
+        return AskPassphrase();
+    }
 
     // Share of the current stage done, 0..100, or kProgressBusy while a step of unknown length
     // runs (the key derivation). Called from the thread the command runs on.

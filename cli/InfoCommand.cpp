@@ -37,9 +37,9 @@ std::string JsonString(const std::string& s) {
 
 // The stealth method's room, shown only for carriers it can use.
 std::optional<StealthCapacity> StealthRoom(const std::string& carrier) {
-    Result<StealthCapacity> room = StealthRoomOfCarrier(carrier);
-    if (!room) return std::nullopt;
-    return *room;
+    const StealthAssessment assessment = AssessStealthCarrier(carrier);
+    if (assessment.fit != StealthFit::Fits) return std::nullopt;
+    return assessment.room;
 }
 
 void PrintStealthRoom(const Session& session, const StealthCapacity& room) {

@@ -95,7 +95,7 @@ MessageAnswer TerminalUi::ShowMessage(const Message& message) {
         case MessageButtons::YesNo: {
             if (options_.force) return MessageAnswer::Yes;
             if (!HasTerminal()) {
-                std::cerr << text << "\n(use --force to replace it)\n";
+                std::cerr << text << "\n(--force answers yes)\n";
                 return MessageAnswer::No;
             }
             std::cerr << text << " [y/N] " << std::flush;
@@ -170,6 +170,12 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
         WipeString(*typed);
         ShowMessage(*refusal);
     }
+}
+
+std::optional<std::string> TerminalUi::AskStealthPassphrase(const std::string& prompt) {
+    // A passphrase file answers without a question; a person is told why it is asked.
+    if (!options_.passphrase && HasTerminal() && !prompt.empty()) std::cerr << ToTerminalText(prompt) << "\n";
+    return AskPassphrase();
 }
 
 void TerminalUi::SetProgress(int percent) {

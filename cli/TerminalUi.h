@@ -27,6 +27,7 @@ public:
     std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::optional<std::string> AskStealthPassphrase(const std::string& prompt) override;
     void SetProgress(int percent) override;
     void SetStatus(int, const std::string&) override {}
     void SetBusy(bool) override {}

@@ -65,6 +65,8 @@ Session BuildSession(const CliOptions& options) {
         s.Encryption = *options.cipher < 0 ? 0 : 1;
         if (*options.cipher >= 0) s.Algorithmus = static_cast<uint8_t>(*options.cipher);
     }
+    if (options.method && options.command == Subcommand::Hide) s.Method = static_cast<uint8_t>(*options.method);
+    if (options.command == Subcommand::Extract) session.extractMethod = options.method;
     s.ShowEndMessage = 1;  // the success text goes to stdout; --quiet drops it there
     s.ResetOnEnd = 0;
     session.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);

@@ -62,6 +62,10 @@ std::optional<std::string> CommandThreadUi::AskPassphrase() {
     return Answer([&] { return window_.AskPassphrase(); });
 }
 
+std::optional<std::string> CommandThreadUi::AskStealthPassphrase(const std::string& prompt) {
+    return Answer([&] { return window_.AskStealthPassphrase(prompt); });
+}
+
 void CommandThreadUi::SetProgress(int percent) {
     if (shownPercent_.exchange(percent) == percent && !OnWindowThread()) return;
     Tell([this, percent] { window_.SetProgress(percent); });

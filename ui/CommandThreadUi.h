@@ -35,6 +35,7 @@ public:
                                                 const std::string& proposed) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::optional<std::string> AskStealthPassphrase(const std::string& prompt) override;
     void SetProgress(int percent) override;
     bool CancelRequested() override { return cancel_.load(); }
     void SetCancellable(bool cancellable) override;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -147,8 +148,11 @@ std::optional<std::string> frmSteg::AskNewPassphrase() {
     return dialog.TakePassphrase();
 }
 
-std::optional<std::string> frmSteg::AskPassphrase() {
+std::optional<std::string> frmSteg::AskPassphrase() { return AskStealthPassphrase({}); }
+
+std::optional<std::string> frmSteg::AskStealthPassphrase(const std::string& prompt) {
     frmGetPw dialog(session_.languageBase, host_, this);
+    dialog.SetPrompt(prompt);
     host_.Exec(dialog);
     return dialog.TakePassphrase();
 }
@@ -193,6 +197,12 @@ void frmSteg::FieldsChanged() {
     ShowText(txtOTyp_, fields.oTyp);
     ShowText(txtOSize_, fields.oSize);
     ShowText(txtOFree_, fields.oFree);
+    QLabel* freeCaption = findChild<QLabel*>(QStringLiteral("lblCarrierFree"));
+    const QString caption = LabelText(fields.oFreeCaption);
+    if (freeCaption != nullptr && !fields.oFreeCaption.empty() && freeCaption->text() != caption) {
+        freeCaption->setText(caption);
+        ArrangeControls();  // the caption column fits its longest caption
+    }
     ShowText(txtDataFile_, fields.dataFile);
     ShowText(txtDOrigSize_, fields.dOrigSize);
     ShowText(txtDSize_, fields.dSize);

@@ -62,6 +62,7 @@ public:
                                                 const std::string& proposed) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::optional<std::string> AskStealthPassphrase(const std::string& prompt) override;
     void SetProgress(int percent) override;
     void SetCancellable(bool cancellable) override;
     void SetStatus(int panel, const std::string& text) override;
