@@ -431,5 +431,106 @@ TEST_F(CliTest, SizeOfALargeFileNeedsNeitherACopyNorItsLengthInMemory) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"big.bin"}));
 }
 
+// The stealth method end to end: every carrier kind it takes, compressed or not, found again
+// by a plain extract (no classic marker, so the passphrase is tried) and byte for byte.
+TEST_F(CliTest, StealthRoundTripsOverEveryCarrierKind) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7\n";
+    const struct {
+        const char* name;
+        Bytes file;
+        const char* compress;
+    } rows[] = {
+        {"colour.bmp", BitmapBytes(151, 97, 24, false, 11), "--compress"},
+        {"top-down.bmp", BitmapBytes(120, 100, 24, true, 12), "--no-compress"},
+        {"grey.bmp", BitmapBytes(200, 160, 8, false, 13), "--compress"},
+        {"grey-plain.bmp", BitmapBytes(200, 160, 8, false, 14), "--no-compress"},
+        {"colour.png", png::Encode(png::RandomPicture(120, 100, 2, 8, false, 15)), "--no-compress"},
+        {"grey16.png", png::Encode(png::RandomPicture(180, 180, 0, 16, false, 16)), "--compress"},
+        {"grey.png", png::Encode(png::RandomPicture(181, 179, 0, 8, true, 17)), "--no-compress"},
+    };
+    const Bytes data = RandomBytes(200, 18);
+    WriteFile(dir.File("d.bin"), data);
+    for (const auto& row : rows) {
+        WriteFile(dir.File(row.name), row.file);
+        const CliRun hide =
+            Cli("hide " + Q(row.name) + " d.bin --method stealth --passphrase-file pw " + row.compress);
+        ASSERT_EQ(hide.exitCode, 0) << row.name << hide.err;
+        EXPECT_NE(ReadFile(dir.File(row.name)), row.file) << row.name;
+        const CliRun extract = Cli("extract " + Q(row.name) + " out.bin --passphrase-file pw");
+        ASSERT_EQ(extract.exitCode, 0) << row.name << extract.err;
+        EXPECT_EQ(ReadFile(dir.File("out.bin")), data) << row.name;
+        std::filesystem::remove(dir.File("out.bin"));
+    }
+}
+
+// A wrong passphrase, a clean picture, a changed sample and a cropped picture give one answer,
+// write nothing and leave the carrier as it was.
+TEST_F(CliTest, StealthGivesOneAnswerForEveryWayOfNotFinding) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7";
+    std::ofstream(dir.File("wrong")) << "Tarnkappe 8";
+    const Bytes clean = BitmapBytes(140, 100, 24, false, 21);
+    WriteFile(dir.File("c.bmp"), clean);
+    WriteFile(dir.File("clean.bmp"), clean);
+    WriteFile(dir.File("d.txt"), RandomBytes(300, 22));
+    ASSERT_EQ(Cli("hide c.bmp d.txt --method stealth --passphrase-file pw").exitCode, 0);
+    Bytes tampered = ReadFile(dir.File("c.bmp"));
+    tampered[tampered.size() / 2] ^= 1;
+    WriteFile(dir.File("tampered.bmp"), tampered);
+    Bytes cropped = ReadFile(dir.File("c.bmp"));
+    cropped.resize(cropped.size() - BitmapRowBytes(140, 24));
+    PutLe32(cropped, bmp::kHeight, 99);
+    PutLe32(cropped, bmp::kFileSize, static_cast<int32_t>(cropped.size()));
+    PutLe32(cropped, bmp::kImageSize, static_cast<int32_t>(cropped.size()) - kBmpHeaders);
+    WriteFile(dir.File("cropped.bmp"), cropped);
+    const std::string answer = "No hidden data was found for this passphrase\nPlease enter the correct passphrase.\n";
+    const std::pair<const char*, const char*> rows[] = {
+        {"c.bmp", "wrong"}, {"clean.bmp", "pw"}, {"tampered.bmp", "pw"}, {"cropped.bmp", "pw"}};
+    for (const auto& [carrier, passphrase] : rows) {
+        const Bytes before = ReadFile(dir.File(carrier));
+        for (const char* method : {"", " --method stealth"}) {
+            const CliRun run = Cli("--language en extract " + Q(carrier) + " out.txt --passphrase-file " + passphrase +
+                                   method);
+            EXPECT_EQ(run.exitCode, 1) << carrier << method;
+            EXPECT_EQ(run.err, answer) << carrier << method;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt"))) << carrier << method;
+        }
+        EXPECT_EQ(ReadFile(dir.File(carrier)), before) << carrier;
+    }
+}
+
+// Carriers the method cannot use are refused with the reason and the classic method as the
+// way out; above the recommended room a hide needs --force. Nothing changes until it succeeds.
+TEST_F(CliTest, StealthRefusesUnsuitableCarriersAndAsksAboveTheRecommendedRoom) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7";
+    Bytes palette = BitmapBytes(200, 160, 8, false, 31);
+    palette[kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
+    WriteFile(dir.File("palette.bmp"), palette);
+    MakeRaw(dir.File("c.raw"), 90000, 32);
+    MakeBitmap(dir.File("tiny.bmp"), 40, 30, 24, false, 33);
+    MakeBitmap(dir.File("c.bmp"), 151, 97, 24, false, 34);
+    WriteFile(dir.File("d.bin"), RandomBytes(600, 35));  // above 476 bytes, below 1800
+    const std::string classic = "Use the classic method for this picture.\n";
+    const std::pair<const char*, std::string> rows[] = {
+        {"palette.bmp", "Palette pictures cannot carry data with the stealth method: a change by a single step "
+                        "would change a colour.\n" + classic},
+        {"c.raw", "RAW files cannot carry data with the stealth method: their width and height are unknown.\n" +
+                      classic},
+        {"tiny.bmp", "The picture is too small for the stealth method.\n" + classic},
+        {"c.bmp", "The data is larger than the recommended room of the stealth method in this picture.\nThe more "
+                  "data a picture carries, the easier it is to detect. Hide the data anyway?\n(--force answers yes)\n"},
+    };
+    for (const auto& [carrier, message] : rows) {
+        const Bytes before = ReadFile(dir.File(carrier));
+        const CliRun run = Cli("--language en hide " + Q(carrier) + " d.bin --no-compress --method stealth "
+                               "--passphrase-file pw");
+        EXPECT_EQ(run.exitCode, 1) << carrier;
+        EXPECT_EQ(run.err, message) << carrier;
+        EXPECT_EQ(ReadFile(dir.File(carrier)), before) << carrier;
+    }
+    EXPECT_EQ(Cli("hide c.bmp d.bin --no-compress --method stealth --passphrase-file pw --force").exitCode, 0);
+    EXPECT_EQ(Cli("extract c.bmp out.bin --method stealth --passphrase-file pw").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out.bin")), ReadFile(dir.File("d.bin")));
+}
+
 }  // namespace
 }  // namespace tarnwerk::test
