@@ -9,7 +9,9 @@
 #include "config/NumberFormat.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
-#include "core/CarrierPlane.h"
+#include "core/StealthExtract.h"
+#include "core/StealthHide.h"
+#include "core/StealthRoom.h"
 
 namespace tarnwerk {
 

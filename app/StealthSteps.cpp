@@ -13,7 +13,9 @@
 #include "app/WorkflowSteps.h"
 #include "config/AtomicOutput.h"
 #include "config/Codepage.h"
-#include "core/CarrierPlane.h"
+#include "core/StealthExtract.h"
+#include "core/StealthHide.h"
+#include "core/StealthRoom.h"
 
 namespace tarnwerk {
 namespace {
