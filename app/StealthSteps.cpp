@@ -1,6 +1,7 @@
 #include "app/StealthSteps.h"
 
 #include <atomic>
+#include <optional>
 #include <vector>
 
 #include "app/Cancellation.h"
@@ -91,17 +92,33 @@ bool WriteOutput(const Session& session, UserInterface& ui, const StealthPayload
     return written.ok();
 }
 
-// One passphrase tried: the payload, nullopt after a wrong one, or an error shown (failed).
-std::optional<Result<StealthPayload>> TryPassphrase(const Session& session, UserInterface& ui,
-                                                    const std::string& carrier, int tries) {
+// One passphrase tried on the carrier.
+struct Attempt {
+    enum class Kind { Found, Wrong, Declined, Failed } kind = Kind::Declined;
+    std::optional<StealthPayload> payload;
+    Error error;  // Failed
+};
+
+Attempt TryPassphrase(const Session& session, UserInterface& ui, const std::string& carrier, int tries) {
     PassphraseSecrets secrets;
     const std::string prompt = tries == 1 ? session.Text(kStealthPromptText) : std::string();
-    if (!AcceptPassphrase(session, ui, ui.AskStealthPassphrase(prompt), secrets))
-        return Result<StealthPayload>(MakeError(ErrorCode::Cancelled));
+    if (!AcceptPassphrase(session, ui, ui.AskStealthPassphrase(prompt), secrets)) return {};
     EngineRun run(ui);
     Result<StealthPayload> found = ExtractStealthFromFile(carrier, secrets.bytes, run.Run());
-    if (!found && found.error().code == ErrorCode::NothingFound) return std::nullopt;
-    return found;
+    if (found) return {Attempt::Kind::Found, std::move(*found), {}};
+    if (found.error().code == ErrorCode::NothingFound) return {Attempt::Kind::Wrong, std::nullopt, {}};
+    return {Attempt::Kind::Failed, std::nullopt, found.error()};
+}
+
+// The found data under the output's name, and the end of a successful command.
+bool Deliver(Commands& commands, Session& session, UserInterface& ui, const StealthPayload& payload,
+             const std::string& outputPath) {
+    if (!WriteOutput(session, ui, payload, outputPath)) return false;
+    session.headerExtension = payload.extension;
+    ShowDataFileInfoOrigSize(session, outputPath);
+    ui.FieldsChanged();
+    EndWithSuccess(commands, session, ui, kExtractedText);
+    return true;
 }
 
 }  // namespace
@@ -148,19 +165,19 @@ StealthExtraction StealthExtractSteps(Commands& commands, Session& session, User
         return StealthExtraction::Failed;
     }
     for (int tries = 1;; ++tries) {
-        std::optional<Result<StealthPayload>> found = TryPassphrase(session, ui, carrier, tries);
-        if (found && !*found) {
-            if (found->error().code != ErrorCode::Cancelled || ui.CancelRequested())
-                ShowEngineError(session, ui, found->error());
-            return StealthExtraction::Failed;
-        }
-        if (found) {
-            if (!WriteOutput(session, ui, found->value(), outputPath)) return StealthExtraction::Failed;
-            session.headerExtension = found->value().extension;
-            ShowDataFileInfoOrigSize(session, outputPath);
-            ui.FieldsChanged();
-            EndWithSuccess(commands, session, ui, kExtractedText);
-            return StealthExtraction::Extracted;
+        Attempt attempt = TryPassphrase(session, ui, carrier, tries);
+        switch (attempt.kind) {
+            case Attempt::Kind::Found:
+                return Deliver(commands, session, ui, *attempt.payload, outputPath) ? StealthExtraction::Extracted
+                                                                                    : StealthExtraction::Failed;
+            case Attempt::Kind::Failed:
+                ShowEngineError(session, ui, attempt.error);
+                return StealthExtraction::Failed;
+            case Attempt::Kind::Declined:
+                // Declined at once after the probe found nothing: the probe's answer stands.
+                return tries == 1 && !session.extractMethod ? StealthExtraction::NotTried : StealthExtraction::Failed;
+            case Attempt::Kind::Wrong:
+                break;
         }
         const bool last = tries >= kMaxPassphraseTries;
         const MessageAnswer answer =

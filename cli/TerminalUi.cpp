@@ -173,7 +173,9 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
 }
 
 std::optional<std::string> TerminalUi::AskStealthPassphrase(const std::string& prompt) {
-    // A passphrase file answers without a question; a person is told why it is asked.
+    // A passphrase file answers without a question; a person is told why it is asked. Without
+    // either, a script that only probed for classic data keeps the probe's answer.
+    if (!options_.passphrase && !HasTerminal() && !options_.stealthOnly) return std::nullopt;
     if (!options_.passphrase && HasTerminal() && !prompt.empty()) std::cerr << ToTerminalText(prompt) << "\n";
     return AskPassphrase();
 }

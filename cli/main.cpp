@@ -86,6 +86,7 @@ int Run(const CliOptions& options) {
     TerminalUiOptions uiOptions;
     uiOptions.quiet = options.quiet;
     uiOptions.force = options.force;
+    uiOptions.stealthOnly = options.method == HidingMethod::Stealth;
     uiOptions.languageBase = session.languageBase;
     if (!options.passphraseFile.empty()) {
         Result<std::string> passphrase = ReadPassphraseFile(options.passphraseFile);

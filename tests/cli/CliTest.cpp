@@ -496,6 +496,12 @@ TEST_F(CliTest, StealthGivesOneAnswerForEveryWayOfNotFinding) {
         }
         EXPECT_EQ(ReadFile(dir.File(carrier)), before) << carrier;
     }
+    // Without a passphrase to try, a script keeps the probe's answer; asked for stealth data
+    // alone, the passphrase is missing.
+    const CliRun probe = Cli("--language en extract clean.bmp out.txt");
+    EXPECT_EQ(probe.exitCode, 1);
+    EXPECT_EQ(probe.err, "NO DATA FOUND!\n");
+    EXPECT_EQ(Cli("extract clean.bmp out.txt --method stealth").exitCode, 2);
 }
 
 // Carriers the method cannot use are refused with the reason and the classic method as the
