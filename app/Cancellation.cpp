@@ -4,9 +4,6 @@
 #include "app/UserInterface.h"
 
 namespace tarnwerk {
-namespace {
-constexpr int kDerivingKeyStatus = 580;
-}
 
 void ThrowIfCancelled(UserInterface& ui) {
     if (ui.CancelRequested()) throw CommandCancelled{};
@@ -19,12 +16,12 @@ ProgressFn CancellableProgress(UserInterface& ui) {
     };
 }
 
-SealCallbacks CancellableSealCallbacks(const Session& session, UserInterface& ui, int statusTextId) {
+SealCallbacks CancellableSealCallbacks(const Session& session, UserInterface& ui, TextId statusTextId) {
     SealCallbacks callbacks;
     callbacks.progress = CancellableProgress(ui);
     callbacks.deriveKey = [&session, &ui, statusTextId](const std::function<Status()>& derive) {
         ThrowIfCancelled(ui);
-        ui.SetStatus(0, " " + session.Text(kDerivingKeyStatus));
+        ui.SetStatus(0, " " + session.Text(TextId::DerivingKeyStatus));
         ui.SetProgress(UserInterface::kProgressBusy);
         Status derived = derive();
         ui.SetStatus(0, " " + session.Text(statusTextId));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "config/Result.h"
+#include "config/TextId.h"
 #include "core/Progress.h"
 #include "crypto/PayloadSeal.h"
 
@@ -23,6 +24,6 @@ ProgressFn CancellableProgress(UserInterface& ui);
 // A seal's progress the user may stop; a key derivation (Argon2id) shows its own status text
 // and a busy bar (it reports no progress and cannot be interrupted: Cancel takes effect right
 // after it), then panel 0 shows statusTextId again.
-SealCallbacks CancellableSealCallbacks(const Session& session, UserInterface& ui, int statusTextId);
+SealCallbacks CancellableSealCallbacks(const Session& session, UserInterface& ui, TextId statusTextId);
 
 }  // namespace tarnwerk

@@ -17,55 +17,48 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kByteUnit = 305;
-constexpr int kRawType = 306;
-constexpr int kBitUnit = 307;
-constexpr int kBitmapType = 308;
-constexpr int kPixelUnit = 309;
-constexpr int kColorsUnit = 315;
-constexpr int kFreeCaption = 205;
-constexpr int kRecommendedRoomCaption = 612;
-constexpr int kMaximumRoomText = 613;
-
 Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
     switch (analysis.verdict) {
         case CarrierVerdict::Compressed:
-            return Message{session.Text(410) + "\r\n\r\n" + session.Text(411) + "\r\n" + session.Text(412),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+            return Message{session.Text(TextId::CompressedBitmapText) + "\r\n\r\n" +
+                               session.Text(TextId::UncompressedOnlyText) + "\r\n" +
+                               session.Text(TextId::UncompressedOnlyEnd),
+                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(TextId::IncorrectFileTitle)};
         case CarrierVerdict::UnsupportedDepth:
-            return Message{session.Text(413) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(414),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+            return Message{session.Text(TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                               session.Text(TextId::BitUnit) + ".\r\n\r\n" + session.Text(TextId::SupportedDepthsText),
+                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(TextId::IncorrectFileTitle)};
         default:
-            return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
+            return MakeMessage(session, {TextId::InvalidFileText, TextId::UnsupportedFormatText},
+                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
     }
 }
 
 std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(kRawType);
+    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(TextId::RawPictureType);
     const CarrierFacts& facts = analysis.facts;
-    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
-           session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
+    return session.Text(TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
+           std::to_string(facts.height) + " " + session.Text(TextId::PixelUnit) + ", " +
+           std::to_string(facts.bitCount) + " " + session.Text(TextId::ColoursUnit);
 }
 
 // The room the chosen method offers: the classic method's at the current bit depth, or the
 // stealth method's recommended room with its maximum beside it (0 where it cannot hide).
 void ShowRoom(Session& session, const CarrierFacts& facts) {
-    const std::string unit = " " + session.Text(kByteUnit);
+    const std::string unit = " " + session.Text(TextId::ByteUnit);
     const int base = session.languageBase;
     if (session.settings.Method != static_cast<uint8_t>(HidingMethod::Stealth)) {
         const bool encryption = session.settings.Encryption == 1;
-        session.fields.oFreeCaption = session.Text(kFreeCaption);
+        session.fields.oFreeCaption = session.Text(TextId::CarrierFreeLabel);
         const int64_t room = LargestPayload(facts.imageSize, session.bitsPerByte, encryption);
         session.fields.oFree = FormatHashGroup(room, base) + unit;
         return;
     }
     const StealthAssessment assessment = AssessStealthCarrier(facts.path);
-    session.fields.oFreeCaption = session.Text(kRecommendedRoomCaption);
+    session.fields.oFreeCaption = session.Text(TextId::StealthRecommendedRoomLabel);
+    const std::string maximum = FormatHashGroupZero(assessment.room.maximum, base) + unit;
     session.fields.oFree = FormatHashGroupZero(assessment.room.recommended, base) + unit + "   " +
-                           session.Text(kMaximumRoomText) + " " + FormatHashGroupZero(assessment.room.maximum, base) +
-                           unit;
+                           session.Text(TextId::StealthMaximumRoomLabel) + " " + maximum;
 }
 
 }  // namespace
@@ -91,7 +84,7 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         return false;
     }
     session.carrier = analysis.facts;
-    const std::string unit = " " + session.Text(kByteUnit);
+    const std::string unit = " " + session.Text(TextId::ByteUnit);
     session.fields.origFile = path;
     session.fields.oTyp = TypeText(session, analysis);
     session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;

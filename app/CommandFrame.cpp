@@ -6,11 +6,7 @@
 
 namespace tarnwerk {
 
-namespace {
-constexpr int kReadyTextId = 301;
-}
-
-CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId) : session_(session), ui_(ui) {
+CommandFrame::CommandFrame(Session& session, UserInterface& ui, TextId statusTextId) : session_(session), ui_(ui) {
     ui_.SetBusy(true);
     ui_.SetStatus(0, " " + session_.Text(statusTextId));
     ui_.SetCancellable(true);
@@ -26,7 +22,7 @@ bool CommandFrame::Run(const std::function<bool()>& steps) {
 
 CommandFrame::~CommandFrame() {
     if (closing_) closing_();
-    ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
+    ui_.SetStatus(0, " " + session_.Text(TextId::ReadyStatus));
     ui_.SetProgress(0);
     ui_.SetCancellable(false);
     ui_.SetBusy(false);

@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
@@ -15,7 +16,7 @@ class UserInterface;
 class CommandFrame {
 public:
     // statusTextId: shown as " " + text in panel 0 while the command runs.
-    CommandFrame(Session& session, UserInterface& ui, int statusTextId);
+    CommandFrame(Session& session, UserInterface& ui, TextId statusTextId);
     ~CommandFrame();  // status " Ready", progress 0, not busy, then the extra closing step
     CommandFrame(const CommandFrame&) = delete;
     CommandFrame& operator=(const CommandFrame&) = delete;

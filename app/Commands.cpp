@@ -11,18 +11,12 @@
 #include "app/ViewerHelp.h"
 #include "app/Workflows.h"
 #include "config/Helpers.h"
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kCarrierMissingText = 401;
-constexpr int kCarrierReadOnlyText = 402;
-constexpr int kCarrierDialogTitle = 403;
-constexpr int kDroppedMissingText = 437;
-constexpr int kDroppedReadOnlyText = 438;
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kSettingsNotSavedText = 319;
 constexpr const char* kGlobalSection = "Global";
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
@@ -49,11 +43,11 @@ bool Commands::LoadCarrier(const std::string& path) {
 
 void Commands::SelectCarrier() {
     // The name exactly as chosen: blanks at either end belong to it.
-    const std::string chosen = ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle));
+    const std::string chosen = ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(TextId::CarrierDialogTitle));
     if (chosen.empty()) return;
     if (!IsUsableCarrierFile(chosen)) {
-        ui_.ShowMessage(MakeMessage(session_, {kCarrierMissingText, kCarrierReadOnlyText}, MessageIcon::Exclamation,
-                                    kCarrierDialogTitle));
+        ui_.ShowMessage(MakeMessage(session_, {TextId::CarrierMissingText, TextId::CarrierReadOnlyText},
+                                    MessageIcon::Exclamation, TextId::CarrierDialogTitle));
         return;
     }
     LoadCarrier(chosen);
@@ -67,9 +61,10 @@ void Commands::DropCarrier(const std::vector<std::string>& files) {
     if (files.size() != 1) return;
     const std::string& path = files.front();
     if (!IsUsableCarrierFile(path)) {
-        ui_.ShowMessage(
-            Message{path + "\r\n" + session_.Text(kDroppedMissingText) + "\r\n" + session_.Text(kDroppedReadOnlyText),
-                    MessageIcon::Exclamation, MessageButtons::Ok, session_.Text(kIncorrectFileTitle)});
+        ui_.ShowMessage(Message{path + "\r\n" + session_.Text(TextId::DroppedMissingText) + "\r\n" +
+                                    session_.Text(TextId::DroppedReadOnlyText),
+                                MessageIcon::Exclamation, MessageButtons::Ok,
+                                session_.Text(TextId::IncorrectFileTitle)});
         return;
     }
     LoadCarrier(path);
@@ -127,7 +122,7 @@ void Commands::SaveOptions(const SettingsRecord& record) {
     session_.settings = record;
     session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
     if (!saved) {
-        Message message = MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical);
+        Message message = MakeProductMessage(session_, {TextId::SettingsNotSavedText}, MessageIcon::Critical);
         AppendCause(session_, message, saved.error());
         ui_.ShowMessage(message);
     }

@@ -39,7 +39,7 @@ public:
     void ShowHelp();     // mnuHilfeHelp_Click
 
     // Options dialog: Save writes the nine keys, updates the session (also when a write
-    // failed, then message 319 is shown once); closing the dialog recomputes LanguageBase.
+    // failed, then SettingsNotSavedText is shown once); closing the dialog recomputes LanguageBase.
     // The dialog is not reachable while a long command runs.
     void SaveOptions(const SettingsRecord& record);
     void OptionsClosed();

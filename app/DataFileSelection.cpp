@@ -9,10 +9,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kTitleText = 404;
-constexpr int kOriginalExtensionText = 405;
-constexpr int kAllFilesText = 406;
-
 std::string Trim(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};
@@ -32,9 +28,9 @@ std::vector<FileFilter> DataFileFilter(const Session& session) {
     std::vector<FileFilter> filter;
     if (!session.headerExtension.empty()) {
         const std::string pattern = "*." + session.headerExtension;
-        filter.push_back({session.Text(kOriginalExtensionText) + " (" + pattern + ")", pattern});
+        filter.push_back({session.Text(TextId::OriginalExtensionFilter) + " (" + pattern + ")", pattern});
     }
-    filter.push_back({session.Text(kAllFilesText) + " (*.*)", "*.*"});
+    filter.push_back({session.Text(TextId::AllFilesFilter) + " (*.*)", "*.*"});
     return filter;
 }
 
@@ -49,7 +45,7 @@ void ApplyChosenDataFile(Session& session, const std::string& path) {
 }
 
 bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session), session.Text(kTitleText));
+    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session), session.Text(TextId::DataDialogTitle));
     if (chosen.empty()) return false;
     ApplyChosenDataFile(session, chosen);
     return true;

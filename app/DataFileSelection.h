@@ -11,10 +11,11 @@ namespace tarnwerk {
 struct Session;
 class UserInterface;
 
-// "<405> (*.<ext>)" first while an extraction names an original extension, then "<406> (*.*)".
+// "<OriginalExtensionFilter> (*.<ext>)" first while an extraction names an original extension,
+// then "<AllFilesFilter> (*.*)".
 std::vector<FileFilter> DataFileFilter(const Session& session);
 
-// The data dialog (title 404); false when it was cancelled. Fills dataFile, dOrigSize and
+// The data dialog (DataDialogTitle); false when it was cancelled. Fills dataFile, dOrigSize and
 // dSize and records the extension the next hide stores.
 bool ChooseDataFileInto(Session& session, UserInterface& ui);
 

@@ -13,12 +13,9 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kExportingStatus = 312;
-constexpr int kOutputDialogTitle = 512;
-constexpr int kExportedText = 425;
-
 bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, TextId::ExportOutputTitle))
+        return false;
     const std::string output = DataPath(session);
     if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return false;
     ui.SetProgress(0);
@@ -32,14 +29,14 @@ bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
     ShowDataFileInfoSize(session, output);
     ShowDataFileInfoOrigSize(session, output);
     ui.FieldsChanged();
-    EndWithSuccess(commands, session, ui, kExportedText);
+    EndWithSuccess(commands, session, ui, TextId::ExportedText);
     return true;
 }
 
 }  // namespace
 
 bool RunExport(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kExportingStatus);
+    CommandFrame frame(session, ui, TextId::ExportingStatus);
     return frame.Run([&] { return ExportSteps(commands, session, ui); });
 }
 

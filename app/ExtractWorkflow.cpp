@@ -24,19 +24,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kExtractingStatus = 313;
-constexpr int kOutputDialogTitle = 511;
-constexpr int kExtractErrorText = 431;
-constexpr int kExtractedText = 430;
-constexpr int kWrongPassphraseText = 426;
-constexpr int kTerminatedText = 427;
-constexpr int kWrongPassphraseTitle = 428;
-constexpr int kRetryText = 429;
-constexpr int kDecompressionFailedText = 461;
-constexpr int kDecryptionFailedText = 462;
-constexpr int kOutputKeepsDataText = 463;
-constexpr int kStillEncryptedText = 473;
-constexpr int kExistingUnchangedText = 474;
 constexpr int kMaxPassphraseTries = 3;
 
 enum class Attempt { Decrypted, WrongPassphrase, Failed };
@@ -45,7 +32,7 @@ enum class Attempt { Decrypted, WrongPassphrase, Failed };
 // it failed (textId, cause), or nothing of it is worth keeping (the third wrong passphrase).
 struct Stop {
     enum class Kind { Cancelled, Failed, Abandoned } kind = Kind::Cancelled;
-    int textId = 0;
+    TextId textId = TextId::ExtractErrorText;  // read only when it failed
     std::optional<Error> cause;
 };
 
@@ -54,9 +41,9 @@ Attempt TryPassphrase(const Session& session, UserInterface& ui, const PayloadHe
                       ScratchFile& decrypted, Error& failure) {
     const std::string headerBytes =
         BuildPayloadHeader(header.compressed(), true, header.cipher, header.checkValue, header.extension);
-    const Status opened =
-        SealFor(header.cipher)->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes},
-                                     CancellableSealCallbacks(session, ui, kExtractingStatus));
+    const Status opened = SealFor(header.cipher)
+                              ->Open(stored, decrypted.path(), {secrets.bytes, header.checkValue, headerBytes},
+                                     CancellableSealCallbacks(session, ui, TextId::ExtractingStatus));
     if (opened) return Attempt::Decrypted;
     if (opened.error().code == ErrorCode::WrongKey) return Attempt::WrongPassphrase;
     failure = opened.error();
@@ -71,36 +58,36 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
         PassphraseSecrets secrets;
         if (!AcceptPassphrase(session, ui, ui.AskPassphrase(), secrets)) return Stop{};
         Result<ScratchFile> decrypted = ScratchFile::CreateBeside(output.target());
-        if (!decrypted) return Stop{Stop::Kind::Failed, kDecryptionFailedText, decrypted.error()};
+        if (!decrypted) return Stop{Stop::Kind::Failed, TextId::DecryptionFailedText, decrypted.error()};
         Error failure;
         switch (TryPassphrase(session, ui, header, secrets, output.content().path(), *decrypted, failure)) {
             case Attempt::Decrypted:
                 output.Take(std::move(*decrypted));
                 return std::nullopt;
             case Attempt::Failed:
-                return Stop{Stop::Kind::Failed, kDecryptionFailedText, failure};
+                return Stop{Stop::Kind::Failed, TextId::DecryptionFailedText, failure};
             case Attempt::WrongPassphrase:
                 break;
         }
         if (tries >= kMaxPassphraseTries) {
-            ui.ShowMessage(MakeMessage(session, {kWrongPassphraseText, kTerminatedText}, MessageIcon::Exclamation,
-                                       kWrongPassphraseTitle));
-            return Stop{Stop::Kind::Abandoned, 0, std::nullopt};
+            ui.ShowMessage(MakeMessage(session, {TextId::WrongPassphraseText, TextId::TerminatedText},
+                                       MessageIcon::Exclamation, TextId::WrongPassphraseTitle));
+            return Stop{Stop::Kind::Abandoned};
         }
-        const MessageAnswer answer =
-            ui.ShowMessage(MakeMessage(session, {kWrongPassphraseText, kRetryText}, MessageIcon::Exclamation,
-                                       kWrongPassphraseTitle, MessageButtons::RetryCancel));
+        const MessageAnswer answer = ui.ShowMessage(
+            MakeMessage(session, {TextId::WrongPassphraseText, TextId::RetryPassphraseText}, MessageIcon::Exclamation,
+                        TextId::WrongPassphraseTitle, MessageButtons::RetryCancel));
         if (answer != MessageAnswer::Retry) return Stop{};
     }
 }
 
 std::optional<Stop> Decompress(UserInterface& ui, AtomicOutput& output) {
     Result<ScratchFile> plain = ScratchFile::CreateBeside(output.target());
-    if (!plain) return Stop{Stop::Kind::Failed, kDecompressionFailedText, plain.error()};
+    if (!plain) return Stop{Stop::Kind::Failed, TextId::DecompressionFailedText, plain.error()};
     ui.SetProgress(0);  // the extraction's share is done; this step reports none
     // Decompression works on the whole buffer at once: a cancel meanwhile counts right after it.
     if (Status decompressed = clsZlib().DecompressFile(output.content().path(), plain->path()); !decompressed)
-        return Stop{Stop::Kind::Failed, kDecompressionFailedText, decompressed.error()};
+        return Stop{Stop::Kind::Failed, TextId::DecompressionFailedText, decompressed.error()};
     ThrowIfCancelled(ui);
     output.Take(std::move(*plain));
     return std::nullopt;
@@ -112,17 +99,19 @@ void EndEarly(const Session& session, UserInterface& ui, AtomicOutput& output, b
     if (stop.kind == Stop::Kind::Abandoned) return;
     const bool kept = !existed && output.Commit(AtomicOutput::Existing::Keep).ok();
     if (stop.kind == Stop::Kind::Cancelled) {
-        if (kept) ui.ShowMessage(MakeProductMessage(session, {kStillEncryptedText}, MessageIcon::Information));
+        if (kept) ui.ShowMessage(MakeProductMessage(session, {TextId::StillEncryptedText}, MessageIcon::Information));
         return;
     }
-    Message message = MakeProductMessage(session, {stop.textId, kept ? kOutputKeepsDataText : kExistingUnchangedText},
-                                         MessageIcon::Critical);
+    Message message =
+        MakeProductMessage(session, {stop.textId, kept ? TextId::OutputKeepsDataText : TextId::ExistingUnchangedText},
+                           MessageIcon::Critical);
     if (stop.cause) AppendCause(session, message, *stop.cause);
     ui.ShowMessage(message);
 }
 
 bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
+    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, TextId::ExtractOutputTitle))
+        return false;
     const std::string outputPath = DataPath(session);
     if (!AcceptOutputName(session, ui, outputPath)) return false;
     const bool existed = PathExists(outputPath);
@@ -158,19 +147,20 @@ bool ExtractSteps(Commands& commands, Session& session, UserInterface& ui) {
         return false;
     }
     if (Status committed = output->Commit(); !committed) {
-        ui.ShowMessage(CommandFailureMessage(session, kExtractErrorText, DescribeError(session, committed.error())));
+        ui.ShowMessage(
+            CommandFailureMessage(session, TextId::ExtractErrorText, DescribeError(session, committed.error())));
         return false;
     }
     ShowDataFileInfoOrigSize(session, outputPath);
     ui.FieldsChanged();
-    EndWithSuccess(commands, session, ui, kExtractedText);
+    EndWithSuccess(commands, session, ui, TextId::ExtractedText);
     return true;
 }
 
 }  // namespace
 
 bool RunExtract(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kExtractingStatus);
+    CommandFrame frame(session, ui, TextId::ExtractingStatus);
     frame.OnClose([&session] { session.headerExtension.clear(); });
     return frame.Run([&] { return ExtractSteps(commands, session, ui); });
 }

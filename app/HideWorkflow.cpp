@@ -19,11 +19,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kHidingStatus = 311;
-constexpr int kHideErrorText = 436;
-constexpr int kHiddenText = 435;
-constexpr int kExtensionCharsText = 468;
-
 bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
     // The command works on the carrier as it was when it started, whatever the window does meanwhile.
@@ -34,7 +29,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
 
     const std::optional<std::string> extension = Utf8ToCp1252(session.dataExtension);
     if (!extension) {
-        ui.ShowMessage(MakeProductMessage(session, {kExtensionCharsText}, MessageIcon::Exclamation));
+        ui.ShowMessage(MakeProductMessage(session, {TextId::ExtensionCharsText}, MessageIcon::Exclamation));
         return false;
     }
     // A short grey ramp suits the stealth method: its changes stay within the ramp.
@@ -49,7 +44,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     // Plain data is read where it lies; a scratch copy would only double the disk traffic.
     std::optional<ScratchFile> scratch;
     if (compressed || encrypted || !CanReadDataInPlace(dataPath)) {
-        scratch = PreparePlainPayload(session, ui, dataPath, kHideErrorText);
+        scratch = PreparePlainPayload(session, ui, dataPath, TextId::HideErrorText);
         if (!scratch) return false;
     }
     PayloadSource source;
@@ -60,7 +55,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
         PassphraseSecrets secrets;
         if (!AcceptPassphrase(session, ui, ui.AskNewPassphrase(), secrets)) return false;
         source.cipher = session.settings.Algorithmus;
-        if (!EncryptPayload(session, ui, *scratch, secrets.bytes, source, kHideErrorText)) return false;
+        if (!EncryptPayload(session, ui, *scratch, secrets.bytes, source, TextId::HideErrorText)) return false;
     }
 
     const std::string payloadPath = scratch ? scratch->path() : dataPath;
@@ -81,7 +76,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     }
 
     // Hide-and-send mails the carrier next; the reset follows the mail.
-    EndWithSuccess(commands, session, ui, kHiddenText, !session.mailAfterHide);
+    EndWithSuccess(commands, session, ui, TextId::HiddenText, !session.mailAfterHide);
     session.mailAfterHide = false;
     return true;
 }
@@ -89,7 +84,7 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
 }  // namespace
 
 bool RunHide(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kHidingStatus);
+    CommandFrame frame(session, ui, TextId::HidingStatus);
     // The scratch files live inside HideSteps, so they are gone before the frame closes.
     return frame.Run([&] { return HideSteps(commands, session, ui); });
 }

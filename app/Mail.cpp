@@ -17,29 +17,21 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kArchiveExistsText = 456;
-constexpr int kOverwriteQuestion = 442;
-constexpr int kOverwriteTitle = 443;
-constexpr int kZipFailedText = 452;
-constexpr int kZipFailedTitle = 453;
-constexpr int kSendFailedText = 454;
-constexpr int kSendFailedTitle = 455;
-
 // Packs the carrier; "" when the user declined to touch an existing archive or packing failed
 // (then the message is shown).
 std::string PackCarrier(const Session& session, UserInterface& ui, const std::string& carrier) {
     const std::string archive = ArchiveNameFor(carrier);
     const bool existed = FileExists(archive);
     if (existed) {
-        const Message question = MakeMessage(session, {kArchiveExistsText, kOverwriteQuestion},
-                                             MessageIcon::Exclamation, kOverwriteTitle, MessageButtons::YesNo);
+        const Message question = MakeMessage(session, {TextId::ArchiveExistsText, TextId::OverwriteQuestion},
+                                             MessageIcon::Exclamation, TextId::OverwriteTitle, MessageButtons::YesNo);
         if (ui.ShowMessage(question) != MessageAnswer::Yes) return {};
     }
     const std::string name = GetFileName(carrier).empty() ? carrier : GetFileName(carrier);
     const bool packed = AddFileToZip(archive, carrier, name, [&ui](int percent) { ui.SetProgress(percent); }).ok();
     ui.SetProgress(0);
     if (!packed) {
-        ui.ShowMessage(MakeMessage(session, {kZipFailedText}, MessageIcon::Critical, kZipFailedTitle));
+        ui.ShowMessage(MakeMessage(session, {TextId::ZipFailedText}, MessageIcon::Critical, TextId::ZipFailedTitle));
         // An archive that was there before is left intact by the zip writer and holds the
         // user's other entries; only a half-made new one goes.
         if (!existed && PathExists(archive)) std::remove(archive.c_str());
@@ -68,7 +60,7 @@ bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Deskto
     // Only a hand-off that failed never reached a mail program: its archive goes at once.
     const auto ended = [&session, &ui, attachment, deleteArchive](bool sent) {
         if (sent) return;
-        ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+        ui.ShowMessage(MakeMessage(session, {TextId::SendFailedText}, MessageIcon::Critical, TextId::SendFailedTitle));
         if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
     };
     if (!desktop.ComposeMailWithAttachment(attachment, ended)) {

@@ -7,6 +7,7 @@
 
 #include "app/UserInterface.h"
 #include "config/Result.h"
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
@@ -15,24 +16,23 @@ struct Session;
 inline constexpr const char* kProductName = "Tarnwerk";
 
 // Ids joined by CR LF, with the given icon, buttons and title.
-Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
+Message MakeMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
                     MessageButtons buttons = MessageButtons::Ok);
 // Same, titled with the product name.
-Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
+Message MakeProductMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon,
                            MessageButtons buttons = MessageButtons::Ok);
 
-// The message an error shows: the codes with a message of their own (NoCarrier 439/407,
-// NoPayload 440/407, PayloadTooLarge 433/434 title 432, NoDataFound 444/407, CarrierBusy
-// 464/465 title 407, NotRegularFile 472/471 product name, EndMarkerInData 490-492 product name,
-// ShortColourTable 493/494 title 407, CarrierShrank 495/496 title 316, NoSamplePlane 540/609
-// and CarrierTooSmall 608/609 title 407, NothingFound 542 product name) show it as it is; Io
-// shows "317 <errno> 318", every other code its sentence (530-546), then CR LF "(" the system's
-// text for the number and the file ")" when there is one, title 316.
+// The message an error shows: the codes with a message of their own (NoCarrier, NoPayload,
+// PayloadTooLarge, NoDataFound, CarrierBusy, NotRegularFile, EndMarkerInData, ShortColourTable,
+// CarrierShrank, SameFile, and the stealth method's NoSamplePlane, CarrierTooSmall and
+// NothingFound) show it as it is; Io shows "ErrorNumberText <errno>
+// ErrorOccurredText", every other code its cause sentence, then CR LF "(" the system's text for
+// the number and the file ")" when there is one, titled ErrorTitle.
 Message EngineErrorMessage(const Session& session, const Error& error);
 
 // A command's run-time failure: its own text id, CR LF, "(" description ")", critical, product
-// name as title (436 hide, 431 extract, 421 size calculation).
-Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description);
+// name as title (HideErrorText, ExtractErrorText, SizeErrorText).
+Message CommandFailureMessage(const Session& session, TextId commandTextId, const std::string& description);
 
 // The error as the cause of a failed command, in the session's language: its sentence, then
 // ": " and the system's text for the number and the file; for Io only the latter (or "unknown

@@ -4,6 +4,6 @@
 
 namespace tarnwerk {
 
-std::string Session::Text(int id) const { return tarnwerk::Text(languageBase, id); }
+std::string Session::Text(TextId id) const { return tarnwerk::Text(languageBase, id); }
 
 }  // namespace tarnwerk

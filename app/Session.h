@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "config/Settings.h"
+#include "config/TextId.h"
 #include "core/CarrierFacts.h"
 
 namespace tarnwerk {
@@ -46,7 +47,7 @@ struct Session {
     // a passphrase for stealth data; Classic only probes; Stealth only tries the passphrase.
     std::optional<HidingMethod> extractMethod;
 
-    std::string Text(int id) const;  // string table entry at languageBase + id
+    std::string Text(TextId id) const;  // string table entry at languageBase + id
 };
 
 }  // namespace tarnwerk

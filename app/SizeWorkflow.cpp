@@ -17,13 +17,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kSizeStatus = 311;
-constexpr int kSizeErrorText = 421;
-constexpr int kNeededTitle = 417;
-constexpr int kNeededText = 418;
-constexpr int kNeededUnitText = 419;
-constexpr int kHeaderNotIncludedText = 420;
-
 bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.SetProgress(0);
     if (!EnsureDataFile(commands, session)) return false;
@@ -32,7 +25,7 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.FieldsChanged();
 
     const bool encrypted = session.settings.Encryption == 1;
-    std::optional<int64_t> size = MeasurePlainPayload(session, ui, dataPath, kSizeErrorText);
+    std::optional<int64_t> size = MeasurePlainPayload(session, ui, dataPath, TextId::SizeErrorText);
     if (size && encrypted) size = MeasureEncryptedPayload(session, ui, *size);
     if (!size) return false;
 
@@ -40,16 +33,17 @@ bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
     ui.FieldsChanged();
     session.payloadSize = *size;
     const int64_t needed = SmallestCarrierArea(*size, session.bitsPerByte, encrypted);
-    const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed, session.languageBase) + " " +
-                             session.Text(kNeededUnitText) + "\r\n" + session.Text(kHeaderNotIncludedText);
-    ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(kNeededTitle)});
+    const std::string text =
+        session.Text(TextId::NeededSizeText) + " " + FormatHashGroupZero(needed, session.languageBase) + " " +
+        session.Text(TextId::NeededSizeUnitText) + "\r\n" + session.Text(TextId::HeaderNotIncludedText);
+    ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(TextId::NeededSizeTitle)});
     return true;
 }
 
 }  // namespace
 
 bool RunCalculateSize(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kSizeStatus);
+    CommandFrame frame(session, ui, TextId::HidingStatus);
     return frame.Run([&] { return SizeSteps(commands, session, ui); });
 }
 

@@ -6,22 +6,15 @@
 
 namespace tarnwerk {
 
-namespace {
-constexpr int kReadyText = 301;
-constexpr int kCompressionText = 302;
-constexpr int kEncryptionText = 303;
-constexpr int kBitUnitText = 304;
-}  // namespace
-
 std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& session) {
     const SettingsRecord& settings = session.settings;
     std::array<std::string, kStatusPanelCount> panels;
-    panels[0] = " " + session.Text(kReadyText);
-    panels[1] = settings.Compression == 1 ? " " + session.Text(kCompressionText) + " " : " ";
-    panels[2] = settings.Encryption == 1
-                    ? " " + session.Text(kEncryptionText) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
-                    : " ";
-    panels[3] = " " + std::to_string(session.bitsPerByte) + " " + session.Text(kBitUnitText) + " ";
+    panels[0] = " " + session.Text(TextId::ReadyStatus);
+    panels[1] = settings.Compression == 1 ? " " + session.Text(TextId::CompressionPanel) + " " : " ";
+    panels[2] = settings.Encryption == 1 ? " " + session.Text(TextId::EncryptionPanel) + " " +
+                                               DescribeCipher(settings.Algorithmus).displayName + " "
+                                         : " ";
+    panels[3] = " " + std::to_string(session.bitsPerByte) + " " + session.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 

@@ -21,18 +21,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kHiddenText = 435;
-constexpr int kExtractedText = 430;
-constexpr int kRetryText = 429;
-constexpr int kStealthPromptText = 605;
-constexpr int kPaletteText = 606;
-constexpr int kRawText = 607;
-constexpr int kTooSmallText = 608;
-constexpr int kUseClassicText = 609;
-constexpr int kAboveRecommendedText = 610;
-constexpr int kHideAnywayText = 611;
-constexpr int kNothingFoundText = 542;
 constexpr int kMaxPassphraseTries = 3;
 
 // The engine spreads its work over threads, so a cancel reaches it as a flag it checks; an
@@ -57,12 +45,14 @@ private:
 Message RefusalMessage(const Session& session, const StealthAssessment& assessment) {
     switch (assessment.fit) {
         case StealthFit::Palette:
-            return MakeMessage(session, {kPaletteText, kUseClassicText}, MessageIcon::Exclamation, kIncorrectFileTitle);
+            return MakeMessage(session, {TextId::StealthPaletteRefusal, TextId::UseClassicMethodHint},
+                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
         case StealthFit::Raw:
-            return MakeMessage(session, {kRawText, kUseClassicText}, MessageIcon::Exclamation, kIncorrectFileTitle);
+            return MakeMessage(session, {TextId::StealthRawRefusal, TextId::UseClassicMethodHint},
+                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
         case StealthFit::TooSmall:
-            return MakeMessage(session, {kTooSmallText, kUseClassicText}, MessageIcon::Exclamation,
-                               kIncorrectFileTitle);
+            return MakeMessage(session, {TextId::StealthTooSmallRefusal, TextId::UseClassicMethodHint},
+                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
         case StealthFit::Fits:
         case StealthFit::Refused:
         case StealthFit::Unreadable:
@@ -78,7 +68,7 @@ void ShowEngineError(const Session& session, UserInterface& ui, const Error& err
 }
 
 bool ConfirmAboveRecommended(const Session& session, UserInterface& ui) {
-    const Message question = MakeProductMessage(session, {kAboveRecommendedText, kHideAnywayText},
+    const Message question = MakeProductMessage(session, {TextId::AboveRecommendedRoomText, TextId::HideAnywayQuestion},
                                                 MessageIcon::Question, MessageButtons::YesNo);
     return ui.ShowMessage(question) == MessageAnswer::Yes;
 }
@@ -101,7 +91,7 @@ struct Attempt {
 
 Attempt TryPassphrase(const Session& session, UserInterface& ui, const std::string& carrier, int tries) {
     PassphraseSecrets secrets;
-    const std::string prompt = tries == 1 ? session.Text(kStealthPromptText) : std::string();
+    const std::string prompt = tries == 1 ? session.Text(TextId::StealthPassphrasePrompt) : std::string();
     if (!AcceptPassphrase(session, ui, ui.AskStealthPassphrase(prompt), secrets)) return {};
     EngineRun run(ui);
     Result<StealthPayload> found = ExtractStealthFromFile(carrier, secrets.bytes, run.Run());
@@ -117,7 +107,7 @@ bool Deliver(Commands& commands, Session& session, UserInterface& ui, const Stea
     session.headerExtension = payload.extension;
     ShowDataFileInfoOrigSize(session, outputPath);
     ui.FieldsChanged();
-    EndWithSuccess(commands, session, ui, kExtractedText);
+    EndWithSuccess(commands, session, ui, TextId::ExtractedText);
     return true;
 }
 
@@ -150,7 +140,7 @@ bool StealthHideSteps(Commands& commands, Session& session, UserInterface& ui, c
         ShowEngineError(session, ui, hidden.error());
         return false;
     }
-    EndWithSuccess(commands, session, ui, kHiddenText, !session.mailAfterHide);
+    EndWithSuccess(commands, session, ui, TextId::HiddenText, !session.mailAfterHide);
     session.mailAfterHide = false;
     return true;
 }
@@ -182,8 +172,8 @@ StealthExtraction StealthExtractSteps(Commands& commands, Session& session, User
         const bool last = tries >= kMaxPassphraseTries;
         const MessageAnswer answer =
             ui.ShowMessage(last ? EngineErrorMessage(session, MakeError(ErrorCode::NothingFound))
-                                : MakeProductMessage(session, {kNothingFoundText, kRetryText}, MessageIcon::Exclamation,
-                                                     MessageButtons::RetryCancel));
+                                : MakeProductMessage(session, {TextId::NothingFoundCause, TextId::RetryPassphraseText},
+                                                     MessageIcon::Exclamation, MessageButtons::RetryCancel));
         if (last || answer != MessageAnswer::Retry) return StealthExtraction::Failed;
     }
 }

@@ -28,18 +28,8 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int kCompressionFailedText = 415;
-constexpr int kEncryptionFailedText = 416;
-constexpr int kOverwriteText = 441;
-constexpr int kPassphraseCharsText = 466;
-constexpr int kPassphraseCharsHint = 467;
-constexpr int kOverwriteQuestionText = 442;
-constexpr int kOverwriteTitle = 443;
-constexpr int kOutputIsCarrierText = 470;
-constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kEncryptionAttempts = 8;
-constexpr int kHidingStatus = 311;  // only a hide encrypts
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -99,7 +89,7 @@ Status SealPayload(const Session& session, UserInterface& ui, const ScratchFile&
     const std::string header =
         BuildPayloadHeader(source.compressed, true, source.cipher, source.checkValue, source.extension);
     return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header},
-                                 CancellableSealCallbacks(session, ui, kHidingStatus));
+                                 CancellableSealCallbacks(session, ui, TextId::HidingStatus));
 }
 
 // Compression reports its progress and stops between two chunks when the user cancels.
@@ -111,13 +101,13 @@ clsZlib PayloadCompressor(UserInterface& ui) {
 }
 
 void ShowCompressionFailure(const Session& session, UserInterface& ui, const Error& error) {
-    Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
+    Message message = MakeProductMessage(session, {TextId::CompressionFailedText}, MessageIcon::Critical);
     AppendCause(session, message, error);
     ui.ShowMessage(message);
 }
 
 void ShowEncryptionFailure(const Session& session, UserInterface& ui, const Error& error) {
-    Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
+    Message message = MakeProductMessage(session, {TextId::EncryptionFailedText}, MessageIcon::Critical);
     if (SaysAnything(error)) message.text += "\r\n" + DescribeError(session, error);
     ui.ShowMessage(message);
 }
@@ -128,7 +118,8 @@ bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<s
                       PassphraseSecrets& secrets) {
     if (!typed) return false;
     if (DerivePassphrase(*typed, secrets)) return true;
-    ui.ShowMessage(MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
+    ui.ShowMessage(MakeProductMessage(session, {TextId::PassphraseCharsText, TextId::PassphraseCharsHint},
+                                      MessageIcon::Exclamation));
     return false;
 }
 
@@ -142,7 +133,7 @@ bool EnsureDataFile(Commands& commands, Session& session) {
     return !DataPath(session).empty();
 }
 
-bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId) {
+bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, TextId titleId) {
     Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
     const std::string stored = found ? UsableExtension(Cp1252ToUtf8(found->header.extension)) : std::string();
     const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
@@ -166,8 +157,8 @@ std::string DataPath(const Session& session) { return session.fields.dataFile; }
 
 bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath) {
     if (IsSameFile(outputPath, session.carrier.path)) {
-        ui.ShowMessage(
-            MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+        ui.ShowMessage(MakeProductMessage(session, {TextId::OutputIsCarrierText, TextId::OtherOutputNameHint},
+                                          MessageIcon::Exclamation));
         return false;
     }
     if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {
@@ -181,13 +172,13 @@ bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::stri
     struct stat info {};
     if (lstat(outputPath.c_str(), &info) != 0) return true;
     const MessageAnswer answer =
-        ui.ShowMessage(MakeMessage(session, {kOverwriteText, kOverwriteQuestionText}, MessageIcon::Question,
-                                   kOverwriteTitle, MessageButtons::YesNo));
+        ui.ShowMessage(MakeMessage(session, {TextId::FileExistsText, TextId::OverwriteQuestion}, MessageIcon::Question,
+                                   TextId::OverwriteTitle, MessageButtons::YesNo));
     return answer == MessageAnswer::Yes;
 }
 
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                               int failureTextId) {
+                                               TextId failureTextId) {
     // A data file that went away since it was chosen is named as such, not as a failed step.
     if (access(dataPath.c_str(), R_OK) != 0) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId,
@@ -219,7 +210,7 @@ std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& 
 }
 
 std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                           int failureTextId) {
+                                           TextId failureTextId) {
     if (!CanReadDataInPlace(dataPath)) {  // a pipe's length is known only once it is read
         std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, failureTextId);
         if (!scratch) return std::nullopt;
@@ -250,7 +241,7 @@ bool CanReadDataInPlace(const std::string& dataPath) {
 }
 
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& passphrase,
-                    PayloadSource& source, int failureTextId) {
+                    PayloadSource& source, TextId failureTextId) {
     Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
         ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, output.error())));
@@ -269,7 +260,7 @@ int64_t FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
 }
 
-void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset) {
+void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, TextId successTextId, bool mayReset) {
     if (session.settings.ShowEndMessage == 1)
         ui.ShowMessage(MakeProductMessage(session, {successTextId}, MessageIcon::Information));
     if (session.settings.ResetOnEnd == 1 && mayReset) commands.Reset();

@@ -9,6 +9,7 @@
 #include "app/UserInterface.h"
 #include "config/Result.h"
 #include "config/ScratchFile.h"
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
@@ -31,7 +32,7 @@ bool EnsureDataFile(Commands& commands, Session& session);
 // The output file of extract and export: the front-end's save dialog (titleId) proposing the
 // stored extension beside the carrier; a front-end without one names it in the data field,
 // else the data dialog opens and offers the stored extension.
-bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId);
+bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, TextId titleId);
 // The field's path exactly as given: blanks at either end belong to a file name.
 std::string DataPath(const Session& session);
 
@@ -44,17 +45,17 @@ bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::stri
 
 // The payload before encryption: the data file copied, or streamed through deflate at level 9
 // (constant memory, with progress), in an unnamed scratch file beside it (or in the temporary
-// folder when that folder takes no files). Shows the failure message (415, or failureTextId
-// with the error) and returns nullopt on failure.
+// folder when that folder takes no files). Shows the failure message (CompressionFailedText, or
+// failureTextId with the error) and returns nullopt on failure.
 std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                               int failureTextId);
+                                               TextId failureTextId);
 
 // The prepared size without writing it anywhere: the data file's length, or with compression
 // the length CompressFile would write, counted while streaming through deflate (constant
 // memory). Data that can be read only once (a pipe) goes through a scratch file as for a hide.
 // Shows the failure message and returns nullopt on failure.
 std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                           int failureTextId);
+                                           TextId failureTextId);
 // The size after encryption with the cipher of the settings, from its envelope. Shows
 // "Encryption failed!" with the reason when the cipher would refuse such input.
 std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize);
@@ -69,12 +70,13 @@ bool CanReadDataInPlace(const std::string& dataPath);
 // seal's output that holds the end marker is made again with fresh random values, a few times
 // at most. Shows "Encryption failed!" with the reason on failure.
 bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& passphrase,
-                    PayloadSource& source, int failureTextId);
+                    PayloadSource& source, TextId failureTextId);
 
 int64_t FileSize(const std::string& path);
 
 // The end of a command that succeeded: its success message unless ShowEndMessage is off, then
 // the reset when ResetOnEnd is on and mayReset allows it.
-void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset = true);
+void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, TextId successTextId,
+                    bool mayReset = true);
 
 }  // namespace tarnwerk

@@ -16,9 +16,6 @@ namespace tarnwerk::cli {
 namespace {
 
 constexpr int kBitDepths[] = {1, 2, 4};
-constexpr int kByteUnit = 305;
-constexpr int kRecommendedRoomText = 612;
-constexpr int kMaximumRoomText = 613;
 
 std::string JsonString(const std::string& s) {
     std::ostringstream out;
@@ -45,11 +42,12 @@ std::optional<StealthCapacity> StealthRoom(const std::string& carrier) {
 }
 
 void PrintStealthRoom(const Session& session, const StealthCapacity& room) {
-    const std::string unit = " " + session.Text(kByteUnit);
-    std::cout << session.Text(kRecommendedRoomText) << " "
-              << FormatHashGroupZero(room.recommended, session.languageBase) << unit << "\n"
-              << session.Text(kMaximumRoomText) << " " << FormatHashGroupZero(room.maximum, session.languageBase)
-              << unit << "\n";
+    const std::string unit = " " + session.Text(TextId::ByteUnit);
+    const int base = session.languageBase;
+    std::cout << session.Text(TextId::StealthRecommendedRoomLabel) << " " << FormatHashGroupZero(room.recommended, base)
+              << unit << "\n"
+              << session.Text(TextId::StealthMaximumRoomLabel) << " " << FormatHashGroupZero(room.maximum, base) << unit
+              << "\n";
 }
 
 }  // namespace

@@ -18,10 +18,6 @@ namespace tarnwerk::cli {
 
 namespace {
 
-constexpr int kEnterPassphraseId = 220;
-constexpr int kReenterPassphraseId = 221;
-constexpr int kPassphraseId = 231;
-
 // Reads one line from the terminal, echo off; nullopt at end of input.
 std::optional<std::string> ReadLineNoEcho(int fd) {
     termios saved{};
@@ -143,9 +139,9 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
         return std::nullopt;
     }
     for (;;) {
-        auto first = ReadHidden(Text(base, kEnterPassphraseId));
+        auto first = ReadHidden(Text(base, TextId::EnterPassphraseLabel));
         if (!first) return std::nullopt;
-        auto second = ReadHidden(Text(base, kReenterPassphraseId));
+        auto second = ReadHidden(Text(base, TextId::ReenterPassphraseLabel));
         if (!second) return std::nullopt;
         auto refusal = CheckNewPassphrase(base, *first, *second);
         WipeString(*second);
@@ -163,7 +159,7 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
         return std::nullopt;
     }
     for (;;) {
-        auto typed = ReadHidden(Text(base, kPassphraseId));
+        auto typed = ReadHidden(Text(base, TextId::PassphraseLabel));
         if (!typed) return std::nullopt;
         auto refusal = CheckPassphrase(base, *typed);
         if (!refusal) return typed;

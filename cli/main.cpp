@@ -28,10 +28,6 @@ using namespace tarnwerk::cli;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kTerminatedText = 427;
-constexpr int kPassphraseFileUnreadableText = 475;
-constexpr int kPassphraseFileTooLongText = 476;
-constexpr int kPassphraseFileKindText = 477;
 // The position clamp of the settings needs a screen; a terminal has none, so any stored
 // position is accepted.
 constexpr int32_t kNoScreenLimit = INT32_MAX / 2;
@@ -75,14 +71,14 @@ Session BuildSession(const CliOptions& options) {
 
 // Why a passphrase file was refused, in the user's language.
 std::string PassphraseFileRefusal(const Session& session, const Error& error) {
-    if (error.number == EFBIG) return session.Text(kPassphraseFileTooLongText);
-    if (error.code == ErrorCode::NotRegularFile) return session.Text(kPassphraseFileKindText);
-    return session.Text(kPassphraseFileUnreadableText) + "\n(" + DescribeError(session, error) + ")";
+    if (error.number == EFBIG) return session.Text(TextId::PassphraseFileTooLongText);
+    if (error.code == ErrorCode::NotRegularFile) return session.Text(TextId::PassphraseFileKindText);
+    return session.Text(TextId::PassphraseFileUnreadableText) + "\n(" + DescribeError(session, error) + ")";
 }
 
 int Run(const CliOptions& options) {
     Session session = BuildSession(options);
-    InstallInterruptHandlers(session.Text(kTerminatedText));
+    InstallInterruptHandlers(session.Text(TextId::TerminatedText));
     TerminalUiOptions uiOptions;
     uiOptions.quiet = options.quiet;
     uiOptions.force = options.force;

@@ -30,10 +30,6 @@ constexpr double kLastCipherIndex = 5;  // 5 is XChaCha20-Poly1305
 constexpr double kLastBitPerByte = 2;
 constexpr double kLastLanguage = 255;
 
-constexpr int kCarrierBitmapText = 308;
-constexpr int kCarrierRawText = 306;
-constexpr int kCarrierAllText = 314;
-
 // nullopt when the file cannot be read; for reading it then counts as missing.
 std::optional<std::string> ReadText(const std::string& path) {
     auto bytes = ReadWholeFile(path);
@@ -232,9 +228,9 @@ std::string DefaultIniPath(const std::string& executableDir) {
 
 std::vector<FileFilter> BuildCarrierFilter(int languageBase) {
     return {
-        {Text(languageBase, kCarrierBitmapText) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
-        {Text(languageBase, kCarrierRawText) + " (*.raw)", "*.raw"},
-        {Text(languageBase, kCarrierAllText), "*.bmp;*.dib;*.raw"},
+        {Text(languageBase, TextId::BitmapPictureType) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
+        {Text(languageBase, TextId::RawPictureType) + " (*.raw)", "*.raw"},
+        {Text(languageBase, TextId::AllPicturesFilter), "*.bmp;*.dib;*.raw"},
     };
 }
 

@@ -25,7 +25,8 @@ namespace {
 constexpr std::array kBitsChoices = {1, 2, 4};
 
 // Language names, read without a base so each shows in its own language.
-constexpr std::array kLanguageIds = {1, 2, 3, 4};
+constexpr std::array kLanguageIds = {TextId::GermanLanguageName, TextId::EnglishLanguageName, TextId::DutchLanguageName,
+                                     TextId::FrenchLanguageName};
 
 template <class Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -157,11 +158,11 @@ void frmOpt::ShowMethod(bool stealth) {
 
 void frmOpt::Load() {
     const SettingsRecord& settings = session_.settings;
-    const std::string bitUnit = Text(session_.languageBase, 304);
+    const std::string bitUnit = Text(session_.languageBase, TextId::BitsPerByteUnit);
     for (int bits : kBitsChoices) comboBits_->addItem(ToQ(std::to_string(bits) + " " + bitUnit));
     // The list position is the stored Algorithmus value, as in the cipher table.
     for (const CipherDescriptor& cipher : CipherTable()) comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
-    for (int id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
+    for (const TextId id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
 
     checkCompress_->setChecked(settings.Compression == 1);
     checkEncrypt_->setChecked(settings.Encryption == 1);

@@ -1,7 +1,7 @@
 #include "ui/frmSteg.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QThread>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,10 +9,11 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QAction>
+#include <QThread>
 #include <algorithm>
 #include <array>
 
+#include "config/TextId.h"
 #include "ui/ApplyLanguage.h"
 #include "ui/DialogHost.h"
 #include "ui/FileDrop.h"
@@ -30,9 +31,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kProgressMaximum = 100;
-constexpr int kCancelCaption = 581;
-constexpr int kCloseDuringCommandText = 582;
-constexpr int kCarrierWriteRunsOnText = 583;
 
 constexpr const char* kProductName = "Tarnwerk";
 
@@ -244,7 +242,7 @@ void frmSteg::CommandEnded() {
 
 void frmSteg::cmdCancel_Click() {
     if (!cancellable_) {
-        statusBar_->SetText(0, ToQ(" " + session_.Text(kCarrierWriteRunsOnText)));
+        statusBar_->SetText(0, ToQ(" " + session_.Text(TextId::CarrierWriteRunsOnText)));
         return;
     }
     threadUi_.RequestCancel();
@@ -324,8 +322,8 @@ void frmSteg::closeEvent(QCloseEvent* event) {
 }
 
 bool frmSteg::AskToCancelForClose() {
-    const Message question{session_.Text(kCloseDuringCommandText), MessageIcon::Question, MessageButtons::YesNo,
-                           kProductName};
+    const Message question{session_.Text(TextId::CloseDuringCommandQuestion), MessageIcon::Question,
+                           MessageButtons::YesNo, kProductName};
     return ShowMessageBox(host_, this, question) == MessageAnswer::Yes;
 }
 

@@ -105,8 +105,8 @@ inline Session EnglishSession(const std::string& iniPath) {
     return session;
 }
 
-inline std::string En(int id) { return Text(kLanguageBaseEnglish, id); }
-inline std::string EnLines(std::initializer_list<int> ids) { return JoinLines(kLanguageBaseEnglish, ids); }
+inline std::string En(TextId id) { return Text(kLanguageBaseEnglish, id); }
+inline std::string EnLines(std::initializer_list<TextId> ids) { return JoinLines(kLanguageBaseEnglish, ids); }
 inline std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -250,13 +250,13 @@ TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
     for (const char* args : {"extract c.bmp c.bmp --passphrase-file pw --force", "export c.bmp ./c.bmp --force"}) {
         const CliRun run = Cli(std::string("--language en ") + args);
         EXPECT_EQ(run.exitCode, 1) << args;
-        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, 470)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, TextId::OutputIsCarrierText)), std::string::npos) << run.err;
         EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
     }
     ASSERT_EQ(::mkfifo(dir.File("myfifo").c_str(), 0600), 0);
     const CliRun fifo = Cli("--language de export c.bmp myfifo --force");
     EXPECT_EQ(fifo.exitCode, 1);
-    EXPECT_NE(fifo.err.find(Text(0, 472)), std::string::npos) << fifo.err;
+    EXPECT_NE(fifo.err.find(Text(0, TextId::OutputNotRegularText)), std::string::npos) << fifo.err;
     EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
 }
 
@@ -286,10 +286,10 @@ TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
         EXPECT_EQ(run.exitCode, 1) << file;
         return run.err;
     };
-    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, 477) + "\n");
+    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, TextId::PassphraseFileKindText) + "\n");
     WriteFile(dir.File("long"), Bytes(64 * 1024 + 1, 'a'));
-    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, 476) + "\n");
-    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
+    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, TextId::PassphraseFileTooLongText) + "\n");
+    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, TextId::PassphraseFileUnreadableText), 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
     // The writer comes a moment after the reader, as it may from another program; it is bounded
