@@ -156,6 +156,9 @@ private slots:
         QCOMPARE(seen, QStringList({"TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", "1 3 0 ",
                                     "TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", Tr(kEn, TextId::StealthMethodExplanation)}));
         QCOMPARE(w.session.settings.Method, uint8_t{1});
+        // The status bar names what a hide will use: the method's cipher, and the method for the bits.
+        QCOMPARE(QStringList({w.window->statusBar().Text(2), w.window->statusBar().Text(3)}),
+                 QStringList({" " + Tr(kEn, TextId::EncryptionPanel) + " XChaCha20-Poly1305 ", " Stealth "}));
     }
 };
 
