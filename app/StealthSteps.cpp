@@ -1,6 +1,9 @@
 #include "app/StealthSteps.h"
 
+#include <unistd.h>
+
 #include <atomic>
+#include <cerrno>
 #include <optional>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "app/WorkflowSteps.h"
 #include "config/AtomicOutput.h"
 #include "config/Codepage.h"
+#include "config/FileIo.h"
 #include "core/StealthExtract.h"
 #include "core/StealthHide.h"
 #include "core/StealthRoom.h"
@@ -116,6 +120,12 @@ bool Deliver(Commands& commands, Session& session, UserInterface& ui, const Stea
 bool StealthHideSteps(Commands& commands, Session& session, UserInterface& ui, const std::string& dataPath,
                       const std::string& extension) {
     const std::string carrier = session.carrier.path;
+    // The hide replaces the carrier by a renamed file, which a write-protected carrier in a
+    // writable folder would not stop: the protection is honoured as a classic hide's open is.
+    if (::access(carrier.c_str(), W_OK) != 0) {
+        ui.ShowMessage(EngineErrorMessage(session, IoError(carrier, errno)));
+        return false;
+    }
     ui.SetProgress(UserInterface::kProgressBusy);
     const StealthAssessment assessment = AssessStealthCarrier(carrier);
     ui.SetProgress(0);
