@@ -1,7 +1,7 @@
 // Stopping a running command between two chunks of its work.
 #pragma once
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "config/TextId.h"
 #include "core/Progress.h"
 #include "crypto/PayloadSeal.h"

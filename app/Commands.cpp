@@ -10,7 +10,7 @@
 #include "app/StatusPanels.h"
 #include "app/ViewerHelp.h"
 #include "app/Workflows.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 #include "config/TextId.h"
 
 namespace tarnwerk {
@@ -18,8 +18,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr const char* kGlobalSection = "Global";
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Shortest decimal text that reads back as the same single-precision value.
 std::string SingleText(double value) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "app/Session.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 #include "config/NumberFormat.h"
 
 namespace tarnwerk {

@@ -3,18 +3,11 @@
 #include "app/DataFileInfo.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 
 namespace {
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 void FillDataFields(Session& session, const std::string& path) {
     session.fields.dataFile = path;
@@ -37,10 +30,11 @@ std::vector<FileFilter> DataFileFilter(const Session& session) {
 void ApplyChosenDataFile(Session& session, const std::string& path) {
     FillDataFields(session, path);
     if (session.headerExtension.empty()) {
-        session.dataExtension = Trim(GetExtension(path));
+        session.dataExtension = TrimBlanks(GetExtension(path));
         return;
     }
-    if (Trim(GetExtension(path)) != session.headerExtension) session.fields.dataFile += "." + session.headerExtension;
+    if (TrimBlanks(GetExtension(path)) != session.headerExtension)
+        session.fields.dataFile += "." + session.headerExtension;
     session.dataExtension = session.headerExtension;
 }
 
@@ -53,7 +47,7 @@ bool ChooseDataFileInto(Session& session, UserInterface& ui) {
 
 void ApplyGivenDataFile(Session& session, const std::string& path) {
     FillDataFields(session, path);
-    session.dataExtension = Trim(GetExtension(path));
+    session.dataExtension = TrimBlanks(GetExtension(path));
 }
 
 }  // namespace tarnwerk

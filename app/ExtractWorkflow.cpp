@@ -15,8 +15,8 @@
 #include "app/StealthSteps.h"
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
+#include "base/AtomicOutput.h"
 #include "compression/clsZlib.h"
-#include "config/AtomicOutput.h"
 #include "config/Codepage.h"
 #include "core/ExtractPayload.h"
 #include "crypto/PayloadSeal.h"
@@ -72,7 +72,7 @@ std::optional<Stop> Decrypt(const Session& session, UserInterface& ui, const Pay
         if (tries >= kMaxPassphraseTries) {
             ui.ShowMessage(MakeMessage(session, {TextId::WrongPassphraseText, TextId::TerminatedText},
                                        MessageIcon::Exclamation, TextId::WrongPassphraseTitle));
-            return Stop{Stop::Kind::Abandoned};
+            return Stop{Stop::Kind::Abandoned, TextId::ExtractErrorText, std::nullopt};
         }
         const MessageAnswer answer = ui.ShowMessage(
             MakeMessage(session, {TextId::WrongPassphraseText, TextId::RetryPassphraseText}, MessageIcon::Exclamation,

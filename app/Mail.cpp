@@ -10,8 +10,8 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "app/Zip.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 

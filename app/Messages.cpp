@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "config/Strings.h"
 
 namespace tarnwerk {
 
@@ -79,16 +80,6 @@ ErrorTexts TextsOf(ErrorCode code) {
     return Failure(TextId::InternalErrorCause);  // not reached: the switch names every code
 }
 
-template <typename Ids>
-std::string Join(const Session& session, const Ids& ids, const char* separator) {
-    std::string text;
-    for (const TextId id : ids) {
-        if (!text.empty()) text += separator;
-        text += session.Text(id);
-    }
-    return text;
-}
-
 // The system's text for the error number and the file concerned ("No such file: /a/b").
 std::string SystemDetail(const Error& error) {
     std::string text = error.number != 0 ? std::strerror(error.number) : std::string();
@@ -100,12 +91,12 @@ std::string SystemDetail(const Error& error) {
 
 Message MakeMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
                     MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, session.Text(titleId)};
+    return Message{JoinLines(session.languageBase, ids), icon, buttons, session.Text(titleId)};
 }
 
 Message MakeProductMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon,
                            MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, kProductName};
+    return Message{JoinLines(session.languageBase, ids), icon, buttons, kProductName};
 }
 
 Message EngineErrorMessage(const Session& session, const Error& error) {
@@ -115,7 +106,7 @@ Message EngineErrorMessage(const Session& session, const Error& error) {
         text = session.Text(TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " +
                session.Text(TextId::ErrorOccurredText);
     } else {
-        text = Join(session, texts.lines, "\r\n");
+        text = JoinLines(session.languageBase, texts.lines);
     }
     if (texts.detailed) {
         const std::string detail = SystemDetail(error);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/UserInterface.h"
-#include "config/Result.h"
+#include "base/Result.h"
 #include "config/TextId.h"
 
 namespace tarnwerk {

@@ -4,7 +4,7 @@
 
 #include "app/Messages.h"
 #include "app/Session.h"
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace tarnwerk {
 

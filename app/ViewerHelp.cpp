@@ -8,13 +8,11 @@
 #include "app/Desktop.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 
 namespace {
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // The help is there, but nothing opens it: a different cause than a missing file, with a
 // different remedy.

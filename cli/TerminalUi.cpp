@@ -8,9 +8,9 @@
 #include <iostream>
 
 #include "app/PassphraseRules.h"
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 #include "cli/Interrupts.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
 #include "config/Strings.h"
 #include "crypto/SecureWipe.h"
 

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "config/IniFile.h"
 #include "config/LeadingNumber.h"
 #include "config/Strings.h"

@@ -36,6 +36,10 @@ std::vector<int> AllEntries() {
 }
 
 std::string JoinLines(int languageBase, std::initializer_list<TextId> ids) {
+    return JoinLines(languageBase, std::span<const TextId>(ids.begin(), ids.size()));
+}
+
+std::string JoinLines(int languageBase, std::span<const TextId> ids) {
     std::string joined;
     bool first = true;
     for (const TextId id : ids) {

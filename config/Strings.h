@@ -3,6 +3,7 @@
 
 #include <initializer_list>
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ std::vector<int> AllEntries();
 const std::map<int, std::string>& EntryNames();
 
 // Several ids joined by CR LF, the way message boxes compose their prompts.
+std::string JoinLines(int languageBase, std::span<const TextId> ids);
 std::string JoinLines(int languageBase, std::initializer_list<TextId> ids);
 
 // Lines of the table text that were malformed or defined an entry twice (empty when sound).

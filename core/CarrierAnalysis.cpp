@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/FileIo.h"
 #include "core/BitmapHeader.h"
-#include "config/FileIo.h"
 #include "core/PngAnalysis.h"
 
 namespace tarnwerk {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/BitmapPlane.h"
 #include "core/PngSamples.h"
 #include "core/SamplePlane.h"

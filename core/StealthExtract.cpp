@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/StealthCarrier.h"
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"

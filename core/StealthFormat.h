@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <optional>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/StealthCarrier.h"
 #include "core/StealthCosts.h"
 #include "core/StealthOrder.h"

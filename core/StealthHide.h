@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/SamplePlane.h"
 #include "core/StealthFormat.h"
 #include "core/StealthRun.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/Capacity.h"
 #include "core/SamplePlane.h"
 

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "app/PassphraseRules.h"
 #include "ui/ApplyLanguage.h"
@@ -22,12 +21,7 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
     txtPw_ = MaskedField(this, "txtPw");
     txtPw_->setMinimumWidth(kMinimumFieldWidth);
 
-    QPushButton* ok = AddButton("cmdOk");
-    QPushButton* cancel = AddButton("cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = OkCancelRow();
 
     lblPrompt_ = new QLabel(this);
     lblPrompt_->setObjectName(QStringLiteral("lblPrompt"));
@@ -44,8 +38,6 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
 
     ApplyLanguage(*this, "frmGetPw", languageBase_);
 
-    connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     EnterRunsOk(txtPw_);
 }
 

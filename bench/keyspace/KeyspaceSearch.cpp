@@ -13,8 +13,8 @@
 
 #include "app/Commands.h"
 #include "app/Session.h"
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
 #include "config/Strings.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"

@@ -19,12 +19,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "config/Codepage.h"
 #include "config/LeadingNumber.h"
 #include "config/Settings.h"
 #include "config/StringTable.h"
 #include "config/Strings.h"
-#include "config/Utf8.h"
 #include "support/TempDir.h"
 
 namespace tarnwerk {
@@ -247,8 +247,8 @@ TEST(StringTable, EveryNameHasAllFourLanguagesAndEveryEntryAName) {
         }
     }
     for (const int entry : AllEntries()) {
-        if (entry < kLanguageBaseEnglish)
-            EXPECT_EQ(EntryNames().count(entry), 1u) << "entry " << entry << " has no name";
+        if (entry >= kLanguageBaseEnglish) continue;  // the German and fixed entries carry the names
+        EXPECT_EQ(EntryNames().count(entry), 1u) << "entry " << entry << " has no name";
     }
     EXPECT_GT(EntryNames().size(), 200u);
 }

@@ -2,6 +2,7 @@
 // another process holds, a hide killed half-way) and hidden payloads that lie about themselves.
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -14,11 +15,9 @@
 #include <cstring>
 #include <map>
 
-#include <gtest/gtest.h>
-
 #include "app/AppFakes.h"
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
 #include "crypto/Cipher.h"
 #include "crypto/clsMD5.h"
 #include "fuzz/HiddenStream.h"
