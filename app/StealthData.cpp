@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "compression/clsZlib.h"
-#include "config/FileIo.h"
-#include "config/ScratchFile.h"
+#include "base/FileIo.h"
+#include "base/ScratchFile.h"
 
 namespace tarnwerk {
 

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "config/AtomicOutput.h"
-#include "config/Result.h"
+#include "base/AtomicOutput.h"
+#include "base/Result.h"
 #include "core/StealthFormat.h"
 
 namespace tarnwerk {
