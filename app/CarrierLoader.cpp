@@ -7,61 +7,60 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
-#include "core/StealthExtract.h"
-#include "core/StealthHide.h"
 #include "core/StealthRoom.h"
 
 namespace tarnwerk {
 
 namespace {
 
-Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
-    switch (analysis.verdict) {
-        case CarrierVerdict::Compressed:
-            return Message{session.Text(TextId::CompressedBitmapText) + "\r\n\r\n" +
-                               session.Text(TextId::UncompressedOnlyText) + "\r\n" +
-                               session.Text(TextId::UncompressedOnlyEnd),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(TextId::IncorrectFileTitle)};
-        case CarrierVerdict::UnsupportedDepth:
-            return Message{session.Text(TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               session.Text(TextId::BitUnit) + ".\r\n\r\n" + session.Text(TextId::SupportedDepthsText),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(TextId::IncorrectFileTitle)};
-        default:
-            return MakeMessage(session, {TextId::InvalidFileText, TextId::UnsupportedFormatText},
-                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
-    }
-}
-
-std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(TextId::RawPictureType);
+std::string TypeText(int base, const CarrierAnalysis& analysis) {
+    if (analysis.verdict == CarrierVerdict::Raw) return Text(base, TextId::RawPictureType);
     const CarrierFacts& facts = analysis.facts;
-    return session.Text(TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
-           std::to_string(facts.height) + " " + session.Text(TextId::PixelUnit) + ", " +
-           std::to_string(facts.bitCount) + " " + session.Text(TextId::ColoursUnit);
+    return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
+           std::to_string(facts.height) + " " + Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) +
+           " " + Text(base, TextId::ColoursUnit);
 }
 
-// The room the chosen method offers: the classic method's at the current bit depth, or the
-// stealth method's recommended room with its maximum beside it (0 where it cannot hide).
-void ShowRoom(Session& session, const CarrierFacts& facts) {
-    const std::string unit = " " + session.Text(TextId::ByteUnit);
+// The stealth method's recommended room under the free-room caption, its maximum beside it
+// (0 where the method cannot hide).
+void ShowStealthRoom(Session& session) {
     const int base = session.languageBase;
-    if (session.settings.Method != static_cast<uint8_t>(HidingMethod::Stealth)) {
-        const bool encryption = session.settings.Encryption == 1;
-        session.fields.oFreeCaption = session.Text(TextId::CarrierFreeLabel);
-        const int64_t room = LargestPayload(facts.imageSize, session.bitsPerByte, encryption);
-        session.fields.oFree = FormatHashGroup(room, base) + unit;
-        return;
-    }
-    const StealthAssessment assessment = AssessStealthCarrier(facts.path);
-    session.fields.oFreeCaption = session.Text(TextId::StealthRecommendedRoomLabel);
-    const std::string maximum = FormatHashGroupZero(assessment.room.maximum, base) + unit;
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    const StealthAssessment assessment = AssessStealthCarrier(session.carrier.path);
+    session.fields.oFreeCaption = Text(base, TextId::StealthRecommendedRoomLabel);
     session.fields.oFree = FormatHashGroupZero(assessment.room.recommended, base) + unit + "   " +
-                           session.Text(TextId::StealthMaximumRoomLabel) + " " + maximum;
+                           Text(base, TextId::StealthMaximumRoomLabel) + " " +
+                           FormatHashGroupZero(assessment.room.maximum, base) + unit;
 }
 
 }  // namespace
+
+Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
+    const std::string title = Text(base, TextId::IncorrectFileTitle);
+    switch (analysis.verdict) {
+        case CarrierVerdict::Compressed:
+            return Message{Text(base, TextId::CompressedBitmapText) + "\r\n\r\n" +
+                               Text(base, TextId::UncompressedOnlyText) + "\r\n" +
+                               Text(base, TextId::UncompressedOnlyEnd),
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        case CarrierVerdict::UnsupportedDepth:
+            return Message{Text(base, TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                               Text(base, TextId::BitUnit) + ".\r\n\r\n" + Text(base, TextId::SupportedDepthsText),
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        default:
+            return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText},
+                                                  MessageIcon::Exclamation, TextId::IncorrectFileTitle));
+    }
+}
+
+CarrierTexts DescribeCarrier(int base, const CarrierAnalysis& analysis, int bitsPerByte, bool encrypt) {
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    return CarrierTexts{TypeText(base, analysis), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
+                        FormatHashGroup(LargestPayload(analysis.facts.imageSize, bitsPerByte, encrypt), base) + unit};
+}
 
 bool IsUsableCarrierFile(const std::string& path) {
     struct stat info {};
@@ -80,15 +79,18 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         session.fields.oTyp.clear();
         session.fields.oSize.clear();
         session.fields.oFree.clear();
-        ui.ShowMessage(RejectionMessage(session, analysis));
+        ui.ShowMessage(CarrierRefusal(session.languageBase, analysis));
         return false;
     }
     session.carrier = analysis.facts;
-    const std::string unit = " " + session.Text(TextId::ByteUnit);
+    CarrierTexts texts =
+        DescribeCarrier(session.languageBase, analysis, session.bitsPerByte, session.settings.Encryption == 1);
     session.fields.origFile = path;
-    session.fields.oTyp = TypeText(session, analysis);
-    session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
-    ShowRoom(session, analysis.facts);
+    session.fields.oTyp = std::move(texts.type);
+    session.fields.oSize = std::move(texts.size);
+    session.fields.oFree = std::move(texts.free);
+    session.fields.oFreeCaption = Text(session.languageBase, TextId::CarrierFreeLabel);
+    if (session.settings.Method == static_cast<uint8_t>(HidingMethod::Stealth)) ShowStealthRoom(session);
     return true;
 }
 

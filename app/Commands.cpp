@@ -9,7 +9,6 @@
 #include "app/Messages.h"
 #include "app/StatusPanels.h"
 #include "app/ViewerHelp.h"
-#include "app/Workflows.h"
 #include "base/Helpers.h"
 #include "config/TextId.h"
 
@@ -30,8 +29,9 @@ std::string SingleText(double value) {
 
 }  // namespace
 
-Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop)
-    : session_(session), ui_(ui), desktop_(desktop) {}
+Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop, Prompter& prompter,
+                   ProgressSink& progress)
+    : session_(session), ui_(ui), desktop_(desktop), prompter_(prompter), progress_(progress) {}
 
 bool Commands::LoadCarrier(const std::string& path) {
     const bool loaded = LoadCarrierInto(session_, ui_, path);
@@ -90,7 +90,6 @@ void Commands::Reset() {
     session_.fields = WindowFields{};
     session_.payloadSize = 0;
     session_.dataExtension.clear();
-    session_.headerExtension.clear();
     // Only what marks the carrier as loaded; the other facts keep their values.
     session_.carrier.path.clear();
     session_.carrier.signature.clear();
@@ -103,11 +102,6 @@ void Commands::Activate() {
     if (!session_.fields.origFile.empty()) LoadCarrier(session_.fields.origFile);
     ShowStatusPanels(session_, ui_);
 }
-
-bool Commands::Hide() { return RunHide(*this, session_, ui_); }
-bool Commands::Extract() { return RunExtract(*this, session_, ui_); }
-bool Commands::Export() { return RunExport(*this, session_, ui_); }
-bool Commands::CalculateSize() { return RunCalculateSize(*this, session_, ui_); }
 
 void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop_); }
 

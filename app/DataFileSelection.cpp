@@ -4,6 +4,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "base/Helpers.h"
+#include "config/Strings.h"
 
 namespace tarnwerk {
 
@@ -17,32 +18,27 @@ void FillDataFields(Session& session, const std::string& path) {
 
 }  // namespace
 
-std::vector<FileFilter> DataFileFilter(const Session& session) {
+std::vector<FileFilter> DataFileFilter(int languageBase, const std::string& storedExtension) {
     std::vector<FileFilter> filter;
-    if (!session.headerExtension.empty()) {
-        const std::string pattern = "*." + session.headerExtension;
-        filter.push_back({session.Text(TextId::OriginalExtensionFilter) + " (" + pattern + ")", pattern});
+    if (!storedExtension.empty()) {
+        const std::string pattern = "*." + storedExtension;
+        filter.push_back({Text(languageBase, TextId::OriginalExtensionFilter) + " (" + pattern + ")", pattern});
     }
-    filter.push_back({session.Text(TextId::AllFilesFilter) + " (*.*)", "*.*"});
+    filter.push_back({Text(languageBase, TextId::AllFilesFilter) + " (*.*)", "*.*"});
     return filter;
 }
 
-void ApplyChosenDataFile(Session& session, const std::string& path) {
-    FillDataFields(session, path);
-    if (session.headerExtension.empty()) {
-        session.dataExtension = TrimBlanks(GetExtension(path));
-        return;
-    }
-    if (TrimBlanks(GetExtension(path)) != session.headerExtension)
-        session.fields.dataFile += "." + session.headerExtension;
-    session.dataExtension = session.headerExtension;
+bool ChooseDataFileInto(Session& session, UserInterface& ui) {
+    const std::string chosen =
+        ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(TextId::DataDialogTitle));
+    if (chosen.empty()) return false;
+    ApplyGivenDataFile(session, chosen);
+    return true;
 }
 
-bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session), session.Text(TextId::DataDialogTitle));
-    if (chosen.empty()) return false;
-    ApplyChosenDataFile(session, chosen);
-    return true;
+void ApplyExtractedFile(Session& session, const std::string& path, const std::string& storedExtension) {
+    ApplyGivenDataFile(session, path);
+    if (!storedExtension.empty()) session.dataExtension = storedExtension;
 }
 
 void ApplyGivenDataFile(Session& session, const std::string& path) {

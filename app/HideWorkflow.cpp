@@ -4,14 +4,10 @@
 
 #include "app/Cancellation.h"
 #include "app/CommandFrame.h"
-#include "app/Commands.h"
-#include "app/DataFileInfo.h"
-#include "app/Messages.h"
 #include "app/PassphraseEntry.h"
-#include "app/Session.h"
 #include "app/StealthSteps.h"
+#include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
-#include "app/Workflows.h"
 #include "config/Codepage.h"
 #include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
@@ -19,74 +15,73 @@
 namespace tarnwerk {
 namespace {
 
-bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
-    // The command works on the carrier as it was when it started, whatever the window does meanwhile.
-    const CarrierFacts carrier = session.carrier;
-    const std::string dataPath = DataPath(session);
-    ShowDataFileInfoOrigSize(session, dataPath);
-    ui.FieldsChanged();
-
-    const std::optional<std::string> extension = Utf8ToCp1252(session.dataExtension);
-    if (!extension) {
-        ui.ShowMessage(MakeProductMessage(session, {TextId::ExtensionCharsText}, MessageIcon::Exclamation));
-        return false;
-    }
-    // A short grey ramp suits the stealth method: its changes stay within the ramp.
-    if (session.settings.Method == static_cast<uint8_t>(HidingMethod::Stealth))
-        return StealthHideSteps(commands, session, ui, dataPath, *extension);
-    if (carrier.shortColourTable) {
-        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
-        return false;
-    }
-    const bool compressed = session.settings.Compression == 1;
-    const bool encrypted = session.settings.Encryption == 1;
+// The payload source and, when the data cannot be read where it lies, its scratch file.
+bool PreparePayload(const HideRequest& request, ProgressSink& progress, Prompter& prompter,
+                    std::optional<ScratchFile>& scratch, PayloadSource& source, HideOutcome& outcome) {
+    const PayloadOptions& options = request.options;
     // Plain data is read where it lies; a scratch copy would only double the disk traffic.
-    std::optional<ScratchFile> scratch;
-    if (compressed || encrypted || !CanReadDataInPlace(dataPath)) {
-        scratch = PreparePlainPayload(session, ui, dataPath, TextId::HideErrorText);
+    if (options.compress || options.encrypt || !CanReadDataInPlace(request.dataPath)) {
+        scratch = PreparePlainPayload(request.dataPath, options.compress, progress, TextId::HideErrorText, outcome);
         if (!scratch) return false;
     }
-    PayloadSource source;
-    source.compressed = compressed;
-    source.encrypted = encrypted;
-    source.extension = *extension;
-    if (encrypted) {
+    source.compressed = options.compress;
+    source.encrypted = options.encrypt;
+    if (options.encrypt) {
         PassphraseSecrets secrets;
-        if (!AcceptPassphrase(session, ui, ui.AskNewPassphrase(), secrets)) return false;
-        source.cipher = session.settings.Algorithmus;
-        if (!EncryptPayload(session, ui, *scratch, secrets.bytes, source, TextId::HideErrorText)) return false;
+        if (!AcceptPassphrase(prompter.AskNewPassphrase(), secrets, outcome)) return false;
+        source.cipher = static_cast<uint8_t>(options.cipher);
+        if (!EncryptPayload(*scratch, secrets.bytes, source, progress, TextId::HideErrorText, outcome)) return false;
     }
+    source.path = scratch ? scratch->path() : request.dataPath;
+    source.size = FileSize(source.path);
+    outcome.payloadSize = source.size;
+    return true;
+}
 
-    const std::string payloadPath = scratch ? scratch->path() : dataPath;
-    ShowDataFileInfoSize(session, payloadPath);
-    ui.FieldsChanged();
-    source.size = FileSize(payloadPath);
-    source.path = payloadPath;
-    session.payloadSize = source.size;
+void HideSteps(const HideRequest& request, Prompter& prompter, ProgressSink& progress, HideOutcome& outcome) {
+    const std::optional<std::string> extension = Utf8ToCp1252(request.extension);
+    if (!extension) {
+        Stop(outcome, Ending::Refused, Notice::Say({TextId::ExtensionCharsText}, MessageIcon::Exclamation));
+        return;
+    }
+    // A short grey ramp suits the stealth method: its changes stay within the ramp.
+    if (request.method == HidingMethod::Stealth) {
+        StealthHideSteps(request, *extension, prompter, progress, outcome);
+        return;
+    }
+    if (request.carrier.shortColourTable) {
+        Stop(outcome, Ending::Refused, Notice::Engine(MakeError(ErrorCode::ShortColourTable)));
+        return;
+    }
+    std::optional<ScratchFile> scratch;  // lives until the carrier is written
+    PayloadSource source;
+    source.extension = *extension;
+    if (!PreparePayload(request, progress, prompter, scratch, source, outcome)) return;
     // Once the carrier is being written the write runs to its end: a half-written carrier
     // would hold neither the old nor the new payload.
-    ThrowIfCancelled(ui);
-    ui.SetCancellable(false);
-    const Status hidden =
-        HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
-    if (!hidden) {
-        ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
-        return false;
+    if (progress.CancelRequested()) {
+        outcome.ending = Ending::Cancelled;
+        return;
     }
-
-    // Hide-and-send mails the carrier next; the reset follows the mail.
-    EndWithSuccess(commands, session, ui, TextId::HiddenText, !session.mailAfterHide);
-    session.mailAfterHide = false;
-    return true;
+    progress.SetCancellable(false);
+    const Status hidden = HidePayload(request.carrier, request.options.bitsPerByte, source,
+                                      [&progress](int percent) { progress.SetProgress(percent); });
+    if (!hidden) {
+        Stop(outcome, Ending::Failed, Notice::Engine(hidden.error()));
+        return;
+    }
+    outcome.ending = Ending::Done;
+    outcome.success = Notice::Say({TextId::HiddenText}, MessageIcon::Information);
+    outcome.written.push_back(request.carrier.path);
 }
 
 }  // namespace
 
-bool RunHide(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, TextId::HidingStatus);
-    // The scratch files live inside HideSteps, so they are gone before the frame closes.
-    return frame.Run([&] { return HideSteps(commands, session, ui); });
+HideOutcome Hide(const HideRequest& request, Prompter& prompter, ProgressSink& progress) {
+    CommandFrame frame(progress, TextId::HidingStatus);
+    HideOutcome outcome;
+    HideSteps(request, prompter, progress, outcome);
+    return outcome;
 }
 
 }  // namespace tarnwerk

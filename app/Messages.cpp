@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/Session.h"
+#include "config/NumberFormat.h"
 #include "config/Strings.h"
 
 namespace tarnwerk {
@@ -87,55 +88,122 @@ std::string SystemDetail(const Error& error) {
     return text;
 }
 
-}  // namespace
+std::string TitleText(int base, std::optional<TextId> titleId) { return titleId ? Text(base, *titleId) : kProductName; }
 
-Message MakeMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
-                    MessageButtons buttons) {
-    return Message{JoinLines(session.languageBase, ids), icon, buttons, session.Text(titleId)};
-}
-
-Message MakeProductMessage(const Session& session, std::initializer_list<TextId> ids, MessageIcon icon,
-                           MessageButtons buttons) {
-    return Message{JoinLines(session.languageBase, ids), icon, buttons, kProductName};
-}
-
-Message EngineErrorMessage(const Session& session, const Error& error) {
+Message EngineError(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string text;
     if (texts.numbered) {
-        text = session.Text(TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " +
-               session.Text(TextId::ErrorOccurredText);
+        text = Text(base, TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " +
+               Text(base, TextId::ErrorOccurredText);
     } else {
-        text = JoinLines(session.languageBase, texts.lines);
+        text = JoinLines(base, texts.lines);
     }
     if (texts.detailed) {
         const std::string detail = SystemDetail(error);
         if (!detail.empty()) text += "\r\n(" + detail + ")";
     }
-    const std::string title = texts.titleId ? session.Text(*texts.titleId) : kProductName;
-    return Message{text, texts.icon, MessageButtons::Ok, title};
+    return Message{text, texts.icon, MessageButtons::Ok, TitleText(base, texts.titleId)};
 }
 
-std::string DescribeError(const Session& session, const Error& error) {
+std::string Describe(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string detail = SystemDetail(error);
-    if (!texts.causeId) return detail.empty() ? session.Text(TextId::UnknownErrorCause) : detail;
-    std::string text = session.Text(*texts.causeId);
+    if (!texts.causeId) return detail.empty() ? Text(base, TextId::UnknownErrorCause) : detail;
+    std::string text = Text(base, *texts.causeId);
     if (!detail.empty()) text += ": " + detail;
     return text;
 }
+
+Message CommandFailure(int base, TextId commandTextId, const std::string& description) {
+    return Message{Text(base, commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
+                   kProductName};
+}
+
+Message NeededSize(int base, const Notice& notice) {
+    const std::string text = Text(base, notice.lines.at(0)) + " " + FormatHashGroupZero(notice.amount, base) + " " +
+                             Text(base, notice.lines.at(1)) + "\r\n" + Text(base, notice.lines.at(2));
+    return Message{text, notice.icon, MessageButtons::Ok, TitleText(base, notice.titleId)};
+}
+
+}  // namespace
+
+Message MakeMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
+                    MessageButtons buttons) {
+    return Message{JoinLines(program.languageBase, ids), icon, buttons, program.Text(titleId)};
+}
+
+Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon,
+                           MessageButtons buttons) {
+    return Message{JoinLines(program.languageBase, ids), icon, buttons, kProductName};
+}
+
+Message EngineErrorMessage(const ProgramSettings& program, const Error& error) {
+    return EngineError(program.languageBase, error);
+}
+
+std::string DescribeError(const ProgramSettings& program, const Error& error) {
+    return Describe(program.languageBase, error);
+}
+
+std::string DescribeError(int languageBase, const Error& error) { return Describe(languageBase, error); }
 
 bool SaysAnything(const Error& error) {
     return error.code != ErrorCode::Io || error.number != 0 || !error.path.empty();
 }
 
-void AppendCause(const Session& session, Message& message, const Error& error) {
-    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(session, error) + ")";
+void AppendCause(const ProgramSettings& program, Message& message, const Error& error) {
+    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(program, error) + ")";
 }
 
-Message CommandFailureMessage(const Session& session, TextId commandTextId, const std::string& description) {
-    return Message{session.Text(commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
-                   kProductName};
+Message CommandFailureMessage(const ProgramSettings& program, TextId commandTextId, const std::string& description) {
+    return CommandFailure(program.languageBase, commandTextId, description);
+}
+
+Notice Notice::Say(std::vector<TextId> lines, MessageIcon icon, std::optional<TextId> titleId) {
+    Notice notice;
+    notice.lines = std::move(lines);
+    notice.icon = icon;
+    notice.titleId = titleId;
+    return notice;
+}
+
+Notice Notice::Engine(const Error& error) {
+    Notice notice;
+    notice.shape = Shape::EngineError;
+    notice.cause = error;
+    return notice;
+}
+
+Notice Notice::Failure(TextId commandTextId, const Error& cause) {
+    Notice notice = Say({commandTextId}, MessageIcon::Critical);
+    notice.shape = Shape::CommandFailure;
+    notice.cause = cause;
+    return notice;
+}
+
+Notice Notice::WithCause(std::vector<TextId> lines, MessageIcon icon, const Error& cause) {
+    Notice notice = Say(std::move(lines), icon);
+    notice.cause = cause;
+    return notice;
+}
+
+Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons) {
+    switch (notice.shape) {
+        case Notice::Shape::EngineError:
+            return EngineError(languageBase, *notice.cause);
+        case Notice::Shape::CommandFailure:
+            return CommandFailure(languageBase, notice.lines.at(0), Describe(languageBase, *notice.cause));
+        case Notice::Shape::NeededSize:
+            return NeededSize(languageBase, notice);
+        case Notice::Shape::Lines:
+            break;
+    }
+    Message message{JoinLines(languageBase, notice.lines), notice.icon, buttons,
+                    TitleText(languageBase, notice.titleId)};
+    if (notice.cause && SaysAnything(*notice.cause))
+        message.text += "\r\n(" + Describe(languageBase, *notice.cause) + ")";
+    return message;
 }
 
 }  // namespace tarnwerk

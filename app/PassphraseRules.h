@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "app/UserInterface.h"
+#include "app/Messages.h"
 
 namespace tarnwerk {
 

@@ -6,27 +6,27 @@
 
 namespace tarnwerk {
 
-std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& session) {
-    const SettingsRecord& settings = session.settings;
+std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSettings& program) {
+    const SettingsRecord& settings = program.settings;
     // The stealth method always seals with XChaCha20-Poly1305 and has no bit depth: its panels
     // name the cipher it uses and the method instead.
     const bool stealth = settings.Method == static_cast<uint8_t>(HidingMethod::Stealth);
     std::array<std::string, kStatusPanelCount> panels;
-    panels[0] = " " + session.Text(TextId::ReadyStatus);
-    panels[1] = settings.Compression == 1 ? " " + session.Text(TextId::CompressionPanel) + " " : " ";
+    panels[0] = " " + program.Text(TextId::ReadyStatus);
+    panels[1] = settings.Compression == 1 ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
     const uint8_t cipher = stealth ? static_cast<uint8_t>(CipherIndex::XChaCha20) : settings.Algorithmus;
     panels[2] = settings.Encryption == 1 || stealth
-                    ? " " + session.Text(TextId::EncryptionPanel) + " " + DescribeCipher(cipher).displayName + " "
+                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(cipher).displayName + " "
                     : " ";
-    std::string method = session.Text(TextId::StealthMethodOption);
+    std::string method = program.Text(TextId::StealthMethodOption);
     std::erase(method, '&');
     panels[3] = stealth ? " " + method + " "
-                        : " " + std::to_string(session.bitsPerByte) + " " + session.Text(TextId::BitsPerByteUnit) + " ";
+                        : " " + std::to_string(program.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 
-void ShowStatusPanels(const Session& session, UserInterface& ui) {
-    const auto panels = StatusPanelTexts(session);
+void ShowStatusPanels(const ProgramSettings& program, UserInterface& ui) {
+    const auto panels = StatusPanelTexts(program);
     for (int panel = 0; panel < kStatusPanelCount; ++panel)
         ui.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
 }

@@ -5,19 +5,14 @@
 #include <atomic>
 #include <cerrno>
 #include <optional>
-#include <vector>
 
-#include "app/Cancellation.h"
-#include "app/DataFileInfo.h"
-#include "app/Messages.h"
 #include "app/PassphraseEntry.h"
-#include "app/Session.h"
 #include "app/StealthData.h"
-#include "app/UserInterface.h"
 #include "app/WorkflowSteps.h"
 #include "base/AtomicOutput.h"
-#include "config/Codepage.h"
 #include "base/FileIo.h"
+#include "config/Codepage.h"
+#include "config/TextId.h"
 #include "core/StealthExtract.h"
 #include "core/StealthHide.h"
 #include "core/StealthRoom.h"
@@ -31,160 +26,161 @@ constexpr int kMaxPassphraseTries = 3;
 // exception through its progress callback would leave those threads running.
 class EngineRun {
 public:
-    explicit EngineRun(UserInterface& ui) : ui_(ui) {}
+    explicit EngineRun(ProgressSink& progress) : progress_(progress) {}
     StealthRun Run() {
         return StealthRun{[this](int percent) {
-                              ui_.SetProgress(percent);
-                              if (ui_.CancelRequested()) cancel_ = true;
+                              progress_.SetProgress(percent);
+                              if (progress_.CancelRequested()) cancel_ = true;
                           },
                           &cancel_};
     }
 
 private:
-    UserInterface& ui_;
+    ProgressSink& progress_;
     std::atomic<bool> cancel_{false};
 };
 
 // Why the carrier cannot take stealth data, pointing to the classic method where it can.
-Message RefusalMessage(const Session& session, const StealthAssessment& assessment) {
+Notice RefusalNotice(const StealthAssessment& assessment) {
+    const auto refuse = [](TextId reason) {
+        return Notice::Say({reason, TextId::UseClassicMethodHint}, MessageIcon::Exclamation,
+                           TextId::IncorrectFileTitle);
+    };
     switch (assessment.fit) {
         case StealthFit::Palette:
-            return MakeMessage(session, {TextId::StealthPaletteRefusal, TextId::UseClassicMethodHint},
-                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
+            return refuse(TextId::StealthPaletteRefusal);
         case StealthFit::Raw:
-            return MakeMessage(session, {TextId::StealthRawRefusal, TextId::UseClassicMethodHint},
-                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
+            return refuse(TextId::StealthRawRefusal);
         case StealthFit::TooSmall:
-            return MakeMessage(session, {TextId::StealthTooSmallRefusal, TextId::UseClassicMethodHint},
-                               MessageIcon::Exclamation, TextId::IncorrectFileTitle);
+            return refuse(TextId::StealthTooSmallRefusal);
         case StealthFit::Fits:
         case StealthFit::Refused:
         case StealthFit::Unreadable:
             break;
     }
-    return EngineErrorMessage(session, assessment.error);
+    return Notice::Engine(assessment.error);
 }
 
-// An engine error: a cancel ends the command the usual way once the engine has stopped.
-void ShowEngineError(const Session& session, UserInterface& ui, const Error& error) {
-    if (error.code == ErrorCode::Cancelled) ThrowIfCancelled(ui);
-    ui.ShowMessage(EngineErrorMessage(session, error));
+// The carrier as the hide may change it: the core replaces it by a renamed file, which a
+// write-protected carrier in a writable folder would not stop, so the protection is honoured
+// here as a classic hide's open honours it.
+std::optional<StealthAssessment> JudgeCarrier(const std::string& carrier, ProgressSink& progress,
+                                              HideOutcome& outcome) {
+    if (::access(carrier.c_str(), W_OK) != 0) {
+        Stop(outcome, Ending::Failed, Notice::Engine(IoError(carrier, errno)));
+        return std::nullopt;
+    }
+    progress.SetProgress(ProgressSink::kBusy);  // the costs of a large picture take a second
+    StealthAssessment assessment = AssessStealthCarrier(carrier);
+    progress.SetProgress(0);
+    if (assessment.fit == StealthFit::Fits) return assessment;
+    Stop(outcome, Ending::Refused, RefusalNotice(assessment));
+    return std::nullopt;
 }
 
-bool ConfirmAboveRecommended(const Session& session, UserInterface& ui) {
-    const Message question = MakeProductMessage(session, {TextId::AboveRecommendedRoomText, TextId::HideAnywayQuestion},
-                                                MessageIcon::Question, MessageButtons::YesNo);
-    return ui.ShowMessage(question) == MessageAnswer::Yes;
-}
-
-bool WriteOutput(const Session& session, UserInterface& ui, const StealthPayload& payload,
-                 const std::string& outputPath) {
+bool WriteOutput(const StealthPayload& payload, const std::string& outputPath, ExtractOutcome& outcome) {
     Result<AtomicOutput> output = AtomicOutput::Create(outputPath);
     Status written = output ? WriteStealthPayload(payload, *output) : Status(output.error());
     if (written) written = output->Commit();
-    if (!written) ui.ShowMessage(EngineErrorMessage(session, written.error()));
-    return written.ok();
+    if (!written) {
+        Stop(outcome, Ending::Failed, Notice::Engine(written.error()));
+        return false;
+    }
+    outcome.written.push_back(outputPath);
+    return true;
 }
 
 // One passphrase tried on the carrier.
 struct Attempt {
     enum class Kind { Found, Wrong, Declined, Failed } kind = Kind::Declined;
     std::optional<StealthPayload> payload;
-    Error error;  // Failed
 };
 
-Attempt TryPassphrase(const Session& session, UserInterface& ui, const std::string& carrier, int tries) {
+Attempt TryPassphrase(const std::string& carrier, Prompter& prompter, ProgressSink& progress, ExtractOutcome& outcome) {
+    std::optional<std::string> typed = prompter.AskStealthPassphrase();
+    if (!typed) return {};
     PassphraseSecrets secrets;
-    const std::string prompt = tries == 1 ? session.Text(TextId::StealthPassphrasePrompt) : std::string();
-    if (!AcceptPassphrase(session, ui, ui.AskStealthPassphrase(prompt), secrets)) return {};
-    EngineRun run(ui);
+    if (!AcceptPassphrase(std::move(typed), secrets, outcome)) return {Attempt::Kind::Failed, std::nullopt};
+    EngineRun run(progress);
     Result<StealthPayload> found = ExtractStealthFromFile(carrier, secrets.bytes, run.Run());
-    if (found) return {Attempt::Kind::Found, std::move(*found), {}};
-    if (found.error().code == ErrorCode::NothingFound) return {Attempt::Kind::Wrong, std::nullopt, {}};
-    return {Attempt::Kind::Failed, std::nullopt, found.error()};
+    if (found) return {Attempt::Kind::Found, std::move(*found)};
+    if (found.error().code == ErrorCode::NothingFound) return {Attempt::Kind::Wrong, std::nullopt};
+    StopOn(outcome, found.error(), Notice::Engine(found.error()));
+    return {Attempt::Kind::Failed, std::nullopt};
 }
 
-// The found data under the output's name, and the end of a successful command.
-bool Deliver(Commands& commands, Session& session, UserInterface& ui, const StealthPayload& payload,
-             const std::string& outputPath) {
-    if (!WriteOutput(session, ui, payload, outputPath)) return false;
-    session.headerExtension = payload.extension;
-    ShowDataFileInfoOrigSize(session, outputPath);
-    ui.FieldsChanged();
-    EndWithSuccess(commands, session, ui, TextId::ExtractedText);
-    return true;
+void Deliver(const StealthPayload& payload, ExtractOutcome& outcome) {
+    if (!WriteOutput(payload, outcome.outputPath, outcome)) return;
+    outcome.storedExtension = Cp1252ToUtf8(payload.extension);
+    outcome.storedSize = static_cast<int64_t>(payload.data.size());
+    outcome.ending = Ending::Done;
+    outcome.success = Notice::Say({TextId::ExtractedText}, MessageIcon::Information);
 }
 
 }  // namespace
 
-bool StealthHideSteps(Commands& commands, Session& session, UserInterface& ui, const std::string& dataPath,
-                      const std::string& extension) {
-    const std::string carrier = session.carrier.path;
-    // The hide replaces the carrier by a renamed file, which a write-protected carrier in a
-    // writable folder would not stop: the protection is honoured as a classic hide's open is.
-    if (::access(carrier.c_str(), W_OK) != 0) {
-        ui.ShowMessage(EngineErrorMessage(session, IoError(carrier, errno)));
-        return false;
-    }
-    ui.SetProgress(UserInterface::kProgressBusy);
-    const StealthAssessment assessment = AssessStealthCarrier(carrier);
-    ui.SetProgress(0);
-    if (assessment.fit != StealthFit::Fits) {
-        ui.ShowMessage(RefusalMessage(session, assessment));
-        return false;
-    }
-    Result<StealthPayload> payload = ReadStealthPayload(dataPath, extension, session.settings.Compression == 1,
-                                                        assessment.room.maximum, CancellableProgress(ui));
+void StealthHideSteps(const HideRequest& request, const std::string& extension, Prompter& prompter,
+                      ProgressSink& progress, HideOutcome& outcome) {
+    const std::string& carrier = request.carrier.path;
+    const std::optional<StealthAssessment> assessment = JudgeCarrier(carrier, progress, outcome);
+    if (!assessment) return;
+    Result<StealthPayload> payload =
+        ReadStealthPayload(request.dataPath, extension, request.options.compress, assessment->room.maximum,
+                           [&progress](int percent) { progress.SetProgress(percent); });
     if (!payload) {
-        ui.ShowMessage(EngineErrorMessage(session, payload.error()));
-        return false;
+        StopOn(outcome, payload.error(), Notice::Engine(payload.error()));
+        return;
     }
-    session.payloadSize = static_cast<int64_t>(payload->data.size());
-    ShowDataFileInfoSize(session, session.payloadSize);
-    ui.FieldsChanged();
-    if (session.payloadSize > assessment.room.recommended && !ConfirmAboveRecommended(session, ui)) return false;
+    outcome.payloadSize = static_cast<int64_t>(payload->data.size());
+    if (outcome.payloadSize > assessment->room.recommended && !prompter.Confirm(Question::HideAboveRecommended)) {
+        outcome.ending = Ending::Refused;
+        return;
+    }
     PassphraseSecrets secrets;
-    if (!AcceptPassphrase(session, ui, ui.AskNewPassphrase(), secrets)) return false;
-    EngineRun run(ui);
+    if (!AcceptPassphrase(prompter.AskNewPassphrase(), secrets, outcome)) return;
+    EngineRun run(progress);
     if (Status hidden = HideStealthInFile(carrier, carrier, secrets.bytes, *payload, run.Run()); !hidden) {
-        ShowEngineError(session, ui, hidden.error());
-        return false;
+        StopOn(outcome, hidden.error(), Notice::Engine(hidden.error()));
+        return;
     }
-    EndWithSuccess(commands, session, ui, TextId::HiddenText, !session.mailAfterHide);
-    session.mailAfterHide = false;
-    return true;
+    outcome.ending = Ending::Done;
+    outcome.success = Notice::Say({TextId::HiddenText}, MessageIcon::Information);
+    outcome.written.push_back(carrier);
 }
 
-StealthExtraction StealthExtractSteps(Commands& commands, Session& session, UserInterface& ui,
-                                      const std::string& outputPath) {
-    const std::string carrier = session.carrier.path;
-    const StealthAssessment assessment = AssessStealthCarrier(carrier);
+StealthExtraction StealthExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress,
+                                      ExtractOutcome& outcome) {
+    const bool only = request.method == ExtractMethod::Stealth;
+    const StealthAssessment assessment = AssessStealthCarrier(request.carrier.path);
     if (assessment.fit != StealthFit::Fits) {
-        if (session.extractMethod != HidingMethod::Stealth) return StealthExtraction::NotTried;
-        ui.ShowMessage(RefusalMessage(session, assessment));
-        return StealthExtraction::Failed;
+        if (!only) return StealthExtraction::NotTried;
+        Stop(outcome, Ending::Refused, RefusalNotice(assessment));
+        return StealthExtraction::Ended;
     }
     for (int tries = 1;; ++tries) {
-        Attempt attempt = TryPassphrase(session, ui, carrier, tries);
+        Attempt attempt = TryPassphrase(request.carrier.path, prompter, progress, outcome);
         switch (attempt.kind) {
             case Attempt::Kind::Found:
-                return Deliver(commands, session, ui, *attempt.payload, outputPath) ? StealthExtraction::Extracted
-                                                                                    : StealthExtraction::Failed;
+                Deliver(*attempt.payload, outcome);
+                return StealthExtraction::Ended;
             case Attempt::Kind::Failed:
-                ShowEngineError(session, ui, attempt.error);
-                return StealthExtraction::Failed;
+                return StealthExtraction::Ended;
             case Attempt::Kind::Declined:
                 // Declined at once after the probe found nothing: the probe's answer stands.
-                return tries == 1 && !session.extractMethod ? StealthExtraction::NotTried : StealthExtraction::Failed;
+                if (tries == 1 && !only) return StealthExtraction::NotTried;
+                outcome.ending = Ending::Cancelled;
+                return StealthExtraction::Ended;
             case Attempt::Kind::Wrong:
                 break;
         }
-        const bool last = tries >= kMaxPassphraseTries;
-        const MessageAnswer answer =
-            ui.ShowMessage(last ? EngineErrorMessage(session, MakeError(ErrorCode::NothingFound))
-                                : MakeProductMessage(session, {TextId::NothingFoundCause, TextId::RetryPassphraseText},
-                                                     MessageIcon::Exclamation, MessageButtons::RetryCancel));
-        if (last || answer != MessageAnswer::Retry) return StealthExtraction::Failed;
+        if (tries >= kMaxPassphraseTries) {
+            Stop(outcome, Ending::Refused, Notice::Engine(MakeError(ErrorCode::NothingFound)));
+            return StealthExtraction::Ended;
+        }
+        if (!prompter.Confirm(Question::RetryStealthPassphrase)) {
+            outcome.ending = Ending::Refused;
+            return StealthExtraction::Ended;
+        }
     }
 }
 

@@ -4,11 +4,11 @@
 #include <optional>
 #include <sstream>
 
+#include "app/CarrierLoader.h"
 #include "config/NumberFormat.h"
+#include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
-#include "core/StealthExtract.h"
-#include "core/StealthHide.h"
 #include "core/StealthRoom.h"
 
 namespace tarnwerk::cli {
@@ -41,25 +41,24 @@ std::optional<StealthCapacity> StealthRoom(const std::string& carrier) {
     return assessment.room;
 }
 
-void PrintStealthRoom(const Session& session, const StealthCapacity& room) {
-    const std::string unit = " " + session.Text(TextId::ByteUnit);
-    const int base = session.languageBase;
-    std::cout << session.Text(TextId::StealthRecommendedRoomLabel) << " " << FormatHashGroupZero(room.recommended, base)
+void PrintStealthRoom(int base, const StealthCapacity& room) {
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    std::cout << Text(base, TextId::StealthRecommendedRoomLabel) << " " << FormatHashGroupZero(room.recommended, base)
               << unit << "\n"
-              << session.Text(TextId::StealthMaximumRoomLabel) << " " << FormatHashGroupZero(room.maximum, base) << unit
+              << Text(base, TextId::StealthMaximumRoomLabel) << " " << FormatHashGroupZero(room.maximum, base) << unit
               << "\n";
 }
 
 }  // namespace
 
-bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
-    if (!commands.LoadCarrier(carrier)) return false;
-    const CarrierFacts& f = session.carrier;
-    const std::optional<StealthCapacity> stealth = StealthRoom(carrier);
+void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json) {
+    const CarrierFacts& f = analysis.facts;
+    const std::optional<StealthCapacity> stealth = StealthRoom(f.path);
     if (!json) {
-        std::cout << session.fields.oTyp << "\n" << session.fields.oSize << "\n" << session.fields.oFree << "\n";
-        if (stealth) PrintStealthRoom(session, *stealth);
-        return true;
+        const CarrierTexts texts = DescribeCarrier(languageBase, analysis, options.bitsPerByte, options.encrypt);
+        std::cout << texts.type << "\n" << texts.size << "\n" << texts.free << "\n";
+        if (stealth) PrintStealthRoom(languageBase, *stealth);
+        return;
     }
     std::ostringstream out;
     out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
@@ -79,13 +78,10 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
             << '}';
     out << '}';
     std::cout << out.str() << "\n";
-    return true;
 }
 
-void PrintSizeJson(const Session& session) {
-    const bool encryption = session.settings.Encryption != 0;
-    std::cout << "{\"needed\":" << SmallestCarrierArea(session.payloadSize, session.bitsPerByte, encryption)
-              << ",\"prepared_size\":" << session.payloadSize << "}\n";
+void PrintSizeJson(const SizeOutcome& outcome) {
+    std::cout << "{\"needed\":" << outcome.needed << ",\"prepared_size\":" << outcome.payloadSize << "}\n";
 }
 
 }  // namespace tarnwerk::cli

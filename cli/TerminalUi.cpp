@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "app/PassphraseRules.h"
+#include "app/UseCases.h"
 #include "base/FileIo.h"
 #include "base/Helpers.h"
 #include "cli/Interrupts.h"
@@ -81,37 +82,39 @@ bool TerminalUi::HasTerminal() const {
     return isatty(STDIN_FILENO) != 0;
 }
 
-MessageAnswer TerminalUi::ShowMessage(const Message& message) {
-    if (progressShown_) {
-        std::cerr << "\n";
-        progressShown_ = false;
-    }
+void TerminalUi::EndProgressLine() {
+    if (!progressShown_) return;
+    std::cerr << "\n";
+    progressShown_ = false;
+}
+
+void TerminalUi::Show(const Message& message) {
+    EndProgressLine();
     const std::string text = ToTerminalText(message.text);
-    switch (message.buttons) {
-        case MessageButtons::YesNo: {
-            if (options_.force) return MessageAnswer::Yes;
-            if (!HasTerminal()) {
-                std::cerr << text << "\n(--force answers yes)\n";
-                return MessageAnswer::No;
-            }
-            std::cerr << text << " [y/N] " << std::flush;
-            std::string answer;
-            std::getline(std::cin, answer);
-            return (answer == "y" || answer == "Y" || answer == "yes") ? MessageAnswer::Yes : MessageAnswer::No;
-        }
-        case MessageButtons::RetryCancel:
-            std::cerr << text << "\n";
-            // A passphrase file gives the same answer again; only a person can retry.
-            return (!options_.passphrase && HasTerminal()) ? MessageAnswer::Retry : MessageAnswer::Cancel;
-        case MessageButtons::Ok:
-            break;
-    }
     if (message.icon == MessageIcon::Information) {
         if (!options_.quiet) std::cout << text << "\n";
     } else {
         std::cerr << text << "\n";
     }
-    return MessageAnswer::Ok;
+}
+
+bool TerminalUi::Confirm(Question question) {
+    EndProgressLine();
+    const std::string text = ToTerminalText(QuestionMessage(options_.languageBase, question).text);
+    if (question == Question::RetryPassphrase || question == Question::RetryStealthPassphrase) {
+        std::cerr << text << "\n";
+        // A passphrase file gives the same answer again; only a person can retry.
+        return !options_.passphrase && HasTerminal();
+    }
+    if (options_.force) return true;
+    if (!HasTerminal()) {
+        std::cerr << text << "\n(--force answers yes)\n";
+        return false;
+    }
+    std::cerr << text << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 std::optional<std::string> TerminalUi::ReadHidden(const std::string& prompt) {
@@ -129,7 +132,7 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
     const int base = options_.languageBase;
     if (options_.passphrase) {
         if (auto refusal = CheckNewPassphrase(base, *options_.passphrase, *options_.passphrase)) {
-            ShowMessage(*refusal);
+            Show(*refusal);
             return std::nullopt;
         }
         return options_.passphrase;
@@ -147,8 +150,17 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
         WipeString(*second);
         if (!refusal) return first;
         WipeString(*first);
-        ShowMessage(*refusal);
+        Show(*refusal);
     }
+}
+
+std::optional<std::string> TerminalUi::AskStealthPassphrase() {
+    // A passphrase file answers without a question; a person is told why it is asked. Without
+    // either, a script that only probed for classic data keeps the probe's answer.
+    if (!options_.passphrase && !HasTerminal() && !options_.stealthOnly) return std::nullopt;
+    if (!options_.passphrase && HasTerminal())
+        std::cerr << ToTerminalText(Text(options_.languageBase, TextId::StealthPassphrasePrompt)) << "\n";
+    return AskPassphrase();
 }
 
 std::optional<std::string> TerminalUi::AskPassphrase() {
@@ -164,16 +176,8 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
         auto refusal = CheckPassphrase(base, *typed);
         if (!refusal) return typed;
         WipeString(*typed);
-        ShowMessage(*refusal);
+        Show(*refusal);
     }
-}
-
-std::optional<std::string> TerminalUi::AskStealthPassphrase(const std::string& prompt) {
-    // A passphrase file answers without a question; a person is told why it is asked. Without
-    // either, a script that only probed for classic data keeps the probe's answer.
-    if (!options_.passphrase && !HasTerminal() && !options_.stealthOnly) return std::nullopt;
-    if (!options_.passphrase && HasTerminal() && !prompt.empty()) std::cerr << ToTerminalText(prompt) << "\n";
-    return AskPassphrase();
 }
 
 void TerminalUi::SetProgress(int percent) {

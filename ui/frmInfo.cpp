@@ -29,7 +29,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr const char* kProductName = "Tarnwerk";
 constexpr const char* kLegalNotice = "Copyright \u00A9 The Tarnwerk developers";
 
 // The credit lines in order; a blank line follows the last line of each component's group.

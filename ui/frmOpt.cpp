@@ -61,6 +61,29 @@ frmOpt::frmOpt(const Session& session, Commands& commands, DialogHost& /*host*/,
 }
 
 void frmOpt::BuildControls() {
+    auto* layout = new QVBoxLayout(this);
+    BuildSettingGroups(*layout);
+    auto* ok = Named(new QPushButton(this), "cmdOk");
+    auto* cancel = Named(new QPushButton(this), "cmdCancel");
+    auto* save = Named(new QPushButton(this), "cmdSave");
+    for (QPushButton* button : {ok, cancel, save}) button->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(save);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Save();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void frmOpt::BuildSettingGroups(QVBoxLayout& layout) {
     auto* hideExtract = Named(new QGroupBox(this), "frameHideExtract");
     auto* bitsRow = new QHBoxLayout;
     bitsRow->addWidget(Named(new QLabel(hideExtract), "lblBits"));
@@ -102,31 +125,11 @@ void frmOpt::BuildControls() {
     comboLanguage_ = Named(new QComboBox(this), "comboLanguage");
     languageRow->addWidget(comboLanguage_, 1);
 
-    auto* ok = Named(new QPushButton(this), "cmdOk");
-    auto* cancel = Named(new QPushButton(this), "cmdCancel");
-    auto* save = Named(new QPushButton(this), "cmdSave");
-    for (QPushButton* button : {ok, cancel, save}) button->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(save);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(hideExtract);
-    layout->addWidget(method);
-    layout->addWidget(hide);
-    layout->addWidget(send);
-    layout->addLayout(languageRow);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(save, &QPushButton::clicked, this, [this] { Save(); });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        Save();
-        accept();
-    });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    layout.addWidget(hideExtract);
+    layout.addWidget(method);
+    layout.addWidget(hide);
+    layout.addWidget(send);
+    layout.addLayout(languageRow);
 }
 
 QGroupBox* frmOpt::BuildMethodGroup() {

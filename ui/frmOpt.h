@@ -11,6 +11,8 @@ class QComboBox;
 class QGroupBox;
 class QRadioButton;
 
+class QVBoxLayout;
+
 namespace tarnwerk {
 
 class Commands;
@@ -32,6 +34,8 @@ public:
 
 private:
     void BuildControls();
+    // The option groups and the language row, top to bottom.
+    void BuildSettingGroups(QVBoxLayout& layout);
     QGroupBox* BuildMethodGroup();
     void Load();
     // The stealth method always seals with XChaCha20-Poly1305: the cipher controls show it and

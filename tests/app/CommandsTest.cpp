@@ -1,6 +1,7 @@
 // The window's commands through their public members, with a scripted user and desktop.
 #include <sys/stat.h>
 
+#include "app/OutputTarget.h"
 #include "app/AppFakes.h"
 #include "app/PassphraseRules.h"
 #include "config/TextId.h"
@@ -49,11 +50,10 @@ TEST_F(CommandsTest, DataFileTakesItsOwnOrThePendingExtension) {
     EXPECT_EQ(session.dataExtension, "pdf");  // not the earlier file's "txt"
     EXPECT_EQ(session.fields.dSize, "");
 
-    session.headerExtension = "doc";  // found in a carrier: the dialog appends it
-    ui.dataChoices = {dir.File("report"), dir.File("report.doc"), dir.File("report.txt")};
-    for (const char* expected : {"report.doc", "report.doc", "report.txt.doc"}) {
-        commands.SelectDataFile();
-        EXPECT_EQ(session.fields.dataFile, dir.File(expected));
+    // An output chosen in the save dialog gets the extension found in the carrier.
+    for (const auto& [chosen, expected] : {std::pair{"report", "report.doc"}, {"report.doc", "report.doc"},
+                                           {"report.txt", "report.txt.doc"}}) {
+        EXPECT_EQ(WithStoredExtension(dir.File(chosen), "doc"), dir.File(expected));
     }
 }
 

@@ -44,6 +44,14 @@ protected:
         commands.SetDataFile(to);
         return commands.Extract();
     }
+    // The use case with the output named, as the command line names it.
+    bool ExtractNamed(const std::string& name, bool exporting) {
+        const ExtractRequest request{session.carrier, session.bitsPerByte, name, ExtractMethod::Classic};
+        const ExtractOutcome outcome =
+            exporting ? tarnwerk::Export(request, ui, ui) : tarnwerk::Extract(request, ui, ui);
+        for (const Notice& notice : outcome.notices) ui.ShowMessage(RenderNotice(kLanguageBaseEnglish, notice));
+        return outcome.ok();
+    }
     // Scratch files a workflow left in the folder, but for one the test put there itself.
     std::vector<std::string> Leftovers(const std::string& kept = {}) const {
         std::vector<std::string> found;
@@ -227,13 +235,11 @@ TEST_F(WorkflowTest, OutputsThatAreTheCarrierOrNoFileAreRefused) {
         for (const std::string& name : carrierNames) {
             SCOPED_TRACE(name);
             ASSERT_TRUE(commands.LoadCarrier(carrier));
-            commands.SetDataFile(name);
-            EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
+            EXPECT_FALSE(ExtractNamed(name, exporting));
             EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::OutputIsCarrierText, TextId::OtherOutputNameHint}));
             EXPECT_EQ(ReadFile(carrier), hidden);
         }
-        commands.SetDataFile(dir.File("fifo"));
-        EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
+        EXPECT_FALSE(ExtractNamed(dir.File("fifo"), exporting));
         EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::OutputNotRegularText, TextId::OtherOutputNameHint}));
         struct stat info {};
         ASSERT_EQ(::stat(dir.File("fifo").c_str(), &info), 0);

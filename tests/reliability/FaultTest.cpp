@@ -83,7 +83,8 @@ public:
         ui.newPassphrases = ui.passphrases = {std::string(kPassphrase)};
         test::FakeDesktop desktop;
         Session session = session_;
-        Commands commands(session, ui, desktop);
+        ui.session = &session;
+        Commands commands(session, ui, desktop, ui, ui);
         if (!commands.LoadCarrier(carrier_)) return "0\nload failed\n" + ui.Transcript();
         commands.SetDataFile(file);
         if (before) before();

@@ -39,16 +39,21 @@ void PressCancel(frmSteg& win) {
 // Returns whether it clicked.
 bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen, const std::function<void()>& afterClick = {}) {
     bool clicked = false;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    const auto check = [&] {
         if (clicked || !win.commandRunning() || !stopWhen()) return;
         PressCancel(win);
         clicked = true;
         if (afterClick) afterClick();
-    });
+    };
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, check);
+    // Each progress report too: a short stage may end between two timer ticks.
+    const QMetaObject::Connection onProgress =
+        QObject::connect(&win.progressBar(), &QProgressBar::valueChanged, check);
     poll.start();
     Settle(win);
+    QObject::disconnect(onProgress);
     return clicked;
 }
 

@@ -250,7 +250,7 @@ private slots:
         w.host.boxAnswers = {QMessageBox::Retry};
         w.host.messages.clear();
         Click(*w.window, "cmdExtract");
-        QCOMPARE(prompts, QStringList({Tr(kEn, TextId::StealthPassphrasePrompt), QString()}));
+        QCOMPARE(prompts, QStringList(2, Tr(kEn, TextId::StealthPassphrasePrompt)));
         QCOMPARE(w.host.messages.size(), std::size_t{2});
         QCOMPARE(w.host.messages[0].text,
                  Tr(kEn, TextId::NothingFoundCause) + "\n" + Tr(kEn, TextId::RetryPassphraseText));
