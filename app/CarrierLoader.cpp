@@ -10,6 +10,7 @@
 #include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
+#include "core/StealthRoom.h"
 
 namespace tarnwerk {
 
@@ -21,6 +22,18 @@ std::string TypeText(int base, const CarrierAnalysis& analysis) {
     return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
            std::to_string(facts.height) + " " + Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) +
            " " + Text(base, TextId::ColoursUnit);
+}
+
+// The stealth method's recommended room under the free-room caption, its maximum beside it
+// (0 where the method cannot hide).
+void ShowStealthRoom(Session& session) {
+    const int base = session.languageBase;
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    const StealthAssessment assessment = AssessStealthCarrier(session.carrier.path);
+    session.fields.oFreeCaption = Text(base, TextId::StealthRecommendedRoomLabel);
+    session.fields.oFree = FormatHashGroupZero(assessment.room.recommended, base) + unit + "   " +
+                           Text(base, TextId::StealthMaximumRoomLabel) + " " +
+                           FormatHashGroupZero(assessment.room.maximum, base) + unit;
 }
 
 }  // namespace
@@ -76,6 +89,8 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     session.fields.oTyp = std::move(texts.type);
     session.fields.oSize = std::move(texts.size);
     session.fields.oFree = std::move(texts.free);
+    session.fields.oFreeCaption = Text(session.languageBase, TextId::CarrierFreeLabel);
+    if (session.settings.Method == static_cast<uint8_t>(HidingMethod::Stealth)) ShowStealthRoom(session);
     return true;
 }
 

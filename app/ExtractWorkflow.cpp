@@ -9,6 +9,7 @@
 #include "app/CommandFrame.h"
 #include "app/OutputTarget.h"
 #include "app/PassphraseEntry.h"
+#include "app/StealthSteps.h"
 #include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
 #include "base/AtomicOutput.h"
@@ -138,6 +139,10 @@ void ExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSin
     const std::string& outputPath = outcome.outputPath;
     const bool existed = PathExists(outputPath);
     if (!MayReplaceOutput(prompter, outputPath, outcome)) return;
+    if (request.method == ExtractMethod::Stealth) {
+        StealthExtractSteps(request, prompter, progress, outcome);
+        return;
+    }
     Result<AtomicOutput> output = AtomicOutput::Create(outputPath);
     if (!output) {
         Stop(outcome, Ending::Failed, Notice::Engine(output.error()));
@@ -146,6 +151,10 @@ void ExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSin
     Result<ExtractedPayload> extracted = StopOnCancel([&] {
         return ExtractPayload(request.carrier, request.bitsPerByte, output->content(), CancellableProgress(progress));
     });
+    // No marker: the data may be hidden with the stealth method, which shows none.
+    if (!extracted && extracted.error().code == ErrorCode::NoDataFound && request.method == ExtractMethod::Probe &&
+        StealthExtractSteps(request, prompter, progress, outcome) == StealthExtraction::Ended)
+        return;
     if (!extracted) {
         StopOn(outcome, extracted.error(), Notice::Engine(extracted.error()));
         return;

@@ -5,6 +5,7 @@
 #include "app/Cancellation.h"
 #include "app/CommandFrame.h"
 #include "app/PassphraseEntry.h"
+#include "app/StealthSteps.h"
 #include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
 #include "config/Codepage.h"
@@ -38,13 +39,18 @@ bool PreparePayload(const HideRequest& request, ProgressSink& progress, Prompter
 }
 
 void HideSteps(const HideRequest& request, Prompter& prompter, ProgressSink& progress, HideOutcome& outcome) {
-    if (request.carrier.shortColourTable) {
-        Stop(outcome, Ending::Refused, Notice::Engine(MakeError(ErrorCode::ShortColourTable)));
-        return;
-    }
     const std::optional<std::string> extension = Utf8ToCp1252(request.extension);
     if (!extension) {
         Stop(outcome, Ending::Refused, Notice::Say({TextId::ExtensionCharsText}, MessageIcon::Exclamation));
+        return;
+    }
+    // A short grey ramp suits the stealth method: its changes stay within the ramp.
+    if (request.method == HidingMethod::Stealth) {
+        StealthHideSteps(request, *extension, prompter, progress, outcome);
+        return;
+    }
+    if (request.carrier.shortColourTable) {
+        Stop(outcome, Ending::Refused, Notice::Engine(MakeError(ErrorCode::ShortColourTable)));
         return;
     }
     std::optional<ScratchFile> scratch;  // lives until the carrier is written

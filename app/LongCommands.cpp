@@ -60,8 +60,8 @@ bool Commands::Conclude(const Outcome& outcome, bool mayReset) {
 std::optional<PreparedCommand> Commands::PrepareHide(bool thenSend) {
     if (!EnsureCarrier() || !EnsureDataFile()) return std::nullopt;
     // The command works on the carrier as it is now, whatever the window does meanwhile.
-    HideRequest request{session_.carrier,   session_.fields.dataFile, session_.dataExtension,
-                        session_.Options(), HidingMethod::Classic,    std::nullopt};
+    HideRequest request{session_.carrier, session_.fields.dataFile, session_.dataExtension, session_.Options(),
+                        static_cast<HidingMethod>(session_.settings.Method), std::nullopt};
     ShowDataFileInfoOrigSize(session_, request.dataPath);
     ui_.FieldsChanged();
     auto hidden = std::make_shared<HideOutcome>();

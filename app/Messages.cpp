@@ -64,9 +64,11 @@ ErrorTexts TextsOf(ErrorCode code) {
         case ErrorCode::OutputExists: return Failure(TextId::OutputExistsCause);
         case ErrorCode::Internal: return Failure(TextId::InternalErrorCause);
         case ErrorCode::Cancelled: return Failure(TextId::CancelledCause);
-        case ErrorCode::NoSamplePlane: return Failure(TextId::NoSamplePlaneCause);
-        case ErrorCode::CarrierTooSmall: return Failure(TextId::CarrierTooSmallCause);
-        case ErrorCode::NothingFound: return Failure(TextId::NothingFoundCause);
+        // The stealth method's refusals point to the method that does take the picture; its
+        // one answer for every way of not finding data carries no detail that could differ.
+        case ErrorCode::NoSamplePlane: return Own({TextId::NoSamplePlaneCause, TextId::UseClassicMethodHint}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::CarrierTooSmall: return Own({TextId::StealthTooSmallRefusal, TextId::UseClassicMethodHint}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::NothingFound: return Own({TextId::NothingFoundCause}, std::nullopt, kWarn);
         case ErrorCode::ArchiveFailed: return Failure(TextId::ArchiveFailedCause);
         case ErrorCode::Unrepresentable: return Failure(TextId::UnrepresentableCause);
         case ErrorCode::CarrierRefused: return Failure(TextId::CarrierRefusedCause);

@@ -38,7 +38,8 @@ Message MakeProductMessage(const ProgramSettings& program, std::initializer_list
 
 // The message an error shows: the codes with a message of their own (NoCarrier, NoPayload,
 // PayloadTooLarge, NoDataFound, CarrierBusy, NotRegularFile, EndMarkerInData, ShortColourTable,
-// CarrierShrank, SameFile) show it as it is; Io shows "ErrorNumberText <errno>
+// CarrierShrank, SameFile, and the stealth method's NoSamplePlane, CarrierTooSmall and
+// NothingFound) show it as it is; Io shows "ErrorNumberText <errno>
 // ErrorOccurredText", every other code its cause sentence, then CR LF "(" the system's text for
 // the number and the file ")" when there is one, titled ErrorTitle.
 Message EngineErrorMessage(const ProgramSettings& program, const Error& error);

@@ -16,6 +16,8 @@ enum class Question {
     ReplaceOutput,    // an existing extracted or exported file would be replaced
     ReplaceArchive,   // the zip archive beside the carrier exists already
     RetryPassphrase,  // the passphrase was wrong; try another one?
+    HideAboveRecommended,    // stealth data beyond the recommended room: hide it anyway?
+    RetryStealthPassphrase,  // no stealth data for this passphrase; try another one?
 };
 
 // A save dialog's inputs: its title, the extension the hidden data had ("" when unknown; the
@@ -35,6 +37,9 @@ public:
     // PassphraseRules.h before it returns one.
     virtual std::optional<std::string> AskNewPassphrase() = 0;  // typed twice, with rating
     virtual std::optional<std::string> AskPassphrase() = 0;     // typed once, for extraction
+    // The passphrase of data the stealth method may have hidden, asked with the reason
+    // (StealthPassphrasePrompt): no marker shows whether there is any.
+    virtual std::optional<std::string> AskStealthPassphrase() { return AskPassphrase(); }
     // Where extracted or exported data goes when the request names no file; "" cancels.
     virtual std::string ChooseOutputFile(const OutputChoice& choice) = 0;
 };

@@ -16,6 +16,16 @@ Message QuestionMessage(int languageBase, Question question) {
                                 Notice::Say({TextId::ArchiveExistsText, TextId::OverwriteQuestion},
                                             MessageIcon::Exclamation, TextId::OverwriteTitle),
                                 MessageButtons::YesNo);
+        case Question::HideAboveRecommended:
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::AboveRecommendedRoomText, TextId::HideAnywayQuestion},
+                                            MessageIcon::Question),
+                                MessageButtons::YesNo);
+        case Question::RetryStealthPassphrase:
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::NothingFoundCause, TextId::RetryPassphraseText},
+                                            MessageIcon::Exclamation),
+                                MessageButtons::RetryCancel);
         case Question::RetryPassphrase:
             break;
     }

@@ -18,6 +18,7 @@ struct WindowFields {
     std::string oTyp;        // txtOTyp
     std::string oSize;       // txtOSize
     std::string oFree;       // txtOFree
+    std::string oFreeCaption;  // lblCarrierFree: the room the method offers ("" keeps the caption)
     std::string dataFile;    // txtDataFile (hide: input; extract/export: output)
     std::string dOrigSize;   // txtDOrigSize
     std::string dSize;       // txtDSize

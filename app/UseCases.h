@@ -12,15 +12,13 @@
 
 #include "app/Messages.h"
 #include "app/Prompter.h"
+#include "config/Settings.h"
 #include "core/CarrierFacts.h"
 #include "crypto/CipherTable.h"
 
 namespace tarnwerk {
 
 class Desktop;
-
-// How the data goes into the carrier; only the classic sequential method is offered yet.
-enum class HidingMethod { Classic, Stealth };
 
 // The settings a payload is made with, typed.
 struct PayloadOptions {
@@ -51,7 +49,7 @@ struct HideRequest {
     std::string dataPath;   // exactly as given: blanks at either end belong to it
     std::string extension;  // the data file's extension, stored in the header (UTF-8)
     PayloadOptions options;
-    HidingMethod method = HidingMethod::Classic;  // not read yet: Stealth is still to come
+    HidingMethod method = HidingMethod::Classic;  // stealth: PayloadOptions' cipher and bits do not apply
     // Keep the carrier as it is and write the result to this new file (HidePayload's
     // outputPath); not read yet.
     std::optional<std::string> outputPath;
@@ -63,8 +61,9 @@ struct HideOutcome : Outcome {
 
 HideOutcome Hide(const HideRequest& request, Prompter& prompter, ProgressSink& progress);
 
-// How extraction finds the payload; only the classic probe of 1, 2 and 4 bits exists yet.
-enum class ExtractMethod { Classic };
+// How extraction finds the payload: the classic markers at 1, 2 and 4 bits and, when there are
+// none, the stealth method's passphrase; or only one of the two.
+enum class ExtractMethod { Probe, Classic, Stealth };
 
 struct ExtractRequest {
     CarrierFacts carrier;
@@ -72,7 +71,7 @@ struct ExtractRequest {
     // The file to write; nullopt: the prompter chooses it (a save dialog proposing the stored
     // extension beside the carrier). A chosen name gets the stored extension appended.
     std::optional<std::string> outputPath;
-    ExtractMethod method = ExtractMethod::Classic;  // not read yet
+    ExtractMethod method = ExtractMethod::Probe;
 };
 
 struct ExtractOutcome : Outcome {

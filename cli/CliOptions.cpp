@@ -20,6 +20,9 @@ constexpr const char* kNoCipher = "none";
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
 
+constexpr std::array kMethods{NamedValue{"classic", static_cast<int>(HidingMethod::Classic)},
+                              NamedValue{"stealth", static_cast<int>(HidingMethod::Stealth)}};
+
 // clang-format off
 constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
                                   NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
@@ -29,11 +32,15 @@ constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand
 // clang-format on
 
 // Every option a user may give, for --list options; the parser below is the other half.
-constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
-                                  "--force", "--json",     "--settings",    "--language", "--quiet",
-                                  "--help",  "--version"};
+constexpr std::array kOptionNames{"--method",   "--bits",  "--compress", "--no-compress", "--cipher",
+                                  "--passphrase-file", "--force", "--json",     "--settings",    "--language",
+                                  "--quiet",  "--help",  "--version"};
 
-constexpr std::array kListKinds{"commands", "ciphers", "languages", "options"};
+constexpr std::array kListKinds{"commands", "ciphers", "methods", "languages", "options"};
+
+// The stealth method seals with XChaCha20-Poly1305 and writes one bit per sample wherever the
+// key says: a cipher or bit depth of the classic method given with it is a mistake to report.
+constexpr const char* kStealthCipher = "xchacha20";
 
 template <size_t N>
 std::vector<std::string> Names(const std::array<NamedValue, N>& table) {
@@ -82,7 +89,9 @@ bool Allowed(Subcommand command, const std::string& option) {
     if (option == "--bits") return hiding || command == Subcommand::Export;
     if (option == "--compress" || option == "--no-compress" || option == "--cipher") return hiding;
     if (option == "--passphrase-file") return command == Subcommand::Hide || command == Subcommand::Extract;
-    if (option == "--force") return command == Subcommand::Extract || command == Subcommand::Export;
+    const bool moving = command == Subcommand::Hide || command == Subcommand::Extract;
+    if (option == "--force") return moving || command == Subcommand::Export;
+    if (option == "--method") return moving;
     if (option == "--json") return command == Subcommand::Info || command == Subcommand::Size;
     return true;
 }
@@ -106,6 +115,7 @@ std::optional<int> CipherFromName(const std::string& name) {
 std::vector<std::string> ListNames(const std::string& kind, Subcommand command) {
     if (kind == "commands") return Names(kSubcommands);
     if (kind == "ciphers") return CipherWords();
+    if (kind == "methods") return Names(kMethods);
     if (kind == "languages") return Names(kLanguages);
     std::vector<std::string> names;
     if (kind != "options") return names;
@@ -152,6 +162,9 @@ std::string ParseOption(const std::vector<std::string>& args, size_t& i, CliOpti
         const auto known = [&] { return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end(); };
         if (!value(v) || !known()) return "--list takes " + Joined({kListKinds.begin(), kListKinds.end()});
         o.list = v;
+    } else if (arg == "--method") {
+        if (!value(v) || !Lookup(kMethods, v)) return "--method takes classic or stealth";
+        o.method = static_cast<HidingMethod>(*Lookup(kMethods, v));
     } else if (arg == "--cipher") {
         if (!value(v) || !CipherFromName(v)) return "--cipher takes " + Joined(CipherWords());
         o.cipher = CipherFromName(v);
@@ -168,6 +181,11 @@ std::string CheckCall(const CliOptions& o, const std::vector<std::string>& seenO
     if (o.operands.size() != ExpectedOperands(o.command)) return "wrong number of files for this command";
     for (const auto& option : seenOptions)
         if (!Allowed(o.command, option)) return option + " does not apply to this command";
+    if (o.method == HidingMethod::Stealth && o.command == Subcommand::Hide) {
+        if (o.bits) return "--bits does not apply to --method stealth";
+        if (o.cipher && o.cipher != CipherFromName(kStealthCipher))
+            return std::string("--method stealth always encrypts with ") + kStealthCipher;
+    }
     return {};
 }
 
@@ -204,14 +222,19 @@ std::string UsageText() {
            "\n"
            "Commands:\n"
            "  info CARRIER [--json]                 type, size and free room of a carrier\n"
+           "                                        (for stealth: recommended and maximum room)\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
-           "       [--bits 1|2|4] [--compress|--no-compress]\n"
-           "       [--cipher " +
+           "       [--method classic|stealth] [--compress|--no-compress]\n"
+           "       classic: [--bits 1|2|4] [--cipher " +
            JoinedBy(CipherWords(), "|") +
            "]\n"
+           "       stealth: always xchacha20; above the recommended room only with --force\n"
            "       [--passphrase-file FILE]\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
-           "                                        get hidden data back (bits are probed)\n"
+           "       [--method classic|stealth]       get hidden data back: the classic markers are\n"
+           "                                        probed (1, 2, 4 bits), then the passphrase is\n"
+           "                                        tried for stealth data; --method stealth skips\n"
+           "                                        the probe, --method classic never tries stealth\n"
            "  export CARRIER OUTPUT [--bits 1|2|4] [--force]\n"
            "                                        write the raw low-bit stream of the carrier\n"
            "  size DATA [--bits ...] [--compress|--no-compress] [--cipher ...] [--json]\n"
@@ -225,6 +248,8 @@ std::string UsageText() {
            "  --                  ends the options: the words after it are files\n"
            "\n"
            "Without --passphrase-file the passphrase is asked on the terminal.\n"
+           "The stealth method is much harder to detect than the classic one, but nothing is\n"
+           "undetectable at large payloads; the classic method stays for compatibility.\n"
            "Exit status: 0 success, 1 refusal or failure, 2 usage error; 130, 143 or 129 when\n"
            "ended by Ctrl-C, SIGTERM or SIGHUP (no scratch file is left, an existing output is kept).\n";
 }

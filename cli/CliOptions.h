@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "config/Settings.h"
+
 namespace tarnwerk::cli {
 
 enum class Subcommand { None, Info, Hide, Extract, Export, Size };
@@ -16,6 +18,9 @@ struct CliOptions {
     std::optional<int> bits;            // 1, 2 or 4
     std::optional<bool> compress;
     std::optional<int> cipher;          // -1 = none, else the cipher index
+    // hide: the method to write with; extract: classic probes the markers only, stealth skips
+    // them. Unset: hide follows the settings, extract probes and then tries stealth.
+    std::optional<HidingMethod> method;
     std::string passphraseFile;
     std::string settingsFile;
     std::optional<int> languageBase;
@@ -37,7 +42,7 @@ ParseResult ParseArguments(const std::vector<std::string>& args);
 // The cipher names the command line accepts, in one place: name -> index (-1 for none).
 std::optional<int> CipherFromName(const std::string& name);
 
-// The names --list prints for kind ("commands", "ciphers", "languages", "options"); the options
+// The names --list prints for kind ("commands", "ciphers", "methods", "languages", "options"); the options
 // are those the command accepts (every option when there is no command). Empty for an
 // unknown kind.
 std::vector<std::string> ListNames(const std::string& kind, Subcommand command);

@@ -1,11 +1,15 @@
 #include "cli/InfoCommand.h"
 
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "app/CarrierLoader.h"
+#include "config/NumberFormat.h"
+#include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
+#include "core/StealthRoom.h"
 
 namespace tarnwerk::cli {
 
@@ -30,13 +34,30 @@ std::string JsonString(const std::string& s) {
     return out.str();
 }
 
+// The stealth method's room, shown only for carriers it can use.
+std::optional<StealthCapacity> StealthRoom(const std::string& carrier) {
+    const StealthAssessment assessment = AssessStealthCarrier(carrier);
+    if (assessment.fit != StealthFit::Fits) return std::nullopt;
+    return assessment.room;
+}
+
+void PrintStealthRoom(int base, const StealthCapacity& room) {
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    std::cout << Text(base, TextId::StealthRecommendedRoomLabel) << " " << FormatHashGroupZero(room.recommended, base)
+              << unit << "\n"
+              << Text(base, TextId::StealthMaximumRoomLabel) << " " << FormatHashGroupZero(room.maximum, base) << unit
+              << "\n";
+}
+
 }  // namespace
 
 void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json) {
     const CarrierFacts& f = analysis.facts;
+    const std::optional<StealthCapacity> stealth = StealthRoom(f.path);
     if (!json) {
         const CarrierTexts texts = DescribeCarrier(languageBase, analysis, options.bitsPerByte, options.encrypt);
         std::cout << texts.type << "\n" << texts.size << "\n" << texts.free << "\n";
+        if (stealth) PrintStealthRoom(languageBase, *stealth);
         return;
     }
     std::ostringstream out;
@@ -51,7 +72,11 @@ void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadO
         out << '"' << bits << "\":{\"plain\":" << LargestPayload(f.imageSize, bits, false)
             << ",\"encrypted\":" << LargestPayload(f.imageSize, bits, true) << '}';
     }
-    out << "}}";
+    out << '}';
+    if (stealth)
+        out << ",\"stealth\":{\"recommended\":" << stealth->recommended << ",\"maximum\":" << stealth->maximum
+            << '}';
+    out << '}';
     std::cout << out.str() << "\n";
 }
 

@@ -101,14 +101,14 @@ void TerminalUi::Show(const Message& message) {
 bool TerminalUi::Confirm(Question question) {
     EndProgressLine();
     const std::string text = ToTerminalText(QuestionMessage(options_.languageBase, question).text);
-    if (question == Question::RetryPassphrase) {
+    if (question == Question::RetryPassphrase || question == Question::RetryStealthPassphrase) {
         std::cerr << text << "\n";
         // A passphrase file gives the same answer again; only a person can retry.
         return !options_.passphrase && HasTerminal();
     }
     if (options_.force) return true;
     if (!HasTerminal()) {
-        std::cerr << text << "\n(use --force to replace it)\n";
+        std::cerr << text << "\n(--force answers yes)\n";
         return false;
     }
     std::cerr << text << " [y/N] " << std::flush;
@@ -152,6 +152,15 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
         WipeString(*first);
         Show(*refusal);
     }
+}
+
+std::optional<std::string> TerminalUi::AskStealthPassphrase() {
+    // A passphrase file answers without a question; a person is told why it is asked. Without
+    // either, a script that only probed for classic data keeps the probe's answer.
+    if (!options_.passphrase && !HasTerminal() && !options_.stealthOnly) return std::nullopt;
+    if (!options_.passphrase && HasTerminal())
+        std::cerr << ToTerminalText(Text(options_.languageBase, TextId::StealthPassphrasePrompt)) << "\n";
+    return AskPassphrase();
 }
 
 std::optional<std::string> TerminalUi::AskPassphrase() {

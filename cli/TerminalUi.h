@@ -14,6 +14,7 @@ namespace tarnwerk::cli {
 struct TerminalUiOptions {
     bool quiet = false;
     bool force = false;                      // answer Yes to the overwrite question
+    bool stealthOnly = false;                // extract --method stealth: its passphrase is needed
     std::optional<std::string> passphrase;   // from --passphrase-file
     int languageBase = 0;
 };
@@ -30,6 +31,7 @@ public:
     bool Confirm(Question question) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::optional<std::string> AskStealthPassphrase() override;
     // The command line always names its output.
     std::string ChooseOutputFile(const OutputChoice&) override { return {}; }
 

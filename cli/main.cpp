@@ -47,6 +47,7 @@ struct CliSettings {
     std::string iniPath;
     int languageBase = 0;
     PayloadOptions options;
+    HidingMethod method = HidingMethod::Classic;
 };
 
 CliSettings BuildSettings(const CliOptions& flags) {
@@ -64,6 +65,7 @@ CliSettings BuildSettings(const CliOptions& flags) {
         if (*flags.cipher >= 0) options.cipher = static_cast<CipherIndex>(*flags.cipher);
     }
     options.bitsPerByte = flags.bits.value_or(startup.bitsPerByte);
+    settings.method = flags.method.value_or(static_cast<HidingMethod>(startup.settings.Method));
     return settings;
 }
 
@@ -110,12 +112,15 @@ int RunCommand(const CliOptions& flags, const CliSettings& settings, TerminalUi&
     const CarrierFacts& carrier = analysis->facts;
     if (IsBlank(files[1])) return kExitFailure;
     if (flags.command == Subcommand::Hide) {
-        const HideRequest request{
-            carrier,     files[1], TrimBlanks(GetExtension(files[1])), settings.options, HidingMethod::Classic,
-            std::nullopt};
+        const HideRequest request{carrier,          files[1],        TrimBlanks(GetExtension(files[1])),
+                                  settings.options, settings.method, std::nullopt};
         return Report(ui, base, Hide(request, ui, ui));
     }
-    const ExtractRequest request{carrier, settings.options.bitsPerByte, files[1]};
+    // Extraction follows --method only: the settings' method is what a hide writes.
+    const ExtractMethod method = !flags.method                            ? ExtractMethod::Probe
+                                 : flags.method == HidingMethod::Stealth ? ExtractMethod::Stealth
+                                                                          : ExtractMethod::Classic;
+    const ExtractRequest request{carrier, settings.options.bitsPerByte, files[1], method};
     return Report(ui, base, flags.command == Subcommand::Export ? Export(request, ui, ui) : Extract(request, ui, ui));
 }
 
@@ -126,6 +131,7 @@ int Run(const CliOptions& flags) {
     TerminalUiOptions uiOptions;
     uiOptions.quiet = flags.quiet;
     uiOptions.force = flags.force;
+    uiOptions.stealthOnly = flags.method == HidingMethod::Stealth;
     uiOptions.languageBase = base;
     if (!flags.passphraseFile.empty()) {
         Result<std::string> passphrase = ReadPassphraseFile(flags.passphraseFile);

@@ -61,6 +61,12 @@ std::optional<int32_t> NumberInRange(const std::string& text, double low, double
 
 uint8_t SwitchValue(const std::string& text) { return text == "0" ? 0 : 1; }
 
+// Only a deliberate "1" selects the stealth method: a value a later version may add, or a
+// damaged one, falls back on the method every version reads.
+uint8_t MethodValue(const std::string& text) {
+    return text == "1" ? static_cast<uint8_t>(HidingMethod::Stealth) : static_cast<uint8_t>(HidingMethod::Classic);
+}
+
 int32_t Position(const std::string& text, int32_t limit) {
     const std::optional<int32_t> value = RoundHalfEven32(LeadingNumberValue(text));
     if (!value || *value < 0 || *value > limit) return 0;
@@ -182,6 +188,7 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.Language = static_cast<uint8_t>(NumberInRange(languageText, 0, kLastLanguage).value_or(0));
     s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
     s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));
+    s.Method = MethodValue(read(kSettings, "Method", "0"));
 
     startup.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
     // The base follows the key's exact text: "1.0" sets the field to 1 but keeps German
@@ -200,7 +207,7 @@ Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) 
         {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
         {"ShowEndMessage", settings.ShowEndMessage}, {"ResetOnEnd", settings.ResetOnEnd},
         {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
-        {"SendDelete", settings.SendDelete},
+        {"SendDelete", settings.SendDelete},       {"Method", settings.Method},
     };
     IniValues values;
     for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));

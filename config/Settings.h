@@ -32,7 +32,11 @@ struct SettingsRecord {
     uint8_t Language = 0;     // 0 German, 1 English, 2 Dutch, 3 French
     uint8_t SendCompress = 1;
     uint8_t SendDelete = 1;
+    uint8_t Method = 0;       // hiding method: 0 classic, 1 stealth
 };
+
+// The hiding methods, by their stored Method value.
+enum class HidingMethod : uint8_t { Classic = 0, Stealth = 1 };
 
 struct FileFilter {
     std::string description;  // e.g. "Bitmap picture format (*.bmp;*.dib)"
@@ -56,7 +60,7 @@ int LanguageBaseFromLanguage(int language);
 // screenWidth/Height in twips, for the position clamp.
 StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
 
-// Writes the nine Settings keys in their order, in one rewrite of the file: all or none.
+// Writes the ten Settings keys in their order, in one rewrite of the file: all or none.
 Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
 // tarnwerk.ini beside the executable when that folder is writable and not a system program

@@ -49,6 +49,10 @@ std::optional<std::string> CommandThreadUi::AskPassphrase() {
     return Answer([&] { return window_.AskPassphrase(); });
 }
 
+std::optional<std::string> CommandThreadUi::AskStealthPassphrase() {
+    return Answer([&] { return window_.AskStealthPassphrase(); });
+}
+
 std::string CommandThreadUi::ChooseOutputFile(const OutputChoice& choice) {
     return Answer([&] { return window_.ChooseOutputFile(choice); });
 }

@@ -31,6 +31,7 @@ public:
     bool Confirm(Question question) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::optional<std::string> AskStealthPassphrase() override;
     std::string ChooseOutputFile(const OutputChoice& choice) override;
 
     void SetProgress(int percent) override;

@@ -23,10 +23,17 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
 
     QHBoxLayout* buttons = OkCancelRow();
 
+    lblPrompt_ = new QLabel(this);
+    lblPrompt_->setObjectName(QStringLiteral("lblPrompt"));
+    lblPrompt_->setWordWrap(true);
+    lblPrompt_->setMaximumWidth(2 * kMinimumFieldWidth);
+    lblPrompt_->hide();
+
     auto* layout = new QGridLayout(this);
-    layout->addWidget(lblPw, 0, 0);
-    layout->addWidget(txtPw_, 0, 1);
-    layout->addLayout(buttons, 1, 0, 1, 2);
+    layout->addWidget(lblPrompt_, 0, 0, 1, 2);
+    layout->addWidget(lblPw, 1, 0);
+    layout->addWidget(txtPw_, 1, 1);
+    layout->addLayout(buttons, 2, 0, 1, 2);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     ApplyLanguage(*this, "frmGetPw", languageBase_);
@@ -35,6 +42,11 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
 }
 
 std::optional<Message> frmGetPw::Problem() const { return CheckPassphrase(languageBase_, FromQ(txtPw_->text())); }
+
+void frmGetPw::SetPrompt(const std::string& prompt) {
+    lblPrompt_->setText(ToQ(prompt));
+    lblPrompt_->setVisible(!prompt.empty());
+}
 
 void frmGetPw::ClearFields() { txtPw_->clear(); }
 

@@ -1,7 +1,11 @@
 // frmGetPw: the passphrase for extraction, typed once.
 #pragma once
 
+#include <string>
+
 #include "ui/PassphraseDialog.h"
+
+class QLabel;
 
 namespace tarnwerk {
 
@@ -10,6 +14,9 @@ class frmGetPw : public PassphraseDialog {
 public:
     frmGetPw(int languageBase, DialogHost& host, QWidget* parent = nullptr);
 
+    // A line above the field that says why the passphrase is asked; empty hides it.
+    void SetPrompt(const std::string& prompt);
+
 protected:
     std::optional<Message> Problem() const override;
     QLineEdit* PassphraseField() const override { return txtPw_; }
@@ -17,6 +24,7 @@ protected:
 
 private:
     QLineEdit* txtPw_ = nullptr;
+    QLabel* lblPrompt_ = nullptr;
 };
 
 }  // namespace tarnwerk

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVBoxLayout>
 #include <array>
 
@@ -39,6 +40,14 @@ void SelectStored(QComboBox* combo, int stored) {
 
 uint8_t ChosenOr(const QComboBox* combo, uint8_t stored) {
     return combo->currentIndex() >= 0 ? static_cast<uint8_t>(combo->currentIndex()) : stored;
+}
+
+QLabel* ExplanationLabel(QWidget* parent, const char* name) {
+    auto* label = Named(new QLabel(parent), name);
+    label->setWordWrap(true);
+    label->setMaximumWidth(320);
+    label->setIndent(20);  // under its radio button's text
+    return label;
 }
 
 }  // namespace
@@ -102,6 +111,8 @@ void frmOpt::BuildSettingGroups(QVBoxLayout& layout) {
     hideLayout->addWidget(advice, 2, 0, 1, 2);
     hideLayout->setColumnStretch(1, 1);
 
+    QGroupBox* method = BuildMethodGroup();
+
     auto* send = Named(new QGroupBox(this), "frameSend");
     auto* sendLayout = new QVBoxLayout(send);
     checkSendCompress_ = Named(new QCheckBox(send), "checkSendCompress");
@@ -115,9 +126,37 @@ void frmOpt::BuildSettingGroups(QVBoxLayout& layout) {
     languageRow->addWidget(comboLanguage_, 1);
 
     layout.addWidget(hideExtract);
+    layout.addWidget(method);
     layout.addWidget(hide);
     layout.addWidget(send);
     layout.addLayout(languageRow);
+}
+
+QGroupBox* frmOpt::BuildMethodGroup() {
+    auto* method = Named(new QGroupBox(this), "frameMethod");
+    auto* methodLayout = new QVBoxLayout(method);
+    optClassic_ = Named(new QRadioButton(method), "optClassic");
+    optStealth_ = Named(new QRadioButton(method), "optStealth");
+    methodLayout->addWidget(optClassic_);
+    methodLayout->addWidget(ExplanationLabel(method, "lblClassicInfo"));
+    methodLayout->addWidget(optStealth_);
+    methodLayout->addWidget(ExplanationLabel(method, "lblStealthInfo"));
+    connect(optStealth_, &QRadioButton::toggled, this, [this](bool stealth) { ShowMethod(stealth); });
+    return method;
+}
+
+void frmOpt::ShowMethod(bool stealth) {
+    if (stealth) {
+        classicCipher_ = comboAlgorithmus_->currentIndex();
+        classicEncrypt_ = checkEncrypt_->isChecked();
+        comboAlgorithmus_->setCurrentIndex(static_cast<int>(CipherIndex::XChaCha20));
+        checkEncrypt_->setChecked(true);
+    } else {
+        comboAlgorithmus_->setCurrentIndex(classicCipher_);
+        checkEncrypt_->setChecked(classicEncrypt_);
+    }
+    comboAlgorithmus_->setEnabled(!stealth);
+    checkEncrypt_->setEnabled(!stealth);
 }
 
 void frmOpt::Load() {
@@ -137,14 +176,20 @@ void frmOpt::Load() {
     SelectStored(comboLanguage_, settings.Language);
     checkSendCompress_->setChecked(settings.SendCompress == 1);
     checkSendDelete_->setChecked(settings.SendDelete == 1);
+    const bool stealth = settings.Method == static_cast<uint8_t>(HidingMethod::Stealth);
+    (stealth ? optStealth_ : optClassic_)->setChecked(true);
 }
 
 SettingsRecord frmOpt::Record() const {
     const SettingsRecord& stored = session_.settings;
     SettingsRecord record = stored;
+    const bool stealth = optStealth_->isChecked();
+    record.Method = static_cast<uint8_t>(stealth ? HidingMethod::Stealth : HidingMethod::Classic);
     record.Compression = checkCompress_->isChecked() ? 1 : 0;
-    record.Encryption = checkEncrypt_->isChecked() ? 1 : 0;
-    record.Algorithmus = ChosenOr(comboAlgorithmus_, stored.Algorithmus);
+    // The classic choice is stored as it was made: switching back to classic finds it again.
+    record.Encryption = (stealth ? classicEncrypt_ : checkEncrypt_->isChecked()) ? 1 : 0;
+    const int cipher = stealth ? classicCipher_ : comboAlgorithmus_->currentIndex();
+    record.Algorithmus = cipher >= 0 ? static_cast<uint8_t>(cipher) : stored.Algorithmus;
     record.BitPerByte = ChosenOr(comboBits_, stored.BitPerByte);
     record.ShowEndMessage = checkEndMsg_->isChecked() ? 1 : 0;
     record.ResetOnEnd = checkEndReset_->isChecked() ? 1 : 0;

@@ -8,6 +8,8 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
+class QRadioButton;
 
 class QVBoxLayout;
 
@@ -34,7 +36,11 @@ private:
     void BuildControls();
     // The option groups and the language row, top to bottom.
     void BuildSettingGroups(QVBoxLayout& layout);
+    QGroupBox* BuildMethodGroup();
     void Load();
+    // The stealth method always seals with XChaCha20-Poly1305: the cipher controls show it and
+    // are locked while it is chosen, and get the classic choice back when it is not.
+    void ShowMethod(bool stealth);
 
     const Session& session_;
     Commands& commands_;
@@ -49,6 +55,11 @@ private:
     QCheckBox* checkEndReset_ = nullptr;
     QCheckBox* checkSendCompress_ = nullptr;
     QCheckBox* checkSendDelete_ = nullptr;
+    QRadioButton* optClassic_ = nullptr;
+    QRadioButton* optStealth_ = nullptr;
+    // The classic method's cipher choice, kept while the stealth method shows its own.
+    int classicCipher_ = -1;
+    bool classicEncrypt_ = true;
 };
 
 }  // namespace tarnwerk

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -151,8 +152,15 @@ std::optional<std::string> frmSteg::AskNewPassphrase() {
     return dialog.TakePassphrase();
 }
 
-std::optional<std::string> frmSteg::AskPassphrase() {
+std::optional<std::string> frmSteg::AskPassphrase() { return AskPassphraseSaying({}); }
+
+std::optional<std::string> frmSteg::AskStealthPassphrase() {
+    return AskPassphraseSaying(session_.Text(TextId::StealthPassphrasePrompt));
+}
+
+std::optional<std::string> frmSteg::AskPassphraseSaying(const std::string& prompt) {
     frmGetPw dialog(session_.languageBase, host_, this);
+    dialog.SetPrompt(prompt);
     host_.Exec(dialog);
     return dialog.TakePassphrase();
 }
@@ -199,6 +207,12 @@ void frmSteg::FieldsChanged() {
     ShowText(txtOTyp_, fields.oTyp);
     ShowText(txtOSize_, fields.oSize);
     ShowText(txtOFree_, fields.oFree);
+    QLabel* freeCaption = findChild<QLabel*>(QStringLiteral("lblCarrierFree"));
+    const QString caption = LabelText(fields.oFreeCaption);
+    if (freeCaption != nullptr && !fields.oFreeCaption.empty() && freeCaption->text() != caption) {
+        freeCaption->setText(caption);
+        ArrangeControls();  // the caption column fits its longest caption
+    }
     ShowText(txtDataFile_, fields.dataFile);
     ShowText(txtDOrigSize_, fields.dOrigSize);
     ShowText(txtDSize_, fields.dSize);

@@ -66,6 +66,7 @@ public:
     std::string ChooseOutputFile(const OutputChoice& choice);
     std::optional<std::string> AskNewPassphrase();
     std::optional<std::string> AskPassphrase();
+    std::optional<std::string> AskStealthPassphrase();  // with the reason it is asked
     void ShowProgress(int percent);
     void ShowStatusText(TextId textId);
     void SetCancellable(bool cancellable);
@@ -76,6 +77,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The extraction passphrase dialog with a line saying why it asks ("" for none).
+    std::optional<std::string> AskPassphraseSaying(const std::string& prompt);
     void BuildCarrierGroup(QWidget* client);
     void BuildDataGroup(QWidget* client);
     void BuildProcessRow(QWidget* client);

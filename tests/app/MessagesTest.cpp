@@ -62,5 +62,23 @@ TEST(ErrorTexts, GermanUserReadsGermanCausesWithTheFileAndTheSystemNumber) {
                              Text(kLanguageBaseGerman, TextId::CarrierBusyHint));
 }
 
+// The stealth method's answers: refusals name what the picture lacks and point to the classic
+// method; not finding data reads the same whatever the cause carried (file, system number).
+TEST(ErrorTexts, StealthAnswersPointToTheClassicMethodAndNeverDiffer) {
+    const Session english = In(kLanguageBaseEnglish);
+    const Message palette = EngineErrorMessage(english, MakeError(ErrorCode::NoSamplePlane, "/p.bmp"));
+    EXPECT_EQ(palette.text, "This picture does not suit this method (for example a palette picture or a RAW file)\r\n"
+                            "Use the classic method for this picture.");
+    const Message small = EngineErrorMessage(english, MakeError(ErrorCode::CarrierTooSmall, "/s.bmp"));
+    EXPECT_EQ(small.text,
+              "The picture is too small for the stealth method.\r\nUse the classic method for this picture.");
+    const Message none = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound));
+    EXPECT_EQ(none.text, "No hidden data was found for this passphrase");
+    EXPECT_EQ(none.title, "Tarnwerk");
+    const Message cropped = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound, "/c.bmp", EIO));
+    EXPECT_EQ(cropped.text, none.text);
+    EXPECT_EQ(cropped.icon, none.icon);
+}
+
 }  // namespace
 }  // namespace tarnwerk

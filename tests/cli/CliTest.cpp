@@ -75,7 +75,13 @@ protected:
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --bits 3").exitCode, 2);
-    EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
+    EXPECT_EQ(Cli("info a.bmp --force").exitCode, 2);  // --force belongs to hide/extract/export
+    EXPECT_EQ(Cli("hide a.bmp b.txt --method fast").exitCode, 2);
+    EXPECT_EQ(Cli("export a.bmp b.txt --method stealth").exitCode, 2);
+    // The stealth method has its own cipher and no bit depth.
+    EXPECT_EQ(Cli("hide a.bmp b.txt --method stealth --bits 2").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --cipher rc4 --method stealth").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --cipher none --method stealth").exitCode, 2);
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
@@ -110,6 +116,7 @@ TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
     ASSERT_EQ(json.exitCode, 0) << json.err;
     // 100 bytes a row, 2000 picture bytes: 1000 stream bytes at 4 bits, less 34 or 50.
     EXPECT_NE(json.out.find("\"4\":{\"plain\":966,\"encrypted\":950}"), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("stealth"), std::string::npos) << json.out;  // 1980 samples: too few
     WriteFile(dir.File("bad.bmp"), Bytes(20, 0x42));
     const CliRun bad = Cli("--language en info " + Q("bad.bmp"));
     EXPECT_EQ(bad.exitCode, 1);
@@ -126,6 +133,28 @@ TEST_F(CliTest, InfoOfAPngShowsTheFileLengthAndTheRoomOfItsSamples) {
     EXPECT_NE(json.out.find("\"type\":\"png\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"file_size\":" + std::to_string(file.size()) + ","), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"4\":{\"plain\":1766,\"encrypted\":1750}"), std::string::npos) << json.out;
+}
+
+// The stealth method's room, for carriers it can use only: 200 x 100 x 3 = 60,000 samples
+// leave 51,808 for the body; at 0.1 bit per sample (6000 - 192) / 8 = 726 sealed bytes, at
+// most (60000 - 8192) / 16 = 3238, each less 49 bytes of seal, flags and extension.
+TEST_F(CliTest, InfoShowsTheStealthRoomWhereTheMethodFits) {
+    MakeBitmap(dir.File("big.bmp"), 200, 100, 24, false, 4);
+    const CliRun json = Cli("info " + Q("big.bmp") + " --json");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find(",\"stealth\":{\"recommended\":677,\"maximum\":3189}}"), std::string::npos) << json.out;
+    const CliRun text = Cli("--language de info " + Q("big.bmp"));
+    const std::string rooms =
+        "\nEmpfohlener Platz (unauffällig): 677 Byte\nGrößter Platz (unauffällig): 3.189 Byte\n";
+    EXPECT_NE(text.out.find(rooms), std::string::npos) << text.out;
+    MakeRaw(dir.File("c.raw"), 90000, 5);
+    const png::Picture palette = png::RandomPicture(200, 100, 3, 8, false, 6);
+    WriteFile(dir.File("p.png"), png::Encode(palette, {{"PLTE", RandomBytes(768, 5)}}));
+    for (const char* refused : {"c.raw", "p.png"}) {
+        const CliRun info = Cli("info " + Q(refused) + " --json");
+        EXPECT_EQ(info.exitCode, 0) << refused << info.err;
+        EXPECT_EQ(info.out.find("stealth"), std::string::npos) << refused << info.out;
+    }
 }
 
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
@@ -165,6 +194,7 @@ TEST_F(CliTest, ListsNamesForCompletion) {
     ASSERT_EQ(ciphers.exitCode, 0);
     EXPECT_EQ(Lines(ciphers.out),
               (std::vector<std::string>{"none", "blowfish", "rc4", "skipjack", "tea", "twofish", "xchacha20"}));
+    EXPECT_EQ(Lines(Cli("--list methods").out), (std::vector<std::string>{"classic", "stealth"}));
     EXPECT_EQ(Lines(Cli("--list languages").out), (std::vector<std::string>{"de", "en", "nl", "fr"}));
     const std::vector<std::string> commands = Lines(Cli("--list commands").out);
     EXPECT_EQ(commands, (std::vector<std::string>{"info", "hide", "extract", "export", "size"}));
@@ -181,6 +211,7 @@ TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
     std::ofstream(dir.File("pw")) << "pass";
     const std::map<std::string, std::string> values = {{"--bits", "2"},
                                                        {"--cipher", "tea"},
+                                                       {"--method", "classic"},
                                                        {"--language", "en"},
                                                        {"--settings", Q("none.ini")},
                                                        {"--passphrase-file", Q("pw")}};
@@ -398,6 +429,113 @@ TEST_F(CliTest, SizeOfALargeFileNeedsNeitherACopyNorItsLengthInMemory) {
     EXPECT_GT(prepared, n / 1032);  // deflate's best ratio
     EXPECT_LT(prepared, n / 500);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"big.bin"}));
+}
+
+// The stealth method end to end: every carrier kind it takes, compressed or not, found again
+// by a plain extract (no classic marker, so the passphrase is tried) and byte for byte.
+TEST_F(CliTest, StealthRoundTripsOverEveryCarrierKind) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7\n";
+    const struct {
+        const char* name;
+        Bytes file;
+        const char* compress;
+    } rows[] = {
+        {"colour.bmp", BitmapBytes(151, 97, 24, false, 11), "--compress"},
+        {"top-down.bmp", BitmapBytes(120, 100, 24, true, 12), "--no-compress"},
+        {"grey.bmp", BitmapBytes(200, 160, 8, false, 13), "--compress"},
+        {"grey-plain.bmp", BitmapBytes(200, 160, 8, false, 14), "--no-compress"},
+        {"colour.png", png::Encode(png::RandomPicture(120, 100, 2, 8, false, 15)), "--no-compress"},
+        {"grey16.png", png::Encode(png::RandomPicture(180, 180, 0, 16, false, 16)), "--compress"},
+        {"grey.png", png::Encode(png::RandomPicture(181, 179, 0, 8, true, 17)), "--no-compress"},
+    };
+    const Bytes data = RandomBytes(200, 18);
+    WriteFile(dir.File("d.bin"), data);
+    for (const auto& row : rows) {
+        WriteFile(dir.File(row.name), row.file);
+        const CliRun hide =
+            Cli("hide " + Q(row.name) + " d.bin --method stealth --passphrase-file pw " + row.compress);
+        ASSERT_EQ(hide.exitCode, 0) << row.name << hide.err;
+        EXPECT_NE(ReadFile(dir.File(row.name)), row.file) << row.name;
+        const CliRun extract = Cli("extract " + Q(row.name) + " out.bin --passphrase-file pw");
+        ASSERT_EQ(extract.exitCode, 0) << row.name << extract.err;
+        EXPECT_EQ(ReadFile(dir.File("out.bin")), data) << row.name;
+        std::filesystem::remove(dir.File("out.bin"));
+    }
+}
+
+// A wrong passphrase, a clean picture, a changed sample and a cropped picture give one answer,
+// write nothing and leave the carrier as it was.
+TEST_F(CliTest, StealthGivesOneAnswerForEveryWayOfNotFinding) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7";
+    std::ofstream(dir.File("wrong")) << "Tarnkappe 8";
+    const Bytes clean = BitmapBytes(140, 100, 24, false, 21);
+    WriteFile(dir.File("c.bmp"), clean);
+    WriteFile(dir.File("clean.bmp"), clean);
+    WriteFile(dir.File("d.txt"), RandomBytes(300, 22));
+    ASSERT_EQ(Cli("hide c.bmp d.txt --method stealth --passphrase-file pw").exitCode, 0);
+    Bytes tampered = ReadFile(dir.File("c.bmp"));
+    tampered[tampered.size() / 2] ^= 1;
+    WriteFile(dir.File("tampered.bmp"), tampered);
+    Bytes cropped = ReadFile(dir.File("c.bmp"));
+    cropped.resize(cropped.size() - BitmapRowBytes(140, 24));
+    PutLe32(cropped, bmp::kHeight, 99);
+    PutLe32(cropped, bmp::kFileSize, static_cast<int32_t>(cropped.size()));
+    PutLe32(cropped, bmp::kImageSize, static_cast<int32_t>(cropped.size()) - kBmpHeaders);
+    WriteFile(dir.File("cropped.bmp"), cropped);
+    const std::string answer = "No hidden data was found for this passphrase\nPlease enter the correct passphrase.\n";
+    const std::pair<const char*, const char*> rows[] = {
+        {"c.bmp", "wrong"}, {"clean.bmp", "pw"}, {"tampered.bmp", "pw"}, {"cropped.bmp", "pw"}};
+    for (const auto& [carrier, passphrase] : rows) {
+        const Bytes before = ReadFile(dir.File(carrier));
+        for (const char* method : {"", " --method stealth"}) {
+            const CliRun run = Cli("--language en extract " + Q(carrier) + " out.txt --passphrase-file " + passphrase +
+                                   method);
+            EXPECT_EQ(run.exitCode, 1) << carrier << method;
+            EXPECT_EQ(run.err, answer) << carrier << method;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt"))) << carrier << method;
+        }
+        EXPECT_EQ(ReadFile(dir.File(carrier)), before) << carrier;
+    }
+    // Without a passphrase to try, a script keeps the probe's answer; asked for stealth data
+    // alone, the passphrase is missing.
+    const CliRun probe = Cli("--language en extract clean.bmp out.txt");
+    EXPECT_EQ(probe.exitCode, 1);
+    EXPECT_EQ(probe.err, "NO DATA FOUND!\n");
+    EXPECT_EQ(Cli("extract clean.bmp out.txt --method stealth").exitCode, 2);
+}
+
+// Carriers the method cannot use are refused with the reason and the classic method as the
+// way out; above the recommended room a hide needs --force. Nothing changes until it succeeds.
+TEST_F(CliTest, StealthRefusesUnsuitableCarriersAndAsksAboveTheRecommendedRoom) {
+    std::ofstream(dir.File("pw")) << "Tarnkappe 7";
+    Bytes palette = BitmapBytes(200, 160, 8, false, 31);
+    palette[kBmpHeaders + 4 * 77 + 1] ^= 0x40;  // entry 77 no longer grey
+    WriteFile(dir.File("palette.bmp"), palette);
+    MakeRaw(dir.File("c.raw"), 90000, 32);
+    MakeBitmap(dir.File("tiny.bmp"), 40, 30, 24, false, 33);
+    MakeBitmap(dir.File("c.bmp"), 151, 97, 24, false, 34);
+    WriteFile(dir.File("d.bin"), RandomBytes(600, 35));  // above 476 bytes, below 1800
+    const std::string classic = "Use the classic method for this picture.\n";
+    const std::pair<const char*, std::string> rows[] = {
+        {"palette.bmp", "Palette pictures cannot carry data with the stealth method: a change by a single step "
+                        "would change a colour.\n" + classic},
+        {"c.raw", "RAW files cannot carry data with the stealth method: their width and height are unknown.\n" +
+                      classic},
+        {"tiny.bmp", "The picture is too small for the stealth method.\n" + classic},
+        {"c.bmp", "The data is larger than the recommended room of the stealth method in this picture.\nThe more "
+                  "data a picture carries, the easier it is to detect. Hide the data anyway?\n(--force answers yes)\n"},
+    };
+    for (const auto& [carrier, message] : rows) {
+        const Bytes before = ReadFile(dir.File(carrier));
+        const CliRun run = Cli("--language en hide " + Q(carrier) + " d.bin --no-compress --method stealth "
+                               "--passphrase-file pw");
+        EXPECT_EQ(run.exitCode, 1) << carrier;
+        EXPECT_EQ(run.err, message) << carrier;
+        EXPECT_EQ(ReadFile(dir.File(carrier)), before) << carrier;
+    }
+    EXPECT_EQ(Cli("hide c.bmp d.bin --no-compress --method stealth --passphrase-file pw --force").exitCode, 0);
+    EXPECT_EQ(Cli("extract c.bmp out.bin --method stealth --passphrase-file pw").exitCode, 0);
+    EXPECT_EQ(ReadFile(dir.File("out.bin")), ReadFile(dir.File("d.bin")));
 }
 
 }  // namespace

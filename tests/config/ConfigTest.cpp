@@ -89,11 +89,13 @@ using Fields = std::map<std::string, int>;
 Fields FieldsOf(const StartupSettings& s) {
     const SettingsRecord& r = s.settings;
     return {{"Top", s.top}, {"Compression", r.Compression}, {"Algorithmus", r.Algorithmus},
-            {"BitPerByte", r.BitPerByte}, {"bits", s.bitsPerByte}, {"base", s.languageBase}};
+            {"BitPerByte", r.BitPerByte}, {"bits", s.bitsPerByte}, {"base", s.languageBase},
+            {"Method", r.Method}};
 }
 
 // Start-up on a 1024 x 768 screen (15 twips per pixel): switches are off only for exactly "0",
-// indexes are range-checked before rounding half to even, the window must stay on the screen.
+// indexes are range-checked before rounding half to even, the window must stay on the screen,
+// and only an exact 1 selects the stealth method (a value of a later version reads as classic).
 struct FallbackRow {
     const char *name, *key;
     std::string value;
@@ -121,8 +123,30 @@ INSTANTIATE_TEST_SUITE_P(
                       FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 0},
                       FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
                       FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0},
-                      FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0}),
+                      FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0},
+                      FallbackRow{"StealthMethod", "Method", "1", 1},
+                      FallbackRow{"StealthMethodWithBlanks", "Method", " 1 ", 1},
+                      FallbackRow{"MethodOfALaterVersion", "Method", "2", 0},
+                      FallbackRow{"MethodNotAnInteger", "Method", "1.0", 0},
+                      FallbackRow{"MethodAsAWord", "Method", "stealth", 0},
+                      FallbackRow{"MethodEmpty", "Method", "", 0}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// The method is stored as its number after the nine older keys, and read back; a file
+// without it (every file older programs wrote) means the classic method.
+TEST(SaveSettings, StoresTheHidingMethodAfterTheOlderKeys) {
+    test::TempDir dir;
+    const std::string file = dir.File("tarnwerk.ini");
+    WriteText(file, "[Settings]\nLanguage=1\n");
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 0);
+    SettingsRecord record;
+    record.Method = 1;
+    ASSERT_TRUE(SaveSettings(file, record));
+    EXPECT_EQ(ReadText(file),
+              "[Settings]\nLanguage=0\nCompression=1\nEncryption=1\nAlgorithmus=1\nBitPerByte=1\n"
+              "ShowEndMessage=1\nResetOnEnd=1\nSendCompress=1\nSendDelete=1\nMethod=1\n");
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 1);
+}
 
 // Beside the program for a copy in a folder of its own; never into the system's program
 // folders, which root could write to.

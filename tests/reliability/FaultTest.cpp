@@ -127,6 +127,18 @@ const FaultCase kFaults[] = {
          t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
          EXPECT_EQ(::flock(t.holder_, LOCK_EX), 0);
      }},
+    // The stealth method replaces the carrier by a renamed file: protection and lock still hold.
+    {"StealthIntoReadOnlyCarrier", true, EACCES, {}, [](FaultTest& t) {
+         t.session_.settings.Method = 1;
+         test::WriteFile(t.data_, Bytes(2000, 'x'));
+         ::chmod(t.carrier_.c_str(), 0444);
+     }},
+    {"StealthIntoLockedCarrier", true, 0, {}, [](FaultTest& t) {
+         t.session_.settings.Method = 1;
+         test::WriteFile(t.data_, Bytes(2000, 'x'));
+         t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
+         EXPECT_EQ(::flock(t.holder_, LOCK_EX), 0);
+     }},
     {"FullDiskWhileExtracting", false, EFBIG, kSmallDisk,
      [](FaultTest& t) { t.session_.settings.Compression = t.session_.settings.Encryption = 0; }},
     // The stored payload is small, its decompressed form does not fit: no success over a cut-off file.

@@ -122,6 +122,23 @@ private slots:
         QVERIFY(!Find(*Find(*w.window, "Client"), "cmdCancel")->isVisible());
     }
 
+    // The stealth engine works on threads of its own: Cancel reaches it as a flag, and the
+    // carrier stays whole with no scratch file beside it.
+    void cancelDuringAStealthHideKeepsTheCarrier() {
+        BigWindow w;
+        w.session.settings.Method = 1;
+        Put(w.data.toStdString(), DocumentText(100000, 12));
+        w.Drop("Image1", {w.data});
+        const Bytes carrier = ReadFile(w.carrier.toStdString());
+        const QStringList before = FolderListing(QString::fromStdString(w.dir.path()));
+        QTest::mouseClick(Find<QPushButton>(*w.window, "cmdHide"), Qt::LeftButton);
+        QVERIFY(CancelWhen(*w.window, [&] { return w.Progress() > 0; }));
+        QVERIFY(ReadFile(w.carrier.toStdString()) == carrier);
+        QCOMPARE(FolderListing(QString::fromStdString(w.dir.path())), before);
+        QVERIFY(w.host.messages.empty());
+        QCOMPARE(w.Status(), " " + Tr(kEn, TextId::ReadyStatus));
+    }
+
     // An existing output keeps its content and no partial file appears beside it.
     void cancelDuringExtractionKeepsTheOutput() {
         BigWindow w;

@@ -10,6 +10,7 @@ using namespace tarnwerk::test;
 
 static QComboBox* Combo(QObject& dialog, const char* name) { return Find<QComboBox>(dialog, name); }
 static QCheckBox* Check(QObject& dialog, const char* name) { return Find<QCheckBox>(dialog, name); }
+static void Choose(QObject& dialog, const char* name) { Find<QRadioButton>(dialog, name)->click(); }
 
 class DialogsTest : public QObject {
     Q_OBJECT
@@ -110,6 +111,54 @@ private slots:
                               " 4 " + Tr(kEn, TextId::BitsPerByteUnit) + " "}));
         QVERIFY(TextOf(window, "txtOFree") != freeBefore);
         QVERIFY(w.host.messages.empty());
+    }
+    // The stealth method shows its fixed cipher, locked; the classic choice made before is what
+    // the file keeps beside the method and what the classic method shows again.
+    void optionsHidingMethodLocksTheCipher() {
+        Window w;
+        w.session.settings.Algorithmus = 3, w.session.settings.Encryption = 0;
+        QStringList seen;
+        const auto state = [&](QDialog& d) {
+            return QStringLiteral("%1 %2 %3 %4 %5")
+                .arg(Combo(d, "comboAlgorithmus")->currentText())
+                .arg(Combo(d, "comboAlgorithmus")->isEnabled())
+                .arg(Check(d, "checkEncrypt")->isChecked())
+                .arg(Check(d, "checkEncrypt")->isEnabled())
+                .arg(Find<QRadioButton>(d, "optStealth")->isChecked() ? "stealth" : "classic");
+        };
+        const auto stored = [&] {
+            QString line;
+            for (const char* key : {"Method", "Algorithmus", "Encryption"})
+                line += QString::fromStdString(ReadIniValue(w.session.iniPath, "Settings", key, "-")) + " ";
+            return line;
+        };
+        w.host.onDialog = [&](QDialog& d) {
+            d.show();
+            seen << state(d);
+            Choose(d, "optStealth");
+            seen << state(d);
+            Click(d, "cmdSave");
+            seen << stored();
+            Choose(d, "optClassic");
+            seen << state(d);
+            Choose(d, "optStealth");
+            Click(d, "cmdOk");
+            return d.result();
+        };
+        Click(*w.window, "cmdOptions");
+        w.host.onDialog = [&](QDialog& d) {
+            d.show();
+            seen << state(d) << Find<QLabel>(d, "lblStealthInfo")->text();
+            Click(d, "cmdCancel");
+            return d.result();
+        };
+        Click(*w.window, "cmdOptions");
+        QCOMPARE(seen, QStringList({"TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", "1 3 0 ",
+                                    "TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", Tr(kEn, TextId::StealthMethodExplanation)}));
+        QCOMPARE(w.session.settings.Method, uint8_t{1});
+        // The status bar names what a hide will use: the method's cipher, and the method for the bits.
+        QCOMPARE(QStringList({w.window->statusBar().Text(2), w.window->statusBar().Text(3)}),
+                 QStringList({" " + Tr(kEn, TextId::EncryptionPanel) + " XChaCha20-Poly1305 ", " Stealth "}));
     }
 };
 

@@ -210,6 +210,53 @@ private slots:
         QCOMPARE(Find(win, "cmdOrigSel")->geometry().right(), buttonRight + 100);
         QCOMPARE(Find(win, "StatusBar")->geometry().bottom(), Find(win, "Client")->height() - 1);
     }
+    // With the stealth method the carrier group shows the recommended and the maximum room under
+    // a caption that fits in every language; an extract finds no marker and asks for the
+    // passphrase with the prompt, gives the one answer for a wrong one and then extracts.
+    void stealthShowsItsRoomAndExtractAsksWithThePrompt() {
+        for (int base : {kDe, kEn, kLanguageBaseDutch, kLanguageBaseFrench}) {
+            Window w(base);
+            w.session.settings.Method = 1;
+            MakeBitmap(w.carrier.toStdString(), 200, 150, 24, false, 5);
+            w.Drop("Image2", {w.carrier});
+            auto* label = Find<QLabel>(*w.window, "lblCarrierFree");
+            QCOMPARE(label->text(), Tr(base, TextId::StealthRecommendedRoomLabel));
+            QVERIFY(TextOf(*w.window, "txtOFree").contains(Tr(base, TextId::StealthMaximumRoomLabel)));
+            const int textEnd = label->x() + label->fontMetrics().horizontalAdvance(label->text());
+            QVERIFY2(Find(*w.window, "txtOFree")->x() >= textEnd + 4, qPrintable(QString::number(base)));
+        }
+        Window w;
+        w.session.settings.Method = 1;
+        w.session.settings.ResetOnEnd = 0;
+        MakeBitmap(w.carrier.toStdString(), 200, 150, 24, false, 5);
+        w.Drop("Image2", {w.carrier});
+        w.Drop("Image1", {w.data});
+        QStringList prompts;
+        std::deque<QString> typed = {"Tarnkappe 7", "Tarnkappe 8", "Tarnkappe 7"};
+        w.host.onDialog = [&](QDialog& d) {
+            const bool twice = d.objectName() == QStringLiteral("frmSetPw");
+            auto* prompt = Find<QLabel>(d, "lblPrompt");
+            if (!twice) prompts << (prompt->isHidden() ? QString() : prompt->text());
+            for (const char* field : {"txtPw1", "txtPw2", "txtPw"})
+                if (Find(d, field) != nullptr) QTest::keyClicks(Find(d, field), typed.front());
+            typed.pop_front();
+            Click(d, "cmdOk");
+            return d.result();
+        };
+        Click(*w.window, "cmdHide");
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
+        const QString output = w.Path("out.txt");
+        w.host.saveAnswers = {output};
+        w.host.boxAnswers = {QMessageBox::Retry};
+        w.host.messages.clear();
+        Click(*w.window, "cmdExtract");
+        QCOMPARE(prompts, QStringList(2, Tr(kEn, TextId::StealthPassphrasePrompt)));
+        QCOMPARE(w.host.messages.size(), std::size_t{2});
+        QCOMPARE(w.host.messages[0].text,
+                 Tr(kEn, TextId::NothingFoundCause) + "\n" + Tr(kEn, TextId::RetryPassphraseText));
+        QCOMPARE(w.host.messages[1].text, Tr(kEn, TextId::ExtractedText));
+        QCOMPARE(ReadFile(output.toStdString()), ReadFile(w.data.toStdString()));
+    }
 };
 
 QTEST_MAIN(WindowUseTest)
