@@ -72,6 +72,13 @@ std::string GetFileName(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(separator + 1);
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 std::string TrimBlanks(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return {};

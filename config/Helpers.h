@@ -21,6 +21,8 @@ std::string GetFileName(const std::string& path);
 // Text without leading and trailing blanks (the classic Trim).
 std::string TrimBlanks(const std::string& text);
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
+// A-Z to a-z, every other byte as it is (file extensions, patterns).
+std::string LowerAscii(std::string text);
 
 // Readable bit-text reference ("0"/"1", most significant bit first) that the fast bit
 // operations of the engine are tested against.

@@ -32,6 +32,7 @@ constexpr double kLastLanguage = 255;
 
 constexpr int kCarrierBitmapText = 308;
 constexpr int kCarrierRawText = 306;
+constexpr int kCarrierPngText = 560;
 constexpr int kCarrierAllText = 314;
 
 // nullopt when the file cannot be read; for reading it then counts as missing.
@@ -185,6 +186,7 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.Language = static_cast<uint8_t>(NumberInRange(languageText, 0, kLastLanguage).value_or(0));
     s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
     s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));
+    s.KeepOriginal = SwitchValue(read(kSettings, "KeepOriginal", "0"));
 
     startup.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
     // The base follows the key's exact text: "1.0" sets the field to 1 but keeps German
@@ -203,7 +205,7 @@ Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) 
         {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
         {"ShowEndMessage", settings.ShowEndMessage}, {"ResetOnEnd", settings.ResetOnEnd},
         {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
-        {"SendDelete", settings.SendDelete},
+        {"SendDelete", settings.SendDelete},       {"KeepOriginal", settings.KeepOriginal},
     };
     IniValues values;
     for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));
@@ -226,8 +228,9 @@ std::string DefaultIniPath(const std::string& executableDir) {
 std::vector<FileFilter> BuildCarrierFilter(int languageBase) {
     return {
         {Text(languageBase, kCarrierBitmapText) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
+        {Text(languageBase, kCarrierPngText) + " (*.png)", "*.png"},
         {Text(languageBase, kCarrierRawText) + " (*.raw)", "*.raw"},
-        {Text(languageBase, kCarrierAllText), "*.bmp;*.dib;*.raw"},
+        {Text(languageBase, kCarrierAllText), "*.bmp;*.dib;*.png;*.raw"},
     };
 }
 

@@ -32,6 +32,9 @@ struct SettingsRecord {
     uint8_t Language = 0;     // 0 German, 1 English, 2 Dutch, 3 French
     uint8_t SendCompress = 1;
     uint8_t SendDelete = 1;
+    // 1: a hide writes its result to a new file and leaves the carrier as it was. Off by
+    // default, so a hide changes the carrier in place unless the user asks otherwise.
+    uint8_t KeepOriginal = 0;
 };
 
 struct FileFilter {
@@ -56,7 +59,7 @@ int LanguageBaseFromLanguage(int language);
 // screenWidth/Height in twips, for the position clamp.
 StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
 
-// Writes the nine Settings keys in their order, in one rewrite of the file: all or none.
+// Writes the Settings keys in their order, in one rewrite of the file: all or none.
 Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
 // tarnwerk.ini beside the executable when that folder is writable and not a system program
