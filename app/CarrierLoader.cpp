@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/CarrierTypeText.h"
 #include "app/Messages.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
@@ -16,31 +17,35 @@ namespace {
 
 constexpr int kIncorrectFileTitle = 407;
 constexpr int kByteUnit = 305;
-constexpr int kRawType = 306;
 constexpr int kBitUnit = 307;
-constexpr int kBitmapType = 308;
-constexpr int kPixelUnit = 309;
-constexpr int kColorsUnit = 315;
 
-Message RejectionMessage(const Session& session, const CarrierAnalysis& analysis) {
+constexpr int kPngDepthText = 638;
+constexpr int kPngDepthsUsable = 639;
+constexpr int kPngTooLargeText = 561;
+constexpr int kPngLimitsText = 562;
+constexpr int kPngDamagedText = 563;
+
+Message DepthMessage(const Session& session, const CarrierAnalysis& analysis, bool png) {
+    return Message{session.Text(png ? kPngDepthText : 413) + " " + std::to_string(analysis.facts.bitCount) + " " +
+                       session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(png ? kPngDepthsUsable : 414),
+                   MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+}
+
+Message RejectionMessage(const Session& session, const std::string& path, const CarrierAnalysis& analysis) {
     switch (analysis.verdict) {
         case CarrierVerdict::Compressed:
             return Message{session.Text(410) + "\r\n\r\n" + session.Text(411) + "\r\n" + session.Text(412),
                            MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        case CarrierVerdict::UnsupportedDepth:
-            return Message{session.Text(413) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(414),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        default:
-            return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
+        case CarrierVerdict::UnsupportedDepth: return DepthMessage(session, analysis, ReadAsPng(path));
+        case CarrierVerdict::TooLarge:
+            return MakeMessage(session, {kPngTooLargeText, kPngLimitsText}, MessageIcon::Exclamation,
+                               kIncorrectFileTitle);
+        case CarrierVerdict::Damaged:
+            // The detail names the broken part in the format's own terms (chunk names).
+            return Message{session.Text(kPngDamagedText) + "\r\n(" + analysis.detail + ")", MessageIcon::Exclamation,
+                           MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
+        default: return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
     }
-}
-
-std::string TypeText(const Session& session, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return session.Text(kRawType);
-    const CarrierFacts& facts = analysis.facts;
-    return session.Text(kBitmapType) + ", " + std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
-           session.Text(kPixelUnit) + ", " + std::to_string(facts.bitCount) + " " + session.Text(kColorsUnit);
 }
 
 }  // namespace
@@ -62,13 +67,13 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         session.fields.oTyp.clear();
         session.fields.oSize.clear();
         session.fields.oFree.clear();
-        ui.ShowMessage(RejectionMessage(session, analysis));
+        ui.ShowMessage(RejectionMessage(session, path, analysis));
         return false;
     }
     session.carrier = analysis.facts;
     const std::string unit = " " + session.Text(kByteUnit);
     session.fields.origFile = path;
-    session.fields.oTyp = TypeText(session, analysis);
+    session.fields.oTyp = CarrierTypeText(session.languageBase, analysis.facts);
     session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
     const bool encryption = session.settings.Encryption == 1;
     session.fields.oFree =

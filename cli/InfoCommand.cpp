@@ -29,6 +29,21 @@ std::string JsonString(const std::string& s) {
     return out.str();
 }
 
+// A PNG's samples per pixel in stored order; alpha is there but never carries data.
+std::string PngLayoutJson(const PngFacts& png) {
+    const char* channels = "[]";
+    switch (png.colourType) {
+        case 0: channels = R"(["grey"])"; break;
+        case 2: channels = R"(["red","green","blue"])"; break;
+        case 3: channels = R"(["index"])"; break;
+        case 4: channels = R"(["grey","alpha"])"; break;
+        case 6: channels = R"(["red","green","blue","alpha"])"; break;
+        default: break;
+    }
+    return std::string(",\"channels\":") + channels + ",\"bit_depth\":" + std::to_string(png.bitDepth) +
+           ",\"interlaced\":" + (png.interlaced ? "true" : "false");
+}
+
 }  // namespace
 
 bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
@@ -42,7 +57,9 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
     out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
         << ",\"file_size\":" << f.ShownSize()
         << ",\"data_offset\":" << f.dataOffset << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width
-        << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount << ",\"free\":{";
+        << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount;
+    if (f.IsPng()) out << PngLayoutJson(f.png);
+    out << ",\"free\":{";
     bool first = true;
     for (int bits : kBitDepths) {
         if (!first) out << ',';

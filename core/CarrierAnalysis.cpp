@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 #include <limits>
 
 #include "core/BitmapHeader.h"
 #include "config/FileIo.h"
+#include "config/Helpers.h"
 #include "core/PngAnalysis.h"
 
 namespace tarnwerk {
@@ -34,9 +34,7 @@ std::string LowerExtension(const std::string& path) {
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot < nameStart) return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
+    return LowerAscii(path.substr(dot + 1));
 }
 
 CarrierKind KindOf(const std::string& path) {
@@ -208,6 +206,8 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     }
     return analysis;
 }
+
+bool ReadAsPng(const std::string& path) { return KindOf(path) == CarrierKind::Png; }
 
 HideRefusal RefusesHiding(const CarrierFacts& facts) {
     if (!facts.IsPng()) return HideRefusal::None;

@@ -36,6 +36,8 @@ struct CarrierAnalysis {
 
 // Chooses the reader by extension (bmp/dib/raw/png, any case); other extensions give NotValid.
 CarrierAnalysis AnalyseCarrier(const std::string& path);
+// True when AnalyseCarrier reads path as a PNG (by its extension), accepted or not.
+bool ReadAsPng(const std::string& path);
 
 HideRefusal RefusesHiding(const CarrierFacts& facts);
 // The refusal in the format's terms, for error details.

@@ -75,7 +75,10 @@ protected:
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --bits 3").exitCode, 2);
-    EXPECT_EQ(Cli("hide a.bmp b.txt --force").exitCode, 2);  // --force belongs to extract/export
+    EXPECT_EQ(Cli("info a.bmp --force").exitCode, 2);  // --force belongs to commands that write
+    EXPECT_EQ(Cli("extract a.bmp b.txt --output c.bmp").exitCode, 2);  // --output belongs to hide
+    EXPECT_EQ(Cli("hide a.bmp b.txt --output").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --output ''").exitCode, 2);
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
@@ -126,6 +129,44 @@ TEST_F(CliTest, InfoOfAPngShowsTheFileLengthAndTheRoomOfItsSamples) {
     EXPECT_NE(json.out.find("\"type\":\"png\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"file_size\":" + std::to_string(file.size()) + ","), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"4\":{\"plain\":1766,\"encrypted\":1750}"), std::string::npos) << json.out;
+}
+
+// Each PNG kind in words (the window's type field) and its channel layout in JSON; pictures
+// of fewer than 8 bits per channel are refused in PNG terms, not bitmap ones.
+TEST_F(CliTest, InfoNamesEachPngKindAndItsChannels) {
+    const struct {
+        uint8_t colourType, bitDepth;
+        bool interlaced;
+        const char* words;
+        const char* json;
+    } rows[] = {
+        {2, 8, false, "24 bit colors", R"("channels":["red","green","blue"],"bit_depth":8,"interlaced":false)"},
+        {6, 8, false, "24 bit colors with alpha channel",
+         R"("channels":["red","green","blue","alpha"],"bit_depth":8,"interlaced":false)"},
+        {2, 16, true, "48 bit colors", R"("channels":["red","green","blue"],"bit_depth":16,"interlaced":true)"},
+        {0, 8, false, "8 bit grey levels", R"("channels":["grey"],"bit_depth":8,"interlaced":false)"},
+        {0, 16, false, "16 bit grey levels", R"("channels":["grey"],"bit_depth":16,"interlaced":false)"},
+        {4, 8, false, "8 bit grey levels with alpha channel",
+         R"("channels":["grey","alpha"],"bit_depth":8,"interlaced":false)"},
+        {3, 8, false, "8 bit palette colors", R"("channels":["index"],"bit_depth":8,"interlaced":false)"},
+    };
+    const png::Chunk palette{"PLTE", Bytes(3 * 256, 0x5A)};
+    for (const auto& row : rows) {
+        const png::Picture picture = png::RandomPicture(40, 30, row.colourType, row.bitDepth, row.interlaced, 3);
+        WriteFile(dir.File("p.png"), png::Encode(picture, row.colourType == 3 ? std::vector{palette} : std::vector<png::Chunk>{}));
+        const CliRun text = Cli("--language en info " + Q("p.png"));
+        EXPECT_EQ(text.out.substr(0, text.out.find('\n')), std::string("PNG picture, 40x30 pixels, ") + row.words);
+        const CliRun json = Cli("info " + Q("p.png") + " --json");
+        EXPECT_NE(json.out.find(std::string(",") + row.json + ",\"free\":"), std::string::npos) << json.out;
+    }
+    png::Picture shallow = png::RandomPicture(40, 30, 0, 8, false, 3);
+    shallow.bitDepth = 4;
+    WriteFile(dir.File("p.png"), png::Encode(shallow));
+    const CliRun refused = Cli("--language en info " + Q("p.png"));
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE((refused.out + refused.err).find("The selected PNG picture has a color depth of 4 bit."), std::string::npos)
+        << refused.out << refused.err;
+    EXPECT_EQ(Cli("info " + Q("p.png") + " --json").out, "");
 }
 
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
@@ -183,6 +224,7 @@ TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
                                                        {"--cipher", "tea"},
                                                        {"--language", "en"},
                                                        {"--settings", Q("none.ini")},
+                                                       {"--output", Q("new.bmp")},
                                                        {"--passphrase-file", Q("pw")}};
     const std::map<std::string, std::string> operands = {
         {"info", Q("no.bmp")}, {"size", Q("no.dat")}, {"hide", Q("no.bmp") + " " + Q("no.dat")}};
