@@ -56,6 +56,7 @@ constexpr Caption kOpt[] = {
     {"checkSendCompress", 257},
     {"checkSendDelete", 258},
     {"lblCipherAdvice", 259},
+    {"checkKeepOriginal", 634},
     {"lblLanguage", 248},
     {"cmdOk", 224},
     {"cmdCancel", 225},

@@ -76,6 +76,8 @@ void frmOpt::BuildControls() {
     advice->setWordWrap(true);
     advice->setMaximumWidth(320);
     hideLayout->addWidget(advice, 2, 0, 1, 2);
+    checkKeepOriginal_ = Named(new QCheckBox(hide), "checkKeepOriginal");
+    hideLayout->addWidget(checkKeepOriginal_, 3, 0, 1, 2);
     hideLayout->setColumnStretch(1, 1);
 
     auto* send = Named(new QGroupBox(this), "frameSend");
@@ -133,6 +135,7 @@ void frmOpt::Load() {
     SelectStored(comboLanguage_, settings.Language);
     checkSendCompress_->setChecked(settings.SendCompress == 1);
     checkSendDelete_->setChecked(settings.SendDelete == 1);
+    checkKeepOriginal_->setChecked(settings.KeepOriginal == 1);
 }
 
 SettingsRecord frmOpt::Record() const {
@@ -147,6 +150,7 @@ SettingsRecord frmOpt::Record() const {
     record.Language = ChosenOr(comboLanguage_, stored.Language);
     record.SendCompress = checkSendCompress_->isChecked() ? 1 : 0;
     record.SendDelete = checkSendDelete_->isChecked() ? 1 : 0;
+    record.KeepOriginal = checkKeepOriginal_->isChecked() ? 1 : 0;
     return record;
 }
 

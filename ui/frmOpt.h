@@ -45,6 +45,7 @@ private:
     QCheckBox* checkEndReset_ = nullptr;
     QCheckBox* checkSendCompress_ = nullptr;
     QCheckBox* checkSendDelete_ = nullptr;
+    QCheckBox* checkKeepOriginal_ = nullptr;
 };
 
 }  // namespace tarnwerk
