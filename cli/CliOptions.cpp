@@ -27,9 +27,9 @@ constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand
                                   NamedValue{"size", static_cast<int>(Subcommand::Size)}};
 
 // Every option a user may give, for --list options; the parser below is the other half.
-constexpr std::array kOptionNames{"--bits",  "--compress", "--no-compress", "--cipher",   "--passphrase-file",
-                                  "--force", "--json",     "--settings",    "--language", "--quiet",
-                                  "--help",  "--version"};
+constexpr std::array kOptionNames{"--bits",     "--compress", "--no-compress", "--cipher", "--passphrase-file",
+                                  "--output",   "--force",    "--json",        "--settings", "--language",
+                                  "--quiet",    "--help",     "--version"};
 
 constexpr std::array kListKinds{"commands", "ciphers", "languages", "options"};
 
@@ -80,7 +80,9 @@ bool Allowed(Subcommand command, const std::string& option) {
     if (option == "--bits") return hiding || command == Subcommand::Export;
     if (option == "--compress" || option == "--no-compress" || option == "--cipher") return hiding;
     if (option == "--passphrase-file") return command == Subcommand::Hide || command == Subcommand::Extract;
-    if (option == "--force") return command == Subcommand::Extract || command == Subcommand::Export;
+    if (option == "--output") return command == Subcommand::Hide;
+    if (option == "--force")
+        return command == Subcommand::Hide || command == Subcommand::Extract || command == Subcommand::Export;
     if (option == "--json") return command == Subcommand::Info || command == Subcommand::Size;
     return true;
 }
@@ -147,6 +149,8 @@ ParseResult ParseArguments(const std::vector<std::string>& args) {
                 o.compress = arg == "--compress";
             } else if (arg == "--settings") {
                 if (!value(o.settingsFile)) return fail("--settings needs a file");
+            } else if (arg == "--output") {
+                if (!value(o.output) || o.output.empty()) return fail("--output needs a file");
             } else if (arg == "--passphrase-file") {
                 if (!value(o.passphraseFile)) return fail("--passphrase-file needs a file");
             } else if (arg == "--language") {
@@ -189,10 +193,12 @@ std::string UsageText() {
            "\n"
            "Commands:\n"
            "  info CARRIER [--json]                 type, size and free room of a carrier\n"
+           "                                        (BMP with 8 or 24 bits, PNG, RAW)\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
            "       [--bits 1|2|4] [--compress|--no-compress]\n"
            "       [--cipher " + JoinedBy(CipherWords(), "|") + "]\n"
            "       [--passphrase-file FILE]\n"
+           "       [--output NEW [--force]]         write the result to NEW, CARRIER stays as it is\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
            "                                        get hidden data back (bits are probed)\n"
            "  export CARRIER OUTPUT [--bits 1|2|4] [--force]\n"

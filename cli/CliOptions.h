@@ -18,6 +18,7 @@ struct CliOptions {
     std::optional<int> cipher;          // -1 = none, else the cipher index
     std::string passphraseFile;
     std::string settingsFile;
+    std::string output;  // hide: write the result here and leave the carrier as it was
     std::optional<int> languageBase;
     bool json = false;
     bool force = false;

@@ -79,6 +79,12 @@ std::string PassphraseFileRefusal(const Session& session, const Error& error) {
 }
 
 int Run(const CliOptions& options) {
+    // The hide into a new file is parsed but not yet carried out: refusing beats changing
+    // the carrier the user asked to keep.
+    if (!options.output.empty()) {
+        std::cerr << "tarnwerk-cli: --output is not supported by this build\n";
+        return kExitFailure;
+    }
     Session session = BuildSession(options);
     InstallInterruptHandlers(session.Text(kTerminatedText));
     TerminalUiOptions uiOptions;
