@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/Strings.h"
@@ -36,6 +37,13 @@ struct CliRun {
     std::string out;
     std::string err;
 };
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -169,6 +177,73 @@ TEST_F(CliTest, InfoNamesEachPngKindAndItsChannels) {
     EXPECT_EQ(Cli("info " + Q("p.png") + " --json").out, "");
 }
 
+// What a hide may change in a PNG: the low bits of colour samples (of a 16-bit sample, its
+// less significant byte); never alpha, the size, the kind or any other chunk.
+void ExpectOnlyLowBitsChanged(const Bytes& beforeFile, const Bytes& afterFile, int bits) {
+    const png::Picture before = png::Decode(beforeFile), after = png::Decode(afterFile);
+    ASSERT_EQ(std::tie(after.width, after.height, after.colourType, after.bitDepth, after.interlaced),
+              std::tie(before.width, before.height, before.colourType, before.bitDepth, before.interlaced));
+    ASSERT_EQ(after.samples.size(), before.samples.size());
+    const int channels = png::Channels(before.colourType), bytes = before.bitDepth / 8;
+    const bool alpha = before.colourType == 4 || before.colourType == 6;
+    size_t changed = 0;
+    for (size_t i = 0; i < before.samples.size(); ++i) {
+        const bool alphaByte = alpha && static_cast<int>(i / bytes % channels) == channels - 1;
+        const bool lowByte = static_cast<int>(i % bytes) == bytes - 1;
+        const int mask = alphaByte || !lowByte ? 0xFF : 0xFF & ~((1 << bits) - 1);
+        EXPECT_EQ(before.samples[i] & mask, after.samples[i] & mask) << "sample byte " << i;
+        changed += before.samples[i] != after.samples[i];
+    }
+    EXPECT_GT(changed, 0u);
+    std::vector<png::Chunk> kept = png::Chunks(beforeFile), written = png::Chunks(afterFile);
+    const auto notData = [](const png::Chunk& chunk) { return chunk.type == "IDAT"; };
+    std::erase_if(kept, notData);
+    std::erase_if(written, notData);
+    EXPECT_EQ(written, kept);
+}
+
+// Hide, info and extract through the command line over each PNG kind the engine takes.
+TEST_F(CliTest, PngRoundTripsForEachKind) {
+    std::ofstream(dir.File("pw")) << "open sesame";
+    const struct {
+        uint8_t colourType, bitDepth;
+        bool interlaced;
+        int bits;
+        const char* options;
+    } rows[] = {
+        {2, 8, false, 2, "--cipher rc4 --passphrase-file pw"},
+        {6, 8, true, 4, "--no-compress --cipher none"},
+        {0, 8, false, 1, "--compress --cipher none"},
+        {4, 16, false, 2, "--no-compress --cipher twofish --passphrase-file pw"},
+        {2, 16, true, 4, "--compress --cipher none"},
+        {3, 8, false, 1, "--no-compress --cipher none"},
+    };
+    const std::vector<png::Chunk> before = {{"gAMA", {0, 0, 0xB1, 0x8F}}, {"tEXt", {'k', 0, 'v'}}};
+    const std::vector<png::Chunk> after = {{"zzZz", {1, 2, 3}}};  // unknown, safe to copy
+    for (const auto& row : rows) {
+        const std::string kind = std::to_string(row.colourType) + "/" + std::to_string(row.bitDepth);
+        SCOPED_TRACE(kind);
+        std::vector<png::Chunk> chunks = before;
+        if (row.colourType == 3) chunks.push_back({"PLTE", RandomBytes(3 * 256, 5)});
+        const png::Picture picture = png::RandomPicture(90, 70, row.colourType, row.bitDepth, row.interlaced, 11);
+        const Bytes original = png::Encode(picture, chunks, after, 997);
+        WriteFile(dir.File("c.png"), original);
+        const std::string typeBefore = Lines(Cli("info " + Q("c.png")).out).at(0);
+        const Bytes data = RandomBytes(400, row.colourType);
+        WriteFile(dir.File("d.bin"), data);
+        const CliRun hide = Cli("hide " + Q("c.png") + " " + Q("d.bin") + " --quiet --bits " +
+                                std::to_string(row.bits) + " " + row.options);
+        ASSERT_EQ(hide.exitCode, 0) << hide.err;
+        EXPECT_EQ(Lines(Cli("info " + Q("c.png")).out).at(0), typeBefore);
+        ExpectOnlyLowBitsChanged(original, ReadFile(dir.File("c.png")), row.bits);
+        const bool encrypted = std::string(row.options).find("pw") != std::string::npos;
+        const std::string passphrase = encrypted ? " --passphrase-file pw" : "";
+        const CliRun extract = Cli("extract " + Q("c.png") + " " + Q("back.bin") + " --force --quiet" + passphrase);
+        ASSERT_EQ(extract.exitCode, 0) << extract.err;
+        EXPECT_EQ(ReadFile(dir.File("back.bin")), data);
+    }
+}
+
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
 TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     MakeBitmap(dir.File("pic.bmp"), 120, 90, 8, true, 3);
@@ -191,13 +266,6 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     EXPECT_EQ(ReadFile(dir.File("r.bin")), (Bytes{'k', 'e', 'e', 'p'}));
     ASSERT_EQ(Cli(extract + Q("pw-plain") + " --force --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 // Shell completion reads these lists at completion time, so they are a format of their own.
