@@ -161,7 +161,8 @@ TEST_F(CliTest, InfoNamesEachPngKindAndItsChannels) {
     const png::Chunk palette{"PLTE", Bytes(3 * 256, 0x5A)};
     for (const auto& row : rows) {
         const png::Picture picture = png::RandomPicture(40, 30, row.colourType, row.bitDepth, row.interlaced, 3);
-        WriteFile(dir.File("p.png"), png::Encode(picture, row.colourType == 3 ? std::vector{palette} : std::vector<png::Chunk>{}));
+        const std::vector<png::Chunk> chunks = row.colourType == 3 ? std::vector{palette} : std::vector<png::Chunk>{};
+        WriteFile(dir.File("p.png"), png::Encode(picture, chunks));
         const CliRun text = Cli("--language en info " + Q("p.png"));
         EXPECT_EQ(text.out.substr(0, text.out.find('\n')), std::string("PNG picture, 40x30 pixels, ") + row.words);
         const CliRun json = Cli("info " + Q("p.png") + " --json");
@@ -172,8 +173,8 @@ TEST_F(CliTest, InfoNamesEachPngKindAndItsChannels) {
     WriteFile(dir.File("p.png"), png::Encode(shallow));
     const CliRun refused = Cli("--language en info " + Q("p.png"));
     EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_NE((refused.out + refused.err).find("The selected PNG picture has a color depth of 4 bit."), std::string::npos)
-        << refused.out << refused.err;
+    const std::string said = refused.out + refused.err;
+    EXPECT_NE(said.find("The selected PNG picture has a color depth of 4 bit."), std::string::npos) << said;
     EXPECT_EQ(Cli("info " + Q("p.png") + " --json").out, "");
 }
 

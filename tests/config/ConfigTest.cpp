@@ -126,7 +126,8 @@ TEST(LoadSettings, KeepOriginalIsOffByDefaultAndSurvivesASave) {
     for (const auto& row : rows) {
         std::filesystem::remove(file);
         if (row.text) WriteText(file, std::string("[Settings]\n") + row.text);
-        EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, row.expected) << (row.text ? row.text : "none");
+        EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, row.expected)
+            << (row.text ? row.text : "no file");
     }
     SettingsRecord record;
     record.KeepOriginal = 1;
