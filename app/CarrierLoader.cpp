@@ -59,6 +59,9 @@ bool IsUsableCarrierFile(const std::string& path) {
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
     // Blanks at either end belong to the file name.
     const CarrierAnalysis analysis = AnalyseCarrier(path);
+    // A result written for another carrier is no longer the one to mail; the window's
+    // reload of the same carrier keeps it.
+    if (path != session.carrier.path) session.resultPath.clear();
     if (!analysis.accepted()) {
         // A rejected file must not stay the loaded carrier, or the next hide would use it.
         session.carrier.path.clear();

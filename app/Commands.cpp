@@ -98,6 +98,7 @@ void Commands::Reset() {
     session_.payloadSize = 0;
     session_.dataExtension.clear();
     session_.headerExtension.clear();
+    session_.resultPath.clear();
     // Only what marks the carrier as loaded; the other facts keep their values.
     session_.carrier.path.clear();
     session_.carrier.signature.clear();

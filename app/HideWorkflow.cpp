@@ -8,10 +8,12 @@
 #include "app/DataFileInfo.h"
 #include "app/Messages.h"
 #include "app/PassphraseEntry.h"
+#include "app/ResultName.h"
 #include "app/Session.h"
 #include "app/WorkflowSteps.h"
 #include "app/Workflows.h"
 #include "config/Codepage.h"
+#include "config/Helpers.h"
 #include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
 
@@ -22,15 +24,49 @@ constexpr int kHidingStatus = 311;
 constexpr int kHideErrorText = 436;
 constexpr int kHiddenText = 435;
 constexpr int kExtensionCharsText = 468;
+constexpr int kShortPaletteText = 633;
+constexpr int kShortTableHint = 494;
+constexpr int kIncorrectFileTitle = 407;
+constexpr int kSaveResultTitle = 635;
+constexpr int kResultSavedText = 637;
+
+// Where the result goes: "" into the carrier; a new file named by the caller or, with the
+// original to be kept, chosen in a save dialog. nullopt: cancelled or refused (with a message).
+std::optional<std::string> ChooseResultFile(Session& session, UserInterface& ui, const CarrierFacts& carrier) {
+    std::string output = session.hideOutput;
+    if (output.empty() && session.settings.KeepOriginal == 1) {
+        const std::optional<std::string> chosen = ui.ChooseOutputFile(
+            ResultFilter(session.carrierFilter, carrier.path), session.Text(kSaveResultTitle),
+            ProposeResultName(carrier.path));
+        if (!chosen || StripNul(*chosen).empty()) return std::nullopt;
+        output = StripNul(*chosen);
+    }
+    if (output.empty()) return output;
+    if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return std::nullopt;
+    return output;
+}
+
+void ShowShortColourTable(const Session& session, UserInterface& ui, const CarrierFacts& carrier) {
+    if (!carrier.IsPng()) {
+        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
+        return;
+    }
+    ui.ShowMessage(MakeMessage(session, {kShortPaletteText, kShortTableHint}, MessageIcon::Exclamation,
+                               kIncorrectFileTitle));
+}
+
 
 bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
     // The command works on the carrier as it was when it started, whatever the window does meanwhile.
     const CarrierFacts carrier = session.carrier;
     if (carrier.shortColourTable) {
-        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
+        ShowShortColourTable(session, ui, carrier);
         return false;
     }
+    session.resultPath.clear();
+    const std::optional<std::string> output = ChooseResultFile(session, ui, carrier);
+    if (!output) return false;
     const std::string dataPath = DataPath(session);
     ShowDataFileInfoOrigSize(session, dataPath);
     ui.FieldsChanged();
@@ -70,14 +106,16 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     ThrowIfCancelled(ui);
     ui.SetCancellable(false);
     const Status hidden =
-        HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); });
+        HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); }, *output);
     if (!hidden) {
         ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
         return false;
     }
+    session.resultPath = *output;
 
-    // Hide-and-send mails the carrier next; the reset follows the mail.
-    EndWithSuccess(commands, session, ui, kHiddenText, !session.mailAfterHide);
+    // Hide-and-send mails the carrier (or the new file) next; the reset follows the mail.
+    const std::string savedAs = output->empty() ? "" : session.Text(kResultSavedText) + "\r\n" + *output;
+    EndWithSuccess(commands, session, ui, kHiddenText, !session.mailAfterHide, savedAs);
     session.mailAfterHide = false;
     return true;
 }

@@ -57,7 +57,8 @@ std::string ArchiveNameFor(const std::string& carrierPath) {
 }
 
 bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Desktop& desktop) {
-    const std::string carrier = session.fields.origFile;
+    // After a hide into a new file, that file is what the user means to send.
+    const std::string carrier = session.resultPath.empty() ? session.fields.origFile : session.resultPath;
     const bool pack = session.settings.SendCompress == 1;
     std::string attachment = carrier;
     if (pack) {

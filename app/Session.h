@@ -40,6 +40,12 @@ struct Session {
     std::string headerExtension;  // HeaderExtension: extension found by the last probe
     int64_t payloadSize = 0;      // PayloadSize: prepared payload of the last hide or size calculation
     bool mailAfterHide = false;   // MailAfterHide
+    // Where the next hide writes its result, the carrier staying as it was; "" writes into
+    // the carrier (or asks for a name when settings.KeepOriginal is on).
+    std::string hideOutput;
+    // The new file the last hide wrote for the loaded carrier, which Send then mails; "" when
+    // it wrote into the carrier.
+    std::string resultPath;
 
     std::string Text(int id) const;  // string table entry at languageBase + id
 };

@@ -269,9 +269,13 @@ int64_t FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
 }
 
-void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset) {
-    if (session.settings.ShowEndMessage == 1)
-        ui.ShowMessage(MakeProductMessage(session, {successTextId}, MessageIcon::Information));
+void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset,
+                    const std::string& moreLines) {
+    if (session.settings.ShowEndMessage == 1) {
+        Message message = MakeProductMessage(session, {successTextId}, MessageIcon::Information);
+        if (!moreLines.empty()) message.text += "\r\n" + moreLines;
+        ui.ShowMessage(message);
+    }
     if (session.settings.ResetOnEnd == 1 && mayReset) commands.Reset();
 }
 

@@ -75,6 +75,7 @@ int64_t FileSize(const std::string& path);
 
 // The end of a command that succeeded: its success message unless ShowEndMessage is off, then
 // the reset when ResetOnEnd is on and mayReset allows it.
-void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset = true);
+void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset = true,
+                    const std::string& moreLines = {});
 
 }  // namespace tarnwerk

@@ -67,6 +67,9 @@ Session BuildSession(const CliOptions& options) {
     }
     s.ShowEndMessage = 1;  // the success text goes to stdout; --quiet drops it there
     s.ResetOnEnd = 0;
+    // The window's keep-the-original asks in a dialog; here --output names the new file.
+    s.KeepOriginal = 0;
+    session.hideOutput = options.output;
     session.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
     return session;
 }
@@ -79,12 +82,6 @@ std::string PassphraseFileRefusal(const Session& session, const Error& error) {
 }
 
 int Run(const CliOptions& options) {
-    // The hide into a new file is parsed but not yet carried out: refusing beats changing
-    // the carrier the user asked to keep.
-    if (!options.output.empty()) {
-        std::cerr << "tarnwerk-cli: --output is not supported by this build\n";
-        return kExitFailure;
-    }
     Session session = BuildSession(options);
     InstallInterruptHandlers(session.Text(kTerminatedText));
     TerminalUiOptions uiOptions;

@@ -340,6 +340,65 @@ TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
     EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
 }
 
+// hide --output writes a new file and never touches the carrier, whatever happens: a
+// success, a refusal before writing, the carrier itself under another name, an existing
+// output without --force. Every carrier kind goes the same way.
+TEST_F(CliTest, HideWithOutputNeverChangesTheCarrier) {
+    const Bytes data = RandomBytes(300, 1);
+    WriteFile(dir.File("d.bin"), data);
+    WriteFile(dir.File("big.bin"), RandomBytes(20000, 2));
+    const std::string marker = "quoting ~hTwKlo~ here";
+    WriteFile(dir.File("marker.txt"), Bytes(marker.begin(), marker.end()));
+    WriteFile(dir.File("c.png"), png::Encode(png::RandomPicture(60, 40, 2, 8, false, 3)));
+    MakeBitmap(dir.File("c.bmp"), 60, 40, 24, false, 4);
+    MakeRaw(dir.File("c.raw"), 7200, 5);
+    const struct {
+        const char* what;
+        const char* dataFile;
+        const char* output;  // "#" stands for the carrier's extension
+        const char* options;
+        int exitCode;
+        const char* said;  // on stderr, in English
+    } rows[] = {
+        {"too large", "big.bin", "new.#", "", 1, "The data file is too large for the carrier file."},
+        {"holding the end marker", "marker.txt", "new.#", "", 1, "The data contains the end marker"},
+        {"the carrier", "d.bin", "c.#", "--force", 1, "The output file is the carrier file itself."},
+        {"the carrier by a path", "d.bin", "./sub/../c.#", "--force", 1, "The output file is the carrier file itself."},
+        {"a hard link", "d.bin", "hard.#", "--force", 1, "The output file is the carrier file itself."},
+        {"a symbolic link", "d.bin", "soft.#", "--force", 1, "The output file is the carrier file itself."},
+        {"existing, no --force", "d.bin", "kept.#", "", 1, "The selected file already exists."},
+        {"new", "d.bin", "new.#", "", 0, ""},
+        {"existing, --force", "d.bin", "kept.#", "--force", 0, ""},
+    };
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    for (const std::string extension : {"png", "bmp", "raw"}) {
+        const std::string carrier = "c." + extension;
+        const Bytes original = ReadFile(dir.File(carrier));
+        ASSERT_EQ(::link(dir.File(carrier).c_str(), dir.File("hard." + extension).c_str()), 0);
+        ASSERT_EQ(::symlink(carrier.c_str(), dir.File("soft." + extension).c_str()), 0);
+        WriteFile(dir.File("kept." + extension), Bytes(4, 'k'));
+        for (const auto& row : rows) {
+            std::string output = row.output;
+            output.replace(output.find('#'), 1, extension);
+            SCOPED_TRACE(carrier + ", output " + row.what);
+            const CliRun run = Cli("--language en hide " + carrier + " " + row.dataFile + " --output " + output +
+                                   " --no-compress --cipher none --quiet " + row.options);
+            EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+            EXPECT_NE(run.err.find(row.said), std::string::npos) << run.err;
+            EXPECT_EQ(ReadFile(dir.File(carrier)), original);
+            if (row.exitCode != 0) continue;
+            ASSERT_EQ(Cli("extract " + output + " back.bin --force --quiet").exitCode, 0);
+            EXPECT_EQ(ReadFile(dir.File("back.bin")), data);
+        }
+        EXPECT_EQ(Cli("extract " + carrier + " back.bin --force --quiet").exitCode, 1);  // nothing hidden there
+    }
+    // Nothing refused was left behind, and no scratch file either.
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"back.bin", "big.bin", "c.bmp", "c.png", "c.raw", "d.bin",
+                                                       "hard.bmp", "hard.png", "hard.raw", "kept.bmp", "kept.png",
+                                                       "kept.raw", "marker.txt", "new.bmp", "new.png", "new.raw",
+                                                       "soft.bmp", "soft.png", "soft.raw", "sub"}));
+}
+
 // A new output gets 0666 less the umask, also when it went through private scratch files; a
 // replaced one keeps its mode.
 TEST_F(CliTest, OutputModesFollowTheUmaskOrTheReplacedFile) {
@@ -443,6 +502,16 @@ TEST_F(CliTest, ShortColourTableRefusesHidingButNotExtraction) {
     ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(100, 'd'));
     EXPECT_EQ(Cli("export " + Q("c.bmp") + " " + Q("low.bin") + " --bits 2").exitCode, 0);
+    // A PNG palette picture is told in its own terms.
+    png::Picture indexed = png::RandomPicture(64, 32, 3, 8, false, 6);
+    for (uint8_t& index : indexed.samples) index %= 19;
+    const Bytes shortPalette = png::Encode(indexed, {{"PLTE", RandomBytes(3 * 19, 6)}});
+    WriteFile(dir.File("c.png"), shortPalette);
+    const CliRun png = Cli("--language en hide " + Q("c.png") + " " + Q("d.txt") + " --no-compress --cipher none");
+    EXPECT_EQ(png.exitCode, 1);
+    EXPECT_NE(png.err.find("The palette of this PNG picture holds fewer than 256 entries."), std::string::npos)
+        << png.err;
+    EXPECT_EQ(ReadFile(dir.File("c.png")), shortPalette);
 }
 
 // The free room info shows, the needed size the size command names and the hide's decision

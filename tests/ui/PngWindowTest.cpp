@@ -38,6 +38,48 @@ private slots:
         Settle(*w.window);
         QCOMPARE(w.desktop.opened, std::vector<std::string>{picture.toStdString()});
     }
+
+    // With the original kept, a hide asks where to save, proposing the first free NAME-N.EXT;
+    // the original stays as it was and Send mails the new file until another carrier comes.
+    // A cancelled save dialog ends the hide without a word.
+    void keepingTheOriginalAsksForANewFileThatSendMails() {
+        Window w;
+        SettingsRecord& settings = w.session.settings;
+        settings.KeepOriginal = 1, settings.Encryption = 0, settings.ResetOnEnd = 0, settings.SendCompress = 0;
+        const QString picture = w.Path("holiday.png"), taken = w.Path("holiday-1.png"), chosen = w.Path("holiday-2.png");
+        const Bytes original = png::Encode(png::RandomPicture(60, 40, 2, 8, false, 5));
+        WriteFile(picture.toStdString(), original);
+        WriteFile(taken.toStdString(), Bytes(3, 't'));
+        w.Drop("Image2", {picture});
+        w.Drop("Image1", {w.data});
+
+        w.host.saveAnswers = {chosen};
+        Click(*w.window, "cmdHide");
+        QCOMPARE(w.host.saves.size(), size_t{1});
+        QCOMPARE(w.host.saves[0].title, QStringLiteral("Save the result as"));
+        QCOMPARE(w.host.saves[0].proposed, chosen);
+        QCOMPARE(w.host.saves[0].filters.front(), QStringLiteral("PNG picture (*.png)"));
+        QCOMPARE(ReadFile(picture.toStdString()), original);
+        QCOMPARE(ReadFile(taken.toStdString()), Bytes(3, 't'));
+        QVERIFY(QFileInfo(chosen).size() > 0);
+        QCOMPARE(w.host.messages.size(), size_t{1});
+        QVERIFY2(w.host.messages[0].text.endsWith(QStringLiteral("The result was saved as:\n") + chosen),
+                 qPrintable(w.host.messages[0].text));
+
+        Find<QAction>(*w.window, "mnuDateiCarrierSend")->trigger();
+        Settle(*w.window);
+        QCOMPARE(w.desktop.mailed, std::vector<std::string>{chosen.toStdString()});
+
+        Click(*w.window, "cmdHide");  // the dialog is cancelled this time
+        QCOMPARE(w.host.saves.size(), size_t{2});
+        QCOMPARE(w.host.messages.size(), size_t{1});
+        QCOMPARE(ReadFile(picture.toStdString()), original);
+
+        w.Drop("Image2", {w.carrier});
+        Find<QAction>(*w.window, "mnuDateiCarrierSend")->trigger();
+        Settle(*w.window);
+        QCOMPARE(w.desktop.mailed.back(), w.carrier.toStdString());
+    }
 };
 
 QTEST_MAIN(PngWindowTest)
