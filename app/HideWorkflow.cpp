@@ -14,6 +14,7 @@
 #include "app/Workflows.h"
 #include "config/Codepage.h"
 #include "config/Helpers.h"
+#include "core/CarrierAnalysis.h"
 #include "core/HidePayload.h"
 #include "core/PayloadFormat.h"
 
@@ -29,6 +30,8 @@ constexpr int kShortTableHint = 494;
 constexpr int kIncorrectFileTitle = 407;
 constexpr int kSaveResultTitle = 635;
 constexpr int kResultSavedText = 637;
+constexpr int kResultKindText = 640;
+constexpr int kOtherOutputNameText = 471;
 
 // Where the result goes: "" into the carrier; a new file named by the caller or, with the
 // original to be kept, chosen in a save dialog. nullopt: cancelled or refused (with a message).
@@ -42,6 +45,13 @@ std::optional<std::string> ChooseResultFile(Session& session, UserInterface& ui,
         output = StripNul(*chosen);
     }
     if (output.empty()) return output;
+    // A PNG named .bmp (or the like) would be refused by the next extraction.
+    if (!ReadAlike(output, carrier.path)) {
+        ui.ShowMessage(Message{session.Text(kResultKindText) + " ." + GetExtension(carrier.path) + "\r\n" +
+                                   session.Text(kOtherOutputNameText),
+                               MessageIcon::Exclamation, MessageButtons::Ok, kProductName});
+        return std::nullopt;
+    }
     if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return std::nullopt;
     return output;
 }

@@ -209,6 +209,8 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
 
 bool ReadAsPng(const std::string& path) { return KindOf(path) == CarrierKind::Png; }
 
+bool ReadAlike(const std::string& path, const std::string& other) { return KindOf(path) == KindOf(other); }
+
 HideRefusal RefusesHiding(const CarrierFacts& facts) {
     if (!facts.IsPng()) return HideRefusal::None;
     if (facts.png.animated) return HideRefusal::Animated;

@@ -38,6 +38,9 @@ struct CarrierAnalysis {
 CarrierAnalysis AnalyseCarrier(const std::string& path);
 // True when AnalyseCarrier reads path as a PNG (by its extension), accepted or not.
 bool ReadAsPng(const std::string& path);
+// True when AnalyseCarrier would read both paths with the same reader (by their extensions):
+// a result written for one can be read again under the other name.
+bool ReadAlike(const std::string& path, const std::string& other);
 
 HideRefusal RefusesHiding(const CarrierFacts& facts);
 // The refusal in the format's terms, for error details.

@@ -367,6 +367,7 @@ TEST_F(CliTest, HideWithOutputNeverChangesTheCarrier) {
         {"a hard link", "d.bin", "hard.#", "--force", 1, "The output file is the carrier file itself."},
         {"a symbolic link", "d.bin", "soft.#", "--force", 1, "The output file is the carrier file itself."},
         {"existing, no --force", "d.bin", "kept.#", "", 1, "The selected file already exists."},
+        {"of another kind", "d.bin", "new.#.jpg", "", 1, "The new file needs an extension of the carrier file's kind"},
         {"new", "d.bin", "new.#", "", 0, ""},
         {"existing, --force", "d.bin", "kept.#", "--force", 0, ""},
     };
