@@ -33,14 +33,28 @@ constexpr int kResultSavedText = 637;
 constexpr int kResultKindText = 640;
 constexpr int kOtherOutputNameText = 471;
 
+void ShowShortColourTable(const Session& session, UserInterface& ui, const CarrierFacts& carrier) {
+    if (!carrier.IsPng()) {
+        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
+        return;
+    }
+    ui.ShowMessage(
+        MakeMessage(session, {kShortPaletteText, kShortTableHint}, MessageIcon::Exclamation, kIncorrectFileTitle));
+}
+
 // Where the result goes: "" into the carrier; a new file named by the caller or, with the
-// original to be kept, chosen in a save dialog. nullopt: cancelled or refused (with a message).
+// original to be kept, chosen in a save dialog. nullopt: cancelled, or refused with a message
+// (a carrier whose colour table a hide would break, a name that cannot take the result).
 std::optional<std::string> ChooseResultFile(Session& session, UserInterface& ui, const CarrierFacts& carrier) {
+    if (carrier.shortColourTable) {
+        ShowShortColourTable(session, ui, carrier);
+        return std::nullopt;
+    }
     std::string output = session.hideOutput;
     if (output.empty() && session.settings.KeepOriginal == 1) {
-        const std::optional<std::string> chosen = ui.ChooseOutputFile(
-            ResultFilter(session.carrierFilter, carrier.path), session.Text(kSaveResultTitle),
-            ProposeResultName(carrier.path));
+        const std::optional<std::string> chosen =
+            ui.ChooseOutputFile(ResultFilter(session.carrierFilter, carrier.path), session.Text(kSaveResultTitle),
+                                ProposeResultName(carrier.path));
         if (!chosen || StripNul(*chosen).empty()) return std::nullopt;
         output = StripNul(*chosen);
     }
@@ -56,24 +70,10 @@ std::optional<std::string> ChooseResultFile(Session& session, UserInterface& ui,
     return output;
 }
 
-void ShowShortColourTable(const Session& session, UserInterface& ui, const CarrierFacts& carrier) {
-    if (!carrier.IsPng()) {
-        ui.ShowMessage(EngineErrorMessage(session, MakeError(ErrorCode::ShortColourTable)));
-        return;
-    }
-    ui.ShowMessage(MakeMessage(session, {kShortPaletteText, kShortTableHint}, MessageIcon::Exclamation,
-                               kIncorrectFileTitle));
-}
-
-
 bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     if (!EnsureCarrier(commands, session) || !EnsureDataFile(commands, session)) return false;
     // The command works on the carrier as it was when it started, whatever the window does meanwhile.
     const CarrierFacts carrier = session.carrier;
-    if (carrier.shortColourTable) {
-        ShowShortColourTable(session, ui, carrier);
-        return false;
-    }
     session.resultPath.clear();
     const std::optional<std::string> output = ChooseResultFile(session, ui, carrier);
     if (!output) return false;
@@ -115,8 +115,8 @@ bool HideSteps(Commands& commands, Session& session, UserInterface& ui) {
     // would hold neither the old nor the new payload.
     ThrowIfCancelled(ui);
     ui.SetCancellable(false);
-    const Status hidden =
-        HidePayload(carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); }, *output);
+    const Status hidden = HidePayload(
+        carrier, session.bitsPerByte, source, [&ui](int percent) { ui.SetProgress(percent); }, *output);
     if (!hidden) {
         ui.ShowMessage(EngineErrorMessage(session, hidden.error()));
         return false;
