@@ -1,35 +1,26 @@
 #include "app/Cancellation.h"
 
-#include "app/Session.h"
-#include "app/UserInterface.h"
-
 namespace tarnwerk {
-namespace {
-constexpr int kDerivingKeyStatus = 580;
-}
+namespace {}
 
-void ThrowIfCancelled(UserInterface& ui) {
-    if (ui.CancelRequested()) throw CommandCancelled{};
-}
-
-ProgressFn CancellableProgress(UserInterface& ui) {
-    return [&ui](int percent) {
-        ui.SetProgress(percent);
-        ThrowIfCancelled(ui);
+ProgressFn CancellableProgress(ProgressSink& progress) {
+    return [&progress](int percent) {
+        progress.SetProgress(percent);
+        if (progress.CancelRequested()) throw detail::EngineStopped{};
     };
 }
 
-SealCallbacks CancellableSealCallbacks(const Session& session, UserInterface& ui, int statusTextId) {
+SealCallbacks CancellableSealCallbacks(ProgressSink& progress, TextId statusTextId) {
     SealCallbacks callbacks;
-    callbacks.progress = CancellableProgress(ui);
-    callbacks.deriveKey = [&session, &ui, statusTextId](const std::function<Status()>& derive) {
-        ThrowIfCancelled(ui);
-        ui.SetStatus(0, " " + session.Text(kDerivingKeyStatus));
-        ui.SetProgress(UserInterface::kProgressBusy);
+    callbacks.progress = CancellableProgress(progress);
+    callbacks.deriveKey = [&progress, statusTextId](const std::function<Status()>& derive) -> Status {
+        if (progress.CancelRequested()) return CancelledError();
+        progress.SetStatus(TextId::DerivingKeyStatus);
+        progress.SetProgress(ProgressSink::kBusy);
         Status derived = derive();
-        ui.SetStatus(0, " " + session.Text(statusTextId));
-        ui.SetProgress(0);
-        ThrowIfCancelled(ui);
+        progress.SetStatus(statusTextId);
+        progress.SetProgress(0);
+        if (derived && progress.CancelRequested()) return CancelledError();
         return derived;
     };
     return callbacks;

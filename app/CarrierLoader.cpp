@@ -8,6 +8,7 @@
 #include "app/Session.h"
 #include "app/UserInterface.h"
 #include "config/NumberFormat.h"
+#include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
@@ -15,40 +16,45 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kByteUnit = 305;
-constexpr int kBitUnit = 307;
-
-constexpr int kPngDepthText = 638;
-constexpr int kPngDepthsUsable = 639;
-constexpr int kPngTooLargeText = 561;
-constexpr int kPngLimitsText = 562;
-constexpr int kPngDamagedText = 563;
-
-Message DepthMessage(const Session& session, const CarrierAnalysis& analysis, bool png) {
-    return Message{session.Text(png ? kPngDepthText : 413) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                       session.Text(kBitUnit) + ".\r\n\r\n" + session.Text(png ? kPngDepthsUsable : 414),
-                   MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-}
-
-Message RejectionMessage(const Session& session, const std::string& path, const CarrierAnalysis& analysis) {
-    switch (analysis.verdict) {
-        case CarrierVerdict::Compressed:
-            return Message{session.Text(410) + "\r\n\r\n" + session.Text(411) + "\r\n" + session.Text(412),
-                           MessageIcon::Exclamation, MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        case CarrierVerdict::UnsupportedDepth: return DepthMessage(session, analysis, ReadAsPng(path));
-        case CarrierVerdict::TooLarge:
-            return MakeMessage(session, {kPngTooLargeText, kPngLimitsText}, MessageIcon::Exclamation,
-                               kIncorrectFileTitle);
-        case CarrierVerdict::Damaged:
-            // The detail names the broken part in the format's own terms (chunk names).
-            return Message{session.Text(kPngDamagedText) + "\r\n(" + analysis.detail + ")", MessageIcon::Exclamation,
-                           MessageButtons::Ok, session.Text(kIncorrectFileTitle)};
-        default: return MakeMessage(session, {408, 409}, MessageIcon::Exclamation, kIncorrectFileTitle);
-    }
+// Fewer than 8 bits per channel, in the terms of the carrier's own kind.
+Message DepthRefusal(int base, const CarrierAnalysis& analysis) {
+    const bool png = analysis.png;
+    return Message{Text(base, png ? TextId::PngDepthText : TextId::ColourDepthText) + " " +
+                       std::to_string(analysis.facts.bitCount) + " " + Text(base, TextId::BitUnit) + ".\r\n\r\n" +
+                       Text(base, png ? TextId::PngDepthsUsableText : TextId::SupportedDepthsText),
+                   MessageIcon::Exclamation, MessageButtons::Ok, Text(base, TextId::IncorrectFileTitle)};
 }
 
 }  // namespace
+
+Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
+    const std::string title = Text(base, TextId::IncorrectFileTitle);
+    switch (analysis.verdict) {
+        case CarrierVerdict::Compressed:
+            return Message{Text(base, TextId::CompressedBitmapText) + "\r\n\r\n" +
+                               Text(base, TextId::UncompressedOnlyText) + "\r\n" +
+                               Text(base, TextId::UncompressedOnlyEnd),
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        case CarrierVerdict::UnsupportedDepth:
+            return DepthRefusal(base, analysis);
+        case CarrierVerdict::TooLarge:
+            return RenderNotice(base, Notice::Say({TextId::PictureTooLargeText, TextId::PictureLimitsText},
+                                                  MessageIcon::Exclamation, TextId::IncorrectFileTitle));
+        case CarrierVerdict::Damaged:
+            // The detail names the broken part in the format's own terms (chunk names).
+            return Message{Text(base, TextId::PngDamagedText) + "\r\n(" + analysis.detail + ")",
+                           MessageIcon::Exclamation, MessageButtons::Ok, title};
+        default:
+            return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText},
+                                                  MessageIcon::Exclamation, TextId::IncorrectFileTitle));
+    }
+}
+
+CarrierTexts DescribeCarrier(int base, const CarrierAnalysis& analysis, int bitsPerByte, bool encrypt) {
+    const std::string unit = " " + Text(base, TextId::ByteUnit);
+    return CarrierTexts{CarrierTypeText(base, analysis.facts), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
+                        FormatHashGroup(LargestPayload(analysis.facts.imageSize, bitsPerByte, encrypt), base) + unit};
+}
 
 bool IsUsableCarrierFile(const std::string& path) {
     struct stat info {};
@@ -70,18 +76,16 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
         session.fields.oTyp.clear();
         session.fields.oSize.clear();
         session.fields.oFree.clear();
-        ui.ShowMessage(RejectionMessage(session, path, analysis));
+        ui.ShowMessage(CarrierRefusal(session.languageBase, analysis));
         return false;
     }
     session.carrier = analysis.facts;
-    const std::string unit = " " + session.Text(kByteUnit);
+    CarrierTexts texts =
+        DescribeCarrier(session.languageBase, analysis, session.bitsPerByte, session.settings.Encryption == 1);
     session.fields.origFile = path;
-    session.fields.oTyp = CarrierTypeText(session.languageBase, analysis.facts);
-    session.fields.oSize = FormatHashGroup(analysis.facts.ShownSize(), session.languageBase) + unit;
-    const bool encryption = session.settings.Encryption == 1;
-    session.fields.oFree =
-        FormatHashGroup(LargestPayload(analysis.facts.imageSize, session.bitsPerByte, encryption), session.languageBase) +
-        unit;
+    session.fields.oTyp = std::move(texts.type);
+    session.fields.oSize = std::move(texts.size);
+    session.fields.oFree = std::move(texts.free);
     return true;
 }
 

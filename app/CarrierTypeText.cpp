@@ -6,15 +6,6 @@ namespace tarnwerk {
 
 namespace {
 
-constexpr int kRawType = 306;
-constexpr int kBitmapType = 308;
-constexpr int kPngType = 560;
-constexpr int kPixelUnit = 309;
-constexpr int kColorsUnit = 315;
-constexpr int kGreyUnit = 630;
-constexpr int kPaletteUnit = 631;
-constexpr int kWithAlpha = 632;
-
 // PNG colour types (PNG numbering, as stored in CarrierFacts).
 constexpr uint8_t kPngGrey = 0;
 constexpr uint8_t kPngPalette = 3;
@@ -26,21 +17,25 @@ constexpr uint8_t kPngRgba = 6;
 std::string PngColourKind(int languageBase, const PngFacts& png) {
     const uint8_t type = png.colourType;
     const bool grey = type == kPngGrey || type == kPngGreyAlpha;
-    const int unit = grey ? kGreyUnit : type == kPngPalette ? kPaletteUnit : kColorsUnit;
+    const TextId unit = grey                  ? TextId::GreyLevelsUnit
+                        : type == kPngPalette ? TextId::PaletteColorsUnit
+                                              : TextId::ColoursUnit;
     std::string kind = std::to_string(png.colourChannels * png.bitDepth) + " " + Text(languageBase, unit);
-    if (type == kPngGreyAlpha || type == kPngRgba) kind += " " + Text(languageBase, kWithAlpha);
+    if (type == kPngGreyAlpha || type == kPngRgba) kind += " " + Text(languageBase, TextId::WithAlphaChannelText);
     return kind;
 }
 
 }  // namespace
 
 std::string CarrierTypeText(int languageBase, const CarrierFacts& facts) {
-    if (facts.signature == "RAW") return Text(languageBase, kRawType);
-    const std::string size =
-        std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " + Text(languageBase, kPixelUnit) + ", ";
-    if (facts.IsPng()) return Text(languageBase, kPngType) + ", " + size + PngColourKind(languageBase, facts.png);
-    return Text(languageBase, kBitmapType) + ", " + size + std::to_string(facts.bitCount) + " " +
-           Text(languageBase, kColorsUnit);
+    if (facts.signature == "RAW") return Text(languageBase, TextId::RawPictureType);
+    const std::string size = std::to_string(facts.width) + "x" + std::to_string(facts.height) + " " +
+                             Text(languageBase, TextId::PixelUnit) + ", ";
+    if (facts.IsPng()) {
+        return Text(languageBase, TextId::PngPictureType) + ", " + size + PngColourKind(languageBase, facts.png);
+    }
+    return Text(languageBase, TextId::BitmapPictureType) + ", " + size + std::to_string(facts.bitCount) + " " +
+           Text(languageBase, TextId::ColoursUnit);
 }
 
 }  // namespace tarnwerk

@@ -1,35 +1,22 @@
 #include "app/CommandFrame.h"
 
-#include "app/Cancellation.h"
-#include "app/Session.h"
-#include "app/UserInterface.h"
+#include "app/Prompter.h"
 
 namespace tarnwerk {
 
-namespace {
-constexpr int kReadyTextId = 301;
-}
+namespace {}
 
-CommandFrame::CommandFrame(Session& session, UserInterface& ui, int statusTextId) : session_(session), ui_(ui) {
-    ui_.SetBusy(true);
-    ui_.SetStatus(0, " " + session_.Text(statusTextId));
-    ui_.SetCancellable(true);
-}
-
-bool CommandFrame::Run(const std::function<bool()>& steps) {
-    try {
-        return steps();
-    } catch (const CommandCancelled&) {
-        return false;  // the steps' scratch files and unfinished outputs are gone already
-    }
+CommandFrame::CommandFrame(ProgressSink& progress, TextId statusTextId) : progress_(progress) {
+    progress_.SetBusy(true);
+    progress_.SetStatus(statusTextId);
+    progress_.SetCancellable(true);
 }
 
 CommandFrame::~CommandFrame() {
-    if (closing_) closing_();
-    ui_.SetStatus(0, " " + session_.Text(kReadyTextId));
-    ui_.SetProgress(0);
-    ui_.SetCancellable(false);
-    ui_.SetBusy(false);
+    progress_.SetStatus(TextId::ReadyStatus);
+    progress_.SetProgress(0);
+    progress_.SetCancellable(false);
+    progress_.SetBusy(false);
 }
 
 }  // namespace tarnwerk

@@ -9,23 +9,14 @@
 #include "app/Messages.h"
 #include "app/StatusPanels.h"
 #include "app/ViewerHelp.h"
-#include "app/Workflows.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
+#include "config/TextId.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kCarrierMissingText = 401;
-constexpr int kCarrierReadOnlyText = 402;
-constexpr int kCarrierDialogTitle = 403;
-constexpr int kDroppedMissingText = 437;
-constexpr int kDroppedReadOnlyText = 438;
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kSettingsNotSavedText = 319;
 constexpr const char* kGlobalSection = "Global";
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
 // Shortest decimal text that reads back as the same single-precision value.
 std::string SingleText(double value) {
@@ -38,8 +29,9 @@ std::string SingleText(double value) {
 
 }  // namespace
 
-Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop)
-    : session_(session), ui_(ui), desktop_(desktop) {}
+Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop, Prompter& prompter,
+                   ProgressSink& progress)
+    : session_(session), ui_(ui), desktop_(desktop), prompter_(prompter), progress_(progress) {}
 
 bool Commands::LoadCarrier(const std::string& path) {
     const bool loaded = LoadCarrierInto(session_, ui_, path);
@@ -49,11 +41,11 @@ bool Commands::LoadCarrier(const std::string& path) {
 
 void Commands::SelectCarrier() {
     // The name exactly as chosen: blanks at either end belong to it.
-    const std::string chosen = ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(kCarrierDialogTitle));
+    const std::string chosen = ui_.ChooseCarrierFile(session_.carrierFilter, session_.Text(TextId::CarrierDialogTitle));
     if (chosen.empty()) return;
     if (!IsUsableCarrierFile(chosen)) {
-        ui_.ShowMessage(MakeMessage(session_, {kCarrierMissingText, kCarrierReadOnlyText}, MessageIcon::Exclamation,
-                                    kCarrierDialogTitle));
+        ui_.ShowMessage(MakeMessage(session_, {TextId::CarrierMissingText, TextId::CarrierReadOnlyText},
+                                    MessageIcon::Exclamation, TextId::CarrierDialogTitle));
         return;
     }
     LoadCarrier(chosen);
@@ -67,9 +59,10 @@ void Commands::DropCarrier(const std::vector<std::string>& files) {
     if (files.size() != 1) return;
     const std::string& path = files.front();
     if (!IsUsableCarrierFile(path)) {
-        ui_.ShowMessage(
-            Message{path + "\r\n" + session_.Text(kDroppedMissingText) + "\r\n" + session_.Text(kDroppedReadOnlyText),
-                    MessageIcon::Exclamation, MessageButtons::Ok, session_.Text(kIncorrectFileTitle)});
+        ui_.ShowMessage(Message{path + "\r\n" + session_.Text(TextId::DroppedMissingText) + "\r\n" +
+                                    session_.Text(TextId::DroppedReadOnlyText),
+                                MessageIcon::Exclamation, MessageButtons::Ok,
+                                session_.Text(TextId::IncorrectFileTitle)});
         return;
     }
     LoadCarrier(path);
@@ -94,11 +87,10 @@ void Commands::SetDataFile(const std::string& path) {
 }
 
 void Commands::Reset() {
+    session_.resultPath.clear();
     session_.fields = WindowFields{};
     session_.payloadSize = 0;
     session_.dataExtension.clear();
-    session_.headerExtension.clear();
-    session_.resultPath.clear();
     // Only what marks the carrier as loaded; the other facts keep their values.
     session_.carrier.path.clear();
     session_.carrier.signature.clear();
@@ -112,11 +104,6 @@ void Commands::Activate() {
     ShowStatusPanels(session_, ui_);
 }
 
-bool Commands::Hide() { return RunHide(*this, session_, ui_); }
-bool Commands::Extract() { return RunExtract(*this, session_, ui_); }
-bool Commands::Export() { return RunExport(*this, session_, ui_); }
-bool Commands::CalculateSize() { return RunCalculateSize(*this, session_, ui_); }
-
 void Commands::ShowCarrier() { ShowCarrierInViewer(*this, session_, ui_, desktop_); }
 
 void Commands::ShowHelp() { ShowHelpFile(session_, ui_, desktop_); }
@@ -128,7 +115,7 @@ void Commands::SaveOptions(const SettingsRecord& record) {
     session_.settings = record;
     session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
     if (!saved) {
-        Message message = MakeProductMessage(session_, {kSettingsNotSavedText}, MessageIcon::Critical);
+        Message message = MakeProductMessage(session_, {TextId::SettingsNotSavedText}, MessageIcon::Critical);
         AppendCause(session_, message, saved.error());
         ui_.ShowMessage(message);
     }

@@ -5,17 +5,15 @@
 #include <cstdint>
 
 #include "app/Session.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 #include "config/NumberFormat.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kByteUnit = 305;
-
 std::string SizeText(const Session& session, int64_t size) {
-    return FormatHashGroupZero(size, session.languageBase) + " " + session.Text(kByteUnit);
+    return FormatHashGroupZero(size, session.languageBase) + " " + session.Text(TextId::ByteUnit);
 }
 
 // A missing or unreadable file shows 0, as the window always did.

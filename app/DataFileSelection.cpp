@@ -3,22 +3,12 @@
 #include "app/DataFileInfo.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
+#include "config/Strings.h"
 
 namespace tarnwerk {
 
 namespace {
-
-constexpr int kTitleText = 404;
-constexpr int kOriginalExtensionText = 405;
-constexpr int kAllFilesText = 406;
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 void FillDataFields(Session& session, const std::string& path) {
     session.fields.dataFile = path;
@@ -28,36 +18,32 @@ void FillDataFields(Session& session, const std::string& path) {
 
 }  // namespace
 
-std::vector<FileFilter> DataFileFilter(const Session& session) {
+std::vector<FileFilter> DataFileFilter(int languageBase, const std::string& storedExtension) {
     std::vector<FileFilter> filter;
-    if (!session.headerExtension.empty()) {
-        const std::string pattern = "*." + session.headerExtension;
-        filter.push_back({session.Text(kOriginalExtensionText) + " (" + pattern + ")", pattern});
+    if (!storedExtension.empty()) {
+        const std::string pattern = "*." + storedExtension;
+        filter.push_back({Text(languageBase, TextId::OriginalExtensionFilter) + " (" + pattern + ")", pattern});
     }
-    filter.push_back({session.Text(kAllFilesText) + " (*.*)", "*.*"});
+    filter.push_back({Text(languageBase, TextId::AllFilesFilter) + " (*.*)", "*.*"});
     return filter;
 }
 
-void ApplyChosenDataFile(Session& session, const std::string& path) {
-    FillDataFields(session, path);
-    if (session.headerExtension.empty()) {
-        session.dataExtension = Trim(GetExtension(path));
-        return;
-    }
-    if (Trim(GetExtension(path)) != session.headerExtension) session.fields.dataFile += "." + session.headerExtension;
-    session.dataExtension = session.headerExtension;
+bool ChooseDataFileInto(Session& session, UserInterface& ui) {
+    const std::string chosen =
+        ui.ChooseDataFile(DataFileFilter(session.languageBase, {}), session.Text(TextId::DataDialogTitle));
+    if (chosen.empty()) return false;
+    ApplyGivenDataFile(session, chosen);
+    return true;
 }
 
-bool ChooseDataFileInto(Session& session, UserInterface& ui) {
-    const std::string chosen = ui.ChooseDataFile(DataFileFilter(session), session.Text(kTitleText));
-    if (chosen.empty()) return false;
-    ApplyChosenDataFile(session, chosen);
-    return true;
+void ApplyExtractedFile(Session& session, const std::string& path, const std::string& storedExtension) {
+    ApplyGivenDataFile(session, path);
+    if (!storedExtension.empty()) session.dataExtension = storedExtension;
 }
 
 void ApplyGivenDataFile(Session& session, const std::string& path) {
     FillDataFields(session, path);
-    session.dataExtension = Trim(GetExtension(path));
+    session.dataExtension = TrimBlanks(GetExtension(path));
 }
 
 }  // namespace tarnwerk

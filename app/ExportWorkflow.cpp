@@ -2,45 +2,38 @@
 // decompression.
 #include "app/Cancellation.h"
 #include "app/CommandFrame.h"
-#include "app/Commands.h"
-#include "app/DataFileInfo.h"
-#include "app/Messages.h"
-#include "app/Session.h"
+#include "app/OutputTarget.h"
+#include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
-#include "app/Workflows.h"
 #include "core/ExtractPayload.h"
 
 namespace tarnwerk {
 namespace {
 
-constexpr int kExportingStatus = 312;
-constexpr int kOutputDialogTitle = 512;
-constexpr int kExportedText = 425;
-
-bool ExportSteps(Commands& commands, Session& session, UserInterface& ui) {
-    if (!EnsureCarrier(commands, session) || !EnsureOutputFile(commands, session, ui, kOutputDialogTitle)) return false;
-    const std::string output = DataPath(session);
-    if (!AcceptOutputName(session, ui, output) || !MayReplaceOutput(session, ui, output)) return false;
-    ui.SetProgress(0);
-
-    Result<int64_t> exported =
-        ExportPayload(session.carrier, session.bitsPerByte, output, CancellableProgress(ui));
+void ExportSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress, ExtractOutcome& outcome) {
+    if (!ResolveOutput(request, TextId::ExportOutputTitle, prompter, outcome)) return;
+    if (!MayReplaceOutput(prompter, outcome.outputPath, outcome)) return;
+    progress.SetProgress(0);
+    Result<int64_t> exported = StopOnCancel([&] {
+        return ExportPayload(request.carrier, request.bitsPerByte, outcome.outputPath, CancellableProgress(progress));
+    });
     if (!exported) {
-        ui.ShowMessage(EngineErrorMessage(session, exported.error()));
-        return false;
+        StopOn(outcome, exported.error(), Notice::Engine(exported.error()));
+        return;
     }
-    ShowDataFileInfoSize(session, output);
-    ShowDataFileInfoOrigSize(session, output);
-    ui.FieldsChanged();
-    EndWithSuccess(commands, session, ui, kExportedText);
-    return true;
+    outcome.ending = Ending::Done;
+    outcome.storedSize = FileSize(outcome.outputPath);
+    outcome.written.push_back(outcome.outputPath);
+    outcome.success = Notice::Say({TextId::ExportedText}, MessageIcon::Information);
 }
 
 }  // namespace
 
-bool RunExport(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kExportingStatus);
-    return frame.Run([&] { return ExportSteps(commands, session, ui); });
+ExtractOutcome Export(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress) {
+    CommandFrame frame(progress, TextId::ExportingStatus);
+    ExtractOutcome outcome;
+    ExportSteps(request, prompter, progress, outcome);
+    return outcome;
 }
 
 }  // namespace tarnwerk

@@ -1,45 +1,35 @@
+// SendCarrier: pack when asked, compose the mail. With deleteArchive, an archive the mail
+// program took is listed for removal at a later start (MailedArchives.h); one it did not take
+// is deleted at once.
 #include "app/Mail.h"
 
 #include <cstdio>
 #include <ctime>
 
-#include "app/Commands.h"
 #include "app/Desktop.h"
 #include "app/MailedArchives.h"
-#include "app/Messages.h"
-#include "app/Session.h"
-#include "app/UserInterface.h"
+#include "app/UseCases.h"
 #include "app/Zip.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kArchiveExistsText = 456;
-constexpr int kOverwriteQuestion = 442;
-constexpr int kOverwriteTitle = 443;
-constexpr int kZipFailedText = 452;
-constexpr int kZipFailedTitle = 453;
-constexpr int kSendFailedText = 454;
-constexpr int kSendFailedTitle = 455;
-
 // Packs the carrier; "" when the user declined to touch an existing archive or packing failed
-// (then the message is shown).
-std::string PackCarrier(const Session& session, UserInterface& ui, const std::string& carrier) {
+// (then the outcome says so).
+std::string PackCarrier(const std::string& carrier, Prompter& prompter, ProgressSink& progress, Outcome& outcome) {
     const std::string archive = ArchiveNameFor(carrier);
     const bool existed = FileExists(archive);
-    if (existed) {
-        const Message question = MakeMessage(session, {kArchiveExistsText, kOverwriteQuestion},
-                                             MessageIcon::Exclamation, kOverwriteTitle, MessageButtons::YesNo);
-        if (ui.ShowMessage(question) != MessageAnswer::Yes) return {};
-    }
+    if (existed && !prompter.Confirm(Question::ReplaceArchive)) return {};
     const std::string name = GetFileName(carrier).empty() ? carrier : GetFileName(carrier);
-    const bool packed = AddFileToZip(archive, carrier, name, [&ui](int percent) { ui.SetProgress(percent); }).ok();
-    ui.SetProgress(0);
+    const bool packed =
+        AddFileToZip(archive, carrier, name, [&progress](int percent) { progress.SetProgress(percent); }).ok();
+    progress.SetProgress(0);
     if (!packed) {
-        ui.ShowMessage(MakeMessage(session, {kZipFailedText}, MessageIcon::Critical, kZipFailedTitle));
+        outcome.ending = Ending::Failed;
+        outcome.notices.push_back(Notice::Say({TextId::ZipFailedText}, MessageIcon::Critical, TextId::ZipFailedTitle));
         // An archive that was there before is left intact by the zip writer and holds the
         // user's other entries; only a half-made new one goes.
         if (!existed && PathExists(archive)) std::remove(archive.c_str());
@@ -47,6 +37,8 @@ std::string PackCarrier(const Session& session, UserInterface& ui, const std::st
     }
     return archive;
 }
+
+Notice SendFailed() { return Notice::Say({TextId::SendFailedText}, MessageIcon::Critical, TextId::SendFailedTitle); }
 
 }  // namespace
 
@@ -56,33 +48,33 @@ std::string ArchiveNameFor(const std::string& carrierPath) {
     return carrierPath.substr(0, carrierPath.size() - extension.size() - 1) + ".zip";
 }
 
-bool MailCarrier(Commands& commands, Session& session, UserInterface& ui, Desktop& desktop) {
-    // After a hide into a new file, that file is what the user means to send.
-    const std::string carrier = session.resultPath.empty() ? session.fields.origFile : session.resultPath;
-    const bool pack = session.settings.SendCompress == 1;
-    std::string attachment = carrier;
-    if (pack) {
-        attachment = PackCarrier(session, ui, carrier);
-        if (attachment.empty()) return false;
+Outcome SendCarrier(const MailRequest& request, Prompter& prompter, ProgressSink& progress, Desktop& desktop) {
+    Outcome outcome;
+    std::string attachment = request.carrierPath;
+    if (request.pack) {
+        attachment = PackCarrier(request.carrierPath, prompter, progress, outcome);
+        if (attachment.empty()) return outcome;
+        outcome.written.push_back(attachment);
     }
-    const bool deleteArchive = session.settings.SendDelete == 1 && pack;
+    const bool deleteArchive = request.deleteArchive && request.pack;
     // Only a hand-off that failed never reached a mail program: its archive goes at once.
-    const auto ended = [&session, &ui, attachment, deleteArchive](bool sent) {
+    const auto ended = [late = request.lateNotice, attachment, deleteArchive](bool sent) {
         if (sent) return;
-        ui.ShowMessage(MakeMessage(session, {kSendFailedText}, MessageIcon::Critical, kSendFailedTitle));
+        if (late) late(SendFailed());
         if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
     };
     if (!desktop.ComposeMailWithAttachment(attachment, ended)) {
-        ended(false);
-        return false;
+        outcome.ending = Ending::Failed;
+        outcome.notices.push_back(SendFailed());
+        if (deleteArchive && FileExists(attachment)) std::remove(attachment.c_str());
+        return outcome;
     }
     // A mail program that runs already reads the attachment when it likes, even after
     // xdg-email has ended, so a started hand-off leaves the archive for a later start.
-    if (deleteArchive && FileExists(attachment)) {
-        (void)RememberMailedArchive(MailedArchivesPath(session.iniPath), attachment, std::time(nullptr));
-    }
-    if (session.settings.ResetOnEnd == 1) commands.Reset();
-    return true;
+    if (deleteArchive && FileExists(attachment))
+        (void)RememberMailedArchive(request.mailedArchivesList, attachment, std::time(nullptr));
+    outcome.ending = Ending::Done;
+    return outcome;
 }
 
 }  // namespace tarnwerk

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 
 namespace tarnwerk {
 

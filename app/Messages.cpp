@@ -1,39 +1,36 @@
 #include "app/Messages.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include "app/Session.h"
+#include "config/NumberFormat.h"
+#include "config/Strings.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kIncorrectFileTitle = 407;
-constexpr int kErrorTitle = 316;
-constexpr int kErrorNumberText = 317;
-constexpr int kOccurredText = 318;
-constexpr int kUnknownErrorText = 545;
-
 // How an error reaches the user: the lines of its own message (with title and icon), the
 // sentence that names it as the cause of a failed command, and whether the system's detail
 // (errno text, file) follows in parentheses.
 struct ErrorTexts {
-    std::vector<int> lines;
-    int titleId = kErrorTitle;  // 0: the product name
+    std::vector<TextId> lines;
+    std::optional<TextId> titleId = TextId::ErrorTitle;  // none: the product name
     MessageIcon icon = MessageIcon::Critical;
-    int causeId = 0;  // 0: the system's text for the error number
+    std::optional<TextId> causeId;  // none: the system's text for the error number
     bool detailed = true;
-    bool numbered = false;  // "317 <errno> 318" heads the message
+    bool numbered = false;  // "ErrorNumberText <errno> ErrorOccurredText" heads the message
 };
 
-ErrorTexts Own(std::vector<int> lines, int titleId, MessageIcon icon) {
-    const int cause = lines.front();
+ErrorTexts Own(std::vector<TextId> lines, std::optional<TextId> titleId, MessageIcon icon) {
+    const TextId cause = lines.front();
     return ErrorTexts{std::move(lines), titleId, icon, cause, false, false};
 }
 
-ErrorTexts Failure(int causeId) {
-    return ErrorTexts{{causeId}, kErrorTitle, MessageIcon::Critical, causeId, true, false};
+ErrorTexts Failure(TextId causeId) {
+    return ErrorTexts{{causeId}, TextId::ErrorTitle, MessageIcon::Critical, causeId, true, false};
 }
 
 // Every code has its texts here; without a default branch the compiler names a new code that
@@ -43,52 +40,43 @@ ErrorTexts TextsOf(ErrorCode code) {
     // One row per code: the table reads best unwrapped.
     // clang-format off
     switch (code) {
-        case ErrorCode::NoCarrier: return Own({439}, kIncorrectFileTitle, kWarn);
-        case ErrorCode::NoPayload: return Own({440}, kIncorrectFileTitle, kWarn);
-        case ErrorCode::PayloadTooLarge: return Own({433, 434}, 432, kWarn);
-        case ErrorCode::EndMarkerInData: return Own({490, 491, 492}, 0, kWarn);
-        case ErrorCode::ShortColourTable: return Own({493, 494}, kIncorrectFileTitle, kWarn);
-        case ErrorCode::CarrierShrank: return Own({495, 496}, kErrorTitle, MessageIcon::Critical);
-        case ErrorCode::NoDataFound: return Own({444}, kIncorrectFileTitle, kWarn);
-        case ErrorCode::CarrierBusy: return Own({464, 465}, kIncorrectFileTitle, kWarn);
+        case ErrorCode::NoCarrier: return Own({TextId::SelectCarrierText}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::NoPayload: return Own({TextId::SelectDataText}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::PayloadTooLarge: return Own({TextId::TooLargeText, TextId::LargerCarrierHint}, TextId::TooLargeTitle, kWarn);
+        case ErrorCode::EndMarkerInData: return Own({TextId::EndMarkerInDataText, TextId::EndMarkerCutText, TextId::EndMarkerHint}, std::nullopt, kWarn);
+        case ErrorCode::ShortColourTable: return Own({TextId::ShortColourTableText, TextId::ShortColourTableHint}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::CarrierShrank: return Own({TextId::CarrierShrankText, TextId::CarrierShrankHint}, TextId::ErrorTitle, MessageIcon::Critical);
+        case ErrorCode::NoDataFound: return Own({TextId::NoDataFoundText}, TextId::IncorrectFileTitle, kWarn);
+        case ErrorCode::CarrierBusy: return Own({TextId::CarrierBusyText, TextId::CarrierBusyHint}, TextId::IncorrectFileTitle, kWarn);
         case ErrorCode::NotRegularFile: {
-            ErrorTexts texts = Own({472, 471}, 0, kWarn);
-            texts.causeId = 543;  // as a cause it may name an input too
+            ErrorTexts texts = Own({TextId::OutputNotRegularText, TextId::OtherOutputNameHint}, std::nullopt, kWarn);
+            texts.causeId = TextId::NotRegularFileCause;  // as a cause it may name an input too
             return texts;
         }
-        case ErrorCode::Io: return ErrorTexts{{}, kErrorTitle, MessageIcon::Critical, 0, true, true};
-        case ErrorCode::FileEndedEarly: return Failure(530);
-        case ErrorCode::EmptyInput: return Failure(531);
-        case ErrorCode::TooLargeForFormat: return Failure(532);
-        case ErrorCode::CryptoUnavailable: return Failure(533);
-        case ErrorCode::OutOfMemory: return Failure(534);
-        case ErrorCode::CorruptData: return Failure(535);
-        case ErrorCode::WrongKey: return Failure(536);
-        case ErrorCode::OutputExists: return Failure(537);
-        case ErrorCode::Internal: return Failure(538);
-        case ErrorCode::Cancelled: return Failure(539);
-        case ErrorCode::NoSamplePlane: return Failure(540);
-        case ErrorCode::CarrierTooSmall: return Failure(541);
-        case ErrorCode::NothingFound: return Failure(542);
-        case ErrorCode::ArchiveFailed: return Failure(544);
-        case ErrorCode::Unrepresentable: return Failure(546);
-        case ErrorCode::CarrierRefused: return Failure(547);
+        case ErrorCode::Io: return ErrorTexts{{}, TextId::ErrorTitle, MessageIcon::Critical, std::nullopt, true, true};
+        case ErrorCode::FileEndedEarly: return Failure(TextId::FileEndedEarlyCause);
+        case ErrorCode::EmptyInput: return Failure(TextId::EmptyInputCause);
+        case ErrorCode::TooLargeForFormat: return Failure(TextId::TooLargeForFormatCause);
+        case ErrorCode::CryptoUnavailable: return Failure(TextId::CryptoUnavailableCause);
+        case ErrorCode::OutOfMemory: return Failure(TextId::OutOfMemoryCause);
+        case ErrorCode::CorruptData: return Failure(TextId::CorruptDataCause);
+        case ErrorCode::WrongKey: return Failure(TextId::WrongKeyCause);
+        case ErrorCode::OutputExists: return Failure(TextId::OutputExistsCause);
+        case ErrorCode::Internal: return Failure(TextId::InternalErrorCause);
+        case ErrorCode::Cancelled: return Failure(TextId::CancelledCause);
+        case ErrorCode::NoSamplePlane: return Failure(TextId::NoSamplePlaneCause);
+        case ErrorCode::CarrierTooSmall: return Failure(TextId::CarrierTooSmallCause);
+        case ErrorCode::NothingFound: return Failure(TextId::NothingFoundCause);
+        case ErrorCode::ArchiveFailed: return Failure(TextId::ArchiveFailedCause);
+        case ErrorCode::Unrepresentable: return Failure(TextId::UnrepresentableCause);
+        case ErrorCode::CarrierRefused: return Failure(TextId::CarrierRefusedCause);
         case ErrorCode::SameFile: {
-            ErrorTexts texts = Own({470, 471}, 0, kWarn);
+            ErrorTexts texts = Own({TextId::OutputIsCarrierText, TextId::OtherOutputNameHint}, std::nullopt, kWarn);
             return texts;
         }
     }
     // clang-format on
-    return Failure(538);  // not reached: the switch names every code
-}
-
-std::string Join(const Session& session, const std::vector<int>& ids, const char* separator) {
-    std::string text;
-    for (int id : ids) {
-        if (!text.empty()) text += separator;
-        text += session.Text(id);
-    }
-    return text;
+    return Failure(TextId::InternalErrorCause);  // not reached: the switch names every code
 }
 
 // The system's text for the error number and the file concerned ("No such file: /a/b").
@@ -98,54 +86,123 @@ std::string SystemDetail(const Error& error) {
     return text;
 }
 
-}  // namespace
+std::string TitleText(int base, std::optional<TextId> titleId) { return titleId ? Text(base, *titleId) : kProductName; }
 
-Message MakeMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon, int titleId,
-                    MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, session.Text(titleId)};
-}
-
-Message MakeProductMessage(const Session& session, std::initializer_list<int> ids, MessageIcon icon,
-                           MessageButtons buttons) {
-    return Message{Join(session, ids, "\r\n"), icon, buttons, kProductName};
-}
-
-Message EngineErrorMessage(const Session& session, const Error& error) {
+Message EngineError(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string text;
     if (texts.numbered) {
-        text = session.Text(kErrorNumberText) + " " + std::to_string(error.number) + " " + session.Text(kOccurredText);
+        text = Text(base, TextId::ErrorNumberText) + " " + std::to_string(error.number) + " " +
+               Text(base, TextId::ErrorOccurredText);
     } else {
-        text = Join(session, texts.lines, "\r\n");
+        text = JoinLines(base, texts.lines);
     }
     if (texts.detailed) {
         const std::string detail = SystemDetail(error);
         if (!detail.empty()) text += "\r\n(" + detail + ")";
     }
-    const std::string title = texts.titleId == 0 ? kProductName : session.Text(texts.titleId);
-    return Message{text, texts.icon, MessageButtons::Ok, title};
+    return Message{text, texts.icon, MessageButtons::Ok, TitleText(base, texts.titleId)};
 }
 
-std::string DescribeError(const Session& session, const Error& error) {
+std::string Describe(int base, const Error& error) {
     const ErrorTexts texts = TextsOf(error.code);
     std::string detail = SystemDetail(error);
-    if (texts.causeId == 0) return detail.empty() ? session.Text(kUnknownErrorText) : detail;
-    std::string text = session.Text(texts.causeId);
+    if (!texts.causeId) return detail.empty() ? Text(base, TextId::UnknownErrorCause) : detail;
+    std::string text = Text(base, *texts.causeId);
     if (!detail.empty()) text += ": " + detail;
     return text;
 }
+
+Message CommandFailure(int base, TextId commandTextId, const std::string& description) {
+    return Message{Text(base, commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
+                   kProductName};
+}
+
+Message NeededSize(int base, const Notice& notice) {
+    const std::string text = Text(base, notice.lines.at(0)) + " " + FormatHashGroupZero(notice.amount, base) + " " +
+                             Text(base, notice.lines.at(1)) + "\r\n" + Text(base, notice.lines.at(2));
+    return Message{text, notice.icon, MessageButtons::Ok, TitleText(base, notice.titleId)};
+}
+
+}  // namespace
+
+Message MakeMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon, TextId titleId,
+                    MessageButtons buttons) {
+    return Message{JoinLines(program.languageBase, ids), icon, buttons, program.Text(titleId)};
+}
+
+Message MakeProductMessage(const ProgramSettings& program, std::initializer_list<TextId> ids, MessageIcon icon,
+                           MessageButtons buttons) {
+    return Message{JoinLines(program.languageBase, ids), icon, buttons, kProductName};
+}
+
+Message EngineErrorMessage(const ProgramSettings& program, const Error& error) {
+    return EngineError(program.languageBase, error);
+}
+
+std::string DescribeError(const ProgramSettings& program, const Error& error) {
+    return Describe(program.languageBase, error);
+}
+
+std::string DescribeError(int languageBase, const Error& error) { return Describe(languageBase, error); }
 
 bool SaysAnything(const Error& error) {
     return error.code != ErrorCode::Io || error.number != 0 || !error.path.empty();
 }
 
-void AppendCause(const Session& session, Message& message, const Error& error) {
-    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(session, error) + ")";
+void AppendCause(const ProgramSettings& program, Message& message, const Error& error) {
+    if (SaysAnything(error)) message.text += "\r\n(" + DescribeError(program, error) + ")";
 }
 
-Message CommandFailureMessage(const Session& session, int commandTextId, const std::string& description) {
-    return Message{session.Text(commandTextId) + "\r\n(" + description + ")", MessageIcon::Critical, MessageButtons::Ok,
-                   kProductName};
+Message CommandFailureMessage(const ProgramSettings& program, TextId commandTextId, const std::string& description) {
+    return CommandFailure(program.languageBase, commandTextId, description);
+}
+
+Notice Notice::Say(std::vector<TextId> lines, MessageIcon icon, std::optional<TextId> titleId) {
+    Notice notice;
+    notice.lines = std::move(lines);
+    notice.icon = icon;
+    notice.titleId = titleId;
+    return notice;
+}
+
+Notice Notice::Engine(const Error& error) {
+    Notice notice;
+    notice.shape = Shape::EngineError;
+    notice.cause = error;
+    return notice;
+}
+
+Notice Notice::Failure(TextId commandTextId, const Error& cause) {
+    Notice notice = Say({commandTextId}, MessageIcon::Critical);
+    notice.shape = Shape::CommandFailure;
+    notice.cause = cause;
+    return notice;
+}
+
+Notice Notice::WithCause(std::vector<TextId> lines, MessageIcon icon, const Error& cause) {
+    Notice notice = Say(std::move(lines), icon);
+    notice.cause = cause;
+    return notice;
+}
+
+Message RenderNotice(int languageBase, const Notice& notice, MessageButtons buttons) {
+    switch (notice.shape) {
+        case Notice::Shape::EngineError:
+            return EngineError(languageBase, *notice.cause);
+        case Notice::Shape::CommandFailure:
+            return CommandFailure(languageBase, notice.lines.at(0), Describe(languageBase, *notice.cause));
+        case Notice::Shape::NeededSize:
+            return NeededSize(languageBase, notice);
+        case Notice::Shape::Lines:
+            break;
+    }
+    Message message{JoinLines(languageBase, notice.lines), notice.icon, buttons,
+                    TitleText(languageBase, notice.titleId)};
+    if (!notice.detail.empty()) message.text += "\r\n" + notice.detail;
+    if (notice.cause && SaysAnything(*notice.cause))
+        message.text += "\r\n(" + Describe(languageBase, *notice.cause) + ")";
+    return message;
 }
 
 }  // namespace tarnwerk

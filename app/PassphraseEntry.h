@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

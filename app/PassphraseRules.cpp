@@ -4,18 +4,13 @@
 
 #include "app/Messages.h"
 #include "app/Session.h"
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace tarnwerk {
 
 namespace {
 
 constexpr std::size_t kMinimumLength = 3;
-constexpr int kTooShortText = 445;
-constexpr int kTooShortHint = 446;
-constexpr int kDifferentText = 450;
-constexpr int kDifferentHint = 451;
-constexpr int kIncorrectTitle = 447;
 
 struct CharacterClass {
     std::u32string_view characters;
@@ -52,7 +47,8 @@ std::optional<Message> CheckPassphrase(int languageBase, const std::string& pass
     if (TrimmedLength(passphrase) >= kMinimumLength) return std::nullopt;
     Session texts;
     texts.languageBase = languageBase;
-    return MakeMessage(texts, {kTooShortText, kTooShortHint}, MessageIcon::Exclamation, kIncorrectTitle);
+    return MakeMessage(texts, {TextId::PassphraseTooShortText, TextId::PassphraseTooShortHint},
+                       MessageIcon::Exclamation, TextId::InvalidPassphraseTitle);
 }
 
 std::optional<Message> CheckNewPassphrase(int languageBase, const std::string& first, const std::string& second) {
@@ -60,7 +56,8 @@ std::optional<Message> CheckNewPassphrase(int languageBase, const std::string& f
     if (first == second) return std::nullopt;
     Session texts;
     texts.languageBase = languageBase;
-    return MakeMessage(texts, {kDifferentText, kDifferentHint}, MessageIcon::Exclamation, kIncorrectTitle);
+    return MakeMessage(texts, {TextId::PassphrasesDifferText, TextId::PassphrasesDifferHint}, MessageIcon::Exclamation,
+                       TextId::InvalidPassphraseTitle);
 }
 
 int PassphraseQuality(const std::string& utf8) {

@@ -4,12 +4,12 @@
 #include <optional>
 #include <string>
 
-#include "app/UserInterface.h"
+#include "app/Messages.h"
 
 namespace tarnwerk {
 
 // nullopt when the passphrases may be used; else the message to show ("too short": fewer than
-// 3 characters after trimming blanks, 445/446; "different": 450/451; title 447).
+// 3 characters after trimming blanks; "different"; titled InvalidPassphraseTitle).
 std::optional<Message> CheckNewPassphrase(int languageBase, const std::string& first, const std::string& second);
 std::optional<Message> CheckPassphrase(int languageBase, const std::string& passphrase);
 

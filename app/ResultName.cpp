@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 

@@ -4,6 +4,15 @@
 
 namespace tarnwerk {
 
-std::string Session::Text(int id) const { return tarnwerk::Text(languageBase, id); }
+std::string ProgramSettings::Text(TextId id) const { return tarnwerk::Text(languageBase, id); }
+
+PayloadOptions ProgramSettings::Options() const {
+    PayloadOptions options;
+    options.compress = settings.Compression == 1;
+    options.encrypt = settings.Encryption == 1;
+    options.cipher = static_cast<CipherIndex>(settings.Algorithmus);
+    options.bitsPerByte = bitsPerByte;
+    return options;
+}
 
 }  // namespace tarnwerk

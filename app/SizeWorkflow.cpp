@@ -4,53 +4,32 @@
 #include <optional>
 
 #include "app/CommandFrame.h"
-#include "app/Commands.h"
-#include "app/DataFileInfo.h"
-#include "app/Messages.h"
-#include "app/Session.h"
+#include "app/UseCases.h"
 #include "app/WorkflowSteps.h"
-#include "app/Workflows.h"
-#include "config/NumberFormat.h"
 #include "core/Capacity.h"
-#include "core/PayloadFormat.h"
 
 namespace tarnwerk {
-namespace {
+namespace {}  // namespace
 
-constexpr int kSizeStatus = 311;
-constexpr int kSizeErrorText = 421;
-constexpr int kNeededTitle = 417;
-constexpr int kNeededText = 418;
-constexpr int kNeededUnitText = 419;
-constexpr int kHeaderNotIncludedText = 420;
+SizeOutcome NeededSize(const SizeRequest& request, ProgressSink& progress) {
+    CommandFrame frame(progress, TextId::HidingStatus);
+    progress.SetProgress(0);
+    SizeOutcome outcome;
+    const PayloadOptions& options = request.options;
+    std::optional<int64_t> size =
+        MeasurePlainPayload(request.dataPath, options.compress, progress, TextId::SizeErrorText, outcome);
+    if (size && options.encrypt) size = MeasureEncryptedPayload(options.cipher, *size, outcome);
+    if (!size) return outcome;
 
-bool SizeSteps(Commands& commands, Session& session, UserInterface& ui) {
-    ui.SetProgress(0);
-    if (!EnsureDataFile(commands, session)) return false;
-    const std::string dataPath = DataPath(session);
-    ShowDataFileInfoOrigSize(session, dataPath);
-    ui.FieldsChanged();
-
-    const bool encrypted = session.settings.Encryption == 1;
-    std::optional<int64_t> size = MeasurePlainPayload(session, ui, dataPath, kSizeErrorText);
-    if (size && encrypted) size = MeasureEncryptedPayload(session, ui, *size);
-    if (!size) return false;
-
-    ShowDataFileInfoSize(session, *size);
-    ui.FieldsChanged();
-    session.payloadSize = *size;
-    const int64_t needed = SmallestCarrierArea(*size, session.bitsPerByte, encrypted);
-    const std::string text = session.Text(kNeededText) + " " + FormatHashGroupZero(needed, session.languageBase) + " " +
-                             session.Text(kNeededUnitText) + "\r\n" + session.Text(kHeaderNotIncludedText);
-    ui.ShowMessage(Message{text, MessageIcon::Information, MessageButtons::Ok, session.Text(kNeededTitle)});
-    return true;
-}
-
-}  // namespace
-
-bool RunCalculateSize(Commands& commands, Session& session, UserInterface& ui) {
-    CommandFrame frame(session, ui, kSizeStatus);
-    return frame.Run([&] { return SizeSteps(commands, session, ui); });
+    outcome.ending = Ending::Done;
+    outcome.payloadSize = *size;
+    outcome.needed = SmallestCarrierArea(*size, options.bitsPerByte, options.encrypt);
+    Notice notice = Notice::Say({TextId::NeededSizeText, TextId::NeededSizeUnitText, TextId::HeaderNotIncludedText},
+                                MessageIcon::Information, TextId::NeededSizeTitle);
+    notice.shape = Notice::Shape::NeededSize;
+    notice.amount = outcome.needed;
+    outcome.notices.push_back(std::move(notice));
+    return outcome;
 }
 
 }  // namespace tarnwerk

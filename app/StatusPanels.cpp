@@ -7,26 +7,22 @@
 namespace tarnwerk {
 
 namespace {
-constexpr int kReadyText = 301;
-constexpr int kCompressionText = 302;
-constexpr int kEncryptionText = 303;
-constexpr int kBitUnitText = 304;
 }  // namespace
 
-std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& session) {
-    const SettingsRecord& settings = session.settings;
+std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSettings& program) {
+    const SettingsRecord& settings = program.settings;
     std::array<std::string, kStatusPanelCount> panels;
-    panels[0] = " " + session.Text(kReadyText);
-    panels[1] = settings.Compression == 1 ? " " + session.Text(kCompressionText) + " " : " ";
+    panels[0] = " " + program.Text(TextId::ReadyStatus);
+    panels[1] = settings.Compression == 1 ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
     panels[2] = settings.Encryption == 1
-                    ? " " + session.Text(kEncryptionText) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
+                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(settings.Algorithmus).displayName + " "
                     : " ";
-    panels[3] = " " + std::to_string(session.bitsPerByte) + " " + session.Text(kBitUnitText) + " ";
+    panels[3] = " " + std::to_string(program.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 
-void ShowStatusPanels(const Session& session, UserInterface& ui) {
-    const auto panels = StatusPanelTexts(session);
+void ShowStatusPanels(const ProgramSettings& program, UserInterface& ui) {
+    const auto panels = StatusPanelTexts(program);
     for (int panel = 0; panel < kStatusPanelCount; ++panel)
         ui.SetStatus(panel, panels[static_cast<std::size_t>(panel)]);
 }

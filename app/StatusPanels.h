@@ -6,13 +6,13 @@
 
 namespace tarnwerk {
 
-struct Session;
+struct ProgramSettings;
 class UserInterface;
 
 inline constexpr int kStatusPanelCount = 4;
 
 // Panel 0 " Ready", 1 compression, 2 encryption and its cipher, 3 bits per byte.
-std::array<std::string, kStatusPanelCount> StatusPanelTexts(const Session& session);
-void ShowStatusPanels(const Session& session, UserInterface& ui);
+std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSettings& program);
+void ShowStatusPanels(const ProgramSettings& program, UserInterface& ui);
 
 }  // namespace tarnwerk

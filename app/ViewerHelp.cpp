@@ -8,31 +8,18 @@
 #include "app/Desktop.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 
 namespace {
 
-constexpr int kViewerTextBefore = 422;
-constexpr int kViewerTextAfter = 423;
-constexpr int kViewerTitle = 424;
-constexpr int kHelpMissingText = 457;
-constexpr int kHelpEnsureText = 458;
-constexpr int kHelpFolderText = 459;
-constexpr int kHelpTitle = 460;
-constexpr int kNoHelpProgramText = 513;
-constexpr int kNoHelpProgramHint = 514;
-constexpr int kNoHelpProgramTitle = 515;
-
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
-
 // The help is there, but nothing opens it: a different cause than a missing file, with a
 // different remedy.
 void ShowNoHelpProgram(const Session& session, UserInterface& ui, const std::string& file) {
     const std::string text =
-        session.Text(kNoHelpProgramText) + "\r\n" + file + "\r\n\r\n" + session.Text(kNoHelpProgramHint);
-    ui.ShowMessage(Message{text, MessageIcon::Critical, MessageButtons::Ok, session.Text(kNoHelpProgramTitle)});
+        session.Text(TextId::NoHelpProgramText) + "\r\n" + file + "\r\n\r\n" + session.Text(TextId::NoHelpProgramHint);
+    ui.ShowMessage(Message{text, MessageIcon::Critical, MessageButtons::Ok, session.Text(TextId::NoHelpProgramTitle)});
 }
 
 // Opens files[index]; when no program shows it, the next one, and after the last the message.
@@ -55,9 +42,9 @@ void ShowCarrierInViewer(Commands& commands, Session& session, UserInterface& ui
     const std::string carrier = session.fields.origFile;
     const auto ended = [&session, &ui, carrier](bool shown) {
         if (shown) return;
-        ui.ShowMessage(
-            Message{session.Text(kViewerTextBefore) + " " + GetExtension(carrier) + session.Text(kViewerTextAfter),
-                    MessageIcon::Critical, MessageButtons::Ok, session.Text(kViewerTitle)});
+        ui.ShowMessage(Message{session.Text(TextId::ViewerFailedBefore) + " " + GetExtension(carrier) +
+                                   session.Text(TextId::ViewerFailedAfter),
+                               MessageIcon::Critical, MessageButtons::Ok, session.Text(TextId::ViewerFailedTitle)});
     };
     if (!desktop.Open(carrier, ended)) ended(false);
 }
@@ -69,9 +56,11 @@ void ShowHelpFile(const Session& session, UserInterface& ui, Desktop& desktop) {
         if (FileExists(session.appPath + name)) present.push_back(session.appPath + name);
     }
     if (present.empty()) {
-        const std::string text = session.Text(kHelpMissingText) + "\r\n\r\n" + session.Text(kHelpEnsureText) + "\r\n" +
-                                 session.Text(kHelpFolderText) + "\r\n";
-        ui.ShowMessage(Message{text, MessageIcon::Critical, MessageButtons::Ok, session.Text(kHelpTitle)});
+        const std::string text = session.Text(TextId::HelpMissingText) + "\r\n\r\n" +
+                                 session.Text(TextId::HelpEnsureText) + "\r\n" + session.Text(TextId::HelpFolderText) +
+                                 "\r\n";
+        ui.ShowMessage(
+            Message{text, MessageIcon::Critical, MessageButtons::Ok, session.Text(TextId::HelpMissingTitle)});
         return;
     }
     OpenHelp(session, ui, desktop, std::move(present), 0);

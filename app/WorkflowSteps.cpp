@@ -8,17 +8,12 @@
 #include <cerrno>
 
 #include "app/Cancellation.h"
-#include "app/Commands.h"
-#include "app/DataFileSelection.h"
-#include "app/Messages.h"
 #include "app/PassphraseEntry.h"
-#include "app/Session.h"
-#include "app/UserInterface.h"
+#include "base/AtomicOutput.h"
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/AtomicOutput.h"
 #include "config/Codepage.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
 #include "core/EndMarkerScan.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"
@@ -27,19 +22,8 @@
 
 namespace tarnwerk {
 namespace {
-
-constexpr int kCompressionFailedText = 415;
-constexpr int kEncryptionFailedText = 416;
-constexpr int kOverwriteText = 441;
-constexpr int kPassphraseCharsText = 466;
-constexpr int kPassphraseCharsHint = 467;
-constexpr int kOverwriteQuestionText = 442;
-constexpr int kOverwriteTitle = 443;
-constexpr int kOutputIsCarrierText = 470;
-constexpr int kOtherOutputNameText = 471;
 constexpr int16_t kCompressionLevel = 9;
 constexpr int kEncryptionAttempts = 8;
-constexpr int kHidingStatus = 311;  // only a hide encrypts
 
 bool IsFileOrPipe(const std::string& path) {
     struct stat info {};
@@ -57,15 +41,6 @@ std::string UsableExtension(const std::string& stored) {
     return onlyDots || strange ? std::string() : stored;
 }
 
-// Beside the carrier, named like it, with the stored extension; never the carrier itself.
-std::string ProposedOutputPath(const std::string& carrier, const std::string& extension) {
-    const std::string carrierExtension = GetExtension(carrier);
-    const std::string base =
-        carrierExtension.empty() ? carrier : carrier.substr(0, carrier.size() - carrierExtension.size() - 1);
-    const std::string suffix = extension.empty() ? std::string() : "." + extension;
-    return base + suffix == carrier ? base + "_1" + suffix : base + suffix;
-}
-
 Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& path) {
     auto fd = OpenFile(path, O_RDONLY);
     if (!fd) return fd.error();
@@ -80,7 +55,8 @@ Result<bool> FileCutsAtEndMarker(const std::string& header, const std::string& p
 Status SealAvoidingEndMarker(PayloadSeal& seal, const ScratchFile& scratch, const ScratchFile& output,
                              const SealKey& key, const SealCallbacks& callbacks) {
     for (int attempt = 1;; ++attempt) {
-        if (Status sealed = seal.Seal(scratch.path(), output.path(), key, callbacks); !sealed) return sealed;
+        Status sealed = StopOnCancel([&] { return seal.Seal(scratch.path(), output.path(), key, callbacks); });
+        if (!sealed) return sealed;
         if (!seal.Randomised() || attempt == kEncryptionAttempts) return {};
         Result<bool> cut = FileCutsAtEndMarker(std::string(key.header), output.path());
         if (!cut) return cut.error();
@@ -89,156 +65,132 @@ Status SealAvoidingEndMarker(PayloadSeal& seal, const ScratchFile& scratch, cons
 }
 
 // The header of the sealed payload: it carries the seal's check value and is bound to the data.
-// The seal reports its progress and key derivation like every other stage the user may stop.
-Status SealPayload(const Session& session, UserInterface& ui, const ScratchFile& scratch, const ScratchFile& output,
-                   const std::string& passphrase, PayloadSource& source) {
-    std::unique_ptr<PayloadSeal> seal = SealFor(source.cipher);
+Status SealPayload(const ScratchFile& scratch, const ScratchFile& output, const std::string& passphrase,
+                   PayloadSource& source, ProgressSink& progress) {
+    std::unique_ptr<PayloadSeal> seal = SealFor(static_cast<uint8_t>(source.cipher));
     Result<std::string> checkValue = seal->NewCheckValue(passphrase);
     if (!checkValue) return checkValue.error();
     source.checkValue = std::move(*checkValue);
     const std::string header =
         BuildPayloadHeader(source.compressed, true, source.cipher, source.checkValue, source.extension);
     return SealAvoidingEndMarker(*seal, scratch, output, {passphrase, source.checkValue, header},
-                                 CancellableSealCallbacks(session, ui, kHidingStatus));
+                                 CancellableSealCallbacks(progress, TextId::HidingStatus));
 }
 
 // Compression reports its progress and stops between two chunks when the user cancels.
-clsZlib PayloadCompressor(UserInterface& ui) {
-    ui.SetProgress(0);
+clsZlib PayloadCompressor(ProgressSink& progress) {
+    progress.SetProgress(0);
     clsZlib zlib;
-    zlib.Progress = CancellableProgress(ui);
+    zlib.Progress = CancellableProgress(progress);
     return zlib;
 }
 
-void ShowCompressionFailure(const Session& session, UserInterface& ui, const Error& error) {
-    Message message = MakeProductMessage(session, {kCompressionFailedText}, MessageIcon::Critical);
-    AppendCause(session, message, error);
-    ui.ShowMessage(message);
-}
-
-void ShowEncryptionFailure(const Session& session, UserInterface& ui, const Error& error) {
-    Message message = MakeProductMessage(session, {kEncryptionFailedText}, MessageIcon::Critical);
-    if (SaysAnything(error)) message.text += "\r\n" + DescribeError(session, error);
-    ui.ShowMessage(message);
+Notice EncryptionFailure(const Error& error) {
+    return Notice::WithCause({TextId::EncryptionFailedText}, MessageIcon::Critical, error);
 }
 
 }  // namespace
 
-bool AcceptPassphrase(const Session& session, UserInterface& ui, std::optional<std::string> typed,
-                      PassphraseSecrets& secrets) {
-    if (!typed) return false;
+void Stop(Outcome& outcome, Ending ending, Notice notice) {
+    outcome.ending = ending;
+    outcome.notices.push_back(std::move(notice));
+}
+
+void StopOn(Outcome& outcome, const Error& error, Notice notice) {
+    if (IsCancelled(error)) {
+        outcome.ending = Ending::Cancelled;
+        return;
+    }
+    Stop(outcome, Ending::Failed, std::move(notice));
+}
+
+bool AcceptPassphrase(std::optional<std::string> typed, PassphraseSecrets& secrets, Outcome& outcome) {
+    if (!typed) {
+        outcome.ending = Ending::Cancelled;
+        return false;
+    }
     if (DerivePassphrase(*typed, secrets)) return true;
-    ui.ShowMessage(MakeProductMessage(session, {kPassphraseCharsText, kPassphraseCharsHint}, MessageIcon::Exclamation));
+    Stop(outcome, Ending::Refused,
+         Notice::Say({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}, MessageIcon::Exclamation));
     return false;
 }
 
-bool EnsureCarrier(Commands& commands, Session& session) {
-    if (!session.carrier.IsLoaded()) commands.SelectCarrier();
-    return session.carrier.IsLoaded();
-}
-
-bool EnsureDataFile(Commands& commands, Session& session) {
-    if (session.fields.dataFile.empty()) commands.SelectDataFile();
-    return !DataPath(session).empty();
-}
-
-bool EnsureOutputFile(Commands& commands, Session& session, UserInterface& ui, int titleId) {
-    Result<FoundPayload> found = ReadPayloadHeader(session.carrier);
-    const std::string stored = found ? UsableExtension(Cp1252ToUtf8(found->header.extension)) : std::string();
-    const std::string proposed = ProposedOutputPath(session.carrier.path, stored);
-    const std::string previous = session.headerExtension;
-    session.headerExtension = stored;
-    const std::optional<std::string> chosen =
-        ui.ChooseOutputFile(DataFileFilter(session), session.Text(titleId), proposed);
-    if (!chosen) {
-        // The data field names the output; the stored extension counts only for the dialog.
-        if (!session.fields.dataFile.empty()) session.headerExtension = previous;
-        return EnsureDataFile(commands, session);
-    }
-    const std::string path = StripNul(*chosen);
-    if (path.empty()) return false;
-    ApplyChosenDataFile(session, path);
-    ui.FieldsChanged();
-    return true;
-}
-
-std::string DataPath(const Session& session) { return session.fields.dataFile; }
-
-bool AcceptOutputName(const Session& session, UserInterface& ui, const std::string& outputPath) {
-    if (IsSameFile(outputPath, session.carrier.path)) {
-        ui.ShowMessage(
-            MakeProductMessage(session, {kOutputIsCarrierText, kOtherOutputNameText}, MessageIcon::Exclamation));
+bool AcceptOutputName(const std::string& carrierPath, const std::string& outputPath, Outcome& outcome) {
+    if (IsSameFile(outputPath, carrierPath)) {
+        Stop(outcome, Ending::Refused,
+             Notice::Say({TextId::OutputIsCarrierText, TextId::OtherOutputNameHint}, MessageIcon::Exclamation));
         return false;
     }
     if (Status replaceable = CheckReplaceable(outputPath); !replaceable) {
-        ui.ShowMessage(EngineErrorMessage(session, replaceable.error()));
+        Stop(outcome, Ending::Refused, Notice::Engine(replaceable.error()));
         return false;
     }
     return true;
 }
 
-bool MayReplaceOutput(const Session& session, UserInterface& ui, const std::string& outputPath) {
+bool MayReplaceOutput(Prompter& prompter, const std::string& outputPath, Outcome& outcome) {
     struct stat info {};
     if (lstat(outputPath.c_str(), &info) != 0) return true;
-    const MessageAnswer answer =
-        ui.ShowMessage(MakeMessage(session, {kOverwriteText, kOverwriteQuestionText}, MessageIcon::Question,
-                                   kOverwriteTitle, MessageButtons::YesNo));
-    return answer == MessageAnswer::Yes;
+    if (prompter.Confirm(Question::ReplaceOutput)) return true;
+    outcome.ending = Ending::Refused;
+    return false;
 }
 
-std::optional<ScratchFile> PreparePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                               int failureTextId) {
+std::optional<ScratchFile> PreparePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
+                                               TextId failureTextId, Outcome& outcome) {
     // A data file that went away since it was chosen is named as such, not as a failed step.
     if (access(dataPath.c_str(), R_OK) != 0) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId,
-                                             DescribeError(session, MakeError(ErrorCode::Io, dataPath, errno))));
+        Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, MakeError(ErrorCode::Io, dataPath, errno)));
         return std::nullopt;
     }
     // A device such as /dev/zero never ends: copying it would fill the disk.
     if (!IsFileOrPipe(dataPath)) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId,
-                                             DescribeError(session, MakeError(ErrorCode::NotRegularFile, dataPath))));
+        Stop(outcome, Ending::Refused, Notice::Failure(failureTextId, MakeError(ErrorCode::NotRegularFile, dataPath)));
         return std::nullopt;
     }
     Result<ScratchFile> scratch = ScratchFile::CreateBesideOrInTemp(dataPath);
     if (!scratch) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, scratch.error())));
+        Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, scratch.error()));
         return std::nullopt;
     }
-    if (session.settings.Compression == 1) {
-        clsZlib zlib = PayloadCompressor(ui);
-        if (Status compressed = zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel); !compressed) {
-            ShowCompressionFailure(session, ui, compressed.error());
+    if (compress) {
+        clsZlib zlib = PayloadCompressor(progress);
+        Status compressed =
+            StopOnCancel([&] { return zlib.CompressFile(dataPath, scratch->path(), kCompressionLevel); });
+        if (!compressed) {
+            StopOn(outcome, compressed.error(),
+                   Notice::WithCause({TextId::CompressionFailedText}, MessageIcon::Critical, compressed.error()));
             return std::nullopt;
         }
     } else if (Status copied = CopyWholeFile(dataPath, scratch->path()); !copied) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, copied.error())));
+        Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, copied.error()));
         return std::nullopt;
     }
     return std::move(*scratch);
 }
 
-std::optional<int64_t> MeasurePlainPayload(Session& session, UserInterface& ui, const std::string& dataPath,
-                                           int failureTextId) {
+std::optional<int64_t> MeasurePlainPayload(const std::string& dataPath, bool compress, ProgressSink& progress,
+                                           TextId failureTextId, Outcome& outcome) {
     if (!CanReadDataInPlace(dataPath)) {  // a pipe's length is known only once it is read
-        std::optional<ScratchFile> scratch = PreparePlainPayload(session, ui, dataPath, failureTextId);
+        std::optional<ScratchFile> scratch = PreparePlainPayload(dataPath, compress, progress, failureTextId, outcome);
         if (!scratch) return std::nullopt;
         return FileSize(scratch->path());
     }
-    if (session.settings.Compression != 1) return FileSize(dataPath);
-    clsZlib zlib = PayloadCompressor(ui);
-    Result<int64_t> length = zlib.CompressedFileLength(dataPath, kCompressionLevel);
+    if (!compress) return FileSize(dataPath);
+    clsZlib zlib = PayloadCompressor(progress);
+    Result<int64_t> length = StopOnCancel([&] { return zlib.CompressedFileLength(dataPath, kCompressionLevel); });
     if (!length) {
-        ShowCompressionFailure(session, ui, length.error());
+        StopOn(outcome, length.error(),
+               Notice::WithCause({TextId::CompressionFailedText}, MessageIcon::Critical, length.error()));
         return std::nullopt;
     }
     return *length;
 }
 
-std::optional<int64_t> MeasureEncryptedPayload(const Session& session, UserInterface& ui, int64_t plainSize) {
-    Result<int64_t> length = SealFor(session.settings.Algorithmus)->SealedLength(plainSize);
+std::optional<int64_t> MeasureEncryptedPayload(CipherIndex cipher, int64_t plainSize, Outcome& outcome) {
+    Result<int64_t> length = SealFor(static_cast<uint8_t>(cipher))->SealedLength(plainSize);
     if (!length) {
-        ShowEncryptionFailure(session, ui, length.error());
+        Stop(outcome, Ending::Refused, EncryptionFailure(length.error()));
         return std::nullopt;
     }
     return *length;
@@ -249,15 +201,15 @@ bool CanReadDataInPlace(const std::string& dataPath) {
     return stat(dataPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(dataPath.c_str(), R_OK) == 0;
 }
 
-bool EncryptPayload(Session& session, UserInterface& ui, ScratchFile& scratch, const std::string& passphrase,
-                    PayloadSource& source, int failureTextId) {
+bool EncryptPayload(ScratchFile& scratch, const std::string& passphrase, PayloadSource& source, ProgressSink& progress,
+                    TextId failureTextId, Outcome& outcome) {
     Result<ScratchFile> output = ScratchFile::CreateBesideOrInTemp(scratch.beside());
     if (!output) {
-        ui.ShowMessage(CommandFailureMessage(session, failureTextId, DescribeError(session, output.error())));
+        Stop(outcome, Ending::Failed, Notice::Failure(failureTextId, output.error()));
         return false;
     }
-    if (Status sealed = SealPayload(session, ui, scratch, *output, passphrase, source); !sealed) {
-        ShowEncryptionFailure(session, ui, sealed.error());
+    if (Status sealed = SealPayload(scratch, *output, passphrase, source, progress); !sealed) {
+        StopOn(outcome, sealed.error(), EncryptionFailure(sealed.error()));
         return false;
     }
     scratch = std::move(*output);
@@ -269,14 +221,17 @@ int64_t FileSize(const std::string& path) {
     return stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
 }
 
-void EndWithSuccess(Commands& commands, Session& session, UserInterface& ui, int successTextId, bool mayReset,
-                    const std::string& moreLines) {
-    if (session.settings.ShowEndMessage == 1) {
-        Message message = MakeProductMessage(session, {successTextId}, MessageIcon::Information);
-        if (!moreLines.empty()) message.text += "\r\n" + moreLines;
-        ui.ShowMessage(message);
-    }
-    if (session.settings.ResetOnEnd == 1 && mayReset) commands.Reset();
+std::string StoredExtension(const CarrierFacts& carrier) {
+    Result<FoundPayload> found = ReadPayloadHeader(carrier);
+    return found ? UsableExtension(Cp1252ToUtf8(found->header.extension)) : std::string();
+}
+
+std::string ProposedOutputPath(const std::string& carrier, const std::string& extension) {
+    const std::string carrierExtension = GetExtension(carrier);
+    const std::string base =
+        carrierExtension.empty() ? carrier : carrier.substr(0, carrier.size() - carrierExtension.size() - 1);
+    const std::string suffix = extension.empty() ? std::string() : "." + extension;
+    return base + suffix == carrier ? base + "_1" + suffix : base + suffix;
 }
 
 }  // namespace tarnwerk

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

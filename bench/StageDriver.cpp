@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "base/Helpers.h"
+#include "base/Result.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
-#include "config/Result.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
 #include "core/HidePayload.h"

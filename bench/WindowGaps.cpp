@@ -35,7 +35,6 @@ using namespace tarnwerk;
 namespace {
 
 constexpr const char* kPassphrase = "Bench-Passphrase-42!";
-constexpr int kDerivingKeyText = 580;
 constexpr uint8_t kXChaCha20 = 5;
 
 // Answers every dialog as a user who agrees would: message boxes with their first button,
@@ -79,7 +78,7 @@ struct Observation {
 
 Observation Observe(frmSteg& window, const char* button) {
     Observation seen;
-    const QString deriving = QString::fromStdString(Text(kLanguageBaseEnglish, kDerivingKeyText));
+    const QString deriving = QString::fromStdString(Text(kLanguageBaseEnglish, TextId::DerivingKeyStatus));
     QElapsedTimer clock;
     qint64 lastTurn = 0;
     int lastValue = 0;
@@ -158,7 +157,7 @@ int main(int argc, char** argv) {
     window.commands().SetDataFile(data);
 
     const Observation hide = Observe(window, "cmdHide");
-    const QString hidden = QString::fromStdString(Text(kLanguageBaseEnglish, 435));
+    const QString hidden = QString::fromStdString(Text(kLanguageBaseEnglish, TextId::HiddenText));
     if (dialogs.messages.isEmpty() || dialogs.messages.last() != hidden) {
         std::fprintf(stderr, "the hide failed: %s\n", qPrintable(dialogs.messages.join(" | ")));
         return 1;

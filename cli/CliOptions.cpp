@@ -20,16 +20,18 @@ constexpr const char* kNoCipher = "none";
 constexpr std::array kLanguages{NamedValue{"de", 0}, NamedValue{"en", 2000}, NamedValue{"nl", 3000},
                                 NamedValue{"fr", 4000}};
 
+// clang-format off
 constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand::Info)},
                                   NamedValue{"hide", static_cast<int>(Subcommand::Hide)},
                                   NamedValue{"extract", static_cast<int>(Subcommand::Extract)},
                                   NamedValue{"export", static_cast<int>(Subcommand::Export)},
                                   NamedValue{"size", static_cast<int>(Subcommand::Size)}};
+// clang-format on
 
 // Every option a user may give, for --list options; the parser below is the other half.
-constexpr std::array kOptionNames{"--bits",     "--compress", "--no-compress", "--cipher", "--passphrase-file",
-                                  "--output",   "--force",    "--json",        "--settings", "--language",
-                                  "--quiet",    "--help",     "--version"};
+constexpr std::array kOptionNames{"--bits",   "--compress", "--no-compress", "--cipher",   "--passphrase-file",
+                                  "--output", "--force",    "--json",        "--settings", "--language",
+                                  "--quiet",  "--help",     "--version"};
 
 constexpr std::array kListKinds{"commands", "ciphers", "languages", "options"};
 
@@ -114,77 +116,90 @@ std::vector<std::string> ListNames(const std::string& kind, Subcommand command) 
     return names;
 }
 
+namespace {
+
+// One option at args[i] (its value, when it takes one, is consumed too); the usage error, or
+// "" when it was understood.
+std::string ParseOption(const std::vector<std::string>& args, size_t& i, CliOptions& o) {
+    const std::string& arg = args[i];
+    std::string v;
+    auto value = [&](std::string& out) {
+        if (i + 1 >= args.size()) return false;
+        out = args[++i];
+        return true;
+    };
+    if (arg == "--help" || arg == "-h") {
+        o.help = true;
+    } else if (arg == "--version") {
+        o.version = true;
+    } else if (arg == "--quiet" || arg == "-q") {
+        o.quiet = true;
+    } else if (arg == "--json") {
+        o.json = true;
+    } else if (arg == "--force") {
+        o.force = true;
+    } else if (arg == "--compress" || arg == "--no-compress") {
+        o.compress = arg == "--compress";
+    } else if (arg == "--settings") {
+        if (!value(o.settingsFile)) return "--settings needs a file";
+    } else if (arg == "--output") {
+        if (!value(o.output) || o.output.empty()) return "--output needs a file";
+    } else if (arg == "--passphrase-file") {
+        if (!value(o.passphraseFile)) return "--passphrase-file needs a file";
+    } else if (arg == "--language") {
+        if (!value(v) || !Lookup(kLanguages, v)) return "--language takes de, en, nl or fr";
+        o.languageBase = Lookup(kLanguages, v);
+    } else if (arg == "--bits") {
+        if (!value(v) || (v != "1" && v != "2" && v != "4")) return "--bits takes 1, 2 or 4";
+        o.bits = v[0] - '0';
+    } else if (arg == "--list") {
+        const auto known = [&] { return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end(); };
+        if (!value(v) || !known()) return "--list takes " + Joined({kListKinds.begin(), kListKinds.end()});
+        o.list = v;
+    } else if (arg == "--cipher") {
+        if (!value(v) || !CipherFromName(v)) return "--cipher takes " + Joined(CipherWords());
+        o.cipher = CipherFromName(v);
+    } else {
+        return "unknown option " + arg;
+    }
+    return {};
+}
+
+// What the command and its files allow, once every word is read; "" when the call is sound.
+std::string CheckCall(const CliOptions& o, const std::vector<std::string>& seenOptions) {
+    if (o.help || o.version || !o.list.empty()) return {};
+    if (o.command == Subcommand::None) return "no command given";
+    if (o.operands.size() != ExpectedOperands(o.command)) return "wrong number of files for this command";
+    for (const auto& option : seenOptions)
+        if (!Allowed(o.command, option)) return option + " does not apply to this command";
+    return {};
+}
+
+}  // namespace
+
 ParseResult ParseArguments(const std::vector<std::string>& args) {
     ParseResult result;
     CliOptions& o = result.options;
     std::vector<std::string> seenOptions;
     bool optionsEnded = false;  // after "--" every word is a command or a file
-    auto fail = [&](std::string message) {
-        result.error = std::move(message);
-        return result;
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
+    for (size_t i = 0; i < args.size() && result.error.empty(); ++i) {
         const std::string& arg = args[i];
-        auto value = [&](std::string& out) {
-            if (i + 1 >= args.size()) return false;
-            out = args[++i];
-            return true;
-        };
         if (arg == "--" && !optionsEnded) {
             optionsEnded = true;
         } else if (arg.size() > 1 && arg[0] == '-' && !optionsEnded) {
             seenOptions.push_back(arg);
-            std::string v;
-            if (arg == "--help" || arg == "-h") {
-                o.help = true;
-            } else if (arg == "--version") {
-                o.version = true;
-            } else if (arg == "--quiet" || arg == "-q") {
-                o.quiet = true;
-            } else if (arg == "--json") {
-                o.json = true;
-            } else if (arg == "--force") {
-                o.force = true;
-            } else if (arg == "--compress" || arg == "--no-compress") {
-                o.compress = arg == "--compress";
-            } else if (arg == "--settings") {
-                if (!value(o.settingsFile)) return fail("--settings needs a file");
-            } else if (arg == "--output") {
-                if (!value(o.output) || o.output.empty()) return fail("--output needs a file");
-            } else if (arg == "--passphrase-file") {
-                if (!value(o.passphraseFile)) return fail("--passphrase-file needs a file");
-            } else if (arg == "--language") {
-                if (!value(v) || !Lookup(kLanguages, v)) return fail("--language takes de, en, nl or fr");
-                o.languageBase = Lookup(kLanguages, v);
-            } else if (arg == "--bits") {
-                if (!value(v) || (v != "1" && v != "2" && v != "4")) return fail("--bits takes 1, 2 or 4");
-                o.bits = v[0] - '0';
-            } else if (arg == "--list") {
-                const auto known = [&] {
-                    return std::find(kListKinds.begin(), kListKinds.end(), v) != kListKinds.end();
-                };
-                if (!value(v) || !known())
-                    return fail("--list takes " + Joined({kListKinds.begin(), kListKinds.end()}));
-                o.list = v;
-            } else if (arg == "--cipher") {
-                if (!value(v) || !CipherFromName(v)) return fail("--cipher takes " + Joined(CipherWords()));
-                o.cipher = CipherFromName(v);
-            } else {
-                return fail("unknown option " + arg);
-            }
+            result.error = ParseOption(args, i, o);
         } else if (o.command == Subcommand::None) {
             const auto command = Lookup(kSubcommands, arg);
-            if (!command) return fail("unknown command " + arg);
-            o.command = static_cast<Subcommand>(*command);
+            if (!command)
+                result.error = "unknown command " + arg;
+            else
+                o.command = static_cast<Subcommand>(*command);
         } else {
             o.operands.push_back(arg);
         }
     }
-    if (o.help || o.version || !o.list.empty()) return result;
-    if (o.command == Subcommand::None) return fail("no command given");
-    if (o.operands.size() != ExpectedOperands(o.command)) return fail("wrong number of files for this command");
-    for (const auto& option : seenOptions)
-        if (!Allowed(o.command, option)) return fail(option + " does not apply to this command");
+    if (result.error.empty()) result.error = CheckCall(o, seenOptions);
     return result;
 }
 
@@ -196,7 +211,9 @@ std::string UsageText() {
            "                                        (BMP with 8 or 24 bits, PNG, RAW)\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
            "       [--bits 1|2|4] [--compress|--no-compress]\n"
-           "       [--cipher " + JoinedBy(CipherWords(), "|") + "]\n"
+           "       [--cipher " +
+           JoinedBy(CipherWords(), "|") +
+           "]\n"
            "       [--passphrase-file FILE]\n"
            "       [--output NEW [--force]]         write the result to NEW, CARRIER stays as it is\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"

@@ -3,6 +3,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/CarrierLoader.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 
@@ -29,16 +30,22 @@ std::string JsonString(const std::string& s) {
     return out.str();
 }
 
-// A PNG's samples per pixel in stored order; alpha is there but never carries data.
+// A PNG's samples per pixel in stored order, by colour type; alpha is there but never
+// carries data.
+struct PngChannels {
+    uint8_t colourType;
+    const char* names;
+};
+constexpr PngChannels kPngChannels[] = {{0, R"(["grey"])"},
+                                        {2, R"(["red","green","blue"])"},
+                                        {3, R"(["index"])"},
+                                        {4, R"(["grey","alpha"])"},
+                                        {6, R"(["red","green","blue","alpha"])"}};
+
 std::string PngLayoutJson(const PngFacts& png) {
     const char* channels = "[]";
-    switch (png.colourType) {
-        case 0: channels = R"(["grey"])"; break;
-        case 2: channels = R"(["red","green","blue"])"; break;
-        case 3: channels = R"(["index"])"; break;
-        case 4: channels = R"(["grey","alpha"])"; break;
-        case 6: channels = R"(["red","green","blue","alpha"])"; break;
-        default: break;
+    for (const PngChannels& entry : kPngChannels) {
+        if (entry.colourType == png.colourType) channels = entry.names;
     }
     return std::string(",\"channels\":") + channels + ",\"bit_depth\":" + std::to_string(png.bitDepth) +
            ",\"interlaced\":" + (png.interlaced ? "true" : "false");
@@ -46,18 +53,21 @@ std::string PngLayoutJson(const PngFacts& png) {
 
 }  // namespace
 
-bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json) {
-    if (!commands.LoadCarrier(carrier)) return false;
-    const CarrierFacts& f = session.carrier;
+void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json) {
+    const CarrierFacts& f = analysis.facts;
     if (!json) {
-        std::cout << session.fields.oTyp << "\n" << session.fields.oSize << "\n" << session.fields.oFree << "\n";
-        return true;
+        const CarrierTexts texts = DescribeCarrier(languageBase, analysis, options.bitsPerByte, options.encrypt);
+        std::cout << texts.type << "\n" << texts.size << "\n" << texts.free << "\n";
+        return;
     }
     std::ostringstream out;
-    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
-        << ",\"file_size\":" << f.ShownSize()
-        << ",\"data_offset\":" << f.dataOffset << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width
-        << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount;
+    out << "{\"type\":"
+        << JsonString(f.signature == "RAW" ? "raw"
+                      : f.IsPng()          ? "png"
+                                           : "bitmap")
+        << ",\"file_size\":" << f.ShownSize() << ",\"data_offset\":" << f.dataOffset
+        << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width << ",\"height\":" << f.height
+        << ",\"bit_count\":" << f.bitCount;
     if (f.IsPng()) out << PngLayoutJson(f.png);
     out << ",\"free\":{";
     bool first = true;
@@ -69,13 +79,10 @@ bool RunInfo(Commands& commands, Session& session, const std::string& carrier, b
     }
     out << "}}";
     std::cout << out.str() << "\n";
-    return true;
 }
 
-void PrintSizeJson(const Session& session) {
-    const bool encryption = session.settings.Encryption != 0;
-    std::cout << "{\"needed\":" << SmallestCarrierArea(session.payloadSize, session.bitsPerByte, encryption)
-              << ",\"prepared_size\":" << session.payloadSize << "}\n";
+void PrintSizeJson(const SizeOutcome& outcome) {
+    std::cout << "{\"needed\":" << outcome.needed << ",\"prepared_size\":" << outcome.payloadSize << "}\n";
 }
 
 }  // namespace tarnwerk::cli

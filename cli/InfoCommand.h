@@ -1,17 +1,16 @@
 // Output of the info and size commands, as text and as JSON.
 #pragma once
 
-#include <string>
-
-#include "app/Commands.h"
-#include "app/Session.h"
+#include "app/UseCases.h"
+#include "core/CarrierAnalysis.h"
 
 namespace tarnwerk::cli {
 
-// Loads the carrier (its refusal messages go to stderr) and prints its facts.
-bool RunInfo(Commands& commands, Session& session, const std::string& carrier, bool json);
+// The carrier's type, size and free room under the options, as the window shows them; or its
+// facts and the free room at every depth as JSON.
+void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json);
 
-// {"needed":N,"prepared_size":n} for the last size calculation.
-void PrintSizeJson(const Session& session);
+// {"needed":N,"prepared_size":n} of a size calculation.
+void PrintSizeJson(const SizeOutcome& outcome);
 
 }  // namespace tarnwerk::cli

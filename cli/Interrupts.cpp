@@ -7,7 +7,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "config/PendingNames.h"
+#include "base/PendingNames.h"
 
 namespace tarnwerk::cli {
 namespace {

@@ -8,19 +8,16 @@
 #include <iostream>
 
 #include "app/PassphraseRules.h"
+#include "app/UseCases.h"
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 #include "cli/Interrupts.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
 #include "config/Strings.h"
 #include "crypto/SecureWipe.h"
 
 namespace tarnwerk::cli {
 
 namespace {
-
-constexpr int kEnterPassphraseId = 220;
-constexpr int kReenterPassphraseId = 221;
-constexpr int kPassphraseId = 231;
 
 // Reads one line from the terminal, echo off; nullopt at end of input.
 std::optional<std::string> ReadLineNoEcho(int fd) {
@@ -85,37 +82,39 @@ bool TerminalUi::HasTerminal() const {
     return isatty(STDIN_FILENO) != 0;
 }
 
-MessageAnswer TerminalUi::ShowMessage(const Message& message) {
-    if (progressShown_) {
-        std::cerr << "\n";
-        progressShown_ = false;
-    }
+void TerminalUi::EndProgressLine() {
+    if (!progressShown_) return;
+    std::cerr << "\n";
+    progressShown_ = false;
+}
+
+void TerminalUi::Show(const Message& message) {
+    EndProgressLine();
     const std::string text = ToTerminalText(message.text);
-    switch (message.buttons) {
-        case MessageButtons::YesNo: {
-            if (options_.force) return MessageAnswer::Yes;
-            if (!HasTerminal()) {
-                std::cerr << text << "\n(use --force to replace it)\n";
-                return MessageAnswer::No;
-            }
-            std::cerr << text << " [y/N] " << std::flush;
-            std::string answer;
-            std::getline(std::cin, answer);
-            return (answer == "y" || answer == "Y" || answer == "yes") ? MessageAnswer::Yes : MessageAnswer::No;
-        }
-        case MessageButtons::RetryCancel:
-            std::cerr << text << "\n";
-            // A passphrase file gives the same answer again; only a person can retry.
-            return (!options_.passphrase && HasTerminal()) ? MessageAnswer::Retry : MessageAnswer::Cancel;
-        case MessageButtons::Ok:
-            break;
-    }
     if (message.icon == MessageIcon::Information) {
         if (!options_.quiet) std::cout << text << "\n";
     } else {
         std::cerr << text << "\n";
     }
-    return MessageAnswer::Ok;
+}
+
+bool TerminalUi::Confirm(Question question) {
+    EndProgressLine();
+    const std::string text = ToTerminalText(QuestionMessage(options_.languageBase, question).text);
+    if (question == Question::RetryPassphrase) {
+        std::cerr << text << "\n";
+        // A passphrase file gives the same answer again; only a person can retry.
+        return !options_.passphrase && HasTerminal();
+    }
+    if (options_.force) return true;
+    if (!HasTerminal()) {
+        std::cerr << text << "\n(use --force to replace it)\n";
+        return false;
+    }
+    std::cerr << text << " [y/N] " << std::flush;
+    std::string answer;
+    std::getline(std::cin, answer);
+    return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 std::optional<std::string> TerminalUi::ReadHidden(const std::string& prompt) {
@@ -133,7 +132,7 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
     const int base = options_.languageBase;
     if (options_.passphrase) {
         if (auto refusal = CheckNewPassphrase(base, *options_.passphrase, *options_.passphrase)) {
-            ShowMessage(*refusal);
+            Show(*refusal);
             return std::nullopt;
         }
         return options_.passphrase;
@@ -143,15 +142,15 @@ std::optional<std::string> TerminalUi::AskNewPassphrase() {
         return std::nullopt;
     }
     for (;;) {
-        auto first = ReadHidden(Text(base, kEnterPassphraseId));
+        auto first = ReadHidden(Text(base, TextId::EnterPassphraseLabel));
         if (!first) return std::nullopt;
-        auto second = ReadHidden(Text(base, kReenterPassphraseId));
+        auto second = ReadHidden(Text(base, TextId::ReenterPassphraseLabel));
         if (!second) return std::nullopt;
         auto refusal = CheckNewPassphrase(base, *first, *second);
         WipeString(*second);
         if (!refusal) return first;
         WipeString(*first);
-        ShowMessage(*refusal);
+        Show(*refusal);
     }
 }
 
@@ -163,12 +162,12 @@ std::optional<std::string> TerminalUi::AskPassphrase() {
         return std::nullopt;
     }
     for (;;) {
-        auto typed = ReadHidden(Text(base, kPassphraseId));
+        auto typed = ReadHidden(Text(base, TextId::PassphraseLabel));
         if (!typed) return std::nullopt;
         auto refusal = CheckPassphrase(base, *typed);
         if (!refusal) return typed;
         WipeString(*typed);
-        ShowMessage(*refusal);
+        Show(*refusal);
     }
 }
 

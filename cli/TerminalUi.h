@@ -1,12 +1,13 @@
-// The workflows' user interface on a terminal: messages on stdout/stderr, questions and
-// passphrases on /dev/tty, progress on stderr.
+// The use cases' prompter and progress on a terminal: messages on stdout/stderr, questions
+// and passphrases on /dev/tty, progress on stderr.
 #pragma once
 
 #include <optional>
 #include <string>
 
-#include "app/UserInterface.h"
-#include "config/Result.h"
+#include "app/Messages.h"
+#include "app/Prompter.h"
+#include "base/Result.h"
 
 namespace tarnwerk::cli {
 
@@ -17,20 +18,27 @@ struct TerminalUiOptions {
     int languageBase = 0;
 };
 
-class TerminalUi : public UserInterface {
+class TerminalUi : public Prompter, public ProgressSink {
 public:
     explicit TerminalUi(TerminalUiOptions options);
     ~TerminalUi() override;
 
-    MessageAnswer ShowMessage(const Message& message) override;
-    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
-    std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
+    // Information on stdout (left out with --quiet), everything else on stderr.
+    void Show(const Message& message);
+
+    // Prompter: --force answers the replace questions; a retry needs a person at a terminal.
+    bool Confirm(Question question) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    // The command line always names its output.
+    std::string ChooseOutputFile(const OutputChoice&) override { return {}; }
+
+    // ProgressSink: the percentage on a terminal; Ctrl-C ends the process (Interrupts.h).
     void SetProgress(int percent) override;
-    void SetStatus(int, const std::string&) override {}
+    void SetStatus(TextId) override {}
     void SetBusy(bool) override {}
-    void FieldsChanged() override {}
+    void SetCancellable(bool) override {}
+    bool CancelRequested() const override { return false; }
 
     // A passphrase was needed but there was neither a file nor a terminal to ask.
     bool passphraseUnavailable() const { return passphraseUnavailable_; }
@@ -39,6 +47,7 @@ public:
 
 private:
     std::optional<std::string> ReadHidden(const std::string& prompt);
+    void EndProgressLine();
     bool HasTerminal() const;
 
     TerminalUiOptions options_;

@@ -1,5 +1,5 @@
 // tarnwerk-cli: the hide, extract, export and size commands of the desktop program, over the
-// same workflows, for scripts and terminals.
+// same use cases, for scripts and terminals.
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Commands.h"
-#include "app/Desktop.h"
+#include "app/CarrierLoader.h"
 #include "app/Messages.h"
-#include "app/Session.h"
+#include "app/UseCases.h"
 #include "cli/CliOptions.h"
 #include "cli/InfoCommand.h"
 #include "cli/Interrupts.h"
 #include "cli/TerminalUi.h"
+#include "base/Helpers.h"
 #include "config/Settings.h"
 #include "config/Strings.h"
 
@@ -28,10 +28,6 @@ using namespace tarnwerk::cli;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr int kTerminatedText = 427;
-constexpr int kPassphraseFileUnreadableText = 475;
-constexpr int kPassphraseFileTooLongText = 476;
-constexpr int kPassphraseFileKindText = 477;
 // The position clamp of the settings needs a screen; a terminal has none, so any stored
 // position is accepted.
 constexpr int32_t kNoScreenLimit = INT32_MAX / 2;
@@ -45,89 +41,109 @@ std::string ExecutableDir() {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-int BitPerByteIndex(int bits) { return bits == 1 ? 0 : bits == 4 ? 2 : 1; }
+// What the command line works with: the settings file's values with the flags on top;
+// nothing is written back.
+struct CliSettings {
+    std::string iniPath;
+    int languageBase = 0;
+    PayloadOptions options;
+};
 
-// Settings from the file, then the flags on top; nothing is written back.
-Session BuildSession(const CliOptions& options) {
-    const std::string appDir = ExecutableDir();
-    const std::string iniPath = options.settingsFile.empty() ? DefaultIniPath(appDir) : options.settingsFile;
+CliSettings BuildSettings(const CliOptions& flags) {
+    const std::string iniPath = flags.settingsFile.empty() ? DefaultIniPath(ExecutableDir()) : flags.settingsFile;
     const StartupSettings startup = LoadSettings(iniPath, kNoScreenLimit, kNoScreenLimit);
-    Session session;
-    session.iniPath = startup.iniPath;
-    session.appPath = appDir + "/";
-    session.settings = startup.settings;
-    session.languageBase = options.languageBase.value_or(startup.languageBase);
-    session.carrierFilter = startup.carrierFilter;
-    SettingsRecord& s = session.settings;
-    if (options.bits) s.BitPerByte = static_cast<uint8_t>(BitPerByteIndex(*options.bits));
-    if (options.compress) s.Compression = *options.compress ? 1 : 0;
-    if (options.cipher) {
-        s.Encryption = *options.cipher < 0 ? 0 : 1;
-        if (*options.cipher >= 0) s.Algorithmus = static_cast<uint8_t>(*options.cipher);
+    CliSettings settings;
+    settings.iniPath = startup.iniPath;
+    settings.languageBase = flags.languageBase.value_or(startup.languageBase);
+    PayloadOptions& options = settings.options;
+    options.compress = flags.compress.value_or(startup.settings.Compression == 1);
+    options.encrypt = startup.settings.Encryption == 1;
+    options.cipher = static_cast<CipherIndex>(startup.settings.Algorithmus);
+    if (flags.cipher) {
+        options.encrypt = *flags.cipher >= 0;
+        if (*flags.cipher >= 0) options.cipher = static_cast<CipherIndex>(*flags.cipher);
     }
-    s.ShowEndMessage = 1;  // the success text goes to stdout; --quiet drops it there
-    s.ResetOnEnd = 0;
-    // The window's keep-the-original asks in a dialog; here --output names the new file.
-    s.KeepOriginal = 0;
-    session.hideOutput = options.output;
-    session.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
-    return session;
+    options.bitsPerByte = flags.bits.value_or(startup.bitsPerByte);
+    return settings;
 }
 
 // Why a passphrase file was refused, in the user's language.
-std::string PassphraseFileRefusal(const Session& session, const Error& error) {
-    if (error.number == EFBIG) return session.Text(kPassphraseFileTooLongText);
-    if (error.code == ErrorCode::NotRegularFile) return session.Text(kPassphraseFileKindText);
-    return session.Text(kPassphraseFileUnreadableText) + "\n(" + DescribeError(session, error) + ")";
+std::string PassphraseFileRefusal(int base, const Error& error) {
+    if (error.number == EFBIG) return Text(base, TextId::PassphraseFileTooLongText);
+    if (error.code == ErrorCode::NotRegularFile) return Text(base, TextId::PassphraseFileKindText);
+    return Text(base, TextId::PassphraseFileUnreadableText) + "\n(" + DescribeError(base, error) + ")";
 }
 
-int Run(const CliOptions& options) {
-    Session session = BuildSession(options);
-    InstallInterruptHandlers(session.Text(kTerminatedText));
+// The notices, then the end message of a command that succeeded.
+int Report(TerminalUi& ui, int base, const Outcome& outcome) {
+    for (const Notice& notice : outcome.notices) ui.Show(RenderNotice(base, notice));
+    if (outcome.ok() && outcome.success) ui.Show(RenderNotice(base, *outcome.success));
+    return outcome.ok() ? kExitSuccess : kExitFailure;
+}
+
+// The carrier as the command line names it; its refusal goes to stderr.
+std::optional<CarrierAnalysis> LoadCarrier(TerminalUi& ui, int base, const std::string& path) {
+    CarrierAnalysis analysis = AnalyseCarrier(path);
+    if (analysis.accepted()) return analysis;
+    ui.Show(CarrierRefusal(base, analysis));
+    return std::nullopt;
+}
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+int RunCommand(const CliOptions& flags, const CliSettings& settings, TerminalUi& ui) {
+    const int base = settings.languageBase;
+    const auto& files = flags.operands;
+    if (flags.command == Subcommand::Size) {
+        if (IsBlank(files[0])) return kExitFailure;
+        const SizeOutcome sized = NeededSize(SizeRequest{files[0], settings.options}, ui);
+        if (!flags.json || !sized.ok()) return Report(ui, base, sized);
+        PrintSizeJson(sized);
+        return kExitSuccess;
+    }
+    const std::optional<CarrierAnalysis> analysis = LoadCarrier(ui, base, files[0]);
+    if (!analysis) return kExitFailure;
+    if (flags.command == Subcommand::Info) {
+        PrintInfo(*analysis, base, settings.options, flags.json);
+        return kExitSuccess;
+    }
+    const CarrierFacts& carrier = analysis->facts;
+    if (IsBlank(files[1])) return kExitFailure;
+    if (flags.command == Subcommand::Hide) {
+        // --output keeps the carrier; the window's KeepOriginal setting is not read here.
+        std::optional<std::string> output;
+        if (!flags.output.empty()) output = flags.output;
+        const HideRequest request{
+            carrier, files[1], TrimBlanks(GetExtension(files[1])), settings.options, HidingMethod::Classic, output};
+        return Report(ui, base, Hide(request, ui, ui));
+    }
+    const ExtractRequest request{carrier, settings.options.bitsPerByte, files[1]};
+    return Report(ui, base, flags.command == Subcommand::Export ? Export(request, ui, ui) : Extract(request, ui, ui));
+}
+
+int Run(const CliOptions& flags) {
+    const CliSettings settings = BuildSettings(flags);
+    const int base = settings.languageBase;
+    InstallInterruptHandlers(Text(base, TextId::TerminatedText));
     TerminalUiOptions uiOptions;
-    uiOptions.quiet = options.quiet;
-    uiOptions.force = options.force;
-    uiOptions.languageBase = session.languageBase;
-    if (!options.passphraseFile.empty()) {
-        Result<std::string> passphrase = ReadPassphraseFile(options.passphraseFile);
+    uiOptions.quiet = flags.quiet;
+    uiOptions.force = flags.force;
+    uiOptions.languageBase = base;
+    if (!flags.passphraseFile.empty()) {
+        Result<std::string> passphrase = ReadPassphraseFile(flags.passphraseFile);
         if (!passphrase) {
-            std::cerr << PassphraseFileRefusal(session, passphrase.error()) << "\n";
+            std::cerr << PassphraseFileRefusal(base, passphrase.error()) << "\n";
             return kExitFailure;
         }
         uiOptions.passphrase = std::move(*passphrase);
     }
     TerminalUi ui(uiOptions);
-    XdgDesktop desktop;
-    Commands commands(session, ui, desktop);
-
-    bool ok = false;
-    const auto& files = options.operands;
-    switch (options.command) {
-        case Subcommand::Info:
-            return RunInfo(commands, session, files[0], options.json) ? kExitSuccess : kExitFailure;
-        case Subcommand::Hide:
-            ok = commands.LoadCarrier(files[0]) && (commands.SetDataFile(files[1]), commands.Hide());
-            break;
-        case Subcommand::Extract:
-            ok = commands.LoadCarrier(files[0]) && (commands.SetDataFile(files[1]), commands.Extract());
-            break;
-        case Subcommand::Export:
-            ok = commands.LoadCarrier(files[0]) && (commands.SetDataFile(files[1]), commands.Export());
-            break;
-        case Subcommand::Size:
-            commands.SetDataFile(files[0]);
-            if (options.json) ui.SetQuiet(true);
-            ok = commands.CalculateSize();
-            if (ok && options.json) PrintSizeJson(session);
-            break;
-        case Subcommand::None:
-            return kExitUsage;
-    }
+    const int status = RunCommand(flags, settings, ui);
     if (ui.passphraseUnavailable()) {
         std::cerr << "tarnwerk-cli: a passphrase is needed: give --passphrase-file or run on a terminal\n";
         return kExitUsage;
     }
-    return ok ? kExitSuccess : kExitFailure;
+    return status;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 
 namespace tarnwerk {
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

@@ -5,12 +5,14 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <limits>
 
+#include "base/ByteOrder.h"
+#include "base/FileIo.h"
 #include "compression/DeflateFile.h"
-#include "config/FileIo.h"
 
 namespace tarnwerk {
 
@@ -42,17 +44,6 @@ int64_t BufferSize(int64_t n) {
 
 bool SizeClaimPlausible(size_t compressedLength, int32_t claimed) {
     return claimed >= 0 && claimed <= static_cast<int64_t>(compressedLength) * kMaxExpansion + kExpansionSlack;
-}
-
-std::vector<uint8_t> LittleEndian32(int32_t value) {
-    const auto bits = static_cast<uint32_t>(value);
-    return {static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits >> 16),
-            static_cast<uint8_t>(bits >> 24)};
-}
-
-int32_t ReadLittleEndian32(const uint8_t* bytes) {
-    return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                                uint32_t{bytes[3]} << 24);
 }
 
 // zlib wants a valid pointer even for zero bytes.
@@ -126,7 +117,8 @@ Status clsZlib::CompressFile(const std::string& filePathIn, const std::string& f
     if (!in) return in.error();
     int64_t produced = 0;
     const FileWriter write = [&](int out) -> Status {
-        const auto sizeField = LittleEndian32(static_cast<int32_t>(length));
+        std::array<uint8_t, 4> sizeField{};
+        StoreLe32(sizeField.data(), static_cast<uint32_t>(static_cast<int32_t>(length)));
         if (Status written = WriteAll(out, sizeField.data(), sizeField.size(), filePathOut); !written) return written;
         const DeflateSink sink = [&](const uint8_t* data, size_t size) {
             return WriteAll(out, data, size, filePathOut);
@@ -161,7 +153,7 @@ Status clsZlib::DecompressFile(const std::string& filePathIn, const std::string&
 
     // The stream follows the size field; the array keeps the file's length, its last four
     // bytes zero (zlib ignores what follows the end of the stream).
-    const int32_t claimed = ReadLittleEndian32(data->data());
+    const auto claimed = static_cast<int32_t>(LoadLe32(data->data()));
     data->erase(data->begin(), data->begin() + kSizeFieldLength);
     data->resize(data->size() + kSizeFieldLength, 0);
     if (!SizeClaimPlausible(data->size(), claimed)) {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "config/FileIo.h"
-#include "config/Result.h"
+#include "base/FileIo.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

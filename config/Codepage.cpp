@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "config/Utf8.h"
+#include "base/Utf8.h"
 
 namespace tarnwerk {
 namespace {

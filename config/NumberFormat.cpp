@@ -6,7 +6,6 @@ namespace tarnwerk {
 namespace {
 
 constexpr size_t kGroupSize = 3;
-constexpr int kThousandsSeparatorText = 510;
 
 std::string Grouped(int64_t value, bool zeroAsEmpty, int languageBase) {
     if (value == 0) return zeroAsEmpty ? std::string() : std::string("0");
@@ -15,7 +14,7 @@ std::string Grouped(int64_t value, bool zeroAsEmpty, int languageBase) {
     const std::string digits = std::to_string(magnitude);
     // The language's own separator, not the desktop locale's: a German window on an English
     // desktop writes "720.054 Byte".
-    const std::string separator = Text(languageBase, kThousandsSeparatorText);
+    const std::string separator = Text(languageBase, TextId::ThousandsSeparator);
     std::string out = value < 0 ? "-" : "";
     for (size_t i = 0; i < digits.size(); ++i) {
         if (i > 0 && (digits.size() - i) % kGroupSize == 0) out += separator;

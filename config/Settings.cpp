@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "config/IniFile.h"
 #include "config/LeadingNumber.h"
 #include "config/Strings.h"
@@ -29,11 +29,6 @@ constexpr int32_t kLeftMargin = 480;
 constexpr double kLastCipherIndex = 5;  // 5 is XChaCha20-Poly1305
 constexpr double kLastBitPerByte = 2;
 constexpr double kLastLanguage = 255;
-
-constexpr int kCarrierBitmapText = 308;
-constexpr int kCarrierRawText = 306;
-constexpr int kCarrierPngText = 560;
-constexpr int kCarrierAllText = 314;
 
 // nullopt when the file cannot be read; for reading it then counts as missing.
 std::optional<std::string> ReadText(const std::string& path) {
@@ -201,11 +196,16 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
 
 Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
     const std::pair<const char*, int> keys[] = {
-        {"Compression", settings.Compression},     {"Encryption", settings.Encryption},
-        {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
-        {"ShowEndMessage", settings.ShowEndMessage}, {"ResetOnEnd", settings.ResetOnEnd},
-        {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
-        {"SendDelete", settings.SendDelete},       {"KeepOriginal", settings.KeepOriginal},
+        {"Compression", settings.Compression},
+        {"Encryption", settings.Encryption},
+        {"Algorithmus", settings.Algorithmus},
+        {"BitPerByte", settings.BitPerByte},
+        {"ShowEndMessage", settings.ShowEndMessage},
+        {"ResetOnEnd", settings.ResetOnEnd},
+        {"Language", settings.Language},
+        {"SendCompress", settings.SendCompress},
+        {"SendDelete", settings.SendDelete},
+        {"KeepOriginal", settings.KeepOriginal},
     };
     IniValues values;
     for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));
@@ -227,10 +227,10 @@ std::string DefaultIniPath(const std::string& executableDir) {
 
 std::vector<FileFilter> BuildCarrierFilter(int languageBase) {
     return {
-        {Text(languageBase, kCarrierBitmapText) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
-        {Text(languageBase, kCarrierPngText) + " (*.png)", "*.png"},
-        {Text(languageBase, kCarrierRawText) + " (*.raw)", "*.raw"},
-        {Text(languageBase, kCarrierAllText), "*.bmp;*.dib;*.png;*.raw"},
+        {Text(languageBase, TextId::BitmapPictureType) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
+        {Text(languageBase, TextId::PngPictureType) + " (*.png)", "*.png"},
+        {Text(languageBase, TextId::RawPictureType) + " (*.raw)", "*.raw"},
+        {Text(languageBase, TextId::AllPicturesFilter), "*.bmp;*.dib;*.png;*.raw"},
     };
 }
 

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

@@ -9,11 +9,13 @@ constexpr char kCommentMark = '#';
 constexpr char kBlockOpen = '[';
 constexpr char kBlockClose = ']';
 constexpr char kEntrySeparator = '\t';
+constexpr std::string_view kNamesBlock = "[Names]";
 
 struct Parser {
     StringTable table;
     int base = 0;
     bool inBlock = false;
+    bool inNames = false;
     int lineNumber = 0;
 
     void Problem(const std::string& what) {
@@ -28,6 +30,8 @@ struct Parser {
 
     // "[Name base]"
     void Block(std::string_view line) {
+        inNames = line == kNamesBlock;
+        if (inNames) return;
         const size_t space = line.rfind(' ');
         if (line.back() != kBlockClose || space == std::string_view::npos) {
             Problem("block header is not \"[Name base]\"");
@@ -49,12 +53,40 @@ struct Parser {
             Problem("entry is not \"id<TAB>text\"");
             return;
         }
+        if (inNames) {
+            Name(id, line.substr(tab + 1));
+            return;
+        }
         if (!inBlock) {
             Problem("entry before the first block");
             return;
         }
         const auto [where, inserted] = table.entries.emplace(base + id, std::string(line.substr(tab + 1)));
         if (!inserted) Problem("entry " + std::to_string(where->first) + " is defined twice");
+    }
+
+    static bool IsIdentifier(std::string_view name) {
+        const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+        const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+        if (name.empty() || !letter(name.front())) return false;
+        for (const char c : name) {
+            if (!letter(c) && !digit(c)) return false;
+        }
+        return true;
+    }
+
+    // "id<TAB>Name" of the names block: the constant the code refers to the entry by.
+    void Name(int id, std::string_view name) {
+        if (!IsIdentifier(name)) {
+            Problem("name \"" + std::string(name) + "\" is not an identifier");
+            return;
+        }
+        for (const auto& [otherId, otherName] : table.names) {
+            if (otherName != name) continue;
+            Problem("name " + otherName + " is given twice");
+            return;
+        }
+        if (!table.names.emplace(id, std::string(name)).second) Problem("id " + std::to_string(id) + " is named twice");
     }
 
     void Line(std::string_view line) {

@@ -1,5 +1,5 @@
 // Parser of the string-table text (resources/strings.txt): blocks with a base, one
-// "id<TAB>text" entry per line.
+// "id<TAB>text" entry per line, and a block "[Names]" naming the ids.
 #pragma once
 
 #include <map>
@@ -11,6 +11,7 @@ namespace tarnwerk {
 
 struct StringTable {
     std::map<int, std::string> entries;  // absolute entry number -> UTF-8 text
+    std::map<int, std::string> names;    // German id -> name of its TextId constant
     std::vector<std::string> problems;   // one line per malformed or duplicate entry
 };
 

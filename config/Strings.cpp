@@ -6,8 +6,8 @@ namespace tarnwerk {
 namespace {
 
 // The language names are shown each in its own language, whatever the current one.
-constexpr int kFirstFixedId = 1;
-constexpr int kLastFixedId = 4;
+constexpr int kFirstFixedId = static_cast<int>(TextId::GermanLanguageName);
+constexpr int kLastFixedId = static_cast<int>(TextId::FrenchLanguageName);
 constexpr const char* kLineBreak = "\r\n";
 
 // Parsed once; the table is a constant of the program, never changed after start.
@@ -18,7 +18,8 @@ const StringTable& Table() {
 
 }  // namespace
 
-std::string Text(int languageBase, int id) {
+std::string Text(int languageBase, TextId name) {
+    const int id = static_cast<int>(name);
     const bool fixed = id >= kFirstFixedId && id <= kLastFixedId;
     const auto& entries = Table().entries;
     const auto found = entries.find(fixed ? id : languageBase + id);
@@ -34,16 +35,22 @@ std::vector<int> AllEntries() {
     return ids;
 }
 
-std::string JoinLines(int languageBase, std::initializer_list<int> ids) {
+std::string JoinLines(int languageBase, std::initializer_list<TextId> ids) {
+    return JoinLines(languageBase, std::span<const TextId>(ids.begin(), ids.size()));
+}
+
+std::string JoinLines(int languageBase, std::span<const TextId> ids) {
     std::string joined;
     bool first = true;
-    for (const int id : ids) {
+    for (const TextId id : ids) {
         if (!first) joined += kLineBreak;
         joined += Text(languageBase, id);
         first = false;
     }
     return joined;
 }
+
+const std::map<int, std::string>& EntryNames() { return Table().names; }
 
 const std::vector<std::string>& StringTableProblems() { return Table().problems; }
 

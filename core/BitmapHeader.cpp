@@ -1,5 +1,7 @@
 #include "core/BitmapHeader.h"
 
+#include "base/ByteOrder.h"
+
 namespace tarnwerk {
 
 namespace {
@@ -25,13 +27,9 @@ constexpr int kColorsImportant = 50;
 
 }  // namespace
 
-int32_t ReadLe32(const uint8_t* bytes) {
-    const uint32_t value = uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 |
-                           uint32_t{bytes[3]} << 24;
-    return static_cast<int32_t>(value);
-}
+int32_t ReadLe32(const uint8_t* bytes) { return static_cast<int32_t>(LoadLe32(bytes)); }
 
-int32_t ReadLe16(const uint8_t* bytes) { return int32_t{bytes[0]} | int32_t{bytes[1]} << 8; }
+int32_t ReadLe16(const uint8_t* bytes) { return LoadLe16(bytes); }
 
 void ParseBitmapHeader(const std::array<uint8_t, kBmpHeaderSize>& header, CarrierFacts& facts) {
     const uint8_t* h = header.data();

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/BitmapHeader.h"
 #include "core/CarrierAnalysis.h"
 
@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kFileHeaderBytes = 14;
 constexpr int kColourEntryBytes = 4;
-constexpr int32_t kFullTable = 256;
 constexpr int kMinTableEntries = 2;
 
 Error Refused(ErrorCode code, const std::string& path) { return MakeError(code, path); }
@@ -23,8 +22,8 @@ int64_t StoredRowBytes(int64_t width, int bytesPerPixel) { return (width * bytes
 
 // The grey ramp's length (maximum value + 1), or 0 when the table is no grey ramp.
 int32_t GreyRampLength(const CarrierFacts& facts, const std::vector<uint8_t>& file) {
-    const int32_t entries = facts.colorsUsed == 0 ? kFullTable : facts.colorsUsed;
-    if (entries < kMinTableEntries || entries > kFullTable) return 0;
+    const int32_t entries = facts.colorsUsed == 0 ? kFullColourTable : facts.colorsUsed;
+    if (entries < kMinTableEntries || entries > kFullColourTable) return 0;
     const int64_t tableStart = int64_t{kFileHeaderBytes} + facts.headerSize;  // after the info header
     if (tableStart + int64_t{entries} * kColourEntryBytes > facts.dataOffset) return 0;
     for (int32_t i = 0; i < entries; ++i) {
@@ -90,7 +89,7 @@ Result<BitmapPlane> LoadBitmapPlane(const std::string& path) {
     bitmap.pixelOffset = facts.dataOffset;
     bitmap.rowBytes = static_cast<int32_t>(rowBytes);
 
-    int32_t rampLength = kFullTable;
+    int32_t rampLength = kFullColourTable;
     if (bitmap.bytesPerPixel == 1) {
         rampLength = GreyRampLength(facts, bitmap.file);
         if (rampLength == 0) return Refused(ErrorCode::NoSamplePlane, path);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/SamplePlane.h"
 
 namespace tarnwerk {

@@ -1,5 +1,8 @@
 #include "core/Capacity.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "core/BitPlacement.h"
 #include "core/PayloadFormat.h"
 
@@ -31,6 +34,15 @@ int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerBy
     const int64_t readable = fileSize - dataOffset - 1;
     if (readable <= 0) return 0;
     return readable / CarrierBytesPerStreamByte(bitsPerByte);
+}
+
+StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples) {
+    auto data = [&](double rate) {
+        const auto bits = static_cast<uint64_t>(std::floor(rate * static_cast<double>(usableSamples)));
+        const auto sealed = static_cast<int64_t>(layout.LargestSealed(bits));
+        return std::max<int64_t>(0, sealed - static_cast<int64_t>(kStealthOverhead));
+    };
+    return StealthCapacity{data(kStealthRecommendedRate), data(kStealthMaximumRate)};
 }
 
 }  // namespace tarnwerk

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "core/StealthFormat.h"
+
 namespace tarnwerk {
 
 // Stream bytes beyond the data: begin and end marker, the header (26 bytes with the passphrase
@@ -23,5 +25,19 @@ int64_t SmallestCarrierArea(int64_t payloadSize, int bitsPerByte, bool encrypted
 // Stream bytes a reader decodes from the carrier area: whole stream bytes from dataOffset up
 // to, but not including, the area's last byte at fileSize - 1 (the reading loops never reach it).
 int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerByte);
+
+// The stealth method's room, in data bytes (after salt, header, seal, flags and extension
+// field), at a rate in bits per usable sample: only samples that can change at a finite cost
+// carry, so a picture with large flat or saturated areas takes less than its size suggests.
+// The recommended room keeps a trained detector near chance; the maximum is what the coding
+// takes without touching the unusable samples, within the format's half a bit per sample.
+inline constexpr double kStealthRecommendedRate = 0.1;
+inline constexpr double kStealthMaximumRate = 0.5;
+
+struct StealthCapacity {
+    int64_t recommended = 0;
+    int64_t maximum = 0;
+};
+StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples);
 
 }  // namespace tarnwerk

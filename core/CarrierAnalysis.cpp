@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <limits>
 
+#include "base/FileIo.h"
+#include "base/Helpers.h"
 #include "core/BitmapHeader.h"
-#include "config/FileIo.h"
-#include "config/Helpers.h"
 #include "core/PngAnalysis.h"
 
 namespace tarnwerk {
@@ -194,6 +194,7 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     if (kind == CarrierKind::Unknown) return analysis;  // rejected without opening the file
 
     if (kind == CarrierKind::Png) {
+        analysis.png = true;
         analysis.verdict = ReadPngInfo(path, analysis);
     } else {
         const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
@@ -206,8 +207,6 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     }
     return analysis;
 }
-
-bool ReadAsPng(const std::string& path) { return KindOf(path) == CarrierKind::Png; }
 
 bool ReadAlike(const std::string& path, const std::string& other) { return KindOf(path) == KindOf(other); }
 

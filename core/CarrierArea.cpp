@@ -4,8 +4,8 @@
 
 #include <cerrno>
 
-#include "config/AtomicOutput.h"
-#include "config/FileIo.h"
+#include "base/AtomicOutput.h"
+#include "base/FileIo.h"
 #include "core/CarrierAnalysis.h"
 #include "core/FileArea.h"
 #include "core/PngArea.h"

@@ -12,7 +12,7 @@
 #include <memory>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/CarrierFacts.h"
 
 namespace tarnwerk {

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/Capacity.h"
 #include "core/CarrierArea.h"
 #include "core/CarrierFacts.h"

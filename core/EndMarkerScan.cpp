@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/PayloadFormat.h"
 
 namespace tarnwerk {

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <vector>
 
+#include "base/AtomicOutput.h"
+#include "base/Helpers.h"
 #include "core/BitPlacement.h"
 #include "core/CarrierStream.h"
-#include "config/AtomicOutput.h"
 
 namespace tarnwerk {
 
@@ -26,12 +27,6 @@ struct Probe {
     int bitsPerByte = 0;
     int64_t dataStart = 0;  // stream offset of the first data byte
 };
-
-std::string TrimBlanks(const std::string& text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // Header fields from the first block; false when the block is too short to hold them.
 bool ParseHeader(const std::vector<uint8_t>& block, Probe& probe) {

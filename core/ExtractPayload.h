@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "config/Result.h"
-#include "config/ScratchFile.h"
+#include "base/Result.h"
+#include "base/ScratchFile.h"
 #include "core/CarrierFacts.h"
 #include "core/PayloadFormat.h"
 #include "core/Progress.h"

@@ -4,8 +4,8 @@
 
 #include <optional>
 
-#include "config/AtomicOutput.h"
-#include "config/FileIo.h"
+#include "base/AtomicOutput.h"
+#include "base/FileIo.h"
 #include "core/CarrierArea.h"
 
 namespace tarnwerk {

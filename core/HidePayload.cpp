@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/BitPlacement.h"
 #include "core/Capacity.h"
 #include "core/CarrierArea.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/CarrierFacts.h"
 #include "core/Progress.h"
 

@@ -1,18 +1,8 @@
 #include "core/PayloadFormat.h"
 
+#include "base/Helpers.h"
+
 namespace tarnwerk {
-
-namespace {
-
-// Blanks only (not tabs or line breaks), at both ends.
-std::string_view TrimBlanks(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    const size_t last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
-}  // namespace
 
 std::string BuildPayloadHeader(bool compressed, bool encrypted, uint8_t cipher, std::string_view checkValue,
                                std::string_view extension) {
@@ -30,7 +20,7 @@ std::string BuildPayloadHeader(bool compressed, bool encrypted, uint8_t cipher, 
         check.resize(kCheckValueLength, '\0');
         header += check;
     }
-    std::string field(TrimBlanks(extension));
+    std::string field = TrimBlanks(extension);
     field.resize(kExtensionFieldLength, ' ');
     header += field;
     return header;

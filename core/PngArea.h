@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "core/CarrierArea.h"
 #include "core/PngDecoder.h"
 #include "core/PngWriter.h"

@@ -6,7 +6,8 @@
 #include <cstring>
 #include <set>
 
-#include "config/FileIo.h"
+#include "base/ByteOrder.h"
+#include "base/FileIo.h"
 
 namespace tarnwerk {
 
@@ -25,10 +26,6 @@ const std::set<std::string> kBeforeImageData = {"pHYs", "sPLT", "oFFs", "pCAL", 
 // picture is damaged.
 Error Corrupt(const std::string& /*what*/, const std::string& path) {
     return MakeError(ErrorCode::CorruptData, path);
-}
-
-uint32_t Be32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
 }
 
 bool IsLetters(const uint8_t* type) {
@@ -50,7 +47,7 @@ Result<bool> CrcMatches(int fd, const PngChunk& chunk, const std::string& path) 
     }
     uint8_t stored[4];
     if (auto read = ReadAt(fd, stored, 4, at, path); !read) return read.error();
-    return Be32(stored) == static_cast<uint32_t>(crc);
+    return LoadBe32(stored) == static_cast<uint32_t>(crc);
 }
 
 bool ValidDepth(uint8_t colourType, uint8_t depth) {
@@ -71,8 +68,8 @@ Status ParseHeader(int fd, const PngChunk& chunk, PngHeader& header, const std::
     if (chunk.type != "IHDR" || chunk.length != kHeaderLength) return Corrupt("the first chunk is not IHDR", path);
     uint8_t data[kHeaderLength];
     if (auto read = ReadAt(fd, data, kHeaderLength, chunk.offset + 8, path); !read) return read;
-    header.width = Be32(data);
-    header.height = Be32(data + 4);
+    header.width = LoadBe32(data);
+    header.height = LoadBe32(data + 4);
     header.bitDepth = data[8];
     header.colourType = data[9];
     header.interlace = data[12];
@@ -143,7 +140,7 @@ Result<PngChunk> ReadChunkHead(int fd, int64_t offset, int64_t fileLength, const
     if (auto read = ReadAt(fd, head, sizeof head, offset, path); !read) return read.error();
     PngChunk chunk;
     chunk.offset = offset;
-    chunk.length = Be32(head);
+    chunk.length = LoadBe32(head);
     if (chunk.length > kMaxChunkLength || !IsLetters(head + 4)) return Corrupt("invalid chunk", path);
     chunk.type.assign(reinterpret_cast<const char*>(head + 4), 4);
     if (chunk.end() > fileLength) return Corrupt("the file ends inside chunk " + chunk.type, path);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 
 namespace tarnwerk {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "config/FileIo.h"
-#include "config/Result.h"
+#include "base/FileIo.h"
+#include "base/Result.h"
 #include "core/PngChunks.h"
 #include "core/PngSampleLayout.h"
 

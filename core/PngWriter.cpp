@@ -4,8 +4,9 @@
 #include <cstring>
 #include <set>
 
-#include "config/AtomicOutput.h"
-#include "config/FileIo.h"
+#include "base/AtomicOutput.h"
+#include "base/ByteOrder.h"
+#include "base/FileIo.h"
 
 namespace tarnwerk {
 
@@ -24,10 +25,6 @@ constexpr int kCompressionLevel = 4;
 const std::set<std::string> kKnownChunks = {"IHDR", "PLTE", "IDAT", "IEND", "cHRM", "gAMA", "iCCP", "sBIT",
                                             "sRGB", "bKGD", "hIST", "tRNS", "pHYs", "sPLT", "tIME", "iTXt",
                                             "tEXt", "zTXt", "eXIf", "oFFs", "pCAL", "sCAL", "cICP"};
-
-uint32_t Be32(const uint8_t* bytes) {
-    return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 | bytes[3];
-}
 
 }  // namespace
 
@@ -116,7 +113,7 @@ struct PngWriter::Sink {
 
     void StartChunk() {
         headFill = 0;
-        bodyLeft = uint64_t{Be32(head)} + 4;  // data and CRC
+        bodyLeft = uint64_t{LoadBe32(head)} + 4;  // data and CRC
         passBody = std::memcmp(head + 4, "IDAT", 4) == 0;
         if (passBody) failure = Put(head, kChunkHead);
     }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/PngChunks.h"
 #include "core/PngSampleLayout.h"
 #include "core/SpngContext.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

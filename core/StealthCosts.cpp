@@ -1,5 +1,6 @@
 #include "core/StealthCosts.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -141,6 +142,10 @@ std::vector<float> HillCosts(const SamplePlane& plane) {
     }
     for (auto& worker : workers) worker.join();
     return costs;
+}
+
+size_t UsableSamples(std::span<const float> costs) {
+    return static_cast<size_t>(std::count_if(costs.begin(), costs.end(), [](float c) { return c < kUsableCostLimit; }));
 }
 
 }  // namespace tarnwerk

@@ -12,6 +12,8 @@
 // embedder takes.
 #pragma once
 
+#include <cstddef>
+#include <span>
 #include <vector>
 
 #include "core/SamplePlane.h"
@@ -21,7 +23,16 @@ namespace tarnwerk {
 // A cost this high marks a sample that must not change; costs stay finite so sums stay exact.
 inline constexpr float kWetCost = 1e10f;
 
+// Samples at or above this cost cannot carry. HILL gives integer samples either a cost below 9
+// (xi is 0 or at least 1/9) or, with a flat spot anywhere in the 15 x 15 window, at least
+// 1e10 / 225: the limit lies in that gap, so these samples are the ones the optimal sender
+// would practically never change.
+inline constexpr float kUsableCostLimit = 1e6f;
+
 // One cost per sample, laid out like plane.samples. Channels run on separate threads.
 std::vector<float> HillCosts(const SamplePlane& plane);
+
+// How many samples cost less than kUsableCostLimit.
+size_t UsableSamples(std::span<const float> costs);
 
 }  // namespace tarnwerk

@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <optional>
 
-#include "config/FileIo.h"
-#include "core/BitmapPlane.h"
+#include "base/FileIo.h"
+#include "core/StealthCarrier.h"
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"
 #include "crypto/StealthSeal.h"
@@ -83,15 +83,15 @@ Result<StealthPayload> ExtractStealth(const SamplePlane& plane, std::string_view
         plane, [&](const StealthSalt& salt) { return DeriveKeysReporting(passphrase, salt, limits, run); }, run);
 }
 
-Result<StealthPayload> ExtractStealthFromBitmap(const std::string& path, std::string_view passphrase,
-                                                const StealthRun& run, Argon2Limits limits) {
+Result<StealthPayload> ExtractStealthFromFile(const std::string& path, std::string_view passphrase,
+                                              const StealthRun& run, Argon2Limits limits) {
     // Shared, like a classic extract: a hide in progress would show half-written pixels.
     auto carrier = OpenFile(path, O_RDONLY);
     if (!carrier) return carrier.error();
     if (Status locked = LockFile(carrier->get(), false, path); !locked) return locked.error();
-    auto bitmap = LoadBitmapPlane(path);
-    if (!bitmap) return bitmap.error();
-    return ExtractStealth(bitmap->plane, passphrase, run, limits);
+    auto loaded = StealthCarrier::Load(path, false);
+    if (!loaded) return loaded.error();
+    return ExtractStealth(loaded->plane(), passphrase, run, limits);
 }
 
 }  // namespace tarnwerk

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/SamplePlane.h"
 #include "core/StealthFormat.h"
 #include "core/StealthHide.h"
@@ -26,9 +26,10 @@ Result<StealthPayload> ExtractStealthWithKeys(const SamplePlane& plane, const St
 Result<StealthPayload> ExtractStealth(const SamplePlane& plane, std::string_view passphrase, const StealthRun& run = {},
                                       Argon2Limits limits = kArgon2StoredLimits);
 
-// Reads the carrier file (never changes it; under a shared advisory lock, CarrierBusy while a
-// hide holds it) and extracts. Errors of LoadBitmapPlane as well.
-Result<StealthPayload> ExtractStealthFromBitmap(const std::string& path, std::string_view passphrase,
-                                                const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
+// Reads the carrier file (core/StealthCarrier: bitmap or PNG; never changes it; under a shared
+// advisory lock, CarrierBusy while a hide holds it) and extracts. Errors of
+// StealthCarrier::Load as well.
+Result<StealthPayload> ExtractStealthFromFile(const std::string& path, std::string_view passphrase,
+                                              const StealthRun& run = {}, Argon2Limits limits = kArgon2StoredLimits);
 
 }  // namespace tarnwerk

@@ -1,7 +1,6 @@
 #include "core/StealthFormat.h"
 
 #include <algorithm>
-#include <cmath>
 #include <limits>
 
 namespace tarnwerk {
@@ -57,11 +56,9 @@ bool StealthLayout::BodyFits(uint64_t sealedBytes) const {
     return true;
 }
 
-uint64_t StealthLayout::SealedCapacity(double rate) const {
-    const double wanted =
-        std::floor(rate * static_cast<double>(samples)) - static_cast<double>(kSaltBits + kHeaderBits);
-    if (wanted < 8) return 0;
-    uint64_t sealed = std::min<uint64_t>(static_cast<uint64_t>(wanted) / 8, bodySamples / 16);
+uint64_t StealthLayout::LargestSealed(uint64_t messageBits) const {
+    if (messageBits < kSaltBits + kHeaderBits + 8) return 0;
+    uint64_t sealed = std::min<uint64_t>((messageBits - kSaltBits - kHeaderBits) / 8, bodySamples / 16);
     while (sealed > 0 && !BodyFits(sealed)) --sealed;  // rounding of the split: a few bytes at most
     return sealed;
 }
@@ -72,17 +69,8 @@ Result<StealthLayout> StealthLayoutFor(size_t samples) {
     StealthLayout layout;
     layout.samples = samples;
     layout.bodySamples = samples > fixed ? samples - fixed : 0;
-    if (layout.SealedCapacity(kMaximumRate) <= kStealthOverhead)
-        return MakeError(ErrorCode::CarrierTooSmall);
+    if (layout.LargestSealed() <= kStealthOverhead) return MakeError(ErrorCode::CarrierTooSmall);
     return layout;
-}
-
-StealthCapacity StealthCapacityOf(const StealthLayout& layout) {
-    auto payload = [&](double rate) {
-        return std::max<int64_t>(
-            0, static_cast<int64_t>(layout.SealedCapacity(rate)) - static_cast<int64_t>(kStealthOverhead));
-    };
-    return StealthCapacity{payload(kRecommendedRate), payload(kMaximumRate)};
 }
 
 std::vector<uint8_t> PackStealthBody(const StealthPayload& payload) {

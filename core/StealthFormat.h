@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 
@@ -39,9 +39,6 @@ inline constexpr size_t kStealthExtensionBytes = 8;
 inline constexpr uint8_t kStealthCompressedFlag = 0x01;
 // Seal (nonce and tag) plus flags and extension field.
 inline constexpr size_t kStealthOverhead = 24 + 16 + kStealthFlagsBytes + kStealthExtensionBytes;
-// Rates in bits per sample of the whole picture.
-inline constexpr double kRecommendedRate = 0.1;
-inline constexpr double kMaximumRate = 0.5;
 
 // Region ids: the key-stream nonces of a region's inner order and of its change directions.
 inline constexpr uint64_t kSaltRegionId = 0;
@@ -72,20 +69,16 @@ struct StealthLayout {
     size_t FirstBit(size_t segment, uint64_t bodyBits) const;
     // Every segment gets at most half a bit per sample.
     bool BodyFits(uint64_t sealedBytes) const;
-    // The largest sealed body that fits at the rate (bits per sample of the whole picture).
-    uint64_t SealedCapacity(double rate) const;
+    // The largest sealed body that fits when salt, header and body may take messageBits in
+    // all; the body fits its segments.
+    uint64_t LargestSealed(uint64_t messageBits) const;
+    // The largest sealed body the format allows: half a bit per sample.
+    uint64_t LargestSealed() const { return LargestSealed(samples / 2); }
 };
 
 // CarrierTooSmall when the picture cannot hold the fixed regions and a minimal body; also
 // refused beyond 2^32 - 1 samples (indices are 32-bit).
 Result<StealthLayout> StealthLayoutFor(size_t samples);
-
-// Payload bytes (data only) the picture takes at the recommended and the maximum rate.
-struct StealthCapacity {
-    int64_t recommended = 0;
-    int64_t maximum = 0;
-};
-StealthCapacity StealthCapacityOf(const StealthLayout& layout);
 
 // The plain text of the body and back. Unpack fails (CorruptData) on a text shorter than flags
 // and extension or with flag bits this version does not know.

@@ -6,11 +6,12 @@
 #include <mutex>
 #include <optional>
 
-#include "config/FileIo.h"
-#include "core/BitmapPlane.h"
+#include "base/FileIo.h"
+#include "core/StealthCarrier.h"
 #include "core/StealthCosts.h"
 #include "core/StealthOrder.h"
 #include "core/StealthRegions.h"
+#include "core/StealthRoom.h"
 #include "crypto/SecureWipe.h"
 #include "crypto/StealthSeal.h"
 
@@ -86,77 +87,91 @@ StealthOrder EmbedFixedRegions(const FixedRegionJob& job, const StealthSalt& sal
     return order;
 }
 
-Status CheckFits(const StealthLayout& layout, const StealthPayload& payload) {
-    if (payload.data.size() + kStealthOverhead > layout.SealedCapacity(kMaximumRate))
-        return MakeError(ErrorCode::PayloadTooLarge);
+Status CheckFits(const StealthAssessment& room, const StealthPayload& payload) {
+    if (room.fit != StealthFit::Fits) return room.error;
+    if (payload.data.size() > static_cast<uint64_t>(room.room.maximum)) return MakeError(ErrorCode::PayloadTooLarge);
     return {};
 }
 
-}  // namespace
-
-Result<StealthCapacity> StealthCapacityFor(const SamplePlane& plane) {
-    auto layout = StealthLayoutFor(plane.Count());
-    if (!layout) return layout.error();
-    return StealthCapacityOf(*layout);
+// The costs, computed while the calling thread keeps reporting.
+std::vector<float> CostsReporting(const SamplePlane& plane, const StealthRun& run) {
+    std::vector<float> costs;
+    RunReporting([&] { costs = HillCosts(plane); }, run, 0);
+    return costs;
 }
 
-Result<StealthHideStats> HideStealthWithKeys(SamplePlane& plane, const StealthSalt& salt, const StealthKeys& keys,
-                                             const StealthPayload& payload, const StealthRun& run, int bodyHeight) {
-    if (bodyHeight < kMinBodyHeight || bodyHeight > kMaxBodyHeight)
-        return MakeError(ErrorCode::Internal);
-    auto layout = StealthLayoutFor(plane.Count());
-    if (!layout) return layout.error();
-    if (Status fits = CheckFits(*layout, payload); !fits) return fits.error();
-    std::vector<uint8_t> plain = PackStealthBody(payload);
-    const uint64_t sealedLength = plain.size() + kStealthSealOverhead;
+struct HideInput {
+    const StealthLayout& layout;
+    const std::vector<float>& costs;
+    const StealthSalt& salt;
+    const StealthKeys& keys;
+    const StealthPayload& payload;
+    int bodyHeight;
+};
 
-    const StealthHeader header{kStealthVersion, static_cast<uint8_t>(bodyHeight), static_cast<uint32_t>(sealedLength)};
+Result<StealthHideStats> HideWithCosts(SamplePlane& plane, const HideInput& in, const StealthRun& run) {
+    std::vector<uint8_t> plain = PackStealthBody(in.payload);
+    const uint64_t sealedLength = plain.size() + kStealthSealOverhead;
+    const StealthHeader header{kStealthVersion, static_cast<uint8_t>(in.bodyHeight),
+                               static_cast<uint32_t>(sealedLength)};
     const auto headerBytes = EncodeStealthHeader(header);
-    auto sealed = SealStealthBody(keys.seal, headerBytes, plain);
+    auto sealed = SealStealthBody(in.keys.seal, headerBytes, plain);
     SecureWipe(plain.data(), plain.size());  // the caller owns its data; this copy goes now
     if (!sealed) return sealed.error();
 
-    std::vector<float> costs;
     std::optional<StealthOrder> order;
     StealthHideStats stats;
     RunReporting(
-        [&] {
-            costs = HillCosts(plane);
-            order.emplace(EmbedFixedRegions({plane, costs, keys, *layout}, salt, headerBytes, stats));
-        },
+        [&] { order.emplace(EmbedFixedRegions({plane, in.costs, in.keys, in.layout}, in.salt, headerBytes, stats)); },
         run, 0);
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     run.Report(kPreparedPercent);
 
     const std::vector<uint8_t> bodyBits = UnpackBitsLsbFirst(*sealed);
-    if (Status body = EmbedBody({plane, costs, *order, *layout, keys, bodyBits, bodyHeight, run}, stats); !body)
-        return body.error();
+    const BodyJob job{plane, in.costs, *order, in.layout, in.keys, bodyBits, in.bodyHeight, run};
+    if (Status body = EmbedBody(job, stats); !body) return body.error();
     return stats;
+}
+
+}  // namespace
+
+Result<StealthHideStats> HideStealthWithKeys(SamplePlane& plane, const StealthSalt& salt, const StealthKeys& keys,
+                                             const StealthPayload& payload, const StealthRun& run, int bodyHeight) {
+    if (bodyHeight < kMinBodyHeight || bodyHeight > kMaxBodyHeight) return MakeError(ErrorCode::Internal);
+    auto layout = StealthLayoutFor(plane.Count());
+    if (!layout) return layout.error();
+    const std::vector<float> costs = CostsReporting(plane, run);
+    if (Status fits = CheckFits(StealthRoom(plane, costs), payload); !fits) return fits.error();
+    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
+    return HideWithCosts(plane, {*layout, costs, salt, keys, payload, bodyHeight}, run);
 }
 
 Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passphrase, const StealthPayload& payload,
                                      const StealthRun& run, Argon2Limits limits) {
     auto layout = StealthLayoutFor(plane.Count());
     if (!layout) return layout.error();
-    if (Status fits = CheckFits(*layout, payload); !fits) return fits.error();  // before a second of Argon2id
+    const std::vector<float> costs = CostsReporting(plane, run);
+    // Before a second of Argon2id.
+    if (Status fits = CheckFits(StealthRoom(plane, costs), payload); !fits) return fits.error();
+    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     const StealthSalt salt = NewStealthSalt();
     auto keys = DeriveKeysReporting(passphrase, salt, limits, run);
     if (!keys) return keys.error();
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
-    return HideStealthWithKeys(plane, salt, *keys, payload, run);
+    return HideWithCosts(plane, {*layout, costs, salt, *keys, payload, kBodyHeight}, run);
 }
 
-Status HideStealthInBitmap(const std::string& path, std::string_view passphrase, const StealthPayload& payload,
-                           const StealthRun& run, Argon2Limits limits) {
+Status HideStealthInFile(const std::string& path, const std::string& target, std::string_view passphrase,
+                         const StealthPayload& payload, const StealthRun& run, Argon2Limits limits) {
     // The lock a classic hide takes too: neither may write while the other reads the old pixels.
-    auto carrier = OpenFile(path, O_RDONLY);
+    auto file = OpenFile(path, O_RDONLY);
+    if (!file) return file.error();
+    if (Status locked = LockFile(file->get(), true, path); !locked) return locked;
+    auto carrier = StealthCarrier::Load(path, true);
     if (!carrier) return carrier.error();
-    if (Status locked = LockFile(carrier->get(), true, path); !locked) return locked;
-    auto bitmap = LoadBitmapPlane(path);
-    if (!bitmap) return bitmap.error();
-    auto hidden = HideStealth(bitmap->plane, passphrase, payload, run, limits);
+    auto hidden = HideStealth(carrier->plane(), passphrase, payload, run, limits);
     if (!hidden) return hidden.error();
-    return SaveBitmapPlane(*bitmap, path);
+    return carrier->Save(target);
 }
 
 }  // namespace tarnwerk

@@ -8,7 +8,7 @@
 #include <functional>
 #include <string_view>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "core/Progress.h"
 #include "crypto/StealthKeys.h"
 

@@ -15,7 +15,7 @@
 #include <span>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

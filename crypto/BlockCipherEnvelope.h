@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "crypto/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "crypto/Cipher.h"
 #include "crypto/CipherFiles.h"
 #include "crypto/ProgressStep.h"

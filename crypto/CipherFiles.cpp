@@ -1,6 +1,6 @@
 #include "crypto/CipherFiles.h"
 
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 #include "crypto/SecureWipe.h"
 
 namespace tarnwerk {

@@ -1,6 +1,6 @@
 #include "crypto/PayloadSeal.h"
 
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 #include "crypto/BlockCipherEnvelope.h"
 #include "crypto/CipherTable.h"
 #include "crypto/SecureWipe.h"

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "base/ByteOrder.h"
+
 namespace tarnwerk {
 
 namespace {
@@ -88,7 +90,7 @@ uint32_t KeyedStream::Next32() {
     if (used_ + 4 > buffer_.size()) Refill();
     const uint8_t* b = buffer_.data() + used_;
     used_ += 4;
-    return uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 | uint32_t{b[3]} << 24;
+    return LoadLe32(b);
 }
 
 uint64_t KeyedStream::Next64() {

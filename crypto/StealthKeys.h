@@ -10,7 +10,7 @@
 #include <span>
 #include <string_view>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "crypto/clsXChaCha20.h"
 
 namespace tarnwerk {

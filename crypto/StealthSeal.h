@@ -8,7 +8,7 @@
 #include <span>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 #include "crypto/StealthKeys.h"
 
 namespace tarnwerk {

@@ -5,7 +5,7 @@
 #include <bit>
 #include <cstring>
 
-#include "crypto/ByteOrder.h"
+#include "base/ByteOrder.h"
 #include "crypto/SecureWipe.h"
 
 namespace tarnwerk {

@@ -41,8 +41,8 @@ std::string FuzzStealthReader(Input input, const ScratchDir&) {
     const auto found =
         ExtractStealthWithKeys(plane, [](const StealthSalt&) -> Result<StealthKeys> { return FuzzStealthKeys(); });
     if (found) {
-        auto capacity = StealthCapacityFor(plane);
-        if (!capacity || static_cast<int64_t>(found->data.size()) > capacity->maximum)
+        auto layout = StealthLayoutFor(plane.Count());
+        if (!layout || found->data.size() + kStealthOverhead > layout->LargestSealed())
             return "more data than the picture can hold";
         return {};
     }

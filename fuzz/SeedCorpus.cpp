@@ -8,11 +8,11 @@
 #include <tuple>
 #include <vector>
 
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
 #include "config/Settings.h"
-#include "crypto/Cipher.h"
 #include "core/StealthHide.h"
+#include "crypto/Cipher.h"
 #include "crypto/clsMD5.h"
 #include "fuzz/FuzzEntries.h"
 #include "support/TestCarriers.h"

@@ -16,51 +16,79 @@ namespace {
 
 struct Caption {
     const char* control;  // objectName; "" is the window's own caption
-    int id;
+    TextId id;
 };
 
 constexpr Caption kSteg[] = {
-    {"mnuDatei", 101},           {"mnuDateiCarrierOpen", 102}, {"mnuDateiCarrierView", 103},
-    {"mnuDateiCarrierSend", 116}, {"mnuDateiCarrierSize", 104}, {"mnuDateiDataOpen", 105},
-    {"mnuDateiHide", 106},        {"mnuDateiExtract", 107},     {"mnuDateiExportData", 108},
-    {"mnuDateiReset", 109},       {"mnuDateiBeenden", 110},     {"mnuExtras", 111},
-    {"mnuExtrasOptionen", 112},   {"mnuHilfe", 113},            {"mnuHilfeInfo", 114},
-    {"mnuDateiHideAndMail", 115}, {"mnuHilfeHelp", 117},        {"frameCarrierFile", 201},
-    {"lblCarrierFileName", 202},  {"lblCarrierType", 203},      {"lblCarrierSize", 204},
-    {"lblCarrierFree", 205},      {"frameDataFile", 206},       {"lblDataFileName", 207},
-    {"lblDataOrigSize", 208},     {"lblDataSize", 209},         {"lblProcess", 210},
-    {"cmdOptions", 211},          {"cmdReset", 212},            {"cmdCancel", 581},            {"cmdExtract", 213},
-    {"cmdHide", 214},             {"cmdClose", 215},
+    {"mnuDatei", TextId::FileMenu},
+    {"mnuDateiCarrierOpen", TextId::OpenCarrierMenu},
+    {"mnuDateiCarrierView", TextId::ShowCarrierMenu},
+    {"mnuDateiCarrierSend", TextId::MailCarrierMenu},
+    {"mnuDateiCarrierSize", TextId::NeededSizeMenu},
+    {"mnuDateiDataOpen", TextId::OpenDataMenu},
+    {"mnuDateiHide", TextId::HideMenu},
+    {"mnuDateiExtract", TextId::ExtractMenu},
+    {"mnuDateiExportData", TextId::ExportMenu},
+    {"mnuDateiReset", TextId::ResetMenu},
+    {"mnuDateiBeenden", TextId::ExitMenu},
+    {"mnuExtras", TextId::ExtrasMenu},
+    {"mnuExtrasOptionen", TextId::OptionsMenu},
+    {"mnuHilfe", TextId::HelpMenu},
+    {"mnuHilfeInfo", TextId::AboutMenu},
+    {"mnuDateiHideAndMail", TextId::HideAndMailMenu},
+    {"mnuHilfeHelp", TextId::HelpContentsMenu},
+    {"frameCarrierFile", TextId::CarrierGroupCaption},
+    {"lblCarrierFileName", TextId::CarrierNameLabel},
+    {"lblCarrierType", TextId::CarrierTypeLabel},
+    {"lblCarrierSize", TextId::CarrierSizeLabel},
+    {"lblCarrierFree", TextId::CarrierFreeLabel},
+    {"frameDataFile", TextId::DataGroupCaption},
+    {"lblDataFileName", TextId::DataNameLabel},
+    {"lblDataOrigSize", TextId::DataOriginalSizeLabel},
+    {"lblDataSize", TextId::DataSizeLabel},
+    {"lblProcess", TextId::ProcessStatusLabel},
+    {"cmdOptions", TextId::OptionsButton},
+    {"cmdReset", TextId::ResetButton},
+    {"cmdCancel", TextId::CancelCommandButton},
+    {"cmdExtract", TextId::ExtractButton},
+    {"cmdHide", TextId::HideButton},
+    {"cmdClose", TextId::ExitButton},
 };
 
 constexpr Caption kSetPw[] = {
-    {"", 226},           {"lblPw1", 220}, {"lblPw2", 221},   {"lblPwQuality", 222},
-    {"lblQuality", 223}, {"cmdOk", 224},  {"cmdCancel", 225},
+    {"", TextId::SetPassphraseTitle},           {"lblPw1", TextId::EnterPassphraseLabel},
+    {"lblPw2", TextId::ReenterPassphraseLabel}, {"lblPwQuality", TextId::AcceptableQualityLabel},
+    {"lblQuality", TextId::QualityLabel},       {"cmdOk", TextId::OkButton},
+    {"cmdCancel", TextId::CancelButton},
 };
 
-constexpr Caption kGetPw[] = {{"", 230}, {"lblPw", 231}, {"cmdOk", 224}, {"cmdCancel", 225}};
+constexpr Caption kGetPw[] = {{"", TextId::PassphraseTitle},
+                              {"lblPw", TextId::PassphraseLabel},
+                              {"cmdOk", TextId::OkButton},
+                              {"cmdCancel", TextId::CancelButton}};
 
 // lblUHG is composed of three texts and set on its own.
-constexpr Caption kInfo[] = {{"frmExtInfo", 251}, {"cmdOk", 224}, {"lblAchtung", 252}};
+constexpr Caption kInfo[] = {
+    {"frmExtInfo", TextId::AdditionalInfoCaption}, {"cmdOk", TextId::OkButton}, {"lblAchtung", TextId::WarningLabel}};
 
 constexpr Caption kOpt[] = {
-    {"", 240},
-    {"frameHideExtract", 241},
-    {"frameHide", 242},
-    {"frameSend", 256},
-    {"lblBits", 243},
-    {"checkEndMsg", 244},
-    {"checkEndReset", 245},
-    {"checkCompress", 246},
-    {"checkEncrypt", 247},
-    {"checkSendCompress", 257},
-    {"checkSendDelete", 258},
-    {"lblCipherAdvice", 259},
-    {"checkKeepOriginal", 634},
-    {"lblLanguage", 248},
-    {"cmdOk", 224},
-    {"cmdCancel", 225},
-    {"cmdSave", 249},
+    {"", TextId::OptionsTitle},
+    {"frameHideExtract", TextId::HideExtractGroupCaption},
+    {"frameHide", TextId::HideGroupCaption},
+    {"frameSend", TextId::MailGroupCaption},
+    {"lblBits", TextId::BitsPerByteLabel},
+    {"checkEndMsg", TextId::EndMessageOption},
+    {"checkEndReset", TextId::EndResetOption},
+    {"checkCompress", TextId::CompressOption},
+    {"checkEncrypt", TextId::EncryptOption},
+    {"checkSendCompress", TextId::MailCompressOption},
+    {"checkSendDelete", TextId::MailDeleteOption},
+    {"lblCipherAdvice", TextId::CipherAdviceText},
+    {"checkKeepOriginal", TextId::KeepOriginalOption},
+    {"lblLanguage", TextId::LanguageLabel},
+    {"cmdOk", TextId::OkButton},
+    {"cmdCancel", TextId::CancelButton},
+    {"cmdSave", TextId::SaveButton},
 };
 
 // Menus and buttons keep the "&" convention (Qt shares it); labels resolve it themselves.
@@ -103,8 +131,9 @@ void ApplyLanguage(QWidget& form, const std::string& formName, int languageBase)
     } else if (formName == "frmInfo") {
         Apply(form, kInfo, languageBase);
         if (QObject* warning = form.findChild<QObject*>(QStringLiteral("lblUHG"))) {
-            SetCaption(warning, Text(languageBase, 253) + " " + Text(languageBase, 254) + " " +
-                                    Text(languageBase, 255));
+            SetCaption(warning, Text(languageBase, TextId::CopyrightWarningText) + " " +
+                                    Text(languageBase, TextId::CopyrightPenaltyText) + " " +
+                                    Text(languageBase, TextId::CopyrightWarningEnd));
         }
     }
 }

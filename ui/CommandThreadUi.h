@@ -1,21 +1,21 @@
-// The workflows' UserInterface for commands that run on a worker thread. Called on the
-// window's thread it hands each call straight to the window; called on the worker, questions
-// and dialogs (overwrite, passphrase, retry, output file) run on the window's thread while the
-// worker waits for the answer, and progress and status travel there as queued calls.
+// The window's Prompter and ProgressSink, the only ones it has: a use case runs on a worker
+// thread, so questions and dialogs (overwrite, passphrase, retry, output file) run on the
+// window's thread while the worker waits for the answer, and progress and status travel there
+// as queued calls. Called on the window's thread it hands each call straight to the window.
 #pragma once
 
 #include <QObject>
 #include <atomic>
 
-#include "app/UserInterface.h"
+#include "app/Prompter.h"
 
 namespace tarnwerk {
 
-class CommandThreadUi : public UserInterface {
+class frmSteg;
+
+class CommandThreadUi : public Prompter, public ProgressSink {
 public:
-    // window: the UserInterface that shows everything; context: its QObject, which lives on
-    // the window's thread.
-    CommandThreadUi(UserInterface& window, QObject& context) : window_(window), context_(context) {}
+    explicit CommandThreadUi(frmSteg& window);
 
     // Cancel pressed: the running command stops at its next check.
     void RequestCancel() { cancel_.store(true); }
@@ -28,31 +28,27 @@ public:
     // A new command starts: no cancel pending, the progress shown anew.
     void Rearm();
 
-    MessageAnswer ShowMessage(const Message& message) override;
-    std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
-    std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
-    std::optional<std::string> ChooseOutputFile(const std::vector<FileFilter>& filter, const std::string& title,
-                                                const std::string& proposed) override;
+    bool Confirm(Question question) override;
     std::optional<std::string> AskNewPassphrase() override;
     std::optional<std::string> AskPassphrase() override;
+    std::string ChooseOutputFile(const OutputChoice& choice) override;
+
     void SetProgress(int percent) override;
-    bool CancelRequested() override { return cancel_.load(); }
-    void SetCancellable(bool cancellable) override;
-    void SetStatus(int panel, const std::string& text) override;
+    void SetStatus(TextId textId) override;
     void SetBusy(bool busy) override;
-    void FieldsChanged() override;
+    void SetCancellable(bool cancellable) override;
+    bool CancelRequested() const override { return cancel_.load(); }
 
 private:
     bool OnWindowThread() const;
-    // Runs call on the window's thread and waits for it (it reads or writes what the worker owns).
+    // Runs call on the window's thread and waits for it.
     template <class Call>
     auto Answer(Call call) -> decltype(call());
     // Runs call on the window's thread without waiting.
     template <class Call>
     void Tell(Call call);
 
-    UserInterface& window_;
-    QObject& context_;
+    frmSteg& window_;
     std::atomic<bool> cancel_{false};
     std::atomic<bool> abandoned_{false};
     std::atomic<int> shownPercent_{0};  // the last percent sent, so equal reports are not queued again

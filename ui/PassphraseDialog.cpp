@@ -1,5 +1,6 @@
 #include "ui/PassphraseDialog.h"
 
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,6 +39,18 @@ QPushButton* PassphraseDialog::AddButton(const char* name) {
     button->setAutoDefault(false);
     button->setDefault(false);
     return button;
+}
+
+QHBoxLayout* PassphraseDialog::OkCancelRow() {
+    QPushButton* ok = AddButton("cmdOk");
+    QPushButton* cancel = AddButton("cmdCancel");
+    connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    return buttons;
 }
 
 void PassphraseDialog::EnterMovesTo(QLineEdit* field, QLineEdit* next) {

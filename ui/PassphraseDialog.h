@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 
@@ -27,6 +28,8 @@ protected:
 
     static QLineEdit* MaskedField(QWidget* parent, const char* name);
     QPushButton* AddButton(const char* name);
+    // OK (runs Ok) and Cancel (rejects), right-aligned in a row.
+    QHBoxLayout* OkCancelRow();
     // Enter in this field does not reach the dialog: it moves on to next, or runs OK.
     void EnterMovesTo(QLineEdit* field, QLineEdit* next);
     void EnterRunsOk(QLineEdit* field);

@@ -1,7 +1,7 @@
 #include "ui/ProgramStart.h"
 
 #include "app/ViewerHelp.h"
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 namespace tarnwerk {
 

@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 
 #include "app/PassphraseRules.h"
 #include "ui/ApplyLanguage.h"
@@ -22,12 +21,7 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
     txtPw_ = MaskedField(this, "txtPw");
     txtPw_->setMinimumWidth(kMinimumFieldWidth);
 
-    QPushButton* ok = AddButton("cmdOk");
-    QPushButton* cancel = AddButton("cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = OkCancelRow();
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblPw, 0, 0);
@@ -37,8 +31,6 @@ frmGetPw::frmGetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
 
     ApplyLanguage(*this, "frmGetPw", languageBase_);
 
-    connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     EnterRunsOk(txtPw_);
 }
 

@@ -29,13 +29,39 @@
 namespace tarnwerk {
 namespace {
 
-constexpr const char* kProductName = "Tarnwerk";
 constexpr const char* kLegalNotice = "Copyright \u00A9 The Tarnwerk developers";
 
-constexpr int kFirstCredit = 900;
-constexpr int kLastCredit = 923;
-// The last line of each component's group; a blank line follows it.
-constexpr std::array kGroupEnds = {902, 905, 908, 911, 914, 916, 919, 921};
+// The credit lines in order; a blank line follows the last line of each component's group.
+constexpr std::array kCredits = {
+    TextId::ZlibCredit,
+    TextId::ZlibAuthorsCredit,
+    TextId::ZlibLibraryFormCredit,
+    TextId::Md5Credit,
+    TextId::Md5BasisCredit,
+    TextId::Md5ReferenceCredit,
+    TextId::BlowfishCredit,
+    TextId::BlowfishDesignerCredit,
+    TextId::BlowfishCodeCredit,
+    TextId::Rc4Credit,
+    TextId::Rc4TrademarkCredit,
+    TextId::Rc4CodeCredit,
+    TextId::SkipjackCredit,
+    TextId::SkipjackTrademarkCredit,
+    TextId::SkipjackCodeCredit,
+    TextId::TeaCredit,
+    TextId::TeaCodeCredit,
+    TextId::TwofishCredit,
+    TextId::TwofishDesignersCredit,
+    TextId::TwofishCodeCredit,
+    TextId::ZipCredit,
+    TextId::ZipLibraryFormCredit,
+    TextId::SodiumCredit,
+    TextId::SodiumAuthorsCredit,
+};
+constexpr std::array kGroupEnds = {TextId::ZlibLibraryFormCredit, TextId::Md5ReferenceCredit,
+                                   TextId::BlowfishCodeCredit,    TextId::Rc4CodeCredit,
+                                   TextId::SkipjackCodeCredit,    TextId::TeaCodeCredit,
+                                   TextId::TwofishCodeCredit,     TextId::ZipLibraryFormCredit};
 
 constexpr int kIconSize = 48;
 constexpr int kCreditLinesShown = 9;
@@ -74,9 +100,9 @@ private:
 
 std::string CreditList(int languageBase) {
     std::string list;
-    for (int id = kFirstCredit; id <= kLastCredit; ++id) {
+    for (const TextId id : kCredits) {
         list += Text(languageBase, id);
-        if (id == kLastCredit) break;
+        if (id == kCredits.back()) break;
         list += "\r\n";
         if (std::find(kGroupEnds.begin(), kGroupEnds.end(), id) != kGroupEnds.end()) list += "\r\n";
     }
@@ -84,7 +110,8 @@ std::string CreditList(int languageBase) {
 }
 
 std::string VersionLine(int languageBase) {
-    return Text(languageBase, 22) + " " + TARNWERK_VERSION + " - " + Text(languageBase, 23);
+    return Text(languageBase, TextId::VersionLabel) + " " + TARNWERK_VERSION + " - " +
+           Text(languageBase, TextId::LicenceLabel);
 }
 
 frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* parent)
@@ -102,7 +129,7 @@ frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* 
     auto* copyright = Named(new QLabel(ToQ(kLegalNotice), this), "lblCopyright");
     lblLink_ = Named(new LinkLabel([this] { OpenHomePage(); }, this), "lblLink");
     lblLink_->setText(QString::fromLatin1(TARNWERK_HOME_PAGE));
-    lblLink_->setToolTip(ToQ(Text(languageBase_, 13)));
+    lblLink_->setToolTip(ToQ(Text(languageBase_, TextId::HomePageTip)));
     for (QLabel* label : {title, version, copyright, static_cast<QLabel*>(lblLink_)}) {
         label->setTextFormat(Qt::PlainText);
     }
@@ -148,7 +175,7 @@ frmInfo::frmInfo(int languageBase, Desktop& desktop, DialogHost& host, QWidget* 
     layout->addLayout(buttons);
 
     ApplyLanguage(*this, "frmInfo", languageBase_);
-    setWindowTitle(ToQ(" " + Text(languageBase_, 250) + " " + kProductName));
+    setWindowTitle(ToQ(" " + Text(languageBase_, TextId::AboutTitle) + " " + kProductName));
 }
 
 void frmInfo::OpenHomePage() {
@@ -159,9 +186,9 @@ void frmInfo::OpenHomePage() {
     const auto ended = [languageBase, &host, parent](bool shown) {
         if (shown) return;
         Message failure;
-        failure.text = Text(languageBase, 448);
+        failure.text = Text(languageBase, TextId::BrowserFailedText);
         failure.icon = MessageIcon::Critical;
-        failure.title = Text(languageBase, 449);
+        failure.title = Text(languageBase, TextId::BrowserFailedTitle);
         ShowMessageBox(host, parent, failure);
     };
     if (!desktop_.Open(FromQ(lblLink_->text()), ended)) ended(false);

@@ -11,7 +11,7 @@ namespace tarnwerk {
 class Desktop;
 class DialogHost;
 
-// Ids 900 to 921, one per line (CR LF), a blank line after each component's group, no line
+// The credits of the libraries and algorithms, one per line (CR LF), a blank line after each component's group, no line
 // break after the last line.
 std::string CreditList(int languageBase);
 

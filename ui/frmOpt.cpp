@@ -24,7 +24,8 @@ namespace {
 constexpr std::array kBitsChoices = {1, 2, 4};
 
 // Language names, read without a base so each shows in its own language.
-constexpr std::array kLanguageIds = {1, 2, 3, 4};
+constexpr std::array kLanguageIds = {TextId::GermanLanguageName, TextId::EnglishLanguageName, TextId::DutchLanguageName,
+                                     TextId::FrenchLanguageName};
 
 template <class Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -51,6 +52,29 @@ frmOpt::frmOpt(const Session& session, Commands& commands, DialogHost& /*host*/,
 }
 
 void frmOpt::BuildControls() {
+    auto* layout = new QVBoxLayout(this);
+    BuildSettingGroups(*layout);
+    auto* ok = Named(new QPushButton(this), "cmdOk");
+    auto* cancel = Named(new QPushButton(this), "cmdCancel");
+    auto* save = Named(new QPushButton(this), "cmdSave");
+    for (QPushButton* button : {ok, cancel, save}) button->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addWidget(save);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(save, &QPushButton::clicked, this, [this] { Save(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        Save();
+        accept();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+}
+
+void frmOpt::BuildSettingGroups(QVBoxLayout& layout) {
     auto* hideExtract = Named(new QGroupBox(this), "frameHideExtract");
     auto* bitsRow = new QHBoxLayout;
     bitsRow->addWidget(Named(new QLabel(hideExtract), "lblBits"));
@@ -92,39 +116,19 @@ void frmOpt::BuildControls() {
     comboLanguage_ = Named(new QComboBox(this), "comboLanguage");
     languageRow->addWidget(comboLanguage_, 1);
 
-    auto* ok = Named(new QPushButton(this), "cmdOk");
-    auto* cancel = Named(new QPushButton(this), "cmdCancel");
-    auto* save = Named(new QPushButton(this), "cmdSave");
-    for (QPushButton* button : {ok, cancel, save}) button->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    buttons->addWidget(save);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(hideExtract);
-    layout->addWidget(hide);
-    layout->addWidget(send);
-    layout->addLayout(languageRow);
-    layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    connect(save, &QPushButton::clicked, this, [this] { Save(); });
-    connect(ok, &QPushButton::clicked, this, [this] {
-        Save();
-        accept();
-    });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
+    layout.addWidget(hideExtract);
+    layout.addWidget(hide);
+    layout.addWidget(send);
+    layout.addLayout(languageRow);
 }
 
 void frmOpt::Load() {
     const SettingsRecord& settings = session_.settings;
-    const std::string bitUnit = Text(session_.languageBase, 304);
+    const std::string bitUnit = Text(session_.languageBase, TextId::BitsPerByteUnit);
     for (int bits : kBitsChoices) comboBits_->addItem(ToQ(std::to_string(bits) + " " + bitUnit));
     // The list position is the stored Algorithmus value, as in the cipher table.
     for (const CipherDescriptor& cipher : CipherTable()) comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
-    for (int id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
+    for (const TextId id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
 
     checkCompress_->setChecked(settings.Compression == 1);
     checkEncrypt_->setChecked(settings.Encryption == 1);

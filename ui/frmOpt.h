@@ -9,6 +9,8 @@
 class QCheckBox;
 class QComboBox;
 
+class QVBoxLayout;
+
 namespace tarnwerk {
 
 class Commands;
@@ -30,6 +32,8 @@ public:
 
 private:
     void BuildControls();
+    // The option groups and the language row, top to bottom.
+    void BuildSettingGroups(QVBoxLayout& layout);
     void Load();
 
     const Session& session_;

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 #include <algorithm>
 
 #include "app/PassphraseRules.h"
@@ -79,12 +78,7 @@ frmSetPw::frmSetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
     barLayout->setContentsMargins(0, 0, 0, 0);
     barLayout->addWidget(qualityBar_);
 
-    QPushButton* ok = AddButton("cmdOk");
-    QPushButton* cancel = AddButton("cmdCancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
+    QHBoxLayout* buttons = OkCancelRow();
 
     auto* layout = new QGridLayout(this);
     layout->addWidget(lblPw1, 0, 0);
@@ -100,8 +94,6 @@ frmSetPw::frmSetPw(int languageBase, DialogHost& host, QWidget* parent) : Passph
 
     ApplyLanguage(*this, "frmSetPw", languageBase_);
 
-    connect(ok, &QPushButton::clicked, this, [this] { Ok(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { reject(); });
     EnterMovesTo(txtPw1_, txtPw2_);
     EnterRunsOk(txtPw2_);
     txtPw1_->installEventFilter(this);  // key releases rate the first entry

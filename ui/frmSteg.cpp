@@ -12,6 +12,8 @@
 #include <algorithm>
 #include <array>
 
+#include "app/DataFileSelection.h"
+#include "app/UseCases.h"
 #include "ui/ApplyLanguage.h"
 #include "ui/DialogHost.h"
 #include "ui/FileDrop.h"
@@ -29,11 +31,7 @@ namespace tarnwerk {
 namespace {
 
 constexpr int kProgressMaximum = 100;
-constexpr int kCancelCaption = 581;
-constexpr int kCloseDuringCommandText = 582;
-constexpr int kCarrierWriteRunsOnText = 583;
 
-constexpr const char* kProductName = "Tarnwerk";
 
 // Menu entries that change the carrier, the data file or the settings, or start another
 // command: off while a command runs, so nothing can change under it. Viewing the carrier,
@@ -55,8 +53,8 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
       session_(session),
       desktop_(desktop, *this),
       host_(host),
-      threadUi_(*this, *this),
-      commands_(session, threadUi_, desktop_),
+      threadUi_(*this),
+      commands_(session, *this, desktop_, threadUi_, threadUi_),
       lastFolder_(QDir::homePath()) {
     setObjectName(QStringLiteral("frmSteg"));
     setWindowTitle(QString::fromLatin1(kProductName));
@@ -83,8 +81,8 @@ frmSteg::frmSteg(Session& session, Desktop& desktop, DialogHost& host, QWidget* 
     connect(cmdDataSel_, &QPushButton::clicked, this, [this] { cmdDataSel_Click(); });
     connect(cmdOptions_, &QPushButton::clicked, this, [this] { mnuExtrasOptionen_Click(); });
     connect(cmdReset_, &QPushButton::clicked, this, [this] { Run([this] { commands_.Reset(); }); });
-    connect(cmdExtract_, &QPushButton::clicked, this, [this] { RunOnWorker([this] { commands_.Extract(); }); });
-    connect(cmdHide_, &QPushButton::clicked, this, [this] { RunOnWorker([this] { commands_.Hide(); }); });
+    connect(cmdExtract_, &QPushButton::clicked, this, [this] { RunOnWorker(LongCommand::Extract); });
+    connect(cmdHide_, &QPushButton::clicked, this, [this] { RunOnWorker(LongCommand::Hide); });
     connect(cmdCancel_, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
     connect(cmdClose_, &QPushButton::clicked, this, [this] { mnuDateiBeenden_Click(); });
     connect(txtDataFile_, &QLineEdit::editingFinished, this, [this] { txtDataFile_EditingFinished(); });
@@ -130,11 +128,24 @@ std::string frmSteg::ChooseDataFile(const std::vector<FileFilter>& filter, const
     return FromQ(chosen);
 }
 
-std::optional<std::string> frmSteg::ChooseOutputFile(const std::vector<FileFilter>& filter, const std::string& title,
-                                                     const std::string& proposed) {
+std::string frmSteg::ChooseResultFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                      const std::string& proposed) {
     const QString chosen = host_.SaveFile(this, ToQ(title), QtFilterList(filter), ToQ(proposed));
     RememberFolder(chosen);
     return FromQ(chosen);
+}
+
+std::string frmSteg::ChooseOutputFile(const OutputChoice& choice) {
+    const QString chosen =
+        host_.SaveFile(this, ToQ(session_.Text(choice.titleId)),
+                       QtFilterList(DataFileFilter(session_.languageBase, choice.storedExtension)), ToQ(choice.proposed));
+    RememberFolder(chosen);
+    return FromQ(chosen);
+}
+
+bool frmSteg::AskQuestion(Question question) {
+    const MessageAnswer answer = ShowMessage(QuestionMessage(session_.languageBase, question));
+    return answer == MessageAnswer::Yes || answer == MessageAnswer::Retry;
 }
 
 void frmSteg::RememberFolder(const QString& chosen) {
@@ -153,15 +164,17 @@ std::optional<std::string> frmSteg::AskPassphrase() {
     return dialog.TakePassphrase();
 }
 
-void frmSteg::SetProgress(int percent) {
+void frmSteg::ShowProgress(int percent) {
     // A busy bar (range 0..0) while a step of unknown length runs.
-    progressBar_->setMaximum(percent == kProgressBusy ? 0 : kProgressMaximum);
+    progressBar_->setMaximum(percent == ProgressSink::kBusy ? 0 : kProgressMaximum);
     progressBar_->setValue(std::clamp(percent, 0, kProgressMaximum));
 }
 
 void frmSteg::SetCancellable(bool cancellable) { cancellable_ = cancellable; }
 
 void frmSteg::SetStatus(int panel, const std::string& text) { statusBar_->SetText(panel, ToQ(text)); }
+
+void frmSteg::ShowStatusText(TextId textId) { SetStatus(0, " " + session_.Text(textId)); }
 
 // A command on the worker thread keeps the lock until it has ended, whatever its frame says.
 void frmSteg::SetBusy(bool busy) { Lock(busy || worker_ != nullptr); }
@@ -207,12 +220,18 @@ void frmSteg::Run(const std::function<void()>& command) {
     if (worker_ == nullptr) FocusNextStep();
 }
 
-void frmSteg::RunOnWorker(std::function<void()> command) {
+void frmSteg::RunOnWorker(LongCommand command) {
     if (worker_ != nullptr) return;
     TakeTypedDataFile();
+    std::optional<PreparedCommand> prepared = commands_.Prepare(command);
+    if (!prepared) {
+        FocusNextStep();
+        return;
+    }
     threadUi_.Rearm();
     cancellable_ = true;
-    worker_ = QThread::create(std::move(command));
+    finish_ = std::move(prepared->finish);
+    worker_ = QThread::create([this, work = std::move(prepared->work)] { work(threadUi_, threadUi_); });
     Lock(true);
     // Queued behind every call the command sent to the window before it ended.
     connect(worker_, &QThread::finished, this, [this] { CommandEnded(); });
@@ -225,6 +244,8 @@ void frmSteg::CommandEnded() {
     worker_ = nullptr;
     cancellable_ = false;
     Lock(false);
+    // The outcome reaches the session and the fields here, on the window's thread.
+    if (std::function<bool()> finish = std::move(finish_)) finish();
     if (closeAfterCommand_) {
         close();
         return;
@@ -234,7 +255,7 @@ void frmSteg::CommandEnded() {
 
 void frmSteg::cmdCancel_Click() {
     if (!cancellable_) {
-        statusBar_->SetText(0, ToQ(" " + session_.Text(kCarrierWriteRunsOnText)));
+        statusBar_->SetText(0, ToQ(" " + session_.Text(TextId::CarrierWriteRunsOnText)));
         return;
     }
     threadUi_.RequestCancel();
@@ -314,7 +335,7 @@ void frmSteg::closeEvent(QCloseEvent* event) {
 }
 
 bool frmSteg::AskToCancelForClose() {
-    const Message question{session_.Text(kCloseDuringCommandText), MessageIcon::Question, MessageButtons::YesNo,
+    const Message question{session_.Text(TextId::CloseDuringCommandQuestion), MessageIcon::Question, MessageButtons::YesNo,
                            kProductName};
     return ShowMessageBox(host_, this, question) == MessageAnswer::Yes;
 }

@@ -1,6 +1,6 @@
 // frmSteg, the main window: the two file groups, the progress bar, five buttons, the status
 // bar and the menus. It renders the session's fields and forwards every event to Commands;
-// as the workflows' UserInterface it shows their messages, dialogs and progress. Long commands
+// through CommandThreadUi it shows the questions, dialogs and progress of a running use case. Long commands
 // run on a worker thread while the window stays responsive; Cancel (in the Reset button's
 // place while they run) stops them between two chunks of work.
 #pragma once
@@ -54,19 +54,24 @@ public:
     // A long command runs on the worker thread (the input controls are locked meanwhile).
     bool commandRunning() const { return worker_ != nullptr; }
 
-    // UserInterface
+    // UserInterface: what the window's commands need, on the window's thread.
     MessageAnswer ShowMessage(const Message& message) override;
     std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
     std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
-    std::optional<std::string> ChooseOutputFile(const std::vector<FileFilter>& filter, const std::string& title,
-                                                const std::string& proposed) override;
-    std::optional<std::string> AskNewPassphrase() override;
-    std::optional<std::string> AskPassphrase() override;
-    void SetProgress(int percent) override;
-    void SetCancellable(bool cancellable) override;
+    std::string ChooseResultFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                 const std::string& proposed) override;
     void SetStatus(int panel, const std::string& text) override;
-    void SetBusy(bool busy) override;
     void FieldsChanged() override;
+
+    // What a running use case asks and reports, through CommandThreadUi, on the window's thread.
+    bool AskQuestion(Question question);
+    std::string ChooseOutputFile(const OutputChoice& choice);
+    std::optional<std::string> AskNewPassphrase();
+    std::optional<std::string> AskPassphrase();
+    void ShowProgress(int percent);
+    void ShowStatusText(TextId textId);
+    void SetCancellable(bool cancellable);
+    void SetBusy(bool busy);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -99,8 +104,9 @@ private:
     void TakeTypedDataFile();
     // Runs a short command on the window's thread.
     void Run(const std::function<void()>& command);
-    // Starts a long command on the worker thread; none starts while another one runs.
-    void RunOnWorker(std::function<void()> command);
+    // Picks what a long command needs here, then runs it on the worker thread; none starts
+    // while another one runs.
+    void RunOnWorker(LongCommand command);
     void CommandEnded();
     // Input controls and changing menu entries off, Cancel in Reset's place, while busy.
     void Lock(bool busy);
@@ -137,6 +143,7 @@ private:
     FileDropFilter* dataDrop_ = nullptr;
 
     QThread* worker_ = nullptr;        // the long command running, if any
+    std::function<bool()> finish_;     // shows the running command's outcome once it ended
     bool cancellable_ = false;         // false during the write into the carrier
     bool closeAfterCommand_ = false;   // the user closed the window during a command
 };

@@ -189,19 +189,19 @@ void frmSteg::BuildMenus() {
     connect(Entry(file, "mnuDateiCarrierView"), &QAction::triggered, this,
             [this] { Run([this] { commands_.ShowCarrier(); }); });
     connect(Entry(file, "mnuDateiCarrierSend"), &QAction::triggered, this,
-            [this] { RunOnWorker([this] { commands_.SendCarrier(); }); });
+            [this] { RunOnWorker(LongCommand::SendCarrier); });
     connect(Entry(file, "mnuDateiCarrierSize"), &QAction::triggered, this,
-            [this] { RunOnWorker([this] { commands_.CalculateSize(); }); });
+            [this] { RunOnWorker(LongCommand::NeededSize); });
     connect(Entry(file, "mnuDateiDataOpen"), &QAction::triggered, this, [this] { cmdDataSel_Click(); });
     Separator(file, "mnuDateiStrich1");
-    connect(Entry(file, "mnuDateiHide"), &QAction::triggered, this, [this] { RunOnWorker([this] { commands_.Hide(); }); });
+    connect(Entry(file, "mnuDateiHide"), &QAction::triggered, this, [this] { RunOnWorker(LongCommand::Hide); });
     connect(Entry(file, "mnuDateiHideAndMail"), &QAction::triggered, this,
-            [this] { RunOnWorker([this] { commands_.HideAndSend(); }); });
+            [this] { RunOnWorker(LongCommand::HideAndSend); });
     Separator(file, "mnuStrich3");
     connect(Entry(file, "mnuDateiExtract"), &QAction::triggered, this,
-            [this] { RunOnWorker([this] { commands_.Extract(); }); });
+            [this] { RunOnWorker(LongCommand::Extract); });
     connect(Entry(file, "mnuDateiExportData"), &QAction::triggered, this,
-            [this] { RunOnWorker([this] { commands_.Export(); }); });
+            [this] { RunOnWorker(LongCommand::Export); });
     Separator(file, "mnuDateiStrich2");
     connect(Entry(file, "mnuDateiReset"), &QAction::triggered, this, [this] { Run([this] { commands_.Reset(); }); });
     Separator(file, "mnuDateiStrich3");

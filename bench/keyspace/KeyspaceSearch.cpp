@@ -11,10 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Commands.h"
-#include "app/Session.h"
+#include "app/UseCases.h"
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
 #include "config/Strings.h"
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
@@ -33,32 +32,22 @@ constexpr uint8_t kZlibFirstByte = 0x78;  // deflate, 32 KiB window: every compr
 constexpr int64_t kMaxExpansion = 1032;   // deflate's largest ratio
 constexpr size_t kDefaultDataSize = 64 * 1024;
 
-// Answers the passphrase dialog; the hide needs nothing else from a user.
-class PassphraseUi : public UserInterface {
+// Answers the passphrase question; the hide needs nothing else from a user.
+class PassphraseUi : public Prompter, public ProgressSink {
 public:
     explicit PassphraseUi(std::string passphrase) : passphrase_(std::move(passphrase)) {}
-    MessageAnswer ShowMessage(const Message& message) override {
-        if (message.icon == MessageIcon::Critical || message.icon == MessageIcon::Exclamation)
-            std::fprintf(stderr, "%s\n", message.text.c_str());
-        return MessageAnswer::Ok;
-    }
-    std::string ChooseCarrierFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
-    std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override { return {}; }
+    bool Confirm(Question) override { return false; }
     std::optional<std::string> AskNewPassphrase() override { return passphrase_; }
     std::optional<std::string> AskPassphrase() override { return passphrase_; }
+    std::string ChooseOutputFile(const OutputChoice&) override { return {}; }
     void SetProgress(int) override {}
-    void SetStatus(int, const std::string&) override {}
+    void SetStatus(TextId) override {}
     void SetBusy(bool) override {}
-    void FieldsChanged() override {}
+    void SetCancellable(bool) override {}
+    bool CancelRequested() const override { return false; }
 
 private:
     std::string passphrase_;
-};
-
-class NoDesktop : public Desktop {
-public:
-    bool Open(const std::string&, LaunchEnded) override { return false; }
-    bool ComposeMailWithAttachment(const std::string&, LaunchEnded) override { return false; }
 };
 
 int32_t SeedOf(const std::string& digest) {
@@ -104,16 +93,16 @@ int Run(const std::string& passphrase, size_t dataSize) {
     test::WriteFile(dataPath, original);
 
     // Hidden the way a user does it, with the default settings.
-    Session session;
-    session.iniPath = dir.File("tarnwerk.ini");
-    session.languageBase = kLanguageBaseEnglish;
-    session.settings.ShowEndMessage = 0;
-    session.settings.ResetOnEnd = 0;
-    session.bitsPerByte = BitsPerByteFromIndex(session.settings.BitPerByte);
+    HideRequest request;
+    request.carrier = AnalyseCarrier(carrierPath).facts;
+    request.dataPath = dataPath;
+    request.extension = "txt";
+    request.options = PayloadOptions{};
     PassphraseUi ui(passphrase);
-    NoDesktop desktop;
-    Commands commands(session, ui, desktop);
-    if (!commands.LoadCarrier(carrierPath) || (commands.SetDataFile(dataPath), !commands.Hide())) {
+    const HideOutcome hidden = Hide(request, ui, ui);
+    if (!hidden.ok()) {
+        for (const Notice& notice : hidden.notices)
+            std::fprintf(stderr, "%s\n", RenderNotice(kLanguageBaseEnglish, notice).text.c_str());
         std::fprintf(stderr, "hiding failed\n");
         return 1;
     }

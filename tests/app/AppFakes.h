@@ -15,6 +15,8 @@
 #include "app/Commands.h"
 #include "app/Desktop.h"
 #include "app/Session.h"
+#include "app/Prompter.h"
+#include "app/UseCases.h"
 #include "app/UserInterface.h"
 #include "config/Settings.h"
 #include "config/Strings.h"
@@ -30,16 +32,21 @@ T Next(std::deque<T>& queue, T whenEmpty) {
     return value;
 }
 
-class FakeUi : public UserInterface {
+class FakeUi : public UserInterface, public Prompter, public ProgressSink {
 public:
     std::deque<MessageAnswer> answers;                                   // Yes / Cancel when empty
     std::deque<std::string> dataChoices;                                 // "" (cancelled) when empty
     std::deque<std::optional<std::string>> newPassphrases, passphrases;  // cancelled when empty
     std::function<void(int)> onProgress;                                 // runs inside SetProgress
+    // The save dialog proposes; the user takes the data field's name (the next data choice
+    // when the field is empty). Without a session every choice comes from dataChoices.
+    const Session* session = nullptr;
 
     std::vector<Message> messages;
     std::vector<bool> busy;
+    std::vector<OutputChoice> outputChoices;  // what each save dialog offered
     int fieldsChanged = 0;
+    bool cancel = false;
 
     MessageAnswer ShowMessage(const Message& message) override {
         messages.push_back(message);
@@ -50,13 +57,26 @@ public:
     std::string ChooseDataFile(const std::vector<FileFilter>&, const std::string&) override {
         return Next(dataChoices, std::string());
     }
+    // Questions are shown as the window shows them, so the transcript holds them too.
+    bool Confirm(Question question) override {
+        const MessageAnswer answer = ShowMessage(QuestionMessage(kLanguageBaseEnglish, question));
+        return answer == MessageAnswer::Yes || answer == MessageAnswer::Retry;
+    }
+    std::string ChooseOutputFile(const OutputChoice& choice) override {
+        outputChoices.push_back(choice);
+        if (session != nullptr && !session->fields.dataFile.empty()) return session->fields.dataFile;
+        return Next(dataChoices, std::string());
+    }
     std::optional<std::string> AskNewPassphrase() override { return Next(newPassphrases, {}); }
     std::optional<std::string> AskPassphrase() override { return Next(passphrases, {}); }
     void SetProgress(int percent) override {
         if (onProgress) onProgress(percent);
     }
     void SetStatus(int, const std::string&) override {}
+    void SetStatus(TextId) override {}
     void SetBusy(bool isBusy) override { busy.push_back(isBusy); }
+    void SetCancellable(bool) override {}
+    bool CancelRequested() const override { return cancel; }
     void FieldsChanged() override { ++fieldsChanged; }
 
     // Every message, one per line: icon number, tab, title, tab, text with CR LF as " | ".
@@ -105,8 +125,8 @@ inline Session EnglishSession(const std::string& iniPath) {
     return session;
 }
 
-inline std::string En(int id) { return Text(kLanguageBaseEnglish, id); }
-inline std::string EnLines(std::initializer_list<int> ids) { return JoinLines(kLanguageBaseEnglish, ids); }
+inline std::string En(TextId id) { return Text(kLanguageBaseEnglish, id); }
+inline std::string EnLines(std::initializer_list<TextId> ids) { return JoinLines(kLanguageBaseEnglish, ids); }
 inline std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -116,7 +136,9 @@ inline void Put(const std::string& path, const std::string& bytes) { std::ofstre
 // A fresh folder holding the settings file, an English session and Commands on the fakes.
 class AppTest : public ::testing::Test {
 protected:
-    AppTest() : session(EnglishSession(dir.File("tarnwerk.ini"))), commands(session, ui, desktop) {}
+    AppTest() : session(EnglishSession(dir.File("tarnwerk.ini"))), commands(session, ui, desktop, ui, ui) {
+        ui.session = &session;
+    }
 
     TempDir dir;
     Session session;

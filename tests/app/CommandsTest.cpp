@@ -1,8 +1,10 @@
 // The window's commands through their public members, with a scripted user and desktop.
 #include <sys/stat.h>
 
+#include "app/OutputTarget.h"
 #include "app/AppFakes.h"
 #include "app/PassphraseRules.h"
+#include "config/TextId.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -18,12 +20,12 @@ TEST(PassphraseRules, RatingAndRefusals) {
 
     const auto tooShort = CheckPassphrase(kLanguageBaseEnglish, "  ab  ");
     ASSERT_TRUE(tooShort);
-    EXPECT_EQ(tooShort->text + "|" + tooShort->title, EnLines({445, 446}) + "|" + En(447));
+    EXPECT_EQ(tooShort->text + "|" + tooShort->title, EnLines({TextId::PassphraseTooShortText, TextId::PassphraseTooShortHint}) + "|" + En(TextId::InvalidPassphraseTitle));
     EXPECT_EQ(tooShort->icon, MessageIcon::Exclamation);
     EXPECT_FALSE(CheckPassphrase(kLanguageBaseEnglish, "a b"));
     const auto different = CheckNewPassphrase(kLanguageBaseEnglish, "secret ", "secret");
     ASSERT_TRUE(different);
-    EXPECT_EQ(different->text + "|" + different->title, EnLines({450, 451}) + "|" + En(447));
+    EXPECT_EQ(different->text + "|" + different->title, EnLines({TextId::PassphrasesDifferText, TextId::PassphrasesDifferHint}) + "|" + En(TextId::InvalidPassphraseTitle));
     EXPECT_FALSE(CheckNewPassphrase(kLanguageBaseEnglish, " secret ", " secret "));
 }
 
@@ -33,7 +35,7 @@ TEST_F(CommandsTest, RejectedCarrierUnloadsThePreviousOne) {
     ASSERT_TRUE(commands.LoadCarrier(dir.File("good.bmp")));
     EXPECT_FALSE(commands.LoadCarrier(dir.File("deep.bmp")));
     EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              En(413) + " 32 " + En(307) + ".\r\n\r\n" + En(414) + "|" + En(407));
+              En(TextId::ColourDepthText) + " 32 " + En(TextId::BitUnit) + ".\r\n\r\n" + En(TextId::SupportedDepthsText) + "|" + En(TextId::IncorrectFileTitle));
     EXPECT_FALSE(session.carrier.IsLoaded());
     EXPECT_EQ(session.fields.origFile + session.fields.oTyp + session.fields.oSize + session.fields.oFree, "");
 }
@@ -48,11 +50,10 @@ TEST_F(CommandsTest, DataFileTakesItsOwnOrThePendingExtension) {
     EXPECT_EQ(session.dataExtension, "pdf");  // not the earlier file's "txt"
     EXPECT_EQ(session.fields.dSize, "");
 
-    session.headerExtension = "doc";  // found in a carrier: the dialog appends it
-    ui.dataChoices = {dir.File("report"), dir.File("report.doc"), dir.File("report.txt")};
-    for (const char* expected : {"report.doc", "report.doc", "report.txt.doc"}) {
-        commands.SelectDataFile();
-        EXPECT_EQ(session.fields.dataFile, dir.File(expected));
+    // An output chosen in the save dialog gets the extension found in the carrier.
+    for (const auto& [chosen, expected] : {std::pair{"report", "report.doc"}, {"report.doc", "report.doc"},
+                                           {"report.txt", "report.txt.doc"}}) {
+        EXPECT_EQ(WithStoredExtension(dir.File(chosen), "doc"), dir.File(expected));
     }
 }
 
@@ -90,7 +91,7 @@ TEST_F(CommandsTest, SizesFollowTheProgramsLanguage) {
 TEST_F(CommandsTest, HelpTellsAMissingFileFromAMissingProgram) {
     session.appPath = dir.path() + "/";
     commands.ShowHelp();
-    EXPECT_EQ(ui.LastMessage().title, En(460));
+    EXPECT_EQ(ui.LastMessage().title, En(TextId::HelpMissingTitle));
     EXPECT_TRUE(desktop.opened.empty());
 
     Put(dir.File("Tarnwerk.chm"), "chm");
@@ -99,14 +100,14 @@ TEST_F(CommandsTest, HelpTellsAMissingFileFromAMissingProgram) {
     desktop.openSucceeds = false;  // xdg-open starts but finds no program
     commands.ShowHelp();
     EXPECT_EQ(desktop.opened, (std::vector<std::string>{dir.File("Tarnwerk.chm"), dir.File("help/index.html")}));
-    EXPECT_EQ(ui.LastMessage().text, En(513) + "\r\n" + dir.File("help/index.html") + "\r\n\r\n" + En(514));
-    EXPECT_EQ(ui.LastMessage().title, En(515));
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::NoHelpProgramText) + "\r\n" + dir.File("help/index.html") + "\r\n\r\n" + En(TextId::NoHelpProgramHint));
+    EXPECT_EQ(ui.LastMessage().title, En(TextId::NoHelpProgramTitle));
 
     desktop.openStarts = false;  // xdg-open itself is missing
     const std::size_t before = ui.messages.size();
     commands.ShowHelp();
     ASSERT_EQ(ui.messages.size(), before + 1);
-    EXPECT_EQ(ui.LastMessage().title, En(515));
+    EXPECT_EQ(ui.LastMessage().title, En(TextId::NoHelpProgramTitle));
 }
 
 }  // namespace

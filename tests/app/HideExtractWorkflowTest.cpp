@@ -9,6 +9,7 @@
 
 #include "app/AppFakes.h"
 #include "app/PassphraseEntry.h"
+#include "config/TextId.h"
 #include "core/HidePayload.h"
 #include "crypto/PayloadSeal.h"
 #include "support/TestCarriers.h"
@@ -43,6 +44,14 @@ protected:
         commands.SetDataFile(to);
         return commands.Extract();
     }
+    // The use case with the output named, as the command line names it.
+    bool ExtractNamed(const std::string& name, bool exporting) {
+        const ExtractRequest request{session.carrier, session.bitsPerByte, name, ExtractMethod::Classic};
+        const ExtractOutcome outcome =
+            exporting ? tarnwerk::Export(request, ui, ui) : tarnwerk::Extract(request, ui, ui);
+        for (const Notice& notice : outcome.notices) ui.ShowMessage(RenderNotice(kLanguageBaseEnglish, notice));
+        return outcome.ok();
+    }
     // Scratch files a workflow left in the folder, but for one the test put there itself.
     std::vector<std::string> Leftovers(const std::string& kept = {}) const {
         std::vector<std::string> found;
@@ -69,7 +78,7 @@ TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
                                    : MakeBitmap(carrier, 201, 150, std::string(road.kind) == "bmp8" ? 8 : 24, false, 7);
         Configure(road.compress, road.cipher, road.bits);
         ASSERT_TRUE(Hide(carrier)) << ui.Transcript();
-        EXPECT_EQ(ui.LastMessage().text, En(435));
+        EXPECT_EQ(ui.LastMessage().text, En(TextId::HiddenText));
         const Bytes hidden = ReadFile(carrier);
         ASSERT_EQ(hidden.size(), original.size());
         for (size_t i = 0; i < hidden.size(); ++i) ASSERT_EQ(hidden[i] >> road.bits, original[i] >> road.bits) << i;
@@ -77,7 +86,7 @@ TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
         ui.passphrases.push_back("open sesame");
         ASSERT_TRUE(Extract(carrier, output)) << ui.Transcript();
         EXPECT_EQ(Slurp(output), Slurp(data));
-        EXPECT_EQ(ui.LastMessage().text, En(430));
+        EXPECT_EQ(ui.LastMessage().text, En(TextId::ExtractedText));
         EXPECT_TRUE(Leftovers().empty());
         fs::remove(output);
     }
@@ -111,14 +120,14 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     ASSERT_TRUE(Extract(carrier, output)) << ui.Transcript();
     EXPECT_EQ(Slurp(output), Slurp(data));
     ASSERT_EQ(ui.messages.size(), 3u);
-    const std::string retry = "48\t" + En(428) + "\t" + En(426) + " | " + En(429) + "\n";
+    const std::string retry = "48\t" + En(TextId::WrongPassphraseTitle) + "\t" + En(TextId::WrongPassphraseText) + " | " + En(TextId::RetryPassphraseText) + "\n";
     EXPECT_EQ(ui.Transcript().rfind(retry + retry, 0), 0u) << ui.Transcript();
 
     Put(output, "keep me");
     ui.passphrases = {"a1", "b2", "c3", "right one"};  // may replace out.txt; the third wrong one ends it
     ui.answers = {MessageAnswer::Yes, MessageAnswer::Retry, MessageAnswer::Retry};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({426, 427}));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::WrongPassphraseText, TextId::TerminatedText}));
     EXPECT_EQ(Slurp(output), "keep me");
     EXPECT_EQ(ui.passphrases.size(), 1u);  // the fourth was never asked
     fs::remove(output);
@@ -128,7 +137,7 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "notes.txt"}));
 
     EXPECT_FALSE(Hide(carrier, "\xC5\x82\xC3\xB3" "d" "\xC5\xBA"));  // Polish letters outside the code page
-    EXPECT_EQ(ui.LastMessage().text, EnLines({466, 467}));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}));
 }
 
 TEST_F(WorkflowTest, TheUsersOwnScratchNamedFileIsNeverOverwritten) {
@@ -155,12 +164,12 @@ TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     plant("not a zlib stream", true, false, {});  // the compressed flag lies
     EXPECT_FALSE(Extract(carrier, output));
     // The cause is named in the user's language.
-    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 463}) + "\r\n(" + En(535) + ")");
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::OutputKeepsDataText}) + "\r\n(" + En(TextId::CorruptDataCause) + ")");
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
     EXPECT_EQ(Slurp(output), "not a zlib stream");
     Put(output, "keep me");
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({461, 474}) + "\r\n(" + En(535) + ")");
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::ExistingUnchangedText}) + "\r\n(" + En(TextId::CorruptDataCause) + ")");
     EXPECT_EQ(Slurp(output), "keep me");
 
     // The digest matches, but the data is no whole Blowfish envelope.
@@ -168,24 +177,24 @@ TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     ui.messages.clear();
     ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({462, 474}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::ExistingUnchangedText}), 0), 0u) << ui.Transcript();
     EXPECT_EQ(Slurp(output), "keep me");
     ui.passphrases = {std::nullopt};  // cancelled: nothing changes and nothing needs saying
     ui.messages.clear();
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.Transcript(), "32\t" + En(443) + "\t" + En(441) + " | " + En(442) + "\n");
+    EXPECT_EQ(ui.Transcript(), "32\t" + En(TextId::OverwriteTitle) + "\t" + En(TextId::FileExistsText) + " | " + En(TextId::OverwriteQuestion) + "\n");
     EXPECT_EQ(Slurp(output), "keep me");
     fs::remove(output);
     ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({462, 463}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::OutputKeepsDataText}), 0), 0u) << ui.Transcript();
     EXPECT_EQ(Slurp(output), "abc");
     fs::remove(output);
     ui.passphrases = {std::nullopt};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, En(473));
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::StillEncryptedText));
     EXPECT_EQ(Slurp(output), "abc");
-    for (const Message& m : ui.messages) EXPECT_NE(m.text, En(430));
+    for (const Message& m : ui.messages) EXPECT_NE(m.text, En(TextId::ExtractedText));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "notes.txt", "out.txt"}));
 }
 
@@ -226,14 +235,12 @@ TEST_F(WorkflowTest, OutputsThatAreTheCarrierOrNoFileAreRefused) {
         for (const std::string& name : carrierNames) {
             SCOPED_TRACE(name);
             ASSERT_TRUE(commands.LoadCarrier(carrier));
-            commands.SetDataFile(name);
-            EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
-            EXPECT_EQ(ui.LastMessage().text, EnLines({470, 471}));
+            EXPECT_FALSE(ExtractNamed(name, exporting));
+            EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::OutputIsCarrierText, TextId::OtherOutputNameHint}));
             EXPECT_EQ(ReadFile(carrier), hidden);
         }
-        commands.SetDataFile(dir.File("fifo"));
-        EXPECT_FALSE(exporting ? commands.Export() : commands.Extract());
-        EXPECT_EQ(ui.LastMessage().text, EnLines({472, 471}));
+        EXPECT_FALSE(ExtractNamed(dir.File("fifo"), exporting));
+        EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::OutputNotRegularText, TextId::OtherOutputNameHint}));
         struct stat info {};
         ASSERT_EQ(::stat(dir.File("fifo").c_str(), &info), 0);
         EXPECT_TRUE(S_ISFIFO(info.st_mode));
@@ -246,7 +253,7 @@ TEST_F(WorkflowTest, DeviceAsDataFileIsRefusedBeforeItIsCopied) {
     Configure(false, -1, 1);
     data = "/dev/zero";
     EXPECT_FALSE(Hide(carrier));
-    EXPECT_EQ(ui.LastMessage().text, En(436) + "\r\n(" + En(543) + ": /dev/zero)");
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::HideErrorText) + "\r\n(" + En(TextId::NotRegularFileCause) + ": /dev/zero)");
     EXPECT_FALSE(fs::exists("/dev/zero.tmp"));
     EXPECT_EQ(ReadFile(carrier), before);
     EXPECT_TRUE(Leftovers().empty());
@@ -267,14 +274,14 @@ TEST_F(WorkflowTest, NeededSizeIsTheSmallestCarrierTheHideTakes) {
     ui.newPassphrases.clear();
     const std::string& text = ui.LastMessage().text;  // "<418> 12.345 <419>..."
     std::string digits;
-    for (char c : text.substr(En(418).size(), text.find(En(419)) - En(418).size()))
+    for (char c : text.substr(En(TextId::NeededSizeText).size(), text.find(En(TextId::NeededSizeUnitText)) - En(TextId::NeededSizeText).size()))
         if (c >= '0' && c <= '9') digits += c;
     const int64_t needed = std::stoll(digits);
     MakeRaw(dir.File("fits.raw"), static_cast<size_t>(needed), 5);
     EXPECT_TRUE(Hide(dir.File("fits.raw"))) << ui.Transcript();
     MakeRaw(dir.File("small.raw"), static_cast<size_t>(needed - 1), 5);
     EXPECT_FALSE(Hide(dir.File("small.raw")));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({433, 434}));
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::TooLargeText, TextId::LargerCarrierHint}));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "app/AppFakes.h"
 #include "app/MailedArchives.h"
+#include "config/TextId.h"
 #include "support/TestCarriers.h"
 
 namespace tarnwerk::test {
@@ -47,7 +48,7 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     Put(archive, "not a zip archive");
     ui.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(commands.SendCarrier());
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title, En(452) + "|" + En(453));
+    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title, En(TextId::ZipFailedText) + "|" + En(TextId::ZipFailedTitle));
     EXPECT_EQ(desktop.mailed.size(), 1u);
     EXPECT_EQ(Slurp(archive), "not a zip archive");
 }
@@ -100,7 +101,7 @@ TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
     desktop.mailStarts = false;
     EXPECT_FALSE(commands.SendCarrier());
     EXPECT_FALSE(std::filesystem::exists(archive));
-    EXPECT_EQ(ui.LastMessage().text, En(454));
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::SendFailedText));
 
     // Nor did one whose xdg-email ended with a failure.
     commands.LoadCarrier(carrier);
@@ -109,7 +110,7 @@ TEST_F(AppTest, MailedArchiveOutlivesTheHandOffUntilALaterStart) {
     EXPECT_TRUE(commands.SendCarrier());
     EXPECT_EQ(desktop.mailed.back(), archive);
     EXPECT_FALSE(std::filesystem::exists(archive));
-    EXPECT_EQ(ui.LastMessage().text, En(454));
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::SendFailedText));
 }
 
 // The real hand-off to xdg-open / xdg-email, with stand-ins on PATH that record their

@@ -58,7 +58,8 @@ TEST(ErrorTexts, GermanUserReadsGermanCausesWithTheFileAndTheSystemNumber) {
     EXPECT_EQ(damaged.text, "Die Daten sind beschädigt oder haben nicht das erwartete Format\r\n(/x/y)");
     // Codes with a message of their own show it unchanged, without a detail line.
     const Message busy = EngineErrorMessage(german, MakeError(ErrorCode::CarrierBusy, "/c.bmp", EWOULDBLOCK));
-    EXPECT_EQ(busy.text, Text(kLanguageBaseGerman, 464) + "\r\n" + Text(kLanguageBaseGerman, 465));
+    EXPECT_EQ(busy.text, Text(kLanguageBaseGerman, TextId::CarrierBusyText) + "\r\n" +
+                             Text(kLanguageBaseGerman, TextId::CarrierBusyHint));
 }
 
 }  // namespace

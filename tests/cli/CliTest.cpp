@@ -83,7 +83,7 @@ protected:
 TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --bits 3").exitCode, 2);
-    EXPECT_EQ(Cli("info a.bmp --force").exitCode, 2);  // --force belongs to commands that write
+    EXPECT_EQ(Cli("info a.bmp --force").exitCode, 2);                  // --force belongs to commands that write
     EXPECT_EQ(Cli("extract a.bmp b.txt --output c.bmp").exitCode, 2);  // --output belongs to hide
     EXPECT_EQ(Cli("hide a.bmp b.txt --output").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --output ''").exitCode, 2);
@@ -330,13 +330,13 @@ TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
     for (const char* args : {"extract c.bmp c.bmp --passphrase-file pw --force", "export c.bmp ./c.bmp --force"}) {
         const CliRun run = Cli(std::string("--language en ") + args);
         EXPECT_EQ(run.exitCode, 1) << args;
-        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, 470)), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find(Text(kLanguageBaseEnglish, TextId::OutputIsCarrierText)), std::string::npos) << run.err;
         EXPECT_EQ(ReadFile(dir.File("c.bmp")), carrier);
     }
     ASSERT_EQ(::mkfifo(dir.File("myfifo").c_str(), 0600), 0);
     const CliRun fifo = Cli("--language de export c.bmp myfifo --force");
     EXPECT_EQ(fifo.exitCode, 1);
-    EXPECT_NE(fifo.err.find(Text(0, 472)), std::string::npos) << fifo.err;
+    EXPECT_NE(fifo.err.find(Text(0, TextId::OutputNotRegularText)), std::string::npos) << fifo.err;
     EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
 }
 
@@ -394,10 +394,10 @@ TEST_F(CliTest, HideWithOutputNeverChangesTheCarrier) {
         EXPECT_EQ(Cli("extract " + carrier + " back.bin --force --quiet").exitCode, 1);  // nothing hidden there
     }
     // Nothing refused was left behind, and no scratch file either.
-    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"back.bin", "big.bin", "c.bmp", "c.png", "c.raw", "d.bin",
-                                                       "hard.bmp", "hard.png", "hard.raw", "kept.bmp", "kept.png",
-                                                       "kept.raw", "marker.txt", "new.bmp", "new.png", "new.raw",
-                                                       "soft.bmp", "soft.png", "soft.raw", "sub"}));
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"back.bin", "big.bin",  "c.bmp",      "c.png",    "c.raw",
+                                                       "d.bin",    "hard.bmp", "hard.png",   "hard.raw", "kept.bmp",
+                                                       "kept.png", "kept.raw", "marker.txt", "new.bmp",  "new.png",
+                                                       "new.raw",  "soft.bmp", "soft.png",   "soft.raw", "sub"}));
 }
 
 // A new output gets 0666 less the umask, also when it went through private scratch files; a
@@ -426,10 +426,10 @@ TEST_F(CliTest, PassphraseFilesAreBoundedAndOfTheRightKind) {
         EXPECT_EQ(run.exitCode, 1) << file;
         return run.err;
     };
-    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, 477) + "\n");
+    EXPECT_EQ(refusal("/dev/zero"), Text(kLanguageBaseEnglish, TextId::PassphraseFileKindText) + "\n");
     WriteFile(dir.File("long"), Bytes(64 * 1024 + 1, 'a'));
-    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, 476) + "\n");
-    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, 475), 0), 0u);
+    EXPECT_EQ(refusal("long"), Text(kLanguageBaseEnglish, TextId::PassphraseFileTooLongText) + "\n");
+    EXPECT_EQ(refusal("missing").rfind(Text(kLanguageBaseEnglish, TextId::PassphraseFileUnreadableText), 0), 0u);
     EXPECT_FALSE(std::filesystem::exists(dir.File("out")));
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
     // The writer comes a moment after the reader, as it may from another program; it is bounded

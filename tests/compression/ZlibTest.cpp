@@ -1,16 +1,15 @@
 // clsZlib over byte arrays and files: round trip, the stored format, the buffer rule, refusals.
 #include <gtest/gtest.h>
-#include <zlib.h>
-
 #include <sys/stat.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <optional>
 
+#include "base/ScratchFile.h"
 #include "compression/clsZlib.h"
-#include "config/ScratchFile.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 

@@ -19,12 +19,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/Utf8.h"
 #include "config/Codepage.h"
 #include "config/LeadingNumber.h"
 #include "config/Settings.h"
 #include "config/StringTable.h"
 #include "config/Strings.h"
-#include "config/Utf8.h"
 #include "support/TempDir.h"
 
 namespace tarnwerk {
@@ -121,8 +121,12 @@ TEST(LoadSettings, KeepOriginalIsOffByDefaultAndSurvivesASave) {
     const struct {
         const char* text;  // the [Settings] section's lines; nullptr: no file at all
         int expected;
-    } rows[] = {{nullptr, 0}, {"Compression=1\n", 0}, {"KeepOriginal=\n", 0}, {"KeepOriginal=0\n", 0},
-                {"KeepOriginal=1\n", 1}, {"KeepOriginal=yes\n", 1}};
+    } rows[] = {{nullptr, 0},
+                {"Compression=1\n", 0},
+                {"KeepOriginal=\n", 0},
+                {"KeepOriginal=0\n", 0},
+                {"KeepOriginal=1\n", 1},
+                {"KeepOriginal=yes\n", 1}};
     for (const auto& row : rows) {
         std::filesystem::remove(file);
         if (row.text) WriteText(file, std::string("[Settings]\n") + row.text);
@@ -144,11 +148,11 @@ TEST(CarrierFilter, OffersBitmapPngRawAndAllSupported) {
     const std::vector<FileFilter> english = BuildCarrierFilter(kLanguageBaseEnglish);
     std::vector<std::pair<std::string, std::string>> entries;
     for (const FileFilter& entry : english) entries.emplace_back(entry.description, entry.patterns);
-    EXPECT_EQ(entries, (std::vector<std::pair<std::string, std::string>>{
-                           {"Bitmap picture format (*.bmp;*.dib)", "*.bmp;*.dib"},
-                           {"PNG picture (*.png)", "*.png"},
-                           {"Raw-data picture format (*.raw)", "*.raw"},
-                           {"All supported formats", "*.bmp;*.dib;*.png;*.raw"}}));
+    EXPECT_EQ(entries,
+              (std::vector<std::pair<std::string, std::string>>{{"Bitmap picture format (*.bmp;*.dib)", "*.bmp;*.dib"},
+                                                                {"PNG picture (*.png)", "*.png"},
+                                                                {"Raw-data picture format (*.raw)", "*.raw"},
+                                                                {"All supported formats", "*.bmp;*.dib;*.png;*.raw"}}));
     EXPECT_EQ(BuildCarrierFilter(kLanguageBaseGerman)[1].description, "PNG-Bild (*.png)");
 }
 
@@ -205,7 +209,9 @@ TEST(LoadSettings, FirstStartTakesTheLanguageFromTheLocale) {
         const StartupSettings first = LoadSettings(missing, 15360, 11520);
         EXPECT_EQ(first.languageBase, row.firstStart) << where;
         EXPECT_EQ(LanguageBaseFromLanguage(first.settings.Language), row.firstStart) << where;
-        EXPECT_EQ(first.carrierFilter.front().description, Text(row.firstStart, 308) + " (*.bmp;*.dib)") << where;
+        EXPECT_EQ(first.carrierFilter.front().description,
+                  Text(row.firstStart, TextId::BitmapPictureType) + " (*.bmp;*.dib)")
+            << where;
         EXPECT_EQ(LoadSettings(existing, 15360, 11520).languageBase, kLanguageBaseGerman) << where;
     }
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) ::unsetenv(name);
@@ -234,98 +240,54 @@ constexpr int kBases[] = {kLanguageBaseGerman, kLanguageBaseEnglish, kLanguageBa
 // A sample of the texts exactly as users see them, with the old spelling slips mended.
 TEST(StringTable, GermanAndEnglishTextsAreExact) {
     const struct {
-        int id;
+        TextId id;
         const char *english, *german;
     } known[] = {
-        {241, "Hiding && Extracting", "Verbergen && Extrahieren"},
-        {417, "Needed carrier file", "Benötigte Trägerdatei"},
-        {421, "An error occurred while hiding the data.", "Beim Verbergen der Daten ist ein Fehler aufgetreten."},
-        {442, "Do you want to overwrite the file?", "Soll diese Datei überschrieben werden?"},
+        {TextId::HideExtractGroupCaption, "Hiding && Extracting", "Verbergen && Extrahieren"},
+        {TextId::NeededSizeTitle, "Needed carrier file", "Benötigte Trägerdatei"},
+        {TextId::SizeErrorText, "An error occurred while hiding the data.",
+         "Beim Verbergen der Daten ist ein Fehler aufgetreten."},
+        {TextId::OverwriteQuestion, "Do you want to overwrite the file?", "Soll diese Datei überschrieben werden?"},
     };
     for (const auto& k : known) {
-        EXPECT_EQ(Text(kLanguageBaseEnglish, k.id), k.english) << "English id " << k.id;
-        EXPECT_EQ(Text(kLanguageBaseGerman, k.id), k.german) << "German " << k.id;
+        EXPECT_EQ(Text(kLanguageBaseEnglish, k.id), k.english) << "English id " << static_cast<int>(k.id);
+        EXPECT_EQ(Text(kLanguageBaseGerman, k.id), k.german) << "German " << static_cast<int>(k.id);
     }
-    EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {433, 434}),
+    EXPECT_EQ(JoinLines(kLanguageBaseEnglish, {TextId::TooLargeText, TextId::LargerCarrierHint}),
               "The data file is too large for the carrier file.\r\nSelect a larger carrier file.");
-    EXPECT_EQ(JoinLines(kLanguageBaseFrench, {1, 3, 4}), "Deutsch\r\nNederlands\r\nFrançais");  // fixed ids, no base
+    EXPECT_EQ(JoinLines(kLanguageBaseFrench,
+                        {TextId::GermanLanguageName, TextId::DutchLanguageName, TextId::FrenchLanguageName}),
+              "Deutsch\r\nNederlands\r\nFrançais");  // fixed ids, no base
 }
 
-// Named constants of one source file: "kName = 123".
-std::map<std::string, int> NamedNumbers(const std::string& source) {
-    static const std::regex kConstant(R"(\b(k\w+)\s*=\s*(\d+)\s*;)");
-    std::map<std::string, int> numbers;
-    for (std::sregex_iterator it(source.begin(), source.end(), kConstant), end; it != end; ++it)
-        numbers[(*it)[1].str()] = std::stoi((*it)[2].str());
-    return numbers;
-}
-
-// Text(id), Text(base, id), session.Text(id); id lists of JoinLines and of the message builders
-// (MakeMessage(session, {a, b}, icon, title)); a command's failure text; Caption table entries.
-// A token is a number or a named constant of the file, else of any scanned file.
-std::vector<int> IdsUsedIn(const std::string& source, const std::map<std::string, int>& shared = {}) {
-    static const std::regex kTextCall(R"(\bText\s*\(\s*(?:[\w.>\-]+\s*,\s*)?(\w+)\s*\))");
-    static const std::regex kIdList(
-        R"(\b(?:JoinLines|\w*Message)\s*\(\s*[^,{}()]+,\s*\{([^}]*)\}(?:\s*,\s*[\w:]+\s*,\s*(\w+))?)");
-    static const std::regex kFailureText(R"(\bCommandFailureMessage\s*\(\s*[^,()]+,\s*(\w+))");
-    static const std::regex kCaptionTable(R"(\bCaption\s+\w+\s*\[\s*\]\s*=\s*\{([\s\S]*?)\};)");
-    static const std::regex kCaption(R"(\{\s*"\w*"\s*,\s*(\w+)\s*\})");
-    static const std::regex kToken(R"(\w+)");
-    const std::map<std::string, int> local = NamedNumbers(source);
-    std::vector<int> ids;
-    const auto add = [&](const std::string& token) {
-        if (std::isdigit(static_cast<unsigned char>(token.front()))) return ids.push_back(std::stoi(token));
-        for (const auto* named : {&local, &shared}) {
-            if (named->count(token)) return ids.push_back(named->at(token));
-        }
-    };
-    const auto each = [](const std::string& text, const std::regex& pattern, const auto& action) {
-        for (std::sregex_iterator it(text.begin(), text.end(), pattern), end; it != end; ++it) action(*it);
-    };
-    each(source, kTextCall, [&](const std::smatch& m) { add(m[1].str()); });
-    each(source, kCaptionTable,
-         [&](const std::smatch& m) { each(m[1].str(), kCaption, [&](const std::smatch& c) { add(c[1].str()); }); });
-    each(source, kIdList, [&](const std::smatch& m) {
-        each(m[1].str(), kToken, [&](const std::smatch& t) { add(t[0].str()); });
-        if (m[2].matched) add(m[2].str());
-    });
-    each(source, kFailureText, [&](const std::smatch& m) { add(m[1].str()); });
-    return ids;
-}
-
-TEST(StringTable, EveryIdTheSourcesAskForExistsInAllFourLanguages) {
+// The names are what the code asks for: each must lead to a text in every language, and no
+// entry may be left without a name (the code could not ask for it).
+TEST(StringTable, EveryNameHasAllFourLanguagesAndEveryEntryAName) {
     for (const std::string& problem : StringTableProblems()) ADD_FAILURE() << problem;
+    for (const auto& [id, name] : EntryNames()) {
+        for (const int base : kBases) {
+            EXPECT_TRUE(HasEntry(id < 5 ? id : base + id)) << name << " (" << id << ") has no text at " << base;
+        }
+    }
+    for (const int entry : AllEntries()) {
+        if (entry >= kLanguageBaseEnglish) continue;  // the German and fixed entries carry the names
+        EXPECT_EQ(EntryNames().count(entry), 1u) << "entry " << entry << " has no name";
+    }
+    EXPECT_GT(EntryNames().size(), 200u);
+}
+
+// The code names its texts; a number cast into a name would bypass the table's names.
+TEST(StringTable, ProductCodeCastsNoNumberIntoATextName) {
     const std::filesystem::path root = TARNWERK_SOURCE_DIR;
-    std::map<std::string, std::string> sources;
-    std::map<std::string, int> shared;  // constants declared in a header are used in other files
-    for (const char* folder : {"app", "ui", "cli", "core"}) {
+    const std::regex cast(R"(static_cast<\s*TextId\s*>|TextId\s*[({]\s*\d)");
+    for (const char* folder : {"app", "ui", "cli", "config", "core"}) {
         if (!std::filesystem::is_directory(root / folder)) continue;
         for (const auto& entry : std::filesystem::recursive_directory_iterator(root / folder)) {
             const std::string extension = entry.path().extension().string();
             if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) continue;
-            sources[entry.path().string()] = ReadText(entry.path());
-            shared.merge(NamedNumbers(sources[entry.path().string()]));
+            EXPECT_FALSE(std::regex_search(ReadText(entry.path()), cast)) << entry.path();
         }
     }
-    std::set<int> distinct;
-    for (const auto& [file, source] : sources) {
-        for (const int id : IdsUsedIn(source, shared)) {
-            distinct.insert(id);
-            for (const int base : kBases) {
-                EXPECT_TRUE(HasEntry(id < 5 ? id : base + id)) << file << " asks for id " << id << " at " << base;
-            }
-        }
-    }
-    // Far fewer than a hundred texts means the scan no longer recognises how the callers ask.
-    EXPECT_GT(distinct.size(), 100u);
-    EXPECT_EQ(IdsUsedIn("constexpr int kTitle = 443;\n"
-                        "a = session.Text(301); b = Text(languageBase, 302); c = session_.Text(kTitle);\n"
-                        "d = JoinLines(base, {433, 434}); e = Text(session, path); f = Text(id);\n"
-                        "constexpr Caption kTable[] = {{\"mnuDatei\", 101}, {\"\", kTitle}};\n"
-                        "constexpr std::array kNames{NamedValue{\"en\", 2000}};\n"
-                        "g = MakeMessage(session, {kTitle, 426}, MessageIcon::Critical, 428);\n"
-                        "h = MakeProductMessage(session, {435}, icon); i = CommandFailureMessage(session, 436, t);\n"),
-              (std::vector<int>{301, 302, 443, 101, 443, 433, 434, 443, 426, 428, 435, 436}));
 }
 
 // What a person editing resources/strings.txt may write, and the mistakes the parser reports.
@@ -342,6 +304,20 @@ TEST(StringTableFormat, EntriesAreBasePlusIdVerbatimAndMistakesReported) {
                              "x\tnot a number\n[Broken]\n[Bad base x]\n");
     EXPECT_EQ(table.problems.size(), 6u);
     EXPECT_EQ(table.entries, (std::map<int, std::string>{{101, "first"}}));
+}
+
+// The names block names ids without adding entries; a name must be a unique identifier, so that
+// the build can turn it into a constant.
+TEST(StringTableFormat, NamesBlockNamesIdsAndRefusesWhatCannotBeAConstant) {
+    StringTable table = ParseStringTable(
+        "[German 0]\n101\tDatei\n[Names]\n101\tFileMenu\n311\tHidingStatus2\n"
+        "[English 2000]\n101\tFile\n");
+    EXPECT_TRUE(table.problems.empty());
+    EXPECT_EQ(table.entries, (std::map<int, std::string>{{101, "Datei"}, {2101, "File"}}));
+    EXPECT_EQ(table.names, (std::map<int, std::string>{{101, "FileMenu"}, {311, "HidingStatus2"}}));
+    table = ParseStringTable("[Names]\n101\tFile Menu\n102\t2ndMenu\n103\tOpen\n104\tOpen\n103\tOther\n105\t\n");
+    EXPECT_EQ(table.problems.size(), 5u);
+    EXPECT_EQ(table.names, (std::map<int, std::string>{{103, "Open"}}));
 }
 
 }  // namespace

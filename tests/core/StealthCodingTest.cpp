@@ -9,6 +9,7 @@
 #include <random>
 #include <set>
 
+#include "core/Capacity.h"
 #include "core/StealthCosts.h"
 #include "core/StealthFormat.h"
 #include "core/StealthHide.h"
@@ -219,14 +220,20 @@ TEST(StealthFormat, HeaderBytesAndSplitRule) {
     EXPECT_EQ(layout.SegmentBits(3, bits), 80001 - 80001 * (3 * kSegmentSamples) / layout.bodySamples);
 }
 
-TEST(StealthFormat, CapacityFollowsTheRates) {
+TEST(StealthFormat, CapacityCountsOnlyUsableSamples) {
     auto layout = StealthLayoutFor(6000u * 4000u * 3u);
     ASSERT_TRUE(layout);
-    const StealthCapacity capacity = StealthCapacityOf(*layout);
-    // 0.1 bit per sample of 72 million samples, less salt and header bits and the sealing
-    // overhead; at most half a bit for each sample outside the salt and header regions.
-    EXPECT_EQ(capacity.recommended, (7200000 - 192) / 8 - 49);
-    EXPECT_NEAR(double(capacity.maximum), (72000000.0 - 8192) / 16 - 49, 8);
+    // 0.1 bit per usable sample, less salt and header bits and the sealing overhead; at most
+    // half a bit per usable sample and per sample outside the salt and header regions.
+    const StealthCapacity all = StealthCapacityOf(*layout, 72000000);
+    EXPECT_EQ(all.recommended, (7200000 - 192) / 8 - 49);
+    EXPECT_NEAR(double(all.maximum), (72000000.0 - 8192) / 16 - 49, 8);
+    const StealthCapacity half = StealthCapacityOf(*layout, 36000000);
+    EXPECT_EQ(half.recommended, (3600000 - 192) / 8 - 49);
+    EXPECT_EQ(half.maximum, (18000000 - 192) / 8 - 49);
+    const StealthCapacity none = StealthCapacityOf(*layout, 1000);
+    EXPECT_EQ(none.recommended, 0);
+    EXPECT_EQ(none.maximum, 0);
     EXPECT_FALSE(StealthLayoutFor(8192 + 700));
 }
 

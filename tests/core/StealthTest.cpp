@@ -13,6 +13,7 @@
 #include "core/PayloadFormat.h"
 #include "core/StealthExtract.h"
 #include "core/StealthHide.h"
+#include "core/StealthRoom.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 
@@ -40,10 +41,10 @@ protected:
         return dir_.File(name);
     }
     Status Hide(const std::string& path, const StealthPayload& payload, const StealthRun& run = {}) {
-        return HideStealthInBitmap(path, kPassphrase, payload, run, kFast);
+        return HideStealthInFile(path, path, kPassphrase, payload, run, kFast);
     }
     Result<StealthPayload> Extract(const std::string& path, const char* passphrase = kPassphrase) {
-        return ExtractStealthFromBitmap(path, passphrase, {}, kFast);
+        return ExtractStealthFromFile(path, passphrase, {}, kFast);
     }
     // Every way of not finding data must look alike, and the carrier must stay as it is.
     void ExpectNothingFound(const std::string& path, const char* passphrase = kPassphrase) {
@@ -72,11 +73,9 @@ TEST_P(StealthRoundTrip, GivesTheDataBackByteForByte) {
     const auto [shape, compressed] = GetParam();
     const std::string path = Bitmap(shape.width, shape.height, shape.bits, shape.topDown);
     const Bytes before = test::ReadFile(path);
-    auto bitmap = LoadBitmapPlane(path);
-    ASSERT_TRUE(bitmap);
-    auto capacity = StealthCapacityFor(bitmap->plane);
-    ASSERT_TRUE(capacity);
-    const StealthPayload payload = Payload(static_cast<size_t>(capacity->maximum), compressed, "tar.gz");
+    const StealthAssessment room = AssessStealthCarrier(path);
+    ASSERT_EQ(room.fit, StealthFit::Fits);
+    const StealthPayload payload = Payload(static_cast<size_t>(room.room.maximum), compressed, "tar.gz");
 
     ASSERT_TRUE(Hide(path, payload));
     const Bytes after = test::ReadFile(path);

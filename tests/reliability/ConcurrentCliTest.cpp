@@ -69,7 +69,8 @@ TEST(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
     const auto [doneCode, doneOutput] = Finish(writer);
     ASSERT_GT(holder, 0) << "the first hide never held the carrier's lock";
     EXPECT_EQ(refusedCode, 1) << refusedOutput;
-    EXPECT_NE(refusedOutput.find(Text(kLanguageBaseEnglish, 464)), std::string::npos) << refusedOutput;  // carrier busy
+    EXPECT_NE(refusedOutput.find(Text(kLanguageBaseEnglish, TextId::CarrierBusyText)), std::string::npos)
+        << refusedOutput;  // carrier busy
     EXPECT_EQ(doneCode, 0) << doneOutput;
     EXPECT_EQ(test::ReadFile(second), secondData);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"carrier.raw", "first.bin", "second.bin"}));

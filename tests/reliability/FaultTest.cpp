@@ -2,6 +2,7 @@
 // another process holds, a hide killed half-way) and hidden payloads that lie about themselves.
 #include <fcntl.h>
 #include <grp.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -14,11 +15,9 @@
 #include <cstring>
 #include <map>
 
-#include <gtest/gtest.h>
-
 #include "app/AppFakes.h"
+#include "base/Helpers.h"
 #include "compression/clsZlib.h"
-#include "config/Helpers.h"
 #include "crypto/Cipher.h"
 #include "crypto/clsMD5.h"
 #include "fuzz/HiddenStream.h"
@@ -29,7 +28,6 @@ namespace {
 
 using test::Bytes;
 
-constexpr int kSuccessHideId = 435, kSuccessExtractId = 430, kCarrierBusyId = 464;
 constexpr uid_t kNobody = 65534;
 constexpr uint64_t kSmallDisk = 16 * 1024;  // bytes a process may write into one file
 constexpr size_t kDataSize = 200 * 1024;    // larger than kSmallDisk, even compressed
@@ -85,7 +83,8 @@ public:
         ui.newPassphrases = ui.passphrases = {std::string(kPassphrase)};
         test::FakeDesktop desktop;
         Session session = session_;
-        Commands commands(session, ui, desktop);
+        ui.session = &session;
+        Commands commands(session, ui, desktop, ui, ui);
         if (!commands.LoadCarrier(carrier_)) return "0\nload failed\n" + ui.Transcript();
         commands.SetDataFile(file);
         if (before) before();
@@ -146,11 +145,11 @@ TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
     const std::string text = RunInChild([&] {
         return Run(row.hide ? data_ : out_, row.hide, [&] { if (row.removeDataAfterSelection) ::unlink(data_.c_str()); });
     }, row.diskLimit);
-    const std::string cause = row.error ? std::strerror(row.error) : test::En(kCarrierBusyId);
+    const std::string cause = row.error ? std::strerror(row.error) : test::En(TextId::CarrierBusyText);
     ASSERT_FALSE(text.empty()) << "the child crashed or reported nothing";
     EXPECT_EQ(text[0], '0') << text;
     EXPECT_NE(text.find(cause), std::string::npos) << "the message does not say \"" << cause << "\":\n" << text;
-    EXPECT_EQ(text.find(test::En(row.hide ? kSuccessHideId : kSuccessExtractId)), std::string::npos) << text;
+    EXPECT_EQ(text.find(test::En(row.hide ? TextId::HiddenText : TextId::ExtractedText)), std::string::npos) << text;
     auto after = Files();
     if (row.keepsStoredData && after.erase(out_) > 0) {  // the stored data is kept, never a cut-off
         const Bytes kept = test::ReadFile(out_);
@@ -268,7 +267,7 @@ TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
     const bool extracted = commands.Extract();
 
     const std::string transcript = ui.Transcript();
-    const bool successShown = transcript.find(test::En(kSuccessExtractId)) != std::string::npos;
+    const bool successShown = transcript.find(test::En(TextId::ExtractedText)) != std::string::npos;
     EXPECT_EQ(test::ReadFile(carrierPath), carrier) << "extraction changed the carrier";
     for (const auto& name : dir.Entries())
         EXPECT_TRUE(name == "holiday.raw" || name == "letter.txt" || name == "tarnwerk.ini") << name << " left behind";

@@ -112,7 +112,7 @@ TEST_F(InterruptCliTest, SignalsEndTheCommandLeavingEveryFileAsItWas) {
         const int status = InterruptWhileDeriving(Start(run.args), run.signalNumber);
         ASSERT_TRUE(WIFEXITED(status)) << "status " << status << "\n" << Log();
         EXPECT_EQ(WEXITSTATUS(status), 128 + run.signalNumber);
-        EXPECT_NE(Log().find(Text(kLanguageBaseEnglish, 427)), std::string::npos) << Log();
+        EXPECT_NE(Log().find(Text(kLanguageBaseEnglish, TextId::TerminatedText)), std::string::npos) << Log();
         EXPECT_TRUE(Snapshot() == before) << "a file was changed or left behind";
     }
 }

@@ -4,16 +4,12 @@
 #include <random>
 
 #include "UiTestSupport.h"
+#include "config/TextId.h"
 
 using namespace tarnwerk;
 using namespace tarnwerk::test;
 
 namespace {
-
-constexpr int kDerivingKeyText = 580;
-constexpr int kHiddenText = 435;
-constexpr int kReadyText = 301;
-constexpr int kCarrierWriteRunsOnText = 583;
 
 // Text with some repetition, so deflate works at it as on a real document.
 std::string DocumentText(std::size_t size, uint32_t seed) {
@@ -43,16 +39,21 @@ void PressCancel(frmSteg& win) {
 // Returns whether it clicked.
 bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen, const std::function<void()>& afterClick = {}) {
     bool clicked = false;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
+    const auto check = [&] {
         if (clicked || !win.commandRunning() || !stopWhen()) return;
         PressCancel(win);
         clicked = true;
         if (afterClick) afterClick();
-    });
+    };
+    QTimer poll;
+    poll.setInterval(1);
+    QObject::connect(&poll, &QTimer::timeout, check);
+    // Each progress report too: a short stage may end between two timer ticks.
+    const QMetaObject::Connection onProgress =
+        QObject::connect(&win.progressBar(), &QProgressBar::valueChanged, check);
     poll.start();
     Settle(win);
+    QObject::disconnect(onProgress);
     return clicked;
 }
 
@@ -103,7 +104,7 @@ private slots:
         w.session.settings.Algorithmus = static_cast<uint8_t>(cipher);
         const Bytes carrier = ReadFile(w.carrier.toStdString()), data = ReadFile(w.data.toStdString());
         const QStringList before = FolderListing(QString::fromStdString(w.dir.path()));
-        const QString deriving = Tr(kEn, kDerivingKeyText);
+        const QString deriving = Tr(kEn, TextId::DerivingKeyStatus);
         if (stage == "dialog") w.host.onShow = [&] { PressCancel(*w.window); };
         QTest::mouseClick(Find<QPushButton>(*w.window, "cmdHide"), Qt::LeftButton);
         QVERIFY(w.window->commandRunning());  // the click returns while the command works
@@ -116,7 +117,7 @@ private slots:
         QVERIFY(ReadFile(w.data.toStdString()) == data);
         QCOMPARE(FolderListing(QString::fromStdString(w.dir.path())), before);
         QVERIFY(w.host.messages.empty());  // a cancel is no failure and no success
-        QCOMPARE(w.Status(), " " + Tr(kEn, kReadyText));
+        QCOMPARE(w.Status(), " " + Tr(kEn, TextId::ReadyStatus));
         QVERIFY(Find(*w.window, "cmdReset")->isVisible());
         QVERIFY(!Find(*Find(*w.window, "Client"), "cmdCancel")->isVisible());
     }
@@ -127,7 +128,7 @@ private slots:
         w.session.settings.Compression = 0;
         w.session.settings.Encryption = 0;
         Click(*w.window, "cmdHide");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, kHiddenText));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         const QString output = w.Path("out.txt");
         Put(output.toStdString(), "mine");
         const Bytes carrier = ReadFile(w.carrier.toStdString());
@@ -153,8 +154,8 @@ private slots:
         QTest::mouseClick(Find<QPushButton>(*w.window, "cmdHide"), Qt::LeftButton);
         QVERIFY(CancelWhen(
             *w.window, [&] { return w.Progress() > 0; }, [&] { statusAfterCancel = w.Status(); }));
-        QCOMPARE(statusAfterCancel, " " + Tr(kEn, kCarrierWriteRunsOnText));
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, kHiddenText));
+        QCOMPARE(statusAfterCancel, " " + Tr(kEn, TextId::CarrierWriteRunsOnText));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         QVERIFY(ReadFile(w.carrier.toStdString()) != carrier);
     }
 
@@ -179,7 +180,7 @@ private slots:
         tick.setInterval(5);
         QObject::connect(&tick, &QTimer::timeout, [&] {
             ++ticks;
-            sawDerivation = sawDerivation || w.Status().contains(Tr(kEn, kDerivingKeyText));
+            sawDerivation = sawDerivation || w.Status().contains(Tr(kEn, TextId::DerivingKeyStatus));
             sawBusyBar = sawBusyBar || w.window->progressBar().maximum() == 0;
         });
         tick.start();
@@ -189,7 +190,7 @@ private slots:
         QVERIFY(sawBusyBar);
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
         QVERIFY2(paints >= 3, qPrintable(QString::number(paints)));
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, kHiddenText));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         QCOMPARE(w.window->progressBar().maximum(), 100);
     }
 };

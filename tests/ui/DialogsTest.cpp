@@ -1,5 +1,6 @@
 // The passphrase dialogs' rules, the options dialog's Cancel and OK.
 #include "UiTestSupport.h"
+#include "config/TextId.h"
 #include "ui/frmGetPw.h"
 #include "ui/frmOpt.h"
 #include "ui/frmSetPw.h"
@@ -38,8 +39,9 @@ private slots:
             host.messages.clear();
             enter(" ab ", Qt::Key_Return);
             QCOMPARE(host.messages.size(), std::size_t{1});
-            QCOMPARE(host.messages[0].text, Tr(kEn, 445) + "\n" + Tr(kEn, 446));
-            QCOMPARE(host.messages[0].title, Tr(kEn, 447));
+            QCOMPARE(host.messages[0].text,
+                     Tr(kEn, TextId::PassphraseTooShortText) + "\n" + Tr(kEn, TextId::PassphraseTooShortHint));
+            QCOMPARE(host.messages[0].title, Tr(kEn, TextId::InvalidPassphraseTitle));
             QCOMPARE(host.messages[0].icon, QMessageBox::Warning);
             QVERIFY(dialog->isVisible());
             QCOMPARE(TextOf(*dialog, fields[0]), QStringLiteral(" ab "));
@@ -59,7 +61,8 @@ private slots:
         Find<QLineEdit>(set, "txtPw1")->setText("a b ");
         Find<QLineEdit>(set, "txtPw2")->setText("a b");
         Click(set, "cmdOk");
-        QCOMPARE(host.messages.back().text, Tr(kEn, 450) + "\n" + Tr(kEn, 451));
+        QCOMPARE(host.messages.back().text,
+                 Tr(kEn, TextId::PassphrasesDifferText) + "\n" + Tr(kEn, TextId::PassphrasesDifferHint));
         QVERIFY(set.isVisible());
         QVERIFY(!set.TakePassphrase().has_value());
     }
@@ -72,12 +75,12 @@ private slots:
         frmSteg& window = *w.window;
         QVERIFY(window.commands().LoadCarrier(w.carrier.toStdString()));
         const QString freeBefore = TextOf(window, "txtOFree");
-        QCOMPARE(window.statusBar().Text(2), " " + Tr(kDe, 303) + " RC4 ");
+        QCOMPARE(window.statusBar().Text(2), " " + Tr(kDe, TextId::EncryptionPanel) + " RC4 ");
         SettingsRecord& stored = w.session.settings;
         stored.BitPerByte = 2, stored.Algorithmus = 3, stored.Compression = 0, stored.Language = 7;
-        QStringList seen;  // a dialog's bits, cipher, compress, language, record language; after it
-                           // BitPerByte, ShowEndMessage, SendDelete, KeepOriginal in the file and the
-                           // session's bits
+        QStringList seen;          // a dialog's bits, cipher, compress, language, record language; after it
+                                   // BitPerByte, ShowEndMessage, SendDelete, KeepOriginal in the file and the
+                                   // session's bits
         QStringList keepOriginal;  // the box's state and whether its caption is German
         w.host.onDialog = [&](QDialog& d) {
             d.show();
@@ -92,8 +95,9 @@ private slots:
             Check(d, ok ? "checkSendDelete" : "checkEndMsg")->setChecked(false);
             if (ok) Combo(d, "comboLanguage")->setCurrentIndex(1), Combo(d, "comboAlgorithmus")->setCurrentIndex(4);
             // Off by default and captioned; once checked and saved, hides keep their carrier.
-            keepOriginal << QStringLiteral("%1 %2").arg(Check(d, "checkKeepOriginal")->isChecked())
-                                                   .arg(Check(d, "checkKeepOriginal")->text() == Tr(kDe, 634));
+            keepOriginal << QStringLiteral("%1 %2")
+                                .arg(Check(d, "checkKeepOriginal")->isChecked())
+                                .arg(Check(d, "checkKeepOriginal")->text() == Tr(kDe, TextId::KeepOriginalOption));
             if (ok) Check(d, "checkKeepOriginal")->setChecked(true);
             Click(d, ok ? "cmdOk" : "cmdCancel");
             QString line;
@@ -108,10 +112,11 @@ private slots:
         QCOMPARE(w.session.settings.KeepOriginal, 1);
         QCOMPARE(w.session.languageBase, kEn);
         QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), QStringLiteral("&File"));
-        QCOMPARE(Find<QLabel>(window, "lblProcess")->text(), Tr(kEn, 210));
-        QCOMPARE(window.statusBar().Text(0), " " + Tr(kEn, 301));
+        QCOMPARE(Find<QLabel>(window, "lblProcess")->text(), Tr(kEn, TextId::ProcessStatusLabel));
+        QCOMPARE(window.statusBar().Text(0), " " + Tr(kEn, TextId::ReadyStatus));
         QCOMPARE(QStringList({window.statusBar().Text(1), window.statusBar().Text(2), window.statusBar().Text(3)}),
-                 QStringList({" ", " " + Tr(kEn, 303) + " Twofish ", " 4 " + Tr(kEn, 304) + " "}));
+                 QStringList({" ", " " + Tr(kEn, TextId::EncryptionPanel) + " Twofish ",
+                              " 4 " + Tr(kEn, TextId::BitsPerByteUnit) + " "}));
         QVERIFY(TextOf(window, "txtOFree") != freeBefore);
         QVERIFY(w.host.messages.empty());
     }

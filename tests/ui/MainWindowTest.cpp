@@ -1,5 +1,6 @@
 // The main window: captions in each language, drops, the window position and the deferred close.
 #include "UiTestSupport.h"
+#include "config/TextId.h"
 #include "ui/QtText.h"
 #include "ui/frmSetPw.h"
 
@@ -18,8 +19,8 @@ private slots:
             const QString where = QStringLiteral(" in language %1").arg(base);
             Window w(base);
             frmSteg& window = *w.window;
-            QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), Tr(base, 101));
-            QCOMPARE(frmSetPw(base, w.host).windowTitle(), Tr(base, 226));
+            QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), Tr(base, TextId::FileMenu));
+            QCOMPARE(frmSetPw(base, w.host).windowTitle(), Tr(base, TextId::SetPassphraseTitle));
             for (QLabel* label : window.findChildren<QLabel*>(QRegularExpression("^lbl"))) {
                 const QString name = label->objectName() + where;
                 QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()), qPrintable(name));
@@ -86,11 +87,11 @@ private slots:
             Click(win, "cmdHide");
             QVERIFY(stayedOpen);
             QVERIFY(secondCommandRefused);
-            QCOMPARE(f.host.messages.front().text, Tr(kEn, 582));
+            QCOMPARE(f.host.messages.front().text, Tr(kEn, TextId::CloseDuringCommandQuestion));
             QCOMPARE(f.host.defaultButtons.front(), QMessageBox::No);
             QCOMPARE(win.isVisible(), !cancel);
             QCOMPARE(ReadFile(f.carrier.toStdString()) == original, cancel);
-            if (!cancel) QCOMPARE(f.host.messages.back().text, Tr(kEn, 435));
+            if (!cancel) QCOMPARE(f.host.messages.back().text, Tr(kEn, TextId::HiddenText));
             if (!cancel) continue;
             QCOMPARE(f.host.messages.size(), std::size_t{1});  // no success, no failure
             const StartupSettings again = LoadSettings(f.session.iniPath, 30000, 20000);
@@ -130,7 +131,7 @@ private slots:
         Click(win, "cmdHide");
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(", ")));
         QVERIFY(!carrierDialogOpened);
-        QCOMPARE(f.host.messages.back().text, Tr(kEn, 435));
+        QCOMPARE(f.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         for (const char* name : locked) QVERIFY2(Find<QAction>(win, name)->isEnabled(), name);
         QVERIFY(Find(win, "cmdReset")->isEnabled());
     }

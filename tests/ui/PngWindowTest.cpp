@@ -46,7 +46,8 @@ private slots:
         Window w;
         SettingsRecord& settings = w.session.settings;
         settings.KeepOriginal = 1, settings.Encryption = 0, settings.ResetOnEnd = 0, settings.SendCompress = 0;
-        const QString picture = w.Path("holiday.png"), taken = w.Path("holiday-1.png"), chosen = w.Path("holiday-2.png");
+        const QString picture = w.Path("holiday.png"), taken = w.Path("holiday-1.png"),
+                      chosen = w.Path("holiday-2.png");
         const Bytes original = png::Encode(png::RandomPicture(60, 40, 2, 8, false, 5));
         WriteFile(picture.toStdString(), original);
         WriteFile(taken.toStdString(), Bytes(3, 't'));

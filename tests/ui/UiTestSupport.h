@@ -85,7 +85,7 @@ inline void Type(QObject& parent, const char* field, const QString& text) {
     Find(parent, field)->setFocus();
     QTest::keyClicks(Find(parent, field), text);
 }
-inline QString Tr(int languageBase, int id) { return QString::fromStdString(Text(languageBase, id)); }
+inline QString Tr(int languageBase, TextId id) { return QString::fromStdString(Text(languageBase, id)); }
 
 // The started main window over a session whose program folder is a temporary one, with a carrier.
 struct Window {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "UiTestSupport.h"
+#include "config/TextId.h"
 
 using namespace tarnwerk;
 using namespace tarnwerk::test;
@@ -37,7 +38,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&win));
         Find(win, "cmdHide")->setFocus(Qt::MouseFocusReason);
         Click(win, "cmdHide");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, 435));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         QCOMPARE(FocusOf(win), Find(win, "cmdHide"));
         QVERIFY(win.testAttribute(Qt::WA_KeyboardFocusChange));
 
@@ -55,7 +56,7 @@ private slots:
         frmSteg& win = *w.window;
         PrepareHide(w);
         Click(win, "cmdHide");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, 435));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         const QString input = TextOf(win, "txtDataFile");
         QCOMPARE(input, w.data);
 
@@ -63,22 +64,23 @@ private slots:
         w.host.boxAnswers = {QMessageBox::No};  // Enter: the default button
         Click(win, "cmdExtract");
         QCOMPARE(w.host.saves.size(), std::size_t{1});
-        QCOMPARE(w.host.saves[0].title, Tr(kEn, 511));
+        QCOMPARE(w.host.saves[0].title, Tr(kEn, TextId::ExtractOutputTitle));
         QCOMPARE(w.host.saves[0].proposed, w.Path("carrier.txt"));
-        QCOMPARE(w.host.saves[0].filters.first(), Tr(kEn, 405) + " (*.txt)");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, 441) + "\n" + Tr(kEn, 442));
+        QCOMPARE(w.host.saves[0].filters.first(), Tr(kEn, TextId::OriginalExtensionFilter) + " (*.txt)");
+        QCOMPARE(w.host.messages.back().text,
+                 Tr(kEn, TextId::FileExistsText) + "\n" + Tr(kEn, TextId::OverwriteQuestion));
         QCOMPARE(w.host.defaultButtons.back(), QMessageBox::No);
         QCOMPARE(ReadFile(w.data.toStdString()), Bytes(264, 'm'));
 
         w.host.saveAnswers = {w.Path("out")};  // a name without the stored extension gets it
         Click(win, "cmdExtract");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, 430));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::ExtractedText));
         QCOMPARE(ReadFile(w.Path("out.txt").toStdString()), Bytes(264, 'm'));
         QCOMPARE(w.host.fileRequests, std::size_t{2});  // no open dialog on the way
 
         Find<QAction>(win, "mnuDateiExportData")->trigger();
         Settle(win);
-        QCOMPARE(w.host.saves.back().title, Tr(kEn, 512));
+        QCOMPARE(w.host.saves.back().title, Tr(kEn, TextId::ExportOutputTitle));
     }
 
     // A stored extension that would lead the output into another folder is not offered.
@@ -88,11 +90,11 @@ private slots:
         PrepareHide(w);
         w.session.dataExtension = "/../ab";  // as a crafted carrier could hold it
         Click(win, "cmdHide");
-        QCOMPARE(w.host.messages.back().text, Tr(kEn, 435));
+        QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         w.host.saveAnswers = {w.Path("out")};
         Click(win, "cmdExtract");
         QCOMPARE(w.host.saves.at(0).proposed, w.Path("carrier"));
-        QCOMPARE(w.host.saves.at(0).filters, QStringList{Tr(kEn, 406) + " (*.*)"});
+        QCOMPARE(w.host.saves.at(0).filters, QStringList{Tr(kEn, TextId::AllFilesFilter) + " (*.*)"});
         QCOMPARE(ReadFile(w.Path("out").toStdString()), Bytes(264, 'm'));
     }
 
@@ -144,8 +146,8 @@ private slots:
             FakeDesktop desktop;
             frmSteg window(session, desktop, host);
             window.Start();
-            QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), Tr(row.expected, 101));
-            QCOMPARE(Find<QPushButton>(window, "cmdHide")->text(), Tr(row.expected, 214));
+            QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), Tr(row.expected, TextId::FileMenu));
+            QCOMPARE(Find<QPushButton>(window, "cmdHide")->text(), Tr(row.expected, TextId::HideButton));
         }
         ::unsetenv("LANG");
     }

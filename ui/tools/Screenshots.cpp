@@ -90,7 +90,7 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     window.resize(designed);
 
     window.SetBusy(true);
-    window.SetStatus(0, " " + Text(languageBase, 311));
+    window.SetStatus(0, " " + Text(languageBase, TextId::HidingStatus));
     window.SetProgress(40);
     shot(window, "main-hiding");
     window.SetBusy(false);
@@ -119,9 +119,9 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     shot(about, "about");
 
     Message tooLarge;
-    tooLarge.text = JoinLines(languageBase, {433, 434});
+    tooLarge.text = JoinLines(languageBase, {TextId::TooLargeText, TextId::LargerCarrierHint});
     tooLarge.icon = MessageIcon::Exclamation;
-    tooLarge.title = Text(languageBase, 432);
+    tooLarge.title = Text(languageBase, TextId::TooLargeTitle);
     std::unique_ptr<QMessageBox> box = MakeMessageBox(&window, tooLarge);
     shot(*box, "message");
     return failures;

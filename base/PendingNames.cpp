@@ -1,4 +1,4 @@
-#include "config/PendingNames.h"
+#include "base/PendingNames.h"
 
 #include <limits.h>
 #include <unistd.h>

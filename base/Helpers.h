@@ -1,9 +1,8 @@
 // Small file and text helpers shared by the engine and the workflows.
 #pragma once
 
-#include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace tarnwerk {
 
@@ -18,17 +17,13 @@ std::string HexToBin(const std::string& hex);
 std::string GetExtension(const std::string& path);
 // Part after the last "/" ("" when there is none, as the original helper did for bare names).
 std::string GetFileName(const std::string& path);
-// Text without leading and trailing blanks (the classic Trim).
-std::string TrimBlanks(const std::string& text);
+// Text without leading and trailing blanks (the classic Trim): blanks only, not tabs or line
+// breaks.
+std::string TrimBlanks(std::string_view text);
+// True when the text is empty or holds blanks only.
+bool IsBlank(std::string_view text);
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
 // A-Z to a-z, every other byte as it is (file extensions, patterns).
 std::string LowerAscii(std::string text);
-
-// Readable bit-text reference ("0"/"1", most significant bit first) that the fast bit
-// operations of the engine are tested against.
-uint8_t BitsToByte(const std::string& bits);
-std::string BitsToBytes(const std::string& bits);
-std::string ByteArrayToBits(std::vector<uint8_t>& bytes);  // zeroes the array, as the original did
-std::string BytesToBits(const std::string& bytes);
 
 }  // namespace tarnwerk

@@ -1,4 +1,4 @@
-#include "config/Helpers.h"
+#include "base/Helpers.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,6 @@
 namespace tarnwerk {
 namespace {
 
-constexpr size_t kBitsPerByte = 8;
 constexpr size_t kHexPairLength = 2;
 constexpr char kFolderSeparator = '/';
 constexpr char kExtensionMark = '.';
@@ -25,14 +24,6 @@ char HexPairValue(char high, char low) {
     if (first < 0) return 0;
     const int second = HexDigitValue(low);
     return static_cast<char>(second < 0 ? first : first * 16 + second);
-}
-
-std::string ByteToBits(uint8_t value) {
-    std::string bits(kBitsPerByte, '0');
-    for (size_t i = kBitsPerByte; i-- > 0; value = static_cast<uint8_t>(value / 2)) {
-        if (value % 2 != 0) bits[i] = '1';
-    }
-    return bits;
 }
 
 }  // namespace
@@ -79,12 +70,13 @@ std::string LowerAscii(std::string text) {
     return text;
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
+std::string TrimBlanks(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
 }
+
+bool IsBlank(std::string_view text) { return text.find_first_not_of(' ') == std::string_view::npos; }
 
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement) {
     if (search.empty()) return text;
@@ -99,39 +91,6 @@ std::string ReplaceAll(std::string text, const std::string& search, const std::s
         from = singlePass ? at + replacement.size() : (at >= search.size() - 1 ? at - (search.size() - 1) : 0);
     }
     return text;
-}
-
-uint8_t BitsToByte(const std::string& bits) {
-    unsigned value = 0;
-    for (size_t i = 0; i < kBitsPerByte; ++i) {
-        value <<= 1;
-        if (i < bits.size() && bits[i] == '1') value |= 1u;
-    }
-    return static_cast<uint8_t>(value);
-}
-
-std::string BitsToBytes(const std::string& bits) {
-    std::string bytes;
-    bytes.reserve((bits.size() + kBitsPerByte - 1) / kBitsPerByte);
-    for (size_t i = 0; i < bits.size(); i += kBitsPerByte) {
-        bytes.push_back(static_cast<char>(BitsToByte(bits.substr(i, kBitsPerByte))));
-    }
-    return bytes;
-}
-
-std::string ByteArrayToBits(std::vector<uint8_t>& bytes) {
-    std::string bits;
-    bits.reserve(bytes.size() * kBitsPerByte);
-    for (uint8_t& byte : bytes) {
-        bits += ByteToBits(byte);
-        byte = 0;  // the classic routine halved each element down to zero; callers may rely on it
-    }
-    return bits;
-}
-
-std::string BytesToBits(const std::string& bytes) {
-    std::vector<uint8_t> codes(bytes.begin(), bytes.end());
-    return ByteArrayToBits(codes);
 }
 
 }  // namespace tarnwerk

@@ -1,6 +1,6 @@
-#include "config/FileIo.h"
+#include "base/FileIo.h"
 
-#include "config/AtomicOutput.h"
+#include "base/AtomicOutput.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -121,7 +121,6 @@ namespace {
 
 constexpr size_t kReadChunk = size_t{64} << 10;
 constexpr size_t kCopyChunk = size_t{1} << 20;
-constexpr int kNameAttempts = 32;
 constexpr int kSuffixLength = 6;
 
 std::string RandomSuffix() {
@@ -187,7 +186,7 @@ std::string HiddenNameBeside(const std::string& target) {
 }
 
 Result<UniqueFd> CreateFileBeside(const std::string& target, unsigned newFileMode, std::string& path) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kHiddenNameAttempts; ++attempt) {
         path = HiddenNameBeside(target);
         auto fd = OpenFile(path, O_WRONLY | O_CREAT | O_EXCL, newFileMode);
         if (!fd) {

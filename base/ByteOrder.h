@@ -21,6 +21,8 @@ inline uint32_t LoadBe32(const uint8_t* p) {
     return v;
 }
 
+inline uint16_t LoadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+
 inline uint16_t LoadBe16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
 
 inline void StoreLe32(uint8_t* p, uint32_t v) {

@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "config/AtomicOutput.h"
-#include "config/FileIo.h"
+#include "base/AtomicOutput.h"
+#include "base/FileIo.h"
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
 

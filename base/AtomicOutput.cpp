@@ -1,4 +1,4 @@
-#include "config/AtomicOutput.h"
+#include "base/AtomicOutput.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,13 +9,12 @@
 #include <memory>
 #include <optional>
 
-#include "config/FileIo.h"
-#include "config/PendingNames.h"
+#include "base/FileIo.h"
+#include "base/PendingNames.h"
 
 namespace tarnwerk {
 namespace {
 
-constexpr int kNameAttempts = 32;
 constexpr unsigned kPermissionBits = 07777;
 
 // The process's umask without changing it (reading it with umask() would, for a moment, for
@@ -31,7 +30,7 @@ std::optional<unsigned> UmaskFromProc() {
 // linked (a scratch file that had to be unlinked, another file system) it is copied there.
 Status NameBeside(const ScratchFile& content, const std::string& target, unsigned mode, std::string& name,
                   std::unique_ptr<PendingName>& pending) {
-    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kHiddenNameAttempts; ++attempt) {
         name = HiddenNameBeside(target);
         pending = std::make_unique<PendingName>(name);
         if (::linkat(AT_FDCWD, content.path().c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};

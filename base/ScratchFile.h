@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "config/FileIo.h"
-#include "config/PendingNames.h"
-#include "config/Result.h"
+#include "base/FileIo.h"
+#include "base/PendingNames.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 

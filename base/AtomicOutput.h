@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "config/Result.h"
-#include "config/ScratchFile.h"
+#include "base/Result.h"
+#include "base/ScratchFile.h"
 
 namespace tarnwerk {
 

@@ -1,4 +1,4 @@
-#include "config/ScratchFile.h"
+#include "base/ScratchFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

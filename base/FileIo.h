@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "config/Result.h"
+#include "base/Result.h"
 
 namespace tarnwerk {
 
@@ -77,6 +77,8 @@ std::string ResolvedPath(const std::string& path);
 
 // A fresh random name ".<name>.XXXXXX" in target's folder (not created).
 std::string HiddenNameBeside(const std::string& target);
+// How many hidden names a creation tries before it gives up (each collision is another file).
+inline constexpr int kHiddenNameAttempts = 32;
 
 // A new, empty, hidden file ".<name>.XXXXXX" beside target, created exclusively so that the
 // final rename stays within one file system; its name goes to path. It takes an existing

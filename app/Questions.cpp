@@ -1,0 +1,28 @@
+// The wording of the questions a use case asks.
+#include "app/UseCases.h"
+
+namespace tarnwerk {
+namespace {}  // namespace
+
+Message QuestionMessage(int languageBase, Question question) {
+    switch (question) {
+        case Question::ReplaceOutput:
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::FileExistsText, TextId::OverwriteQuestion}, MessageIcon::Question,
+                                            TextId::OverwriteTitle),
+                                MessageButtons::YesNo);
+        case Question::ReplaceArchive:
+            return RenderNotice(languageBase,
+                                Notice::Say({TextId::ArchiveExistsText, TextId::OverwriteQuestion},
+                                            MessageIcon::Exclamation, TextId::OverwriteTitle),
+                                MessageButtons::YesNo);
+        case Question::RetryPassphrase:
+            break;
+    }
+    return RenderNotice(languageBase,
+                        Notice::Say({TextId::WrongPassphraseText, TextId::RetryPassphraseText},
+                                    MessageIcon::Exclamation, TextId::WrongPassphraseTitle),
+                        MessageButtons::RetryCancel);
+}
+
+}  // namespace tarnwerk
