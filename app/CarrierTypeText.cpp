@@ -1,27 +1,22 @@
 #include "app/CarrierTypeText.h"
 
 #include "config/Strings.h"
+#include "core/PngChunks.h"
 
 namespace tarnwerk {
 
 namespace {
 
-// PNG colour types (PNG numbering, as stored in CarrierFacts).
-constexpr uint8_t kPngGrey = 0;
-constexpr uint8_t kPngPalette = 3;
-constexpr uint8_t kPngGreyAlpha = 4;
-constexpr uint8_t kPngRgba = 6;
-
 // "24 bit colors", "16 bit grey levels", "8 bit palette colors", each perhaps "with alpha
 // channel": the bits that carry colour, which is where the data goes.
 std::string PngColourKind(int languageBase, const PngFacts& png) {
-    const uint8_t type = png.colourType;
-    const bool grey = type == kPngGrey || type == kPngGreyAlpha;
-    const TextId unit = grey                  ? TextId::GreyLevelsUnit
-                        : type == kPngPalette ? TextId::PaletteColorsUnit
-                                              : TextId::ColoursUnit;
+    const auto type = static_cast<PngColourType>(png.colourType);
+    const bool grey = type == PngColourType::Grey || type == PngColourType::GreyAlpha;
+    const TextId unit = grey ? TextId::GreyLevelsUnit
+                             : (type == PngColourType::Palette ? TextId::PaletteColorsUnit : TextId::ColoursUnit);
     std::string kind = std::to_string(png.colourChannels * png.bitDepth) + " " + Text(languageBase, unit);
-    if (type == kPngGreyAlpha || type == kPngRgba) kind += " " + Text(languageBase, TextId::WithAlphaChannelText);
+    if (type == PngColourType::GreyAlpha || type == PngColourType::Rgba)
+        kind += " " + Text(languageBase, TextId::WithAlphaChannelText);
     return kind;
 }
 

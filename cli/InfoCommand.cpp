@@ -6,6 +6,7 @@
 #include "app/CarrierLoader.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
+#include "core/PngChunks.h"
 
 namespace tarnwerk::cli {
 
@@ -33,19 +34,19 @@ std::string JsonString(const std::string& s) {
 // A PNG's samples per pixel in stored order, by colour type; alpha is there but never
 // carries data.
 struct PngChannels {
-    uint8_t colourType;
+    PngColourType colourType;
     const char* names;
 };
-constexpr PngChannels kPngChannels[] = {{0, R"(["grey"])"},
-                                        {2, R"(["red","green","blue"])"},
-                                        {3, R"(["index"])"},
-                                        {4, R"(["grey","alpha"])"},
-                                        {6, R"(["red","green","blue","alpha"])"}};
+constexpr PngChannels kPngChannels[] = {{PngColourType::Grey, R"(["grey"])"},
+                                        {PngColourType::Rgb, R"(["red","green","blue"])"},
+                                        {PngColourType::Palette, R"(["index"])"},
+                                        {PngColourType::GreyAlpha, R"(["grey","alpha"])"},
+                                        {PngColourType::Rgba, R"(["red","green","blue","alpha"])"}};
 
 std::string PngLayoutJson(const PngFacts& png) {
     const char* channels = "[]";
     for (const PngChannels& entry : kPngChannels) {
-        if (entry.colourType == png.colourType) channels = entry.names;
+        if (static_cast<uint8_t>(entry.colourType) == png.colourType) channels = entry.names;
     }
     return std::string(",\"channels\":") + channels + ",\"bit_depth\":" + std::to_string(png.bitDepth) +
            ",\"interlaced\":" + (png.interlaced ? "true" : "false");
