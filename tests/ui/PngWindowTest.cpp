@@ -71,9 +71,19 @@ private slots:
         Settle(*w.window);
         QCOMPARE(w.desktop.mailed, std::vector<std::string>{chosen.toStdString()});
 
+        // Hide-and-send mails what it wrote; the next free number is proposed.
+        const QString next = w.Path("holiday-3.png");
+        w.host.saveAnswers = {next};
+        Find<QAction>(*w.window, "mnuDateiHideAndMail")->trigger();
+        Settle(*w.window);
+        QCOMPARE(w.host.saves.back().proposed, next);
+        QCOMPARE(w.desktop.mailed.back(), next.toStdString());
+        QCOMPARE(ReadFile(picture.toStdString()), original);
+        const size_t shown = w.host.messages.size();
+
         Click(*w.window, "cmdHide");  // the dialog is cancelled this time
-        QCOMPARE(w.host.saves.size(), size_t{2});
-        QCOMPARE(w.host.messages.size(), size_t{1});
+        QCOMPARE(w.host.saves.size(), size_t{3});
+        QCOMPARE(w.host.messages.size(), shown);
         QCOMPARE(ReadFile(picture.toStdString()), original);
 
         w.Drop("Image2", {w.carrier});
