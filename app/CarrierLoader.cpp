@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "app/CarrierTypeText.h"
 #include "app/Messages.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
@@ -16,12 +17,13 @@ namespace tarnwerk {
 
 namespace {
 
-std::string TypeText(int base, const CarrierAnalysis& analysis) {
-    if (analysis.verdict == CarrierVerdict::Raw) return Text(base, TextId::RawPictureType);
-    const CarrierFacts& facts = analysis.facts;
-    return Text(base, TextId::BitmapPictureType) + ", " + std::to_string(facts.width) + "x" +
-           std::to_string(facts.height) + " " + Text(base, TextId::PixelUnit) + ", " + std::to_string(facts.bitCount) +
-           " " + Text(base, TextId::ColoursUnit);
+// Fewer than 8 bits per channel, in the terms of the carrier's own kind.
+Message DepthRefusal(int base, const CarrierAnalysis& analysis) {
+    const bool png = analysis.png;
+    return Message{Text(base, png ? TextId::PngDepthText : TextId::ColourDepthText) + " " +
+                       std::to_string(analysis.facts.bitCount) + " " + Text(base, TextId::BitUnit) + ".\r\n\r\n" +
+                       Text(base, png ? TextId::PngDepthsUsableText : TextId::SupportedDepthsText),
+                   MessageIcon::Exclamation, MessageButtons::Ok, Text(base, TextId::IncorrectFileTitle)};
 }
 
 // The stealth method's recommended room under the free-room caption, its maximum beside it
@@ -47,8 +49,13 @@ Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
                                Text(base, TextId::UncompressedOnlyEnd),
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         case CarrierVerdict::UnsupportedDepth:
-            return Message{Text(base, TextId::ColourDepthText) + " " + std::to_string(analysis.facts.bitCount) + " " +
-                               Text(base, TextId::BitUnit) + ".\r\n\r\n" + Text(base, TextId::SupportedDepthsText),
+            return DepthRefusal(base, analysis);
+        case CarrierVerdict::TooLarge:
+            return RenderNotice(base, Notice::Say({TextId::PictureTooLargeText, TextId::PictureLimitsText},
+                                                  MessageIcon::Exclamation, TextId::IncorrectFileTitle));
+        case CarrierVerdict::Damaged:
+            // The detail names the broken part in the format's own terms (chunk names).
+            return Message{Text(base, TextId::PngDamagedText) + "\r\n(" + analysis.detail + ")",
                            MessageIcon::Exclamation, MessageButtons::Ok, title};
         default:
             return RenderNotice(base, Notice::Say({TextId::InvalidFileText, TextId::UnsupportedFormatText},
@@ -58,7 +65,7 @@ Message CarrierRefusal(int base, const CarrierAnalysis& analysis) {
 
 CarrierTexts DescribeCarrier(int base, const CarrierAnalysis& analysis, int bitsPerByte, bool encrypt) {
     const std::string unit = " " + Text(base, TextId::ByteUnit);
-    return CarrierTexts{TypeText(base, analysis), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
+    return CarrierTexts{CarrierTypeText(base, analysis.facts), FormatHashGroup(analysis.facts.ShownSize(), base) + unit,
                         FormatHashGroup(LargestPayload(analysis.facts.imageSize, bitsPerByte, encrypt), base) + unit};
 }
 
@@ -71,6 +78,9 @@ bool IsUsableCarrierFile(const std::string& path) {
 bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& path) {
     // Blanks at either end belong to the file name.
     const CarrierAnalysis analysis = AnalyseCarrier(path);
+    // A result written for another carrier is no longer the one to mail; the window's
+    // reload of the same carrier keeps it.
+    if (path != session.carrier.path) session.resultPath.clear();
     if (!analysis.accepted()) {
         // A rejected file must not stay the loaded carrier, or the next hide would use it.
         session.carrier.path.clear();

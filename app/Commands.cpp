@@ -87,6 +87,7 @@ void Commands::SetDataFile(const std::string& path) {
 }
 
 void Commands::Reset() {
+    session_.resultPath.clear();
     session_.fields = WindowFields{};
     session_.payloadSize = 0;
     session_.dataExtension.clear();

@@ -71,6 +71,9 @@ private:
     bool Conclude(const Outcome& outcome, bool mayReset = true);
     bool EnsureCarrier();
     bool EnsureDataFile();
+    // The new file a hide writes when the original is kept: nullopt when the user cancelled
+    // the save dialog; an empty inner value when the hide writes into the carrier.
+    std::optional<std::optional<std::string>> ChooseResultFile();
     std::optional<PreparedCommand> PrepareHide(bool thenSend);
     std::optional<PreparedCommand> PrepareExtract(bool exporting);
     std::optional<PreparedCommand> PrepareSize();

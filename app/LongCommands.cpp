@@ -8,6 +8,7 @@
 #include "app/DataFileSelection.h"
 #include "app/MailedArchives.h"
 #include "app/Messages.h"
+#include "app/ResultName.h"
 #include "app/UseCases.h"
 #include "base/Helpers.h"
 
@@ -57,23 +58,37 @@ bool Commands::Conclude(const Outcome& outcome, bool mayReset) {
     return true;
 }
 
+std::optional<std::optional<std::string>> Commands::ChooseResultFile() {
+    if (session_.settings.KeepOriginal != 1) return std::optional<std::string>();
+    const std::string& carrier = session_.carrier.path;
+    const std::string chosen = ui_.ChooseResultFile(ResultFilter(session_.carrierFilter, carrier),
+                                                    session_.Text(TextId::SaveResultTitle), ProposeResultName(carrier));
+    if (chosen.empty()) return std::nullopt;
+    return chosen;
+}
+
 std::optional<PreparedCommand> Commands::PrepareHide(bool thenSend) {
     if (!EnsureCarrier() || !EnsureDataFile()) return std::nullopt;
+    const std::optional<std::optional<std::string>> output = ChooseResultFile();
+    if (!output) return std::nullopt;
     // The command works on the carrier as it is now, whatever the window does meanwhile.
     HideRequest request{session_.carrier, session_.fields.dataFile, session_.dataExtension, session_.Options(),
-                        static_cast<HidingMethod>(session_.settings.Method), std::nullopt};
+                        static_cast<HidingMethod>(session_.settings.Method), *output};
     ShowDataFileInfoOrigSize(session_, request.dataPath);
     ui_.FieldsChanged();
     auto hidden = std::make_shared<HideOutcome>();
     auto mailed = std::make_shared<std::optional<Outcome>>();
-    const MailRequest mail = MailRequestFor(session_.fields.origFile);
+    // Hide-and-send mails what the hide wrote: the carrier, or the new file.
+    const MailRequest mail = MailRequestFor(output->value_or(session_.fields.origFile));
     Desktop& desktop = desktop_;
     PreparedCommand prepared;
     prepared.work = [request, hidden, mailed, thenSend, mail, &desktop](Prompter& prompter, ProgressSink& progress) {
         *hidden = tarnwerk::Hide(request, prompter, progress);
         if (thenSend && hidden->ok()) *mailed = tarnwerk::SendCarrier(mail, prompter, progress, desktop);
     };
-    prepared.finish = [this, hidden, mailed, thenSend] {
+    prepared.finish = [this, hidden, mailed, thenSend, result = output->value_or("")] {
+        // Send mails a new file the hide wrote, until another carrier comes.
+        if (hidden->ok()) session_.resultPath = result;
         // Hide-and-send mails the carrier next; the reset follows the mail.
         if (!FinishHide(*hidden, !thenSend) || !thenSend) return hidden->ok();
         return mailed->has_value() && Conclude(**mailed);
@@ -151,7 +166,8 @@ MailRequest Commands::MailRequestFor(const std::string& carrier) {
 
 std::optional<PreparedCommand> Commands::PrepareSend() {
     if (!EnsureCarrier()) return std::nullopt;
-    const MailRequest request = MailRequestFor(session_.fields.origFile);
+    const MailRequest request =
+        MailRequestFor(session_.resultPath.empty() ? session_.fields.origFile : session_.resultPath);
     auto outcome = std::make_shared<Outcome>();
     Desktop& desktop = desktop_;
     PreparedCommand prepared;

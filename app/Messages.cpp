@@ -201,6 +201,7 @@ Message RenderNotice(int languageBase, const Notice& notice, MessageButtons butt
     }
     Message message{JoinLines(languageBase, notice.lines), notice.icon, buttons,
                     TitleText(languageBase, notice.titleId)};
+    if (!notice.detail.empty()) message.text += "\r\n" + notice.detail;
     if (notice.cause && SaysAnything(*notice.cause))
         message.text += "\r\n(" + Describe(languageBase, *notice.cause) + ")";
     return message;

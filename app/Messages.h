@@ -52,7 +52,7 @@ Message CommandFailureMessage(const ProgramSettings& program, TextId commandText
 // front-end renders it in its language with RenderNotice.
 struct Notice {
     enum class Shape {
-        Lines,           // the ids joined by CR LF, then the cause in parentheses when it says anything
+        Lines,           // the ids joined by CR LF, the detail, then the cause in parentheses when it says anything
         EngineError,     // the error's own message (EngineErrorMessage)
         CommandFailure,  // the first id, CR LF, "(" the cause's description ")" (CommandFailureMessage)
         NeededSize,      // ids 0 and 1 around the amount, CR LF, id 2
@@ -63,6 +63,7 @@ struct Notice {
     std::optional<TextId> titleId;  // none: the product name
     std::optional<Error> cause;
     int64_t amount = 0;
+    std::string detail;  // Lines: a value the lines lead up to (a file name), on a line of its own
 
     static Notice Say(std::vector<TextId> lines, MessageIcon icon, std::optional<TextId> titleId = std::nullopt);
     static Notice Engine(const Error& error);

@@ -44,6 +44,9 @@ struct ProgramSettings {
 struct CommandState {
     std::string dataExtension;  // DataExtension: extension recorded in the next hide
     int64_t payloadSize = 0;    // PayloadSize: prepared payload of the last hide or size calculation
+    // The new file the last hide wrote for the loaded carrier (the original kept), which Send
+    // then mails; "" when it wrote into the carrier.
+    std::string resultPath;
 };
 
 // The window's state: its settings, the carrier loaded last, the fields it shows and what

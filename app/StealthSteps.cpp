@@ -119,33 +119,32 @@ void Deliver(const StealthPayload& payload, ExtractOutcome& outcome) {
 
 }  // namespace
 
-void StealthHideSteps(const HideRequest& request, const std::string& extension, Prompter& prompter,
+bool StealthHideSteps(const HideRequest& request, const std::string& extension, Prompter& prompter,
                       ProgressSink& progress, HideOutcome& outcome) {
     const std::string& carrier = request.carrier.path;
     const std::optional<StealthAssessment> assessment = JudgeCarrier(carrier, progress, outcome);
-    if (!assessment) return;
+    if (!assessment) return false;
     Result<StealthPayload> payload =
         ReadStealthPayload(request.dataPath, extension, request.options.compress, assessment->room.maximum,
                            [&progress](int percent) { progress.SetProgress(percent); });
     if (!payload) {
         StopOn(outcome, payload.error(), Notice::Engine(payload.error()));
-        return;
+        return false;
     }
     outcome.payloadSize = static_cast<int64_t>(payload->data.size());
     if (outcome.payloadSize > assessment->room.recommended && !prompter.Confirm(Question::HideAboveRecommended)) {
         outcome.ending = Ending::Refused;
-        return;
+        return false;
     }
     PassphraseSecrets secrets;
-    if (!AcceptPassphrase(prompter.AskNewPassphrase(), secrets, outcome)) return;
+    if (!AcceptPassphrase(prompter.AskNewPassphrase(), secrets, outcome)) return false;
     EngineRun run(progress);
-    if (Status hidden = HideStealthInFile(carrier, carrier, secrets.bytes, *payload, run.Run()); !hidden) {
+    const std::string target = request.outputPath.value_or(carrier);
+    if (Status hidden = HideStealthInFile(carrier, target, secrets.bytes, *payload, run.Run()); !hidden) {
         StopOn(outcome, hidden.error(), Notice::Engine(hidden.error()));
-        return;
+        return false;
     }
-    outcome.ending = Ending::Done;
-    outcome.success = Notice::Say({TextId::HiddenText}, MessageIcon::Information);
-    outcome.written.push_back(carrier);
+    return true;
 }
 
 StealthExtraction StealthExtractSteps(const ExtractRequest& request, Prompter& prompter, ProgressSink& progress,

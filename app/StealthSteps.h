@@ -9,9 +9,10 @@
 
 namespace tarnwerk {
 
-// Hides the request's data file into its carrier with the stealth method; extension in the
+// Hides the request's data file with the stealth method, into its carrier or the new file it
+// names; true when hidden (the caller reports it). Extension in the
 // single-byte code page.
-void StealthHideSteps(const HideRequest& request, const std::string& extension, Prompter& prompter,
+bool StealthHideSteps(const HideRequest& request, const std::string& extension, Prompter& prompter,
                       ProgressSink& progress, HideOutcome& outcome);
 
 enum class StealthExtraction {

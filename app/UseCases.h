@@ -51,7 +51,8 @@ struct HideRequest {
     PayloadOptions options;
     HidingMethod method = HidingMethod::Classic;  // stealth: PayloadOptions' cipher and bits do not apply
     // Keep the carrier as it is and write the result to this new file (HidePayload's
-    // outputPath); not read yet.
+    // outputPath): refused when it is the carrier under any name, or a name another reader
+    // takes; an existing file is replaced only after Question::ReplaceOutput.
     std::optional<std::string> outputPath;
 };
 

@@ -21,6 +21,13 @@ public:
     // the data dialog accepts a new name.
     virtual std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
     virtual std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) = 0;
+    // Where a hide that keeps the original writes its result: a save dialog proposing a path;
+    // "" when cancelled (also for a front-end without one).
+    virtual std::string ChooseResultFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                         const std::string& proposed) {
+        (void)filter, (void)title, (void)proposed;
+        return {};
+    }
 
     // Status bar panel 0..3.
     virtual void SetStatus(int panel, const std::string& text) = 0;

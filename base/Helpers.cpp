@@ -63,6 +63,13 @@ std::string GetFileName(const std::string& path) {
     return separator == std::string::npos ? std::string() : path.substr(separator + 1);
 }
 
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
 std::string TrimBlanks(std::string_view text) {
     const size_t first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};

@@ -23,5 +23,7 @@ std::string TrimBlanks(std::string_view text);
 // True when the text is empty or holds blanks only.
 bool IsBlank(std::string_view text);
 std::string ReplaceAll(std::string text, const std::string& search, const std::string& replacement);
+// A-Z to a-z, every other byte as it is (file extensions, patterns).
+std::string LowerAscii(std::string text);
 
 }  // namespace tarnwerk

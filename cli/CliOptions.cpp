@@ -32,9 +32,9 @@ constexpr std::array kSubcommands{NamedValue{"info", static_cast<int>(Subcommand
 // clang-format on
 
 // Every option a user may give, for --list options; the parser below is the other half.
-constexpr std::array kOptionNames{"--method",   "--bits",  "--compress", "--no-compress", "--cipher",
-                                  "--passphrase-file", "--force", "--json",     "--settings",    "--language",
-                                  "--quiet",  "--help",  "--version"};
+constexpr std::array kOptionNames{"--method",          "--bits",   "--compress", "--no-compress", "--cipher",
+                                  "--passphrase-file", "--output", "--force",    "--json",        "--settings",
+                                  "--language",        "--quiet",  "--help",     "--version"};
 
 constexpr std::array kListKinds{"commands", "ciphers", "methods", "languages", "options"};
 
@@ -90,6 +90,7 @@ bool Allowed(Subcommand command, const std::string& option) {
     if (option == "--compress" || option == "--no-compress" || option == "--cipher") return hiding;
     if (option == "--passphrase-file") return command == Subcommand::Hide || command == Subcommand::Extract;
     const bool moving = command == Subcommand::Hide || command == Subcommand::Extract;
+    if (option == "--output") return command == Subcommand::Hide;
     if (option == "--force") return moving || command == Subcommand::Export;
     if (option == "--method") return moving;
     if (option == "--json") return command == Subcommand::Info || command == Subcommand::Size;
@@ -150,6 +151,8 @@ std::string ParseOption(const std::vector<std::string>& args, size_t& i, CliOpti
         o.compress = arg == "--compress";
     } else if (arg == "--settings") {
         if (!value(o.settingsFile)) return "--settings needs a file";
+    } else if (arg == "--output") {
+        if (!value(o.output) || o.output.empty()) return "--output needs a file";
     } else if (arg == "--passphrase-file") {
         if (!value(o.passphraseFile)) return "--passphrase-file needs a file";
     } else if (arg == "--language") {
@@ -222,7 +225,8 @@ std::string UsageText() {
            "\n"
            "Commands:\n"
            "  info CARRIER [--json]                 type, size and free room of a carrier\n"
-           "                                        (for stealth: recommended and maximum room)\n"
+           "                                        (BMP with 8 or 24 bits, PNG, RAW;\n"
+           "                                        for stealth: recommended and maximum room)\n"
            "  hide CARRIER DATA                     hide DATA in CARRIER (changes CARRIER in place)\n"
            "       [--method classic|stealth] [--compress|--no-compress]\n"
            "       classic: [--bits 1|2|4] [--cipher " +
@@ -230,6 +234,7 @@ std::string UsageText() {
            "]\n"
            "       stealth: always xchacha20; above the recommended room only with --force\n"
            "       [--passphrase-file FILE]\n"
+           "       [--output NEW [--force]]         write the result to NEW, CARRIER stays as it is\n"
            "  extract CARRIER OUTPUT [--passphrase-file FILE] [--force]\n"
            "       [--method classic|stealth]       get hidden data back: the classic markers are\n"
            "                                        probed (1, 2, 4 bits), then the passphrase is\n"

@@ -23,6 +23,7 @@ struct CliOptions {
     std::optional<HidingMethod> method;
     std::string passphraseFile;
     std::string settingsFile;
+    std::string output;  // hide: write the result here and leave the carrier as it was
     std::optional<int> languageBase;
     bool json = false;
     bool force = false;

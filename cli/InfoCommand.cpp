@@ -10,6 +10,7 @@
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
 #include "core/StealthRoom.h"
+#include "core/PngChunks.h"
 
 namespace tarnwerk::cli {
 
@@ -49,6 +50,27 @@ void PrintStealthRoom(int base, const StealthCapacity& room) {
               << "\n";
 }
 
+// A PNG's samples per pixel in stored order, by colour type; alpha is there but never
+// carries data.
+struct PngChannels {
+    PngColourType colourType;
+    const char* names;
+};
+constexpr PngChannels kPngChannels[] = {{PngColourType::Grey, R"(["grey"])"},
+                                        {PngColourType::Rgb, R"(["red","green","blue"])"},
+                                        {PngColourType::Palette, R"(["index"])"},
+                                        {PngColourType::GreyAlpha, R"(["grey","alpha"])"},
+                                        {PngColourType::Rgba, R"(["red","green","blue","alpha"])"}};
+
+std::string PngLayoutJson(const PngFacts& png) {
+    const char* channels = "[]";
+    for (const PngChannels& entry : kPngChannels) {
+        if (static_cast<uint8_t>(entry.colourType) == png.colourType) channels = entry.names;
+    }
+    return std::string(",\"channels\":") + channels + ",\"bit_depth\":" + std::to_string(png.bitDepth) +
+           ",\"interlaced\":" + (png.interlaced ? "true" : "false");
+}
+
 }  // namespace
 
 void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadOptions& options, bool json) {
@@ -61,10 +83,15 @@ void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadO
         return;
     }
     std::ostringstream out;
-    out << "{\"type\":" << JsonString(f.signature == "RAW" ? "raw" : f.IsPng() ? "png" : "bitmap")
-        << ",\"file_size\":" << f.ShownSize()
-        << ",\"data_offset\":" << f.dataOffset << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width
-        << ",\"height\":" << f.height << ",\"bit_count\":" << f.bitCount << ",\"free\":{";
+    out << "{\"type\":"
+        << JsonString(f.signature == "RAW" ? "raw"
+                      : f.IsPng()          ? "png"
+                                           : "bitmap")
+        << ",\"file_size\":" << f.ShownSize() << ",\"data_offset\":" << f.dataOffset
+        << ",\"image_size\":" << f.imageSize << ",\"width\":" << f.width << ",\"height\":" << f.height
+        << ",\"bit_count\":" << f.bitCount;
+    if (f.IsPng()) out << PngLayoutJson(f.png);
+    out << ",\"free\":{";
     bool first = true;
     for (int bits : kBitDepths) {
         if (!first) out << ',';

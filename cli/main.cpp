@@ -112,8 +112,11 @@ int RunCommand(const CliOptions& flags, const CliSettings& settings, TerminalUi&
     const CarrierFacts& carrier = analysis->facts;
     if (IsBlank(files[1])) return kExitFailure;
     if (flags.command == Subcommand::Hide) {
-        const HideRequest request{carrier,          files[1],        TrimBlanks(GetExtension(files[1])),
-                                  settings.options, settings.method, std::nullopt};
+        // --output keeps the carrier; the window's KeepOriginal setting is not read here.
+        std::optional<std::string> output;
+        if (!flags.output.empty()) output = flags.output;
+        const HideRequest request{
+            carrier, files[1], TrimBlanks(GetExtension(files[1])), settings.options, settings.method, output};
         return Report(ui, base, Hide(request, ui, ui));
     }
     // Extraction follows --method only: the settings' method is what a hide writes.

@@ -189,6 +189,7 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
     s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));
     s.Method = MethodValue(read(kSettings, "Method", "0"));
+    s.KeepOriginal = SwitchValue(read(kSettings, "KeepOriginal", "0"));
 
     startup.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
     // The base follows the key's exact text: "1.0" sets the field to 1 but keeps German
@@ -203,11 +204,17 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
 
 Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) {
     const std::pair<const char*, int> keys[] = {
-        {"Compression", settings.Compression},     {"Encryption", settings.Encryption},
-        {"Algorithmus", settings.Algorithmus},     {"BitPerByte", settings.BitPerByte},
-        {"ShowEndMessage", settings.ShowEndMessage}, {"ResetOnEnd", settings.ResetOnEnd},
-        {"Language", settings.Language},           {"SendCompress", settings.SendCompress},
-        {"SendDelete", settings.SendDelete},       {"Method", settings.Method},
+        {"Compression", settings.Compression},
+        {"Encryption", settings.Encryption},
+        {"Algorithmus", settings.Algorithmus},
+        {"BitPerByte", settings.BitPerByte},
+        {"ShowEndMessage", settings.ShowEndMessage},
+        {"ResetOnEnd", settings.ResetOnEnd},
+        {"Language", settings.Language},
+        {"SendCompress", settings.SendCompress},
+        {"SendDelete", settings.SendDelete},
+        {"Method", settings.Method},
+        {"KeepOriginal", settings.KeepOriginal},
     };
     IniValues values;
     for (const auto& [key, value] : keys) values.emplace_back(key, std::to_string(value));
@@ -230,8 +237,9 @@ std::string DefaultIniPath(const std::string& executableDir) {
 std::vector<FileFilter> BuildCarrierFilter(int languageBase) {
     return {
         {Text(languageBase, TextId::BitmapPictureType) + " (*.bmp;*.dib)", "*.bmp;*.dib"},
+        {Text(languageBase, TextId::PngPictureType) + " (*.png)", "*.png"},
         {Text(languageBase, TextId::RawPictureType) + " (*.raw)", "*.raw"},
-        {Text(languageBase, TextId::AllPicturesFilter), "*.bmp;*.dib;*.raw"},
+        {Text(languageBase, TextId::AllPicturesFilter), "*.bmp;*.dib;*.png;*.raw"},
     };
 }
 

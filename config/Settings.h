@@ -33,6 +33,9 @@ struct SettingsRecord {
     uint8_t SendCompress = 1;
     uint8_t SendDelete = 1;
     uint8_t Method = 0;       // hiding method: 0 classic, 1 stealth
+    // 1: a hide writes its result to a new file and leaves the carrier as it was. Off by
+    // default, so a hide changes the carrier in place unless the user asks otherwise.
+    uint8_t KeepOriginal = 0;
 };
 
 // The hiding methods, by their stored Method value.
@@ -60,7 +63,7 @@ int LanguageBaseFromLanguage(int language);
 // screenWidth/Height in twips, for the position clamp.
 StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwips, int32_t screenHeightTwips);
 
-// Writes the ten Settings keys in their order, in one rewrite of the file: all or none.
+// Writes the Settings keys in their order, in one rewrite of the file: all or none.
 Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings);
 
 // tarnwerk.ini beside the executable when that folder is writable and not a system program

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 #include <limits>
 
 #include "base/FileIo.h"
+#include "base/Helpers.h"
 #include "core/BitmapHeader.h"
 #include "core/PngAnalysis.h"
 
@@ -34,9 +34,7 @@ std::string LowerExtension(const std::string& path) {
     const size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos || dot < nameStart) return {};
-    std::string extension = path.substr(dot + 1);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
+    return LowerAscii(path.substr(dot + 1));
 }
 
 CarrierKind KindOf(const std::string& path) {
@@ -196,6 +194,7 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     if (kind == CarrierKind::Unknown) return analysis;  // rejected without opening the file
 
     if (kind == CarrierKind::Png) {
+        analysis.png = true;
         analysis.verdict = ReadPngInfo(path, analysis);
     } else {
         const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
@@ -208,6 +207,8 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
     }
     return analysis;
 }
+
+bool ReadAlike(const std::string& path, const std::string& other) { return KindOf(path) == KindOf(other); }
 
 HideRefusal RefusesHiding(const CarrierFacts& facts) {
     if (!facts.IsPng()) return HideRefusal::None;

@@ -29,6 +29,7 @@ struct CarrierAnalysis {
     CarrierVerdict verdict = CarrierVerdict::NotValid;
     CarrierFacts facts;  // filled as far as the file could be read; cleared path/signature on rejection
     std::string detail;  // Damaged: what is wrong, in the format's terms
+    bool png = false;    // judged by the PNG reader (by the extension), accepted or not
     bool accepted() const {
         return verdict == CarrierVerdict::Bitmap || verdict == CarrierVerdict::Raw || verdict == CarrierVerdict::Png;
     }
@@ -36,6 +37,9 @@ struct CarrierAnalysis {
 
 // Chooses the reader by extension (bmp/dib/raw/png, any case); other extensions give NotValid.
 CarrierAnalysis AnalyseCarrier(const std::string& path);
+// True when AnalyseCarrier would read both paths with the same reader (by their extensions):
+// a result written for one can be read again under the other name.
+bool ReadAlike(const std::string& path, const std::string& other);
 
 HideRefusal RefusesHiding(const CarrierFacts& facts);
 // The refusal in the format's terms, for error details.

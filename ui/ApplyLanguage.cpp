@@ -89,6 +89,7 @@ constexpr Caption kOpt[] = {
     {"lblClassicInfo", TextId::ClassicMethodExplanation},
     {"optStealth", TextId::StealthMethodOption},
     {"lblStealthInfo", TextId::StealthMethodExplanation},
+    {"checkKeepOriginal", TextId::KeepOriginalOption},
     {"lblLanguage", TextId::LanguageLabel},
     {"cmdOk", TextId::OkButton},
     {"cmdCancel", TextId::CancelButton},

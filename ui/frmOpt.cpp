@@ -109,6 +109,8 @@ void frmOpt::BuildSettingGroups(QVBoxLayout& layout) {
     advice->setWordWrap(true);
     advice->setMaximumWidth(320);
     hideLayout->addWidget(advice, 2, 0, 1, 2);
+    checkKeepOriginal_ = Named(new QCheckBox(hide), "checkKeepOriginal");
+    hideLayout->addWidget(checkKeepOriginal_, 3, 0, 1, 2);
     hideLayout->setColumnStretch(1, 1);
 
     QGroupBox* method = BuildMethodGroup();
@@ -176,6 +178,7 @@ void frmOpt::Load() {
     SelectStored(comboLanguage_, settings.Language);
     checkSendCompress_->setChecked(settings.SendCompress == 1);
     checkSendDelete_->setChecked(settings.SendDelete == 1);
+    checkKeepOriginal_->setChecked(settings.KeepOriginal == 1);
     const bool stealth = settings.Method == static_cast<uint8_t>(HidingMethod::Stealth);
     (stealth ? optStealth_ : optClassic_)->setChecked(true);
 }
@@ -196,6 +199,7 @@ SettingsRecord frmOpt::Record() const {
     record.Language = ChosenOr(comboLanguage_, stored.Language);
     record.SendCompress = checkSendCompress_->isChecked() ? 1 : 0;
     record.SendDelete = checkSendDelete_->isChecked() ? 1 : 0;
+    record.KeepOriginal = checkKeepOriginal_->isChecked() ? 1 : 0;
     return record;
 }
 

@@ -60,6 +60,7 @@ private:
     // The classic method's cipher choice, kept while the stealth method shows its own.
     int classicCipher_ = -1;
     bool classicEncrypt_ = true;
+    QCheckBox* checkKeepOriginal_ = nullptr;
 };
 
 }  // namespace tarnwerk

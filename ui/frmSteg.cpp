@@ -129,6 +129,13 @@ std::string frmSteg::ChooseDataFile(const std::vector<FileFilter>& filter, const
     return FromQ(chosen);
 }
 
+std::string frmSteg::ChooseResultFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                      const std::string& proposed) {
+    const QString chosen = host_.SaveFile(this, ToQ(title), QtFilterList(filter), ToQ(proposed));
+    RememberFolder(chosen);
+    return FromQ(chosen);
+}
+
 std::string frmSteg::ChooseOutputFile(const OutputChoice& choice) {
     const QString chosen =
         host_.SaveFile(this, ToQ(session_.Text(choice.titleId)),

@@ -58,6 +58,8 @@ public:
     MessageAnswer ShowMessage(const Message& message) override;
     std::string ChooseCarrierFile(const std::vector<FileFilter>& filter, const std::string& title) override;
     std::string ChooseDataFile(const std::vector<FileFilter>& filter, const std::string& title) override;
+    std::string ChooseResultFile(const std::vector<FileFilter>& filter, const std::string& title,
+                                 const std::string& proposed) override;
     void SetStatus(int panel, const std::string& text) override;
     void FieldsChanged() override;
 

@@ -7,7 +7,7 @@ _tarnwerk() {
         mapfile -t COMPREPLY < <(compgen -W "--help --version" -- "$cur")
         return
     fi
-    _filedir '@(bmp|dib|raw|BMP|DIB|RAW)'
+    _filedir '@(bmp|dib|png|raw|BMP|DIB|PNG|RAW)'
 }
 
 complete -F _tarnwerk tarnwerk

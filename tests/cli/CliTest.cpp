@@ -12,6 +12,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "config/Strings.h"
@@ -36,6 +37,13 @@ struct CliRun {
     std::string out;
     std::string err;
 };
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -82,6 +90,9 @@ TEST_F(CliTest, UsageErrorsExitWithTwo) {
     EXPECT_EQ(Cli("hide a.bmp b.txt --method stealth --bits 2").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --cipher rc4 --method stealth").exitCode, 2);
     EXPECT_EQ(Cli("hide a.bmp b.txt --cipher none --method stealth").exitCode, 2);
+    EXPECT_EQ(Cli("extract a.bmp b.txt --output c.bmp").exitCode, 2);  // --output belongs to hide
+    EXPECT_EQ(Cli("hide a.bmp b.txt --output").exitCode, 2);
+    EXPECT_EQ(Cli("hide a.bmp b.txt --output ''").exitCode, 2);
     EXPECT_EQ(Cli("info a.bmp --cipher aes").exitCode, 2);
     EXPECT_NE(Cli("--help").out.find("Usage: tarnwerk-cli"), std::string::npos);
 }
@@ -157,6 +168,112 @@ TEST_F(CliTest, InfoShowsTheStealthRoomWhereTheMethodFits) {
     }
 }
 
+// Each PNG kind in words (the window's type field) and its channel layout in JSON; pictures
+// of fewer than 8 bits per channel are refused in PNG terms, not bitmap ones.
+TEST_F(CliTest, InfoNamesEachPngKindAndItsChannels) {
+    const struct {
+        uint8_t colourType, bitDepth;
+        bool interlaced;
+        const char* words;
+        const char* json;
+    } rows[] = {
+        {2, 8, false, "24 bit colors", R"("channels":["red","green","blue"],"bit_depth":8,"interlaced":false)"},
+        {6, 8, false, "24 bit colors with alpha channel",
+         R"("channels":["red","green","blue","alpha"],"bit_depth":8,"interlaced":false)"},
+        {2, 16, true, "48 bit colors", R"("channels":["red","green","blue"],"bit_depth":16,"interlaced":true)"},
+        {0, 8, false, "8 bit grey levels", R"("channels":["grey"],"bit_depth":8,"interlaced":false)"},
+        {0, 16, false, "16 bit grey levels", R"("channels":["grey"],"bit_depth":16,"interlaced":false)"},
+        {4, 8, false, "8 bit grey levels with alpha channel",
+         R"("channels":["grey","alpha"],"bit_depth":8,"interlaced":false)"},
+        {3, 8, false, "8 bit palette colors", R"("channels":["index"],"bit_depth":8,"interlaced":false)"},
+    };
+    const png::Chunk palette{"PLTE", Bytes(3 * 256, 0x5A)};
+    for (const auto& row : rows) {
+        const png::Picture picture = png::RandomPicture(40, 30, row.colourType, row.bitDepth, row.interlaced, 3);
+        const std::vector<png::Chunk> chunks = row.colourType == 3 ? std::vector{palette} : std::vector<png::Chunk>{};
+        WriteFile(dir.File("p.png"), png::Encode(picture, chunks));
+        const CliRun text = Cli("--language en info " + Q("p.png"));
+        EXPECT_EQ(text.out.substr(0, text.out.find('\n')), std::string("PNG picture, 40x30 pixels, ") + row.words);
+        const CliRun json = Cli("info " + Q("p.png") + " --json");
+        EXPECT_NE(json.out.find(std::string(",") + row.json + ",\"free\":"), std::string::npos) << json.out;
+    }
+    png::Picture shallow = png::RandomPicture(40, 30, 0, 8, false, 3);
+    shallow.bitDepth = 4;
+    WriteFile(dir.File("p.png"), png::Encode(shallow));
+    const CliRun refused = Cli("--language en info " + Q("p.png"));
+    EXPECT_EQ(refused.exitCode, 1);
+    const std::string said = refused.out + refused.err;
+    EXPECT_NE(said.find("The selected PNG picture has a color depth of 4 bit."), std::string::npos) << said;
+    EXPECT_EQ(Cli("info " + Q("p.png") + " --json").out, "");
+}
+
+// What a hide may change in a PNG: the low bits of colour samples (of a 16-bit sample, its
+// less significant byte); never alpha, the size, the kind or any other chunk.
+void ExpectOnlyLowBitsChanged(const Bytes& beforeFile, const Bytes& afterFile, int bits) {
+    const png::Picture before = png::Decode(beforeFile), after = png::Decode(afterFile);
+    ASSERT_EQ(std::tie(after.width, after.height, after.colourType, after.bitDepth, after.interlaced),
+              std::tie(before.width, before.height, before.colourType, before.bitDepth, before.interlaced));
+    ASSERT_EQ(after.samples.size(), before.samples.size());
+    const int channels = png::Channels(before.colourType), bytes = before.bitDepth / 8;
+    const bool alpha = before.colourType == 4 || before.colourType == 6;
+    size_t changed = 0;
+    for (size_t i = 0; i < before.samples.size(); ++i) {
+        const bool alphaByte = alpha && static_cast<int>(i / bytes % channels) == channels - 1;
+        const bool lowByte = static_cast<int>(i % bytes) == bytes - 1;
+        const int mask = alphaByte || !lowByte ? 0xFF : 0xFF & ~((1 << bits) - 1);
+        EXPECT_EQ(before.samples[i] & mask, after.samples[i] & mask) << "sample byte " << i;
+        changed += before.samples[i] != after.samples[i];
+    }
+    EXPECT_GT(changed, 0u);
+    std::vector<png::Chunk> kept = png::Chunks(beforeFile), written = png::Chunks(afterFile);
+    const auto notData = [](const png::Chunk& chunk) { return chunk.type == "IDAT"; };
+    std::erase_if(kept, notData);
+    std::erase_if(written, notData);
+    EXPECT_EQ(written, kept);
+}
+
+// Hide, info and extract through the command line over each PNG kind the engine takes.
+TEST_F(CliTest, PngRoundTripsForEachKind) {
+    std::ofstream(dir.File("pw")) << "open sesame";
+    const struct {
+        uint8_t colourType, bitDepth;
+        bool interlaced;
+        int bits;
+        const char* options;
+    } rows[] = {
+        {2, 8, false, 2, "--cipher rc4 --passphrase-file pw"},
+        {6, 8, true, 4, "--no-compress --cipher none"},
+        {0, 8, false, 1, "--compress --cipher none"},
+        {4, 16, false, 2, "--no-compress --cipher twofish --passphrase-file pw"},
+        {2, 16, true, 4, "--compress --cipher none"},
+        {3, 8, false, 1, "--no-compress --cipher none"},
+    };
+    const std::vector<png::Chunk> before = {{"gAMA", {0, 0, 0xB1, 0x8F}}, {"tEXt", {'k', 0, 'v'}}};
+    const std::vector<png::Chunk> after = {{"zzZz", {1, 2, 3}}};  // unknown, safe to copy
+    for (const auto& row : rows) {
+        const std::string kind = std::to_string(row.colourType) + "/" + std::to_string(row.bitDepth);
+        SCOPED_TRACE(kind);
+        std::vector<png::Chunk> chunks = before;
+        if (row.colourType == 3) chunks.push_back({"PLTE", RandomBytes(3 * 256, 5)});
+        const png::Picture picture = png::RandomPicture(90, 70, row.colourType, row.bitDepth, row.interlaced, 11);
+        const Bytes original = png::Encode(picture, chunks, after, 997);
+        WriteFile(dir.File("c.png"), original);
+        const std::string typeBefore = Lines(Cli("info " + Q("c.png")).out).at(0);
+        const Bytes data = RandomBytes(400, row.colourType);
+        WriteFile(dir.File("d.bin"), data);
+        const CliRun hide = Cli("hide " + Q("c.png") + " " + Q("d.bin") + " --quiet --bits " +
+                                std::to_string(row.bits) + " " + row.options);
+        ASSERT_EQ(hide.exitCode, 0) << hide.err;
+        EXPECT_EQ(Lines(Cli("info " + Q("c.png")).out).at(0), typeBefore);
+        ExpectOnlyLowBitsChanged(original, ReadFile(dir.File("c.png")), row.bits);
+        const bool encrypted = std::string(row.options).find("pw") != std::string::npos;
+        const std::string passphrase = encrypted ? " --passphrase-file pw" : "";
+        const CliRun extract = Cli("extract " + Q("c.png") + " " + Q("back.bin") + " --force --quiet" + passphrase);
+        ASSERT_EQ(extract.exitCode, 0) << extract.err;
+        EXPECT_EQ(ReadFile(dir.File("back.bin")), data);
+    }
+}
+
 // Passphrase files may end in a newline; an existing output needs --force without a terminal.
 TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     MakeBitmap(dir.File("pic.bmp"), 120, 90, 8, true, 3);
@@ -179,13 +296,6 @@ TEST_F(CliTest, EncryptedRoundTripGuardsAnExistingOutput) {
     EXPECT_EQ(ReadFile(dir.File("r.bin")), (Bytes{'k', 'e', 'e', 'p'}));
     ASSERT_EQ(Cli(extract + Q("pw-plain") + " --force --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("r.bin")), data);
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
 }
 
 // Shell completion reads these lists at completion time, so they are a format of their own.
@@ -214,6 +324,7 @@ TEST_F(CliTest, EveryListedOptionIsAcceptedByItsCommand) {
                                                        {"--method", "classic"},
                                                        {"--language", "en"},
                                                        {"--settings", Q("none.ini")},
+                                                       {"--output", Q("new.bmp")},
                                                        {"--passphrase-file", Q("pw")}};
     const std::map<std::string, std::string> operands = {
         {"info", Q("no.bmp")}, {"size", Q("no.dat")}, {"hide", Q("no.bmp") + " " + Q("no.dat")}};
@@ -258,6 +369,66 @@ TEST_F(CliTest, OutputsThatAreTheCarrierOrNoRegularFileAreRefused) {
     EXPECT_EQ(fifo.exitCode, 1);
     EXPECT_NE(fifo.err.find(Text(0, TextId::OutputNotRegularText)), std::string::npos) << fifo.err;
     EXPECT_TRUE(S_ISFIFO(Mode("myfifo")));
+}
+
+// hide --output writes a new file and never touches the carrier, whatever happens: a
+// success, a refusal before writing, the carrier itself under another name, an existing
+// output without --force. Every carrier kind goes the same way.
+TEST_F(CliTest, HideWithOutputNeverChangesTheCarrier) {
+    const Bytes data = RandomBytes(300, 1);
+    WriteFile(dir.File("d.bin"), data);
+    WriteFile(dir.File("big.bin"), RandomBytes(20000, 2));
+    const std::string marker = "quoting ~hTwKlo~ here";
+    WriteFile(dir.File("marker.txt"), Bytes(marker.begin(), marker.end()));
+    WriteFile(dir.File("c.png"), png::Encode(png::RandomPicture(60, 40, 2, 8, false, 3)));
+    MakeBitmap(dir.File("c.bmp"), 60, 40, 24, false, 4);
+    MakeRaw(dir.File("c.raw"), 7200, 5);
+    const struct {
+        const char* what;
+        const char* dataFile;
+        const char* output;  // "#" stands for the carrier's extension
+        const char* options;
+        int exitCode;
+        const char* said;  // on stderr, in English
+    } rows[] = {
+        {"too large", "big.bin", "new.#", "", 1, "The data file is too large for the carrier file."},
+        {"holding the end marker", "marker.txt", "new.#", "", 1, "The data contains the end marker"},
+        {"the carrier", "d.bin", "c.#", "--force", 1, "The output file is the carrier file itself."},
+        {"the carrier by a path", "d.bin", "./sub/../c.#", "--force", 1, "The output file is the carrier file itself."},
+        {"a hard link", "d.bin", "hard.#", "--force", 1, "The output file is the carrier file itself."},
+        {"a symbolic link", "d.bin", "soft.#", "--force", 1, "The output file is the carrier file itself."},
+        {"existing, no --force", "d.bin", "kept.#", "", 1, "The selected file already exists."},
+        {"of another kind", "d.bin", "new.#.jpg", "", 1, "The new file needs an extension of the carrier file's kind"},
+        {"new", "d.bin", "new.#", "", 0, ""},
+        {"existing, --force", "d.bin", "kept.#", "--force", 0, ""},
+    };
+    ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+    for (const std::string extension : {"png", "bmp", "raw"}) {
+        const std::string carrier = "c." + extension;
+        const Bytes original = ReadFile(dir.File(carrier));
+        ASSERT_EQ(::link(dir.File(carrier).c_str(), dir.File("hard." + extension).c_str()), 0);
+        ASSERT_EQ(::symlink(carrier.c_str(), dir.File("soft." + extension).c_str()), 0);
+        WriteFile(dir.File("kept." + extension), Bytes(4, 'k'));
+        for (const auto& row : rows) {
+            std::string output = row.output;
+            output.replace(output.find('#'), 1, extension);
+            SCOPED_TRACE(carrier + ", output " + row.what);
+            const CliRun run = Cli("--language en hide " + carrier + " " + row.dataFile + " --output " + output +
+                                   " --no-compress --cipher none --quiet " + row.options);
+            EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+            EXPECT_NE(run.err.find(row.said), std::string::npos) << run.err;
+            EXPECT_EQ(ReadFile(dir.File(carrier)), original);
+            if (row.exitCode != 0) continue;
+            ASSERT_EQ(Cli("extract " + output + " back.bin --force --quiet").exitCode, 0);
+            EXPECT_EQ(ReadFile(dir.File("back.bin")), data);
+        }
+        EXPECT_EQ(Cli("extract " + carrier + " back.bin --force --quiet").exitCode, 1);  // nothing hidden there
+    }
+    // Nothing refused was left behind, and no scratch file either.
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"back.bin", "big.bin",  "c.bmp",      "c.png",    "c.raw",
+                                                       "d.bin",    "hard.bmp", "hard.png",   "hard.raw", "kept.bmp",
+                                                       "kept.png", "kept.raw", "marker.txt", "new.bmp",  "new.png",
+                                                       "new.raw",  "soft.bmp", "soft.png",   "soft.raw", "sub"}));
 }
 
 // A new output gets 0666 less the umask, also when it went through private scratch files; a
@@ -363,6 +534,16 @@ TEST_F(CliTest, ShortColourTableRefusesHidingButNotExtraction) {
     ASSERT_EQ(Cli("extract " + Q("c.bmp") + " " + Q("back.txt") + " --quiet").exitCode, 0);
     EXPECT_EQ(ReadFile(dir.File("back.txt")), Bytes(100, 'd'));
     EXPECT_EQ(Cli("export " + Q("c.bmp") + " " + Q("low.bin") + " --bits 2").exitCode, 0);
+    // A PNG palette picture is told in its own terms.
+    png::Picture indexed = png::RandomPicture(64, 32, 3, 8, false, 6);
+    for (uint8_t& index : indexed.samples) index %= 19;
+    const Bytes shortPalette = png::Encode(indexed, {{"PLTE", RandomBytes(3 * 19, 6)}});
+    WriteFile(dir.File("c.png"), shortPalette);
+    const CliRun png = Cli("--language en hide " + Q("c.png") + " " + Q("d.txt") + " --no-compress --cipher none");
+    EXPECT_EQ(png.exitCode, 1);
+    EXPECT_NE(png.err.find("The palette of this PNG picture holds fewer than 256 entries."), std::string::npos)
+        << png.err;
+    EXPECT_EQ(ReadFile(dir.File("c.png")), shortPalette);
 }
 
 // The free room info shows, the needed size the size command names and the hide's decision

@@ -148,6 +148,49 @@ TEST(SaveSettings, StoresTheHidingMethodAfterTheOlderKeys) {
     EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 1);
 }
 
+// Keeping the original is off unless the file says so; a save writes it beside the other
+// switches, and an older file without the key still hides in place.
+TEST(LoadSettings, KeepOriginalIsOffByDefaultAndSurvivesASave) {
+    test::TempDir dir;
+    const std::string file = dir.File("tarnwerk.ini");
+    const struct {
+        const char* text;  // the [Settings] section's lines; nullptr: no file at all
+        int expected;
+    } rows[] = {{nullptr, 0},
+                {"Compression=1\n", 0},
+                {"KeepOriginal=\n", 0},
+                {"KeepOriginal=0\n", 0},
+                {"KeepOriginal=1\n", 1},
+                {"KeepOriginal=yes\n", 1}};
+    for (const auto& row : rows) {
+        std::filesystem::remove(file);
+        if (row.text) WriteText(file, std::string("[Settings]\n") + row.text);
+        EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, row.expected)
+            << (row.text ? row.text : "no file");
+    }
+    SettingsRecord record;
+    record.KeepOriginal = 1;
+    ASSERT_TRUE(SaveSettings(file, record));
+    EXPECT_NE(ReadText(file).find("\nKeepOriginal=1\n"), std::string::npos) << ReadText(file);
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, 1);
+    record.KeepOriginal = 0;
+    ASSERT_TRUE(SaveSettings(file, record));
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, 0);
+}
+
+// The carrier dialog offers each kind on its own and all of them together, in the language.
+TEST(CarrierFilter, OffersBitmapPngRawAndAllSupported) {
+    const std::vector<FileFilter> english = BuildCarrierFilter(kLanguageBaseEnglish);
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const FileFilter& entry : english) entries.emplace_back(entry.description, entry.patterns);
+    EXPECT_EQ(entries,
+              (std::vector<std::pair<std::string, std::string>>{{"Bitmap picture format (*.bmp;*.dib)", "*.bmp;*.dib"},
+                                                                {"PNG picture (*.png)", "*.png"},
+                                                                {"Raw-data picture format (*.raw)", "*.raw"},
+                                                                {"All supported formats", "*.bmp;*.dib;*.png;*.raw"}}));
+    EXPECT_EQ(BuildCarrierFilter(kLanguageBaseGerman)[1].description, "PNG-Bild (*.png)");
+}
+
 // Beside the program for a copy in a folder of its own; never into the system's program
 // folders, which root could write to.
 TEST(DefaultIniPath, BesideTheProgramUnlessThatIsASystemFolder) {

@@ -79,8 +79,10 @@ private slots:
         QCOMPARE(window.statusBar().Text(2), " " + Tr(kDe, TextId::EncryptionPanel) + " RC4 ");
         SettingsRecord& stored = w.session.settings;
         stored.BitPerByte = 2, stored.Algorithmus = 3, stored.Compression = 0, stored.Language = 7;
-        QStringList seen;  // a dialog's bits, cipher, compress, language, record language; after it
-                           // BitPerByte, ShowEndMessage, SendDelete in the file and the session's bits
+        QStringList seen;          // a dialog's bits, cipher, compress, language, record language; after it
+                                   // BitPerByte, ShowEndMessage, SendDelete, KeepOriginal in the file and the
+                                   // session's bits
+        QStringList keepOriginal;  // the box's state and whether its caption is German
         w.host.onDialog = [&](QDialog& d) {
             d.show();
             seen << QStringLiteral("%1 %2 %3 %4 %5")
@@ -93,15 +95,22 @@ private slots:
             Combo(d, "comboBits")->setCurrentIndex(ok ? 2 : 0);
             Check(d, ok ? "checkSendDelete" : "checkEndMsg")->setChecked(false);
             if (ok) Combo(d, "comboLanguage")->setCurrentIndex(1), Combo(d, "comboAlgorithmus")->setCurrentIndex(4);
+            // Off by default and captioned; once checked and saved, hides keep their carrier.
+            keepOriginal << QStringLiteral("%1 %2")
+                                .arg(Check(d, "checkKeepOriginal")->isChecked())
+                                .arg(Check(d, "checkKeepOriginal")->text() == Tr(kDe, TextId::KeepOriginalOption));
+            if (ok) Check(d, "checkKeepOriginal")->setChecked(true);
             Click(d, ok ? "cmdOk" : "cmdCancel");
             QString line;
-            for (const char* key : {"BitPerByte", "ShowEndMessage", "SendDelete"})
+            for (const char* key : {"BitPerByte", "ShowEndMessage", "SendDelete", "KeepOriginal"})
                 line += QString::fromStdString(ReadIniValue(w.session.iniPath, "Settings", key, "-")) + " ";
             seen << line + QStringLiteral("%1 %2").arg(w.session.bitsPerByte).arg(d.isVisible());
             return d.result();
         };
         for (int visit = 0; visit < 2; ++visit) Click(window, "cmdOptions");
-        QCOMPARE(seen, QStringList({"2 TEA 0 -1 7", "- - - 2 0", "2 TEA 0 -1 7", "2 1 0 4 0"}));
+        QCOMPARE(seen, QStringList({"2 TEA 0 -1 7", "- - - - 2 0", "2 TEA 0 -1 7", "2 1 0 1 4 0"}));
+        QCOMPARE(keepOriginal, QStringList({"0 1", "0 1"}));
+        QCOMPARE(w.session.settings.KeepOriginal, 1);
         QCOMPARE(w.session.languageBase, kEn);
         QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), QStringLiteral("&File"));
         QCOMPARE(Find<QLabel>(window, "lblProcess")->text(), Tr(kEn, TextId::ProcessStatusLabel));

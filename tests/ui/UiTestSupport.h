@@ -48,6 +48,7 @@ public:
         return QDialog::Rejected;
     }
     std::vector<QString> openFolders;              // where each open dialog started
+    std::vector<QStringList> openFilters;          // the file types each open dialog offered
     std::deque<QString> openAnswers, saveAnswers;  // chosen paths; cancelled when empty
     struct SaveRequest {
         QString title, proposed;
@@ -55,9 +56,10 @@ public:
     };
     std::vector<SaveRequest> saves;
 
-    QString OpenFile(QWidget*, const QString&, const QStringList&, bool, const QString& folder) override {
+    QString OpenFile(QWidget*, const QString&, const QStringList& filters, bool, const QString& folder) override {
         ++fileRequests;
         openFolders.push_back(folder);
+        openFilters.push_back(filters);
         return Next(openAnswers, QString());
     }
     QString SaveFile(QWidget*, const QString& title, const QStringList& filters, const QString& proposed) override {
