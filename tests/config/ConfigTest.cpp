@@ -144,7 +144,7 @@ TEST(SaveSettings, StoresTheHidingMethodAfterTheOlderKeys) {
     ASSERT_TRUE(SaveSettings(file, record));
     EXPECT_EQ(ReadText(file),
               "[Settings]\nLanguage=0\nCompression=1\nEncryption=1\nAlgorithmus=1\nBitPerByte=1\n"
-              "ShowEndMessage=1\nResetOnEnd=1\nSendCompress=1\nSendDelete=1\nMethod=1\n");
+              "ShowEndMessage=1\nResetOnEnd=1\nSendCompress=1\nSendDelete=1\nMethod=1\nKeepOriginal=0\n");
     EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 1);
 }
 
