@@ -94,13 +94,13 @@ bool LoadCarrierInto(Session& session, UserInterface& ui, const std::string& pat
     }
     session.carrier = analysis.facts;
     CarrierTexts texts =
-        DescribeCarrier(session.languageBase, analysis, session.bitsPerByte, session.settings.Encryption == 1);
+        DescribeCarrier(session.languageBase, analysis, session.settings.bitsPerByte, session.settings.Encryption);
     session.fields.origFile = path;
     session.fields.oTyp = std::move(texts.type);
     session.fields.oSize = std::move(texts.size);
     session.fields.oFree = std::move(texts.free);
     session.fields.oFreeCaption = Text(session.languageBase, TextId::CarrierFreeLabel);
-    if (session.settings.Method == static_cast<uint8_t>(HidingMethod::Stealth)) ShowStealthRoom(session);
+    if (session.settings.Method == HidingMethod::Stealth) ShowStealthRoom(session);
     return true;
 }
 

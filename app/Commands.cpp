@@ -113,7 +113,6 @@ void Commands::SaveOptions(const SettingsRecord& record) {
     // The record is taken also when writing failed, so the running program uses what the
     // user chose.
     session_.settings = record;
-    session_.bitsPerByte = BitsPerByteFromIndex(record.BitPerByte);
     if (!saved) {
         Message message = MakeProductMessage(session_, {TextId::SettingsNotSavedText}, MessageIcon::Critical);
         AppendCause(session_, message, saved.error());

@@ -52,14 +52,14 @@ bool Commands::Run(LongCommand command) {
 bool Commands::Conclude(const Outcome& outcome, bool mayReset) {
     for (const Notice& notice : outcome.notices) ui_.ShowMessage(RenderNotice(session_.languageBase, notice));
     if (!outcome.ok()) return false;
-    if (outcome.success && session_.settings.ShowEndMessage == 1)
+    if (outcome.success && session_.settings.ShowEndMessage)
         ui_.ShowMessage(RenderNotice(session_.languageBase, *outcome.success));
-    if (session_.settings.ResetOnEnd == 1 && mayReset) Reset();
+    if (session_.settings.ResetOnEnd && mayReset) Reset();
     return true;
 }
 
 std::optional<std::optional<std::string>> Commands::ChooseResultFile() {
-    if (session_.settings.KeepOriginal != 1) return std::optional<std::string>();
+    if (!session_.settings.KeepOriginal) return std::optional<std::string>();
     const std::string& carrier = session_.carrier.path;
     const std::string chosen = ui_.ChooseResultFile(ResultFilter(session_.carrierFilter, carrier),
                                                     session_.Text(TextId::SaveResultTitle), ProposeResultName(carrier));
@@ -73,7 +73,7 @@ std::optional<PreparedCommand> Commands::PrepareHide(bool thenSend) {
     if (!output) return std::nullopt;
     // The command works on the carrier as it is now, whatever the window does meanwhile.
     HideRequest request{session_.carrier, session_.fields.dataFile, session_.dataExtension, session_.Options(),
-                        static_cast<HidingMethod>(session_.settings.Method), *output};
+                        session_.settings.Method, *output};
     ShowDataFileInfoOrigSize(session_, request.dataPath);
     ui_.FieldsChanged();
     auto hidden = std::make_shared<HideOutcome>();
@@ -108,7 +108,7 @@ bool Commands::FinishHide(const HideOutcome& outcome, bool mayReset) {
 std::optional<PreparedCommand> Commands::PrepareExtract(bool exporting) {
     if (!EnsureCarrier()) return std::nullopt;
     // The window always chooses the output in its save dialog.
-    const ExtractRequest request{session_.carrier, session_.bitsPerByte, std::nullopt};
+    const ExtractRequest request{session_.carrier, session_.settings.bitsPerByte, std::nullopt};
     auto outcome = std::make_shared<ExtractOutcome>();
     PreparedCommand prepared;
     prepared.work = [request, outcome, exporting](Prompter& prompter, ProgressSink& progress) {
@@ -153,8 +153,8 @@ std::optional<PreparedCommand> Commands::PrepareSize() {
 MailRequest Commands::MailRequestFor(const std::string& carrier) {
     MailRequest request;
     request.carrierPath = carrier;
-    request.pack = session_.settings.SendCompress == 1;
-    request.deleteArchive = session_.settings.SendDelete == 1;
+    request.pack = session_.settings.SendCompress;
+    request.deleteArchive = session_.settings.SendDelete;
     request.mailedArchivesList = MailedArchivesPath(session_.iniPath);
     UserInterface& ui = ui_;
     const int languageBase = session_.languageBase;

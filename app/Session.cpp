@@ -8,9 +8,9 @@ std::string ProgramSettings::Text(TextId id) const { return tarnwerk::Text(langu
 
 PayloadOptions ProgramSettings::Options() const {
     PayloadOptions options;
-    options.compress = settings.Compression == 1;
-    options.encrypt = settings.Encryption == 1;
-    options.cipher = static_cast<CipherIndex>(settings.Algorithmus);
+    options.compress = settings.Compression;
+    options.encrypt = settings.Encryption;
+    options.cipher = settings.Algorithmus;
     options.bitsPerByte = bitsPerByte;
     return options;
 }

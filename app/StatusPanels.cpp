@@ -10,18 +10,18 @@ std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSetting
     const SettingsRecord& settings = program.settings;
     // The stealth method always seals with XChaCha20-Poly1305 and has no bit depth: its panels
     // name the cipher it uses and the method instead.
-    const bool stealth = settings.Method == static_cast<uint8_t>(HidingMethod::Stealth);
+    const bool stealth = settings.Method == HidingMethod::Stealth;
     std::array<std::string, kStatusPanelCount> panels;
     panels[0] = " " + program.Text(TextId::ReadyStatus);
-    panels[1] = settings.Compression == 1 ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
-    const uint8_t cipher = stealth ? static_cast<uint8_t>(CipherIndex::XChaCha20) : settings.Algorithmus;
-    panels[2] = settings.Encryption == 1 || stealth
-                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(cipher).displayName + " "
+    panels[1] = settings.Compression ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
+    const CipherIndex cipher = stealth ? CipherIndex::XChaCha20 : settings.Algorithmus;
+    panels[2] = settings.Encryption || stealth
+                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(static_cast<uint8_t>(cipher)).displayName + " "
                     : " ";
     std::string method = program.Text(TextId::StealthMethodOption);
     std::erase(method, '&');
     panels[3] = stealth ? " " + method + " "
-                        : " " + std::to_string(program.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
+                        : " " + std::to_string(program.settings.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 

@@ -35,7 +35,6 @@ using namespace tarnwerk;
 namespace {
 
 constexpr const char* kPassphrase = "Bench-Passphrase-42!";
-constexpr uint8_t kXChaCha20 = 5;
 
 // Answers every dialog as a user who agrees would: message boxes with their first button,
 // passphrase dialogs with the bench passphrase, the save dialog with the output path.
@@ -124,11 +123,10 @@ Session BenchSession(const std::string& folder) {
     session.appPath = folder + "/";
     session.languageBase = kLanguageBaseEnglish;
     session.settings.Language = 1;
-    session.settings.Compression = 1;
-    session.settings.Encryption = 1;
-    session.settings.Algorithmus = kXChaCha20;
-    session.settings.ResetOnEnd = 0;
-    session.bitsPerByte = BitsPerByteFromIndex(session.settings.BitPerByte);
+    session.settings.Compression = true;
+    session.settings.Encryption = true;
+    session.settings.Algorithmus = CipherIndex::XChaCha20;
+    session.settings.ResetOnEnd = false;
     session.carrierFilter = BuildCarrierFilter(session.languageBase);
     return session;
 }

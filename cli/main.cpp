@@ -57,15 +57,15 @@ CliSettings BuildSettings(const CliOptions& flags) {
     settings.iniPath = startup.iniPath;
     settings.languageBase = flags.languageBase.value_or(startup.languageBase);
     PayloadOptions& options = settings.options;
-    options.compress = flags.compress.value_or(startup.settings.Compression == 1);
-    options.encrypt = startup.settings.Encryption == 1;
-    options.cipher = static_cast<CipherIndex>(startup.settings.Algorithmus);
+    options.compress = flags.compress.value_or(startup.settings.Compression);
+    options.encrypt = startup.settings.Encryption;
+    options.cipher = startup.settings.Algorithmus;
     if (flags.cipher) {
         options.encrypt = *flags.cipher >= 0;
         if (*flags.cipher >= 0) options.cipher = static_cast<CipherIndex>(*flags.cipher);
     }
-    options.bitsPerByte = flags.bits.value_or(startup.bitsPerByte);
-    settings.method = flags.method.value_or(static_cast<HidingMethod>(startup.settings.Method));
+    options.bitsPerByte = flags.bits.value_or(startup.settings.bitsPerByte);
+    settings.method = flags.method.value_or(startup.settings.Method);
     return settings;
 }
 

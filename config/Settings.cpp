@@ -59,13 +59,11 @@ std::optional<int32_t> NumberInRange(const std::string& text, double low, double
     return RoundHalfEven32(n);
 }
 
-uint8_t SwitchValue(const std::string& text) { return text == "0" ? 0 : 1; }
+bool SwitchValue(const std::string& text) { return text != "0"; }
 
 // Only a deliberate "1" selects the stealth method: a value a later version may add, or a
 // damaged one, falls back on the method every version reads.
-uint8_t MethodValue(const std::string& text) {
-    return text == "1" ? static_cast<uint8_t>(HidingMethod::Stealth) : static_cast<uint8_t>(HidingMethod::Classic);
-}
+HidingMethod MethodValue(const std::string& text) { return text == "1" ? HidingMethod::Stealth : HidingMethod::Classic; }
 
 int32_t Position(const std::string& text, int32_t limit) {
     const std::optional<int32_t> value = RoundHalfEven32(LeadingNumberValue(text));
@@ -178,20 +176,19 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.Encryption = SwitchValue(read(kSettings, "Encryption", "1"));
     // Index 5 (XChaCha20-Poly1305) joined the five stored-format ciphers, so 4.6 now rounds to 5.
     const auto lastCipher = static_cast<double>(CipherTable().size() - 1);
-    s.Algorithmus = static_cast<uint8_t>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, lastCipher).value_or(0));
-    s.BitPerByte = static_cast<uint8_t>(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
+    s.Algorithmus = static_cast<CipherIndex>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, lastCipher).value_or(0));
+    s.bitsPerByte = BitsPerByteFromIndex(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
     s.ShowEndMessage = SwitchValue(read(kSettings, "ShowEndMessage", "1"));
     s.ResetOnEnd = SwitchValue(read(kSettings, "ResetOnEnd", "1"));
     // Without a settings file the program speaks the desktop's language; a file without the
     // key keeps its old meaning, German.
     const std::string languageText = read(kSettings, "Language", IsMissing(iniPath) ? LanguageOfLocale() : "0");
-    s.Language = static_cast<uint8_t>(NumberInRange(languageText, 0, kLastLanguage).value_or(0));
+    s.Language = NumberInRange(languageText, 0, kLastLanguage).value_or(0);
     s.SendCompress = SwitchValue(read(kSettings, "SendCompress", "1"));
     s.SendDelete = SwitchValue(read(kSettings, "SendDelete", "1"));
     s.Method = MethodValue(read(kSettings, "Method", "0"));
     s.KeepOriginal = SwitchValue(read(kSettings, "KeepOriginal", "0"));
 
-    startup.bitsPerByte = BitsPerByteFromIndex(s.BitPerByte);
     // The base follows the key's exact text: "1.0" sets the field to 1 but keeps German
     // until the options dialog recomputes the base.
     startup.languageBase = languageText == "1"   ? kLanguageBaseEnglish
@@ -206,14 +203,14 @@ Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) 
     const std::pair<const char*, int> keys[] = {
         {"Compression", settings.Compression},
         {"Encryption", settings.Encryption},
-        {"Algorithmus", settings.Algorithmus},
-        {"BitPerByte", settings.BitPerByte},
+        {"Algorithmus", static_cast<int>(settings.Algorithmus)},
+        {"BitPerByte", IndexFromBitsPerByte(settings.bitsPerByte)},
         {"ShowEndMessage", settings.ShowEndMessage},
         {"ResetOnEnd", settings.ResetOnEnd},
         {"Language", settings.Language},
         {"SendCompress", settings.SendCompress},
         {"SendDelete", settings.SendDelete},
-        {"Method", settings.Method},
+        {"Method", static_cast<int>(settings.Method)},
         {"KeepOriginal", settings.KeepOriginal},
     };
     IniValues values;

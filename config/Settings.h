@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "crypto/CipherTable.h"
 
 namespace tarnwerk {
 
@@ -22,24 +23,27 @@ Status WriteIniValue(const std::string& file, const std::string& section, const 
 using IniValues = std::vector<std::pair<std::string, std::string>>;
 Status WriteIniValues(const std::string& file, const std::string& section, const IniValues& values);
 
-struct SettingsRecord {
-    uint8_t Compression = 1;
-    uint8_t Encryption = 1;
-    uint8_t Algorithmus = 1;  // 0 Blowfish, 1 RC4, 2 Skipjack, 3 TEA, 4 Twofish, 5 XChaCha20
-    uint8_t BitPerByte = 1;   // index: 0 = 1 bit, 1 = 2 bits, 2 = 4 bits
-    int16_t ShowEndMessage = 1;
-    int16_t ResetOnEnd = 1;
-    uint8_t Language = 0;     // 0 German, 1 English, 2 Dutch, 3 French
-    uint8_t SendCompress = 1;
-    uint8_t SendDelete = 1;
-    uint8_t Method = 0;       // hiding method: 0 classic, 1 stealth
-    // 1: a hide writes its result to a new file and leaves the carrier as it was. Off by
-    // default, so a hide changes the carrier in place unless the user asks otherwise.
-    uint8_t KeepOriginal = 0;
-};
-
 // The hiding methods, by their stored Method value.
 enum class HidingMethod : uint8_t { Classic = 0, Stealth = 1 };
+
+// The settings, typed. The file keeps its keys and stored numbers (switches 0/1, the cipher's
+// stored index, BitPerByte as the index 0/1/2, Method 0/1); LoadSettings and SaveSettings
+// convert at that boundary and nowhere else.
+struct SettingsRecord {
+    bool Compression = true;
+    bool Encryption = true;
+    CipherIndex Algorithmus = CipherIndex::RC4;
+    int bitsPerByte = 2;  // 1, 2 or 4; stored as BitPerByte 0, 1, 2
+    bool ShowEndMessage = true;
+    bool ResetOnEnd = true;
+    int Language = 0;  // 0 German, 1 English, 2 Dutch, 3 French
+    bool SendCompress = true;
+    bool SendDelete = true;
+    HidingMethod Method = HidingMethod::Classic;
+    // A hide writes its result to a new file and leaves the carrier as it was. Off by
+    // default, so a hide changes the carrier in place unless the user asks otherwise.
+    bool KeepOriginal = false;
+};
 
 struct FileFilter {
     std::string description;  // e.g. "Bitmap picture format (*.bmp;*.dib)"
@@ -50,7 +54,6 @@ struct FileFilter {
 struct StartupSettings {
     std::string iniPath;
     SettingsRecord settings;
-    int bitsPerByte = 2;
     int languageBase = 0;
     int32_t top = 0;   // twips
     int32_t left = 0;  // twips
@@ -58,6 +61,7 @@ struct StartupSettings {
 };
 
 inline int BitsPerByteFromIndex(int bitPerByte) { return bitPerByte == 0 ? 1 : bitPerByte == 2 ? 4 : 2; }
+inline int IndexFromBitsPerByte(int bitsPerByte) { return bitsPerByte == 1 ? 0 : bitsPerByte == 4 ? 2 : 1; }
 int LanguageBaseFromLanguage(int language);
 
 // screenWidth/Height in twips, for the position clamp.

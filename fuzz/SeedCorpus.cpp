@@ -187,7 +187,7 @@ void SettingsSeeds(SeedWriter& out, const std::string& folder) {
     const std::string path = folder + "/seed.ini";
     std::remove(path.c_str());
     SettingsRecord record;
-    record.Algorithmus = 3;
+    record.Algorithmus = CipherIndex::TEA;
     record.Language = 1;
     if (SaveSettings(path, record) && WriteIniValue(path, "Global", "Top", "1440") &&
         WriteIniValue(path, "Global", "Left", "-90")) {

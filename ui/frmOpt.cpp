@@ -38,8 +38,8 @@ void SelectStored(QComboBox* combo, int stored) {
     combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : -1);
 }
 
-uint8_t ChosenOr(const QComboBox* combo, uint8_t stored) {
-    return combo->currentIndex() >= 0 ? static_cast<uint8_t>(combo->currentIndex()) : stored;
+int ChosenOr(const QComboBox* combo, int stored) {
+    return combo->currentIndex() >= 0 ? combo->currentIndex() : stored;
 }
 
 QLabel* ExplanationLabel(QWidget* parent, const char* name) {
@@ -169,17 +169,17 @@ void frmOpt::Load() {
     for (const CipherDescriptor& cipher : CipherTable()) comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
     for (const TextId id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
 
-    checkCompress_->setChecked(settings.Compression == 1);
-    checkEncrypt_->setChecked(settings.Encryption == 1);
-    SelectStored(comboBits_, settings.BitPerByte);
-    checkEndMsg_->setChecked(settings.ShowEndMessage == 1);
-    checkEndReset_->setChecked(settings.ResetOnEnd == 1);
-    SelectStored(comboAlgorithmus_, settings.Algorithmus);
+    checkCompress_->setChecked(settings.Compression);
+    checkEncrypt_->setChecked(settings.Encryption);
+    SelectStored(comboBits_, IndexFromBitsPerByte(settings.bitsPerByte));
+    checkEndMsg_->setChecked(settings.ShowEndMessage);
+    checkEndReset_->setChecked(settings.ResetOnEnd);
+    SelectStored(comboAlgorithmus_, static_cast<int>(settings.Algorithmus));
     SelectStored(comboLanguage_, settings.Language);
-    checkSendCompress_->setChecked(settings.SendCompress == 1);
-    checkSendDelete_->setChecked(settings.SendDelete == 1);
-    checkKeepOriginal_->setChecked(settings.KeepOriginal == 1);
-    const bool stealth = settings.Method == static_cast<uint8_t>(HidingMethod::Stealth);
+    checkSendCompress_->setChecked(settings.SendCompress);
+    checkSendDelete_->setChecked(settings.SendDelete);
+    checkKeepOriginal_->setChecked(settings.KeepOriginal);
+    const bool stealth = settings.Method == HidingMethod::Stealth;
     (stealth ? optStealth_ : optClassic_)->setChecked(true);
 }
 
@@ -187,19 +187,19 @@ SettingsRecord frmOpt::Record() const {
     const SettingsRecord& stored = session_.settings;
     SettingsRecord record = stored;
     const bool stealth = optStealth_->isChecked();
-    record.Method = static_cast<uint8_t>(stealth ? HidingMethod::Stealth : HidingMethod::Classic);
+    record.Method = stealth ? HidingMethod::Stealth : HidingMethod::Classic;
     record.Compression = checkCompress_->isChecked() ? 1 : 0;
     // The classic choice is stored as it was made: switching back to classic finds it again.
     record.Encryption = (stealth ? classicEncrypt_ : checkEncrypt_->isChecked()) ? 1 : 0;
     const int cipher = stealth ? classicCipher_ : comboAlgorithmus_->currentIndex();
-    record.Algorithmus = cipher >= 0 ? static_cast<uint8_t>(cipher) : stored.Algorithmus;
-    record.BitPerByte = ChosenOr(comboBits_, stored.BitPerByte);
+    record.Algorithmus = cipher >= 0 ? static_cast<CipherIndex>(cipher) : stored.Algorithmus;
+    record.bitsPerByte = BitsPerByteFromIndex(ChosenOr(comboBits_, IndexFromBitsPerByte(stored.bitsPerByte)));
     record.ShowEndMessage = checkEndMsg_->isChecked() ? 1 : 0;
     record.ResetOnEnd = checkEndReset_->isChecked() ? 1 : 0;
     record.Language = ChosenOr(comboLanguage_, stored.Language);
     record.SendCompress = checkSendCompress_->isChecked() ? 1 : 0;
     record.SendDelete = checkSendDelete_->isChecked() ? 1 : 0;
-    record.KeepOriginal = checkKeepOriginal_->isChecked() ? 1 : 0;
+    record.KeepOriginal = checkKeepOriginal_->isChecked();
     return record;
 }
 

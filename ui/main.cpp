@@ -55,7 +55,6 @@ int main(int argc, char* argv[]) {
     session.iniPath = startup.iniPath;
     session.appPath = tarnwerk::HelpFolder(appDir, TARNWERK_DATA_FROM_PROGRAM);
     session.settings = startup.settings;
-    session.bitsPerByte = startup.bitsPerByte;
     session.languageBase = startup.languageBase;
     session.carrierFilter = startup.carrierFilter;
 

@@ -120,7 +120,6 @@ inline Session EnglishSession(const std::string& iniPath) {
     session.iniPath = iniPath;
     session.languageBase = kLanguageBaseEnglish;
     session.settings.Language = 1;
-    session.bitsPerByte = BitsPerByteFromIndex(session.settings.BitPerByte);
     session.carrierFilter = BuildCarrierFilter(session.languageBase);
     return session;
 }

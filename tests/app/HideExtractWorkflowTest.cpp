@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 class WorkflowTest : public AppTest {
 protected:
     WorkflowTest() {
-        session.settings.ResetOnEnd = 0;
+        session.settings.ResetOnEnd = false;
         std::string text;
         for (int i = 0; i < 75; ++i) text += "Tarnwerk hides a file inside a picture. ";  // 3000 bytes
         Put(data, text);
@@ -30,8 +30,8 @@ protected:
     void Configure(bool compress, int cipher, int bits) {
         session.settings.Compression = compress ? 1 : 0;
         session.settings.Encryption = cipher >= 0 ? 1 : 0;
-        if (cipher >= 0) session.settings.Algorithmus = static_cast<uint8_t>(cipher);
-        session.bitsPerByte = bits;
+        if (cipher >= 0) session.settings.Algorithmus = static_cast<CipherIndex>(cipher);
+        session.settings.bitsPerByte = bits;
     }
     bool Hide(const std::string& into, const std::string& passphrase = "open sesame") {
         if (!commands.LoadCarrier(into)) return false;
@@ -46,7 +46,7 @@ protected:
     }
     // The use case with the output named, as the command line names it.
     bool ExtractNamed(const std::string& name, bool exporting) {
-        const ExtractRequest request{session.carrier, session.bitsPerByte, name, ExtractMethod::Classic};
+        const ExtractRequest request{session.carrier, session.settings.bitsPerByte, name, ExtractMethod::Classic};
         const ExtractOutcome outcome =
             exporting ? tarnwerk::Export(request, ui, ui) : tarnwerk::Extract(request, ui, ui);
         for (const Notice& notice : outcome.notices) ui.ShowMessage(RenderNotice(kLanguageBaseEnglish, notice));
@@ -82,7 +82,7 @@ TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
         const Bytes hidden = ReadFile(carrier);
         ASSERT_EQ(hidden.size(), original.size());
         for (size_t i = 0; i < hidden.size(); ++i) ASSERT_EQ(hidden[i] >> road.bits, original[i] >> road.bits) << i;
-        session.bitsPerByte = 1;  // the extraction probes the depth itself
+        session.settings.bitsPerByte = 1;  // the extraction probes the depth itself
         ui.passphrases.push_back("open sesame");
         ASSERT_TRUE(Extract(carrier, output)) << ui.Transcript();
         EXPECT_EQ(Slurp(output), Slurp(data));
@@ -113,7 +113,7 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     MakeBitmap(carrier, 120, 90, 24, false, 3);
     Configure(true, 3, 2);  // TEA
     ASSERT_TRUE(Hide(carrier, "right one"));
-    session.settings.Algorithmus = 0;  // the setting now names Blowfish
+    session.settings.Algorithmus = CipherIndex::Blowfish;  // the setting now names Blowfish
     ui.messages.clear();
     ui.passphrases = {"wrong", "also wrong", "right one"};
     ui.answers = {MessageAnswer::Retry, MessageAnswer::Retry};

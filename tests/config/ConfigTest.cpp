@@ -88,9 +88,12 @@ TEST(WriteIniValue, FailuresCarryTheReasonAndTheFile) {
 using Fields = std::map<std::string, int>;
 Fields FieldsOf(const StartupSettings& s) {
     const SettingsRecord& r = s.settings;
-    return {{"Top", s.top}, {"Compression", r.Compression}, {"Algorithmus", r.Algorithmus},
-            {"BitPerByte", r.BitPerByte}, {"bits", s.bitsPerByte}, {"base", s.languageBase},
-            {"Method", r.Method}};
+    return {{"Top", s.top},
+            {"Compression", r.Compression},
+            {"Algorithmus", static_cast<int>(r.Algorithmus)},
+            {"bits", r.bitsPerByte},
+            {"base", s.languageBase},
+            {"Method", static_cast<int>(r.Method)}};
 }
 
 // Start-up on a 1024 x 768 screen (15 twips per pixel): switches are off only for exactly "0",
@@ -120,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FallbackRow{"CipherIndexOutOfRange", "Algorithmus", "5.4", 0},
                       FallbackRow{"CipherIndexRoundsHalfToEven", "Algorithmus", "3.5", 4},
                       FallbackRow{"CipherIndexUpToTheLastCipher", "Algorithmus", "4.6", 5},
-                      FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 0},
+                      FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 1, "bits"},
                       FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
                       FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0},
                       FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0},
@@ -138,14 +141,14 @@ TEST(SaveSettings, StoresTheHidingMethodAfterTheOlderKeys) {
     test::TempDir dir;
     const std::string file = dir.File("tarnwerk.ini");
     WriteText(file, "[Settings]\nLanguage=1\n");
-    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 0);
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, HidingMethod::Classic);
     SettingsRecord record;
-    record.Method = 1;
+    record.Method = HidingMethod::Stealth;
     ASSERT_TRUE(SaveSettings(file, record));
     EXPECT_EQ(ReadText(file),
               "[Settings]\nLanguage=0\nCompression=1\nEncryption=1\nAlgorithmus=1\nBitPerByte=1\n"
               "ShowEndMessage=1\nResetOnEnd=1\nSendCompress=1\nSendDelete=1\nMethod=1\nKeepOriginal=0\n");
-    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, 1);
+    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.Method, HidingMethod::Stealth);
 }
 
 // Keeping the original is off unless the file says so; a save writes it beside the other
@@ -165,17 +168,17 @@ TEST(LoadSettings, KeepOriginalIsOffByDefaultAndSurvivesASave) {
     for (const auto& row : rows) {
         std::filesystem::remove(file);
         if (row.text) WriteText(file, std::string("[Settings]\n") + row.text);
-        EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, row.expected)
+        EXPECT_EQ(int{LoadSettings(file, 15360, 11520).settings.KeepOriginal}, row.expected)
             << (row.text ? row.text : "no file");
     }
     SettingsRecord record;
-    record.KeepOriginal = 1;
+    record.KeepOriginal = true;
     ASSERT_TRUE(SaveSettings(file, record));
     EXPECT_NE(ReadText(file).find("\nKeepOriginal=1\n"), std::string::npos) << ReadText(file);
-    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, 1);
-    record.KeepOriginal = 0;
+    EXPECT_TRUE(LoadSettings(file, 15360, 11520).settings.KeepOriginal);
+    record.KeepOriginal = false;
     ASSERT_TRUE(SaveSettings(file, record));
-    EXPECT_EQ(LoadSettings(file, 15360, 11520).settings.KeepOriginal, 0);
+    EXPECT_FALSE(LoadSettings(file, 15360, 11520).settings.KeepOriginal);
 }
 
 // The carrier dialog offers each kind on its own and all of them together, in the language.

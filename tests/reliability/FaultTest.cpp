@@ -69,14 +69,14 @@ class FaultTest : public ::testing::Test {
 public:
     void SetUp() override {
         Make(512, 512, kDataSize, 4);  // room for the 200 KiB of random data in the 512 x 512 carrier
-        session_.settings.ResetOnEnd = 0;
+        session_.settings.ResetOnEnd = false;
     }
     void Make(int32_t side, int32_t height, size_t dataSize, int bits) {
         carrierBytes_ = test::MakeBitmap(carrier_, side, height, 24, false, 3);
         dataBytes_ = test::MakeRaw(data_, dataSize, 4);
         for (const auto& [path, mode] : {std::pair{dir_.path(), 0777}, {carrier_, 0666}, {data_, 0666}})
             ::chmod(path.c_str(), static_cast<mode_t>(mode));  // open to the unprivileged child
-        session_.bitsPerByte = bits;
+        session_.settings.bitsPerByte = bits;
     }
 
     // A hide, or an extraction into file: "1" or "0", a newline and the messages shown.
@@ -129,18 +129,18 @@ const FaultCase kFaults[] = {
      }},
     // The stealth method replaces the carrier by a renamed file: protection and lock still hold.
     {"StealthIntoReadOnlyCarrier", true, EACCES, {}, [](FaultTest& t) {
-         t.session_.settings.Method = 1;
+         t.session_.settings.Method = HidingMethod::Stealth;
          test::WriteFile(t.data_, Bytes(2000, 'x'));
          ::chmod(t.carrier_.c_str(), 0444);
      }},
     {"StealthIntoLockedCarrier", true, 0, {}, [](FaultTest& t) {
-         t.session_.settings.Method = 1;
+         t.session_.settings.Method = HidingMethod::Stealth;
          test::WriteFile(t.data_, Bytes(2000, 'x'));
          t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
          EXPECT_EQ(::flock(t.holder_, LOCK_EX), 0);
      }},
     {"FullDiskWhileExtracting", false, EFBIG, kSmallDisk,
-     [](FaultTest& t) { t.session_.settings.Compression = t.session_.settings.Encryption = 0; }},
+     [](FaultTest& t) { t.session_.settings.Compression = t.session_.settings.Encryption = false; }},
     // The stored payload is small, its decompressed form does not fit: no success over a cut-off file.
     {"FullDiskWhileDecompressing", false, EFBIG, kSmallDisk, [](FaultTest& t) {
          t.dataBytes_.assign(kDataSize, 0);
@@ -186,8 +186,8 @@ INSTANTIATE_TEST_SUITE_P(Table, FaultStepTest, ::testing::ValuesIn(kFaults), [](
 TEST_F(FaultTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
     constexpr size_t kStreamPrefix = 18;  // begin marker + plain header
     Make(1400, 1200, 1200 * 1024, 2);  // many engine passes
-    session_.settings.Compression = session_.settings.Encryption = 0;
-    session_.settings.ShowEndMessage = 0;
+    session_.settings.Compression = session_.settings.Encryption = false;
+    session_.settings.ShowEndMessage = false;
     const std::string text = RunInChild([&] {
         return Run(data_, true, {}, [](int percent) { if (percent > 0) ::kill(::getpid(), SIGKILL); });
     });
@@ -274,8 +274,8 @@ TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
                                   kBits));
     const std::string carrierPath = dir.File("holiday.raw"), out = dir.File("letter.txt");
     test::WriteFile(carrierPath, carrier);
-    session.settings.ResetOnEnd = 0;
-    session.bitsPerByte = kBits;
+    session.settings.ResetOnEnd = false;
+    session.settings.bitsPerByte = kBits;
     ui.passphrases.assign(kTries, std::string(kPassphrase));
     ui.answers.assign(kTries, MessageAnswer::Retry);
     ASSERT_TRUE(commands.LoadCarrier(carrierPath)) << ui.Transcript();

@@ -62,7 +62,7 @@ struct BigWindow : Window {
     BigWindow() {
         MakeBitmap(carrier.toStdString(), 4000, 1500, 24, false, 7);
         Put(data.toStdString(), DocumentText(std::size_t{3} << 20, 11));
-        session.settings.ResetOnEnd = 0;
+        session.settings.ResetOnEnd = false;
         window->show();
         Drop("Image2", {carrier});
         Drop("Image1", {data});
@@ -100,8 +100,8 @@ private slots:
         QFETCH(int, cipher);
         QFETCH(QString, stage);
         BigWindow w;
-        w.session.settings.Compression = static_cast<uint8_t>(compression);
-        w.session.settings.Algorithmus = static_cast<uint8_t>(cipher);
+        w.session.settings.Compression = compression != 0;
+        w.session.settings.Algorithmus = static_cast<CipherIndex>(cipher);
         const Bytes carrier = ReadFile(w.carrier.toStdString()), data = ReadFile(w.data.toStdString());
         const QStringList before = FolderListing(QString::fromStdString(w.dir.path()));
         const QString deriving = Tr(kEn, TextId::DerivingKeyStatus);
@@ -126,7 +126,7 @@ private slots:
     // carrier stays whole with no scratch file beside it.
     void cancelDuringAStealthHideKeepsTheCarrier() {
         BigWindow w;
-        w.session.settings.Method = 1;
+        w.session.settings.Method = HidingMethod::Stealth;
         Put(w.data.toStdString(), DocumentText(100000, 12));
         w.Drop("Image1", {w.data});
         const Bytes carrier = ReadFile(w.carrier.toStdString());
@@ -142,8 +142,8 @@ private slots:
     // An existing output keeps its content and no partial file appears beside it.
     void cancelDuringExtractionKeepsTheOutput() {
         BigWindow w;
-        w.session.settings.Compression = 0;
-        w.session.settings.Encryption = 0;
+        w.session.settings.Compression = false;
+        w.session.settings.Encryption = false;
         Click(*w.window, "cmdHide");
         QCOMPARE(w.host.messages.back().text, Tr(kEn, TextId::HiddenText));
         const QString output = w.Path("out.txt");
@@ -164,8 +164,8 @@ private slots:
     // Once the carrier is being written the write runs to its end, and the status says so.
     void cancelDuringTheCarrierWriteLetsItEnd() {
         BigWindow w;
-        w.session.settings.Compression = 0;
-        w.session.settings.Encryption = 0;  // the write into the carrier is the only stage
+        w.session.settings.Compression = false;
+        w.session.settings.Encryption = false;  // the write into the carrier is the only stage
         const Bytes carrier = ReadFile(w.carrier.toStdString());
         QString statusAfterCancel;
         QTest::mouseClick(Find<QPushButton>(*w.window, "cmdHide"), Qt::LeftButton);
@@ -180,8 +180,8 @@ private slots:
     // paints; the derivation shows its own status.
     void theWindowPaintsDuringACommand() {
         BigWindow w;
-        w.session.settings.Compression = 0;
-        w.session.settings.Algorithmus = 5;
+        w.session.settings.Compression = false;
+        w.session.settings.Algorithmus = CipherIndex::XChaCha20;
         int paints = 0, ticks = 0;
         bool sawDerivation = false, sawBusyBar = false;
         struct PaintCounter : QObject {

@@ -78,7 +78,7 @@ private slots:
         const QString freeBefore = TextOf(window, "txtOFree");
         QCOMPARE(window.statusBar().Text(2), " " + Tr(kDe, TextId::EncryptionPanel) + " RC4 ");
         SettingsRecord& stored = w.session.settings;
-        stored.BitPerByte = 2, stored.Algorithmus = 3, stored.Compression = 0, stored.Language = 7;
+        stored.bitsPerByte = 4, stored.Algorithmus = CipherIndex::TEA, stored.Compression = false, stored.Language = 7;
         QStringList seen;          // a dialog's bits, cipher, compress, language, record language; after it
                                    // BitPerByte, ShowEndMessage, SendDelete, KeepOriginal in the file and the
                                    // session's bits
@@ -104,13 +104,13 @@ private slots:
             QString line;
             for (const char* key : {"BitPerByte", "ShowEndMessage", "SendDelete", "KeepOriginal"})
                 line += QString::fromStdString(ReadIniValue(w.session.iniPath, "Settings", key, "-")) + " ";
-            seen << line + QStringLiteral("%1 %2").arg(w.session.bitsPerByte).arg(d.isVisible());
+            seen << line + QStringLiteral("%1 %2").arg(w.session.settings.bitsPerByte).arg(d.isVisible());
             return d.result();
         };
         for (int visit = 0; visit < 2; ++visit) Click(window, "cmdOptions");
         QCOMPARE(seen, QStringList({"2 TEA 0 -1 7", "- - - - 2 0", "2 TEA 0 -1 7", "2 1 0 1 4 0"}));
         QCOMPARE(keepOriginal, QStringList({"0 1", "0 1"}));
-        QCOMPARE(w.session.settings.KeepOriginal, 1);
+        QVERIFY(w.session.settings.KeepOriginal);
         QCOMPARE(w.session.languageBase, kEn);
         QCOMPARE(Find<QMenu>(window, "mnuDatei")->title(), QStringLiteral("&File"));
         QCOMPARE(Find<QLabel>(window, "lblProcess")->text(), Tr(kEn, TextId::ProcessStatusLabel));
@@ -125,7 +125,7 @@ private slots:
     // the file keeps beside the method and what the classic method shows again.
     void optionsHidingMethodLocksTheCipher() {
         Window w;
-        w.session.settings.Algorithmus = 3, w.session.settings.Encryption = 0;
+        w.session.settings.Algorithmus = CipherIndex::TEA, w.session.settings.Encryption = false;
         QStringList seen;
         const auto state = [&](QDialog& d) {
             return QStringLiteral("%1 %2 %3 %4 %5")
@@ -164,7 +164,7 @@ private slots:
         Click(*w.window, "cmdOptions");
         QCOMPARE(seen, QStringList({"TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", "1 3 0 ",
                                     "TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", Tr(kEn, TextId::StealthMethodExplanation)}));
-        QCOMPARE(w.session.settings.Method, uint8_t{1});
+        QVERIFY(w.session.settings.Method == HidingMethod::Stealth);
         // The status bar names what a hide will use: the method's cipher, and the method for the bits.
         QCOMPARE(QStringList({w.window->statusBar().Text(2), w.window->statusBar().Text(3)}),
                  QStringList({" " + Tr(kEn, TextId::EncryptionPanel) + " XChaCha20-Poly1305 ", " Stealth "}));

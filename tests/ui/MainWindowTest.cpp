@@ -64,7 +64,7 @@ private slots:
         for (const bool cancel : {false, true}) {
             Window f;
             frmSteg& win = *f.window;
-            f.session.settings.ResetOnEnd = 0;
+            f.session.settings.ResetOnEnd = false;
             const Bytes original = ReadFile(f.carrier.toStdString());
             f.Drop("Image2", {f.carrier});
             f.Drop("Image1", {f.data});
@@ -105,7 +105,7 @@ private slots:
     void runningHideLocksWhatItWorksOn() {
         Window f;
         frmSteg& win = *f.window;
-        f.session.settings.ResetOnEnd = 0;
+        f.session.settings.ResetOnEnd = false;
         f.Drop("Image2", {f.carrier});
         f.Drop("Image1", {f.data});
         const char* locked[] = {"mnuDateiCarrierOpen", "mnuDateiDataOpen", "mnuDateiHide",      "mnuDateiHideAndMail",

@@ -99,7 +99,7 @@ struct Window {
     explicit Window(int languageBase = kEn) {
         session.appPath = dir.path() + "/";
         session.languageBase = languageBase;
-        session.settings.Language = static_cast<uint8_t>(languageBase == kEn ? 1 : 0);
+        session.settings.Language = languageBase == kEn ? 1 : 0;
         session.carrierFilter = BuildCarrierFilter(languageBase);
         MakeBitmap(carrier.toStdString(), 64, 48, 24, false, 1);
         Put(data.toStdString(), std::string(264, 'm'));

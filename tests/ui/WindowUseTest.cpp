@@ -13,8 +13,8 @@ namespace {
 
 // Loads the fixture's carrier and data file through drops, without encryption or reset.
 void PrepareHide(Window& w) {
-    w.session.settings.Encryption = 0;
-    w.session.settings.ResetOnEnd = 0;
+    w.session.settings.Encryption = false;
+    w.session.settings.ResetOnEnd = false;
     w.Drop("Image2", {w.carrier});
     w.Drop("Image1", {w.data});
 }
@@ -178,7 +178,7 @@ private slots:
         for (int base : {kDe, kEn, kLanguageBaseDutch, kLanguageBaseFrench}) {
             const QString where = QStringLiteral(" in language %1").arg(base);
             Window w(base);
-            w.session.settings.Algorithmus = 5;
+            w.session.settings.Algorithmus = CipherIndex::XChaCha20;
             frmSteg& win = *w.window;
             win.Start();
             const std::pair<const char*, const char*> pairs[] = {
@@ -216,7 +216,7 @@ private slots:
     void stealthShowsItsRoomAndExtractAsksWithThePrompt() {
         for (int base : {kDe, kEn, kLanguageBaseDutch, kLanguageBaseFrench}) {
             Window w(base);
-            w.session.settings.Method = 1;
+            w.session.settings.Method = HidingMethod::Stealth;
             MakeBitmap(w.carrier.toStdString(), 200, 150, 24, false, 5);
             w.Drop("Image2", {w.carrier});
             auto* label = Find<QLabel>(*w.window, "lblCarrierFree");
@@ -226,8 +226,8 @@ private slots:
             QVERIFY2(Find(*w.window, "txtOFree")->x() >= textEnd + 4, qPrintable(QString::number(base)));
         }
         Window w;
-        w.session.settings.Method = 1;
-        w.session.settings.ResetOnEnd = 0;
+        w.session.settings.Method = HidingMethod::Stealth;
+        w.session.settings.ResetOnEnd = false;
         MakeBitmap(w.carrier.toStdString(), 200, 150, 24, false, 5);
         w.Drop("Image2", {w.carrier});
         w.Drop("Image1", {w.data});

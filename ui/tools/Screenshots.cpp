@@ -89,7 +89,7 @@ int Shoot(const QString& out, const QString& language, int languageBase, uint8_t
     session.iniPath = FromQ(scratch.path()) + "/tarnwerk.ini";
     session.appPath = FromQ(scratch.path()) + "/";
     session.settings.Language = languageIndex;
-    session.settings.Algorithmus = 5;  // the longest cipher name, for the status bar
+    session.settings.Algorithmus = CipherIndex::XChaCha20;  // the longest cipher name, for the status bar
     session.languageBase = languageBase;
     session.carrierFilter = BuildCarrierFilter(languageBase);
     NoDesktop desktop;
