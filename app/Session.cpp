@@ -11,7 +11,7 @@ PayloadOptions ProgramSettings::Options() const {
     options.compress = settings.Compression;
     options.encrypt = settings.Encryption;
     options.cipher = settings.Algorithmus;
-    options.bitsPerByte = bitsPerByte;
+    options.bitsPerByte = settings.bitsPerByte;
     return options;
 }
 

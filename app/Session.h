@@ -31,7 +31,6 @@ struct ProgramSettings {
     std::string iniPath;
     std::string appPath;  // folder that holds the help file (the program folder, or its data folder)
     SettingsRecord settings;
-    int bitsPerByte = 2;
     int languageBase = 0;
     std::vector<FileFilter> carrierFilter;  // built once at start, in the start language
 

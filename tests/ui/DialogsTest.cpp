@@ -108,7 +108,7 @@ private slots:
             return d.result();
         };
         for (int visit = 0; visit < 2; ++visit) Click(window, "cmdOptions");
-        QCOMPARE(seen, QStringList({"2 TEA 0 -1 7", "- - - - 2 0", "2 TEA 0 -1 7", "2 1 0 1 4 0"}));
+        QCOMPARE(seen, QStringList({"2 TEA 0 -1 7", "- - - - 4 0", "2 TEA 0 -1 7", "2 1 0 1 4 0"}));
         QCOMPARE(keepOriginal, QStringList({"0 1", "0 1"}));
         QVERIFY(w.session.settings.KeepOriginal);
         QCOMPARE(w.session.languageBase, kEn);
