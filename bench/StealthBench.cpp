@@ -1,7 +1,7 @@
 // tarnwerk-stealth-bench: the stealth engine on PGM/PPM files for the detectability harness,
 // and its speed on a large synthetic photograph.
 //
-//   tarnwerk-stealth-bench embed IN OUT --rate R --seed S [--height H]
+//   tarnwerk-stealth-bench embed IN OUT (--rate R | --bits B) --seed S [--height H]
 //   tarnwerk-stealth-bench extract IN --seed S
 //   tarnwerk-stealth-bench speed --width W --height H --rate R
 //
@@ -103,9 +103,8 @@ StealthPayload RandomPayload(size_t bytes, uint64_t seed) {
     return payload;
 }
 
-// Data bytes that make the whole message rate bits per sample (overhead included).
-size_t DataBytesForRate(const SamplePlane& plane, double rate) {
-    const double bits = rate * static_cast<double>(plane.Count());
+// Data bytes that make a message of this many bits (overhead included).
+size_t DataBytesForBits(double bits) {
     const double overheadBits = 8.0 * (kStealthOverhead + kStealthSaltSize + kStealthHeaderBytes);
     return bits > overheadBits ? static_cast<size_t>((bits - overheadBits) / 8) : 0;
 }
@@ -134,23 +133,28 @@ double SimulatedDistortion(const std::vector<float>& costs, double bits) {
 }
 
 int Embed(int argc, char** argv) {
-    if (argc < 4) Fail("embed IN OUT --rate R --seed S [--height H]");
+    if (argc < 4) Fail("embed IN OUT (--rate R | --bits B) --seed S [--height H]");
     const auto options = Options(argc, argv, 4);
     const auto seed = static_cast<uint64_t>(Number(options, "--seed", 1));
     const int height = static_cast<int>(Number(options, "--height", kBodyHeight));
     SamplePlane plane = ReadNetpbm(argv[2]);
+    const SamplePlane cover = plane;
     const std::vector<float> costs = HillCosts(plane);
-    const StealthPayload payload = RandomPayload(DataBytesForRate(plane, Number(options, "--rate", 0.1)), seed);
+    const double bits = Number(options, "--bits", Number(options, "--rate", 0.1) * static_cast<double>(plane.Count()));
+    const StealthPayload payload = RandomPayload(DataBytesForBits(bits), seed);
     const double start = Now();
     auto stats = HideStealthWithKeys(plane, SeedSalt(seed), SeedKeys(seed), payload, {}, height);
     const double seconds = Now() - start;
     if (!stats) Fail("hide failed: error " + std::to_string(static_cast<int>(stats.error().code)));
     WriteNetpbm(plane, argv[3]);
+    size_t unusableChanges = 0;
+    for (size_t i = 0; i < plane.Count(); ++i)
+        unusableChanges += plane.samples[i] != cover.samples[i] && costs[i] >= kUsableCostLimit;
     std::printf(
-        "{\"samples\":%zu,\"message_bits\":%llu,\"changes\":%llu,\"distortion\":%.6f,"
-        "\"simulated_distortion\":%.6f,\"seconds\":%.4f}\n",
-        plane.Count(), static_cast<unsigned long long>(stats->messageBits),
-        static_cast<unsigned long long>(stats->changes), stats->distortion,
+        "{\"samples\":%zu,\"usable_samples\":%zu,\"message_bits\":%llu,\"changes\":%llu,"
+        "\"unusable_changes\":%zu,\"distortion\":%.6f,\"simulated_distortion\":%.6f,\"seconds\":%.4f}\n",
+        plane.Count(), UsableSamples(costs), static_cast<unsigned long long>(stats->messageBits),
+        static_cast<unsigned long long>(stats->changes), unusableChanges, stats->distortion,
         SimulatedDistortion(costs, static_cast<double>(stats->messageBits)), seconds);
     return 0;
 }
@@ -212,7 +216,8 @@ int Speed(int argc, char** argv) {
     const auto options = Options(argc, argv, 2);
     SamplePlane plane = SyntheticPhoto(static_cast<int32_t>(Number(options, "--width", 6000)),
                                        static_cast<int32_t>(Number(options, "--height", 4000)));
-    const StealthPayload payload = RandomPayload(DataBytesForRate(plane, Number(options, "--rate", 0.1)), 7);
+    const StealthPayload payload =
+        RandomPayload(DataBytesForBits(Number(options, "--rate", 0.1) * static_cast<double>(plane.Count())), 7);
     const std::string passphrase = "correct horse battery staple";
 
     double start = Now();
@@ -248,6 +253,6 @@ int main(int argc, char** argv) {
     if (command == "extract") return Extract(argc, argv);
     if (command == "speed") return Speed(argc, argv);
     Fail(
-        "usage: embed IN OUT --rate R --seed S [--height H] | extract IN --seed S | speed --width W --height H --rate "
-        "R");
+        "usage: embed IN OUT (--rate R | --bits B) --seed S [--height H] | extract IN --seed S | speed --width W "
+        "--height H --rate R");
 }
