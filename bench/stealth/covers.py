@@ -107,6 +107,10 @@ class CoverSet:
         self.names = names            # photograph names
         self.test = np.array([names[p] in TEST_PHOTOGRAPHS for p in photos])
 
+    def only(self, keep):
+        """The tiles where keep (one flag per tile) is set."""
+        return CoverSet(self.tiles[keep], self.photos[keep], self.names)
+
     def subset(self, count):
         """About `count` tiles spread over train and test (for smoke runs)."""
         if count >= len(self.tiles):

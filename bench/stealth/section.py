@@ -28,6 +28,9 @@ SPEED_RATE = 0.1
 SMOKE_TILES = 8
 SMOKE_SPEED_SIZE = (600, 400)
 JOBS = 2
+# Tiles with fewer usable samples are left out: the stealth method refuses most of them as too
+# flat (its salt region needs 512 usable samples of 4096).
+MIN_USABLE_SHARE = 0.15
 
 TARGET_AUC = {0.1: 0.60, 0.4: 0.65}       # structural, whole and prefix, either sign
 TARGET_PE_GAP = {0.1: 0.03, 0.4: 0.04}    # trained detector: stealth at most this below the simulator
@@ -318,7 +321,7 @@ def _plain(value):
     return value
 
 
-def _describe(cover_set, missing, usable):
+def _describe(cover_set, missing, usable, flat):
     train, test = int((~cover_set.test).sum()), int(cover_set.test.sum())
     used = sorted({cover_set.names[p] for p in cover_set.photos})
     share = usable / cover_set.tiles[0].size
@@ -327,9 +330,11 @@ def _describe(cover_set, missing, usable):
           f"photographs ({train} train, {test} test, split by photograph); seed {SEED}")
     print(f"  usable samples (HILL cost below {hill.USABLE_LIMIT:g}): {share.mean():.0%} on average; "
           f"10/25/50 % of the tiles at most {quartiles[0]:.0%}/{quartiles[1]:.0%}/{quartiles[2]:.0%}")
+    print(f"  left out: {flat} tiles with less than {MIN_USABLE_SHARE:.0%} usable samples (too flat for the "
+          "stealth method)")
     if missing:
         print("  missing photographs: " + ", ".join(missing))
-    return {"tiles": len(cover_set.tiles), "photographs": used, "train": train, "test": test,
+    return {"tiles": len(cover_set.tiles), "left_out_flat": flat, "photographs": used, "train": train, "test": test,
             "test_photographs": sorted(covers.TEST_PHOTOGRAPHS), "missing": missing,
             "usable_share": float(share.mean()), "usable_share_quantiles_10_25_50": [float(q) for q in quartiles]}
 
@@ -344,8 +349,12 @@ def run(table, tools, smoke, cache_folder, log):
     _shared.update(tiles=cover_set.tiles, tools=tools, rates=rates, work=work)
     try:
         with _pool() as pool:
-            _shared["usable"] = np.array(pool.map(_usable_job, range(len(cover_set.tiles)), chunksize=4))
-        described = _describe(cover_set, missing, _shared["usable"])
+            usable = np.array(pool.map(_usable_job, range(len(cover_set.tiles)), chunksize=4))
+        keep = usable >= MIN_USABLE_SHARE * cover_set.tiles[0].size
+        flat = int((~keep).sum())
+        cover_set, usable = cover_set.only(keep), usable[keep]
+        _shared.update(tiles=cover_set.tiles, usable=usable)
+        described = _describe(cover_set, missing, usable, flat)
         validation = validate(len(cover_set.tiles), table, log)
         cover_results = _cover_analysis(cover_set, cache_folder, log)
         results, errors = {}, []

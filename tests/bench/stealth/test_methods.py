@@ -89,6 +89,9 @@ class Tiles(unittest.TestCase):
         self.assertEqual(list(cover_set.test), [True] * 3 + [False] * 3)
         small = cover_set.subset(2)
         self.assertEqual(sorted(small.test), [False, True])
+        kept = cover_set.only(np.array([True, False, True, False, False, True]))
+        self.assertEqual(list(kept.photos), [0, 0, 1])
+        self.assertEqual(list(kept.test), [True, True, False])
 
 
 if __name__ == "__main__":
