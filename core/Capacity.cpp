@@ -36,7 +36,8 @@ int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerBy
     return readable / CarrierBytesPerStreamByte(bitsPerByte);
 }
 
-StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples) {
+StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples, uint64_t usableInSaltRegion) {
+    if (usableInSaltRegion < kStealthMinUsableInSaltRegion) return {};
     auto data = [&](double rate) {
         const auto bits = static_cast<uint64_t>(std::floor(rate * static_cast<double>(usableSamples)));
         const auto sealed = static_cast<int64_t>(layout.LargestSealed(bits));

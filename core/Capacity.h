@@ -33,11 +33,17 @@ int64_t ReadableStreamLength(int64_t fileSize, int64_t dataOffset, int bitsPerBy
 // takes without touching the unusable samples, within the format's half a bit per sample.
 inline constexpr double kStealthRecommendedRate = 0.1;
 inline constexpr double kStealthMaximumRate = 0.5;
+// The salt's public region (4096 samples, 128 bits) must offer at least this many usable
+// samples, a quarter of a bit per usable sample at most; the keyed header region, drawn from
+// the same mix of the picture, then has about as many for its 64 bits. A picture below it is
+// too flat to take anything: the coder would have to change unusable samples.
+inline constexpr uint64_t kStealthMinUsableInSaltRegion = 512;
 
 struct StealthCapacity {
     int64_t recommended = 0;
     int64_t maximum = 0;
 };
-StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples);
+// Zero room when the picture is too small or too flat.
+StealthCapacity StealthCapacityOf(const StealthLayout& layout, uint64_t usableSamples, uint64_t usableInSaltRegion);
 
 }  // namespace tarnwerk

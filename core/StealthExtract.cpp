@@ -62,10 +62,10 @@ Result<StealthPayload> ExtractStealthWithKeys(const SamplePlane& plane, const St
     std::array<uint8_t, kStealthHeaderBytes> plainHeader{};
     std::optional<StealthHeader> header;
     RunReporting(
-        [&] {
+        {[&] {
             order.emplace(keys->order, *layout, std::move(saltRegion));
             header = ReadHeader(plane, *order, *keys, plainHeader);
-        },
+        }},
         run, 0);
     if (!header || header->sealedLength < kStealthOverhead || !layout->BodyFits(header->sealedLength))
         return NothingFound();

@@ -96,7 +96,7 @@ Status CheckFits(const StealthAssessment& room, const StealthPayload& payload) {
 // The costs, computed while the calling thread keeps reporting.
 std::vector<float> CostsReporting(const SamplePlane& plane, const StealthRun& run) {
     std::vector<float> costs;
-    RunReporting([&] { costs = HillCosts(plane); }, run, 0);
+    RunReporting({[&] { costs = HillCosts(plane); }}, run, 0);
     return costs;
 }
 
@@ -122,7 +122,7 @@ Result<StealthHideStats> HideWithCosts(SamplePlane& plane, const HideInput& in, 
     std::optional<StealthOrder> order;
     StealthHideStats stats;
     RunReporting(
-        [&] { order.emplace(EmbedFixedRegions({plane, in.costs, in.keys, in.layout}, in.salt, headerBytes, stats)); },
+        {[&] { order.emplace(EmbedFixedRegions({plane, in.costs, in.keys, in.layout}, in.salt, headerBytes, stats)); }},
         run, 0);
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     run.Report(kPreparedPercent);
@@ -150,13 +150,16 @@ Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passph
                                      const StealthRun& run, Argon2Limits limits) {
     auto layout = StealthLayoutFor(plane.Count());
     if (!layout) return layout.error();
-    const std::vector<float> costs = CostsReporting(plane, run);
-    // Before a second of Argon2id.
-    if (Status fits = CheckFits(StealthRoom(plane, costs), payload); !fits) return fits.error();
-    if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
+    // What the format can never take is refused before any work; the picture's own room needs
+    // its costs, computed beside Argon2id (which runs on one core).
+    if (payload.data.size() + kStealthOverhead > layout->LargestSealed()) return MakeError(ErrorCode::PayloadTooLarge);
     const StealthSalt salt = NewStealthSalt();
-    auto keys = DeriveKeysReporting(passphrase, salt, limits, run);
+    Result<StealthKeys> keys = MakeError(ErrorCode::Internal);
+    std::vector<float> costs;
+    RunReporting({[&] { keys = DeriveStealthKeys(passphrase, salt, limits); }, [&] { costs = HillCosts(plane); }},
+                 run, 0);
     if (!keys) return keys.error();
+    if (Status fits = CheckFits(StealthRoom(plane, costs), payload); !fits) return fits.error();
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     return HideWithCosts(plane, {*layout, costs, salt, *keys, payload, kBodyHeight}, run);
 }

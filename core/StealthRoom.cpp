@@ -3,6 +3,7 @@
 #include "core/CarrierAnalysis.h"
 #include "core/StealthCarrier.h"
 #include "core/StealthCosts.h"
+#include "core/StealthOrder.h"
 
 namespace tarnwerk {
 
@@ -35,7 +36,9 @@ StealthAssessment StealthRoom(const SamplePlane& plane, const std::vector<float>
     StealthAssessment assessment;
     assessment.samples = plane.Count();
     assessment.usableSamples = UsableSamples(costs);
-    assessment.room = StealthCapacityOf(*layout, assessment.usableSamples);
+    uint64_t usableInSaltRegion = 0;
+    for (uint32_t index : SaltRegion(plane.Count())) usableInSaltRegion += costs[index] < kUsableCostLimit;
+    assessment.room = StealthCapacityOf(*layout, assessment.usableSamples, usableInSaltRegion);
     if (assessment.room.maximum > 0) {
         assessment.fit = StealthFit::Fits;
         return assessment;

@@ -16,8 +16,8 @@ enum class StealthFit {
     Fits,
     Palette,     // palette bitmap or PNG: a change of an index by one changes the colour arbitrarily
     Raw,         // a RAW file: no known width, so no neighbours
-    TooSmall,    // too few usable samples for the fixed regions and the smallest body (also:
-                 // more samples than the format indexes)
+    TooSmall,    // too small or too flat: too few usable samples for the fixed regions and the
+                 // smallest body (also: more samples than the format indexes)
     Refused,     // a PNG no method may write into (transparent colours, animation): error says which
     Unreadable,  // not a carrier, damaged, or not readable: error says why
 };

@@ -55,17 +55,17 @@ bool RunSegments(size_t count, const std::function<void(size_t)>& job, const Ste
 
 namespace tarnwerk {
 
-void RunReporting(const std::function<void()>& work, const StealthRun& run, int percent) {
-    StealthRun uncancellable = run;  // the work cannot stop half way; the caller checks afterwards
+void RunReporting(const std::vector<std::function<void()>>& works, const StealthRun& run, int percent) {
+    StealthRun uncancellable = run;
     uncancellable.cancel = nullptr;
     RunSegments(
-        1, [&](size_t) { work(); }, uncancellable, percent, percent);
+        works.size(), [&](size_t w) { works[w](); }, uncancellable, percent, percent);
 }
 
 Result<StealthKeys> DeriveKeysReporting(std::string_view passphrase, const StealthSalt& salt, Argon2Limits limits,
                                         const StealthRun& run) {
     Result<StealthKeys> keys = MakeError(ErrorCode::Internal);
-    RunReporting([&] { keys = DeriveStealthKeys(passphrase, salt, limits); }, run, 0);
+    RunReporting({[&] { keys = DeriveStealthKeys(passphrase, salt, limits); }}, run, 0);
     return keys;
 }
 

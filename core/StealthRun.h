@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <string_view>
+#include <vector>
 
 #include "base/Result.h"
 #include "core/Progress.h"
@@ -30,9 +31,10 @@ struct StealthRun {
 bool RunSegments(size_t count, const std::function<void(size_t)>& job, const StealthRun& run, int firstPercent,
                  int lastPercent = 100);
 
-// Runs work that cannot report (key derivation, costs) on a thread of its own while the calling
-// thread keeps reporting percent every few milliseconds.
-void RunReporting(const std::function<void()>& work, const StealthRun& run, int percent);
+// Runs works that cannot report (key derivation, costs) on threads of their own, side by side
+// where there are cores, while the calling thread keeps reporting percent every few
+// milliseconds. They cannot stop half way: the caller checks for a cancel afterwards.
+void RunReporting(const std::vector<std::function<void()>>& works, const StealthRun& run, int percent);
 
 // DeriveStealthKeys (a second of Argon2id) while reporting 0 %.
 Result<StealthKeys> DeriveKeysReporting(std::string_view passphrase, const StealthSalt& salt, Argon2Limits limits,

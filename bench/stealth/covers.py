@@ -15,11 +15,14 @@ from PIL import Image
 
 TILE = 256
 MAX_SIDE = 1024
-CACHE_VERSION = 1
+CACHE_VERSION = 2
 
 SKIMAGE = Path("/usr/lib/python3/dist-packages/skimage/data")
 MATE = Path("/usr/share/backgrounds/mate")
 MATPLOTLIB = Path("/usr/share/matplotlib/mpl-data/sample_data")
+LOMIRI = Path("/usr/share/backgrounds")
+PLASMA = Path("/usr/share/wallpapers")
+OPENCV = Path("/usr/share/doc/opencv-doc/examples")
 
 # (name, package, file); the package is what scripts/setup --bench installs for it.
 PHOTOGRAPHS = (
@@ -34,13 +37,45 @@ PHOTOGRAPHS = (
     ("elephants", "mate-backgrounds", MATE / "abstract" / "Elephants.jpg"),
 ) + tuple((name.lower(), "mate-backgrounds", MATE / "nature" / f"{name}.jpg") for name in (
     "Aqua", "Blinds", "Dune", "FreshFlower", "Garden", "GreenMeadow", "LadyBird", "RainDrops", "Storm",
-    "TwoWings", "Wood", "YellowFlower"))
+    "TwoWings", "Wood", "YellowFlower")) + tuple((name.split("_by_")[0].lower(), package, LOMIRI / f"{name}.jpg")
+                                               for name, package in (
+    ("Bridge_by_Sander_Klootwijk", "lomiri-wallpapers-16.04"), ("Dragonfly_by_Bolly", "lomiri-wallpapers-16.04"),
+    ("Picture_0B_by_freespace", "lomiri-wallpapers-16.04"), ("Picture_1A_by_freespace", "lomiri-wallpapers-16.04"),
+    ("Wine_by_Jakkub_Mede", "lomiri-wallpapers-16.04"), ("aitzgorri_by_Aitzol_Berasategi", "lomiri-wallpapers-16.04"),
+    ("free_by_Peter_Nerlich", "lomiri-wallpapers-16.04"), ("friends_by_Aitzol_Berasategi", "lomiri-wallpapers-16.04"),
+    ("greentock_by_Peter_Nerlich", "lomiri-wallpapers-16.04"), ("life_by_Aitzol_Berasategi", "lomiri-wallpapers-16.04"),
+    ("picosdeeuropa_by_Aitzol_Berasategi", "lomiri-wallpapers-16.04"),
+    ("seeding_by_Clements_Engelhardt", "lomiri-wallpapers-16.04"),
+    ("sunset_by_Aitzol_Berasategi", "lomiri-wallpapers-16.04"), ("Kleiber_by_Lukas_Baubkus", "lomiri-wallpapers-20.04"))
+) + tuple((name.lower(), "plasma-workspace-wallpapers", PLASMA / name / "contents" / "images") for name in (
+    "BytheWater", "ColdRipple", "ColorfulCups", "DarkestHour", "EveningGlow", "FallenLeaf", "Grey", "OneStandsOut",
+    "Path", "summer_1am")
+) + tuple((Path(name).stem.lower(), "opencv-doc", OPENCV / name) for name in (
+    "alphamat/input_images/plant.jpg", "data/aero1.jpg", "data/aero3.jpg", "data/aloeL.jpg", "data/apple.jpg",
+    "data/baboon.jpg", "data/board.jpg", "data/building.jpg", "data/butterfly.jpg", "data/ela_original.jpg",
+    "data/fruits.jpg", "data/graf1.png", "data/home.jpg", "data/left.jpg", "data/leuvenA.jpg", "data/messi5.jpg",
+    "data/orange.jpg", "data/rubberwhale1.png", "data/squirrel_cls.jpg", "data/stuff.jpg", "text/scenetext01.jpg",
+    "text/scenetext02.jpg", "text/scenetext03.jpg", "text/scenetext04.jpg", "text/scenetext05.jpg",
+    "text/scenetext06.jpg"))
 
 # Fixed split: these photographs are tested on, all others trained on (about a third of the tiles).
-TEST_PHOTOGRAPHS = frozenset({"blinds", "freshflower", "ladybird", "wood", "astronaut", "coffee", "grace_hopper"})
+TEST_PHOTOGRAPHS = frozenset({"blinds", "freshflower", "ladybird", "wood", "astronaut", "coffee", "grace_hopper",
+                              "bridge", "picosdeeuropa", "friends", "seeding", "kleiber", "eveningglow", "path",
+                              "fallenleaf", "baboon", "building", "fruits", "messi5", "squirrel_cls", "scenetext01",
+                              "scenetext04", "home", "butterfly", "leuvena"})
+
+
+def _largest(folder):
+    """A wallpaper folder's largest picture (files named WIDTHxHEIGHT)."""
+    def pixels(path):
+        width, _, height = path.stem.partition("x")
+        return int(width) * int(height)
+    return max(folder.glob("*x*.jpg"), key=pixels)
 
 
 def _load(name, path):
+    if path is not None and path.is_dir():
+        path = _largest(path)
     if name == "face":
         with warnings.catch_warnings():
             warnings.simplefilter("ignore")
@@ -71,6 +106,10 @@ class CoverSet:
         self.photos = photos          # N: index into names
         self.names = names            # photograph names
         self.test = np.array([names[p] in TEST_PHOTOGRAPHS for p in photos])
+
+    def only(self, keep):
+        """The tiles where keep (one flag per tile) is set."""
+        return CoverSet(self.tiles[keep], self.photos[keep], self.names)
 
     def subset(self, count):
         """About `count` tiles spread over train and test (for smoke runs)."""

@@ -28,10 +28,10 @@ def apply_changes(pixels, changed, rng):
     return flat.astype(np.uint8).reshape(pixels.shape)
 
 
-def plus_minus_random(pixels, rate, rng):
-    """LSB matching without coding: one message bit per sample at round(rate * n) random
-    positions; half of those samples already hold the bit, the others change by ±1."""
-    chosen = rng.choice(pixels.size, round(rate * pixels.size), replace=False)
+def plus_minus_random(pixels, bits, rng):
+    """LSB matching without coding: one message bit per sample at `bits` random positions;
+    half of those samples already hold the bit, the others change by ±1."""
+    chosen = rng.choice(pixels.size, bits, replace=False)
     changed = np.zeros(pixels.size, bool)
     changed[chosen] = rng.integers(0, 2, chosen.size).astype(bool)
     return apply_changes(pixels, changed, rng)
@@ -72,13 +72,13 @@ def payload_lambda(costs, bits):
     return (low + high) / 2.0
 
 
-def simulate_optimal(pixels, rate, rng):
+def simulate_optimal(pixels, bits, rng):
     """Changes drawn with the payload-limited probabilities over HILL costs. The coding the
     real method uses (binary syndrome-trellis codes over the low bits, ±1 in a keyed direction)
     is bounded by exactly this binary simulator, so it is the fair reference. Returns the
     picture and the expected distortion sum p_i rho_i."""
     costs = hill.costs(pixels)
-    lam = payload_lambda(costs, rate * pixels.size)
+    lam = payload_lambda(costs, bits)
     p = change_probabilities(costs, lam)
     changed = rng.random(p.shape) < p
     return apply_changes(pixels, changed, rng), float(np.sum(p * costs))

@@ -1,5 +1,5 @@
-"""The hiding methods under test. Each turns a cover tile into a stego tile at a payload in bits
-per sample; the simulated ones in memory, the real ones through their programs:
+"""The hiding methods under test. Each turns a cover tile into a stego tile carrying a payload of
+`bits` message bits; the simulated ones in memory, the real ones through their programs:
   classic  tarnwerk-cli hide at --bits 1 into a 24-bit BMP, random data, no compression or cipher
   stealth  tarnwerk-stealth-bench embed on a binary PPM
 Results carry the picture, whether its file stores rows bottom-up (where a sequential writer
@@ -19,12 +19,12 @@ class Stego:
         self.pixels, self.bottom_up, self.report = pixels, bottom_up, report or {}
 
 
-def plus_minus(cover, rate, rng, tools, work):
-    return Stego(embedding.plus_minus_random(cover, rate, rng))
+def plus_minus(cover, bits, rng, tools, work):
+    return Stego(embedding.plus_minus_random(cover, bits, rng))
 
 
-def simulator(cover, rate, rng, tools, work):
-    pixels, expected = embedding.simulate_optimal(cover, rate, rng)
+def simulator(cover, bits, rng, tools, work):
+    pixels, expected = embedding.simulate_optimal(cover, bits, rng)
     return Stego(pixels, report={"expected_distortion": expected})
 
 
@@ -36,17 +36,17 @@ def _run(cmd):
     return result.stdout
 
 
-def classic_data_bytes(samples, rate):
-    data = int(rate * samples) // 8 - CLASSIC_HEADER_BYTES
+def classic_data_bytes(bits):
+    data = bits // 8 - CLASSIC_HEADER_BYTES
     if data <= 0:
-        raise ValueError(f"a rate of {rate} leaves no room for data in {samples} samples")
+        raise ValueError(f"{bits} bits leave no room for data")
     return data
 
 
-def classic(cover, rate, rng, tools, work):
+def classic(cover, bits, rng, tools, work):
     carrier, data = Path(work) / "classic.bmp", Path(work) / "classic.dat"
     images.write_bmp24(carrier, cover)
-    data.write_bytes(rng.bytes(classic_data_bytes(cover.size, rate)))
+    data.write_bytes(rng.bytes(classic_data_bytes(bits)))
     _run([tools["cli"], "hide", str(carrier), str(data), "--bits", "1", "--no-compress", "--cipher", "none",
           "--quiet"])
     return Stego(images.read_bmp24(carrier), bottom_up=True)
@@ -59,11 +59,11 @@ def last_json(text):
     return json.loads(lines[-1])
 
 
-def stealth(cover, rate, rng, tools, work):
+def stealth(cover, bits, rng, tools, work):
     source, target = Path(work) / "stealth-in.ppm", Path(work) / "stealth-out.ppm"
     images.write_pnm(source, cover)
     seed = int(rng.integers(1, 2 ** 31))
-    report = last_json(_run([tools["stealth"], "embed", str(source), str(target), "--rate", str(rate),
+    report = last_json(_run([tools["stealth"], "embed", str(source), str(target), "--bits", str(bits),
                              "--seed", str(seed)]))
     report["seed"] = seed
     return Stego(images.read_pnm(target), report=report)

@@ -14,10 +14,10 @@ from pathlib import Path
 
 import numpy as np
 
-from . import analysis, covers, ensemble, images, markers, methods, metrics, spam, structural
+from . import analysis, covers, ensemble, hill, images, markers, methods, metrics, spam, structural
 
 SEED = 20141015                  # every random choice below derives from it and is printed
-RATES = (0.05, 0.1, 0.2, 0.4)    # bits per sample
+RATES = (0.05, 0.1, 0.2, 0.4)    # bits per usable sample
 VALIDATION_RATES = (0.0, 0.05, 0.1, 0.2, 0.4, 1.0)
 TRACK_TOLERANCE = 0.05           # mean estimate against the true rate, up to 0.4 (WS reads high)
 NULL_DRAWS = 400
@@ -28,6 +28,9 @@ SPEED_RATE = 0.1
 SMOKE_TILES = 8
 SMOKE_SPEED_SIZE = (600, 400)
 JOBS = 2
+# Tiles with fewer usable samples are left out: the stealth method refuses most of them as too
+# flat (its salt region needs 512 usable samples of 4096).
+MIN_USABLE_SHARE = 0.15
 
 TARGET_AUC = {0.1: 0.60, 0.4: 0.65}       # structural, whole and prefix, either sign
 TARGET_PE_GAP = {0.1: 0.03, 0.4: 0.04}    # trained detector: stealth at most this below the simulator
@@ -52,6 +55,10 @@ def _cover_job(index):
     return analysis.analyse_cover(_shared["tiles"][index])
 
 
+def _usable_job(index):
+    return hill.usable_samples(_shared["tiles"][index])
+
+
 def _validation_job(index):
     rng = np.random.default_rng([SEED, 0, index])
     return analysis.validation_estimates(_shared["tiles"][index], VALIDATION_RATES, rng)
@@ -59,10 +66,10 @@ def _validation_job(index):
 
 def _method_job(job):
     name, rate_index, index = job
-    rate = _shared["rates"][rate_index]
+    bits = int(_shared["rates"][rate_index] * _shared["usable"][index])
     rng = np.random.default_rng([SEED, 1 + list(methods.METHODS).index(name), rate_index, index])
     try:
-        stego = methods.METHODS[name](_shared["tiles"][index], rate, rng, _shared["tools"], _work_folder())
+        stego = methods.METHODS[name](_shared["tiles"][index], bits, rng, _shared["tools"], _work_folder())
         if name == "stealth" and index < EXTRACT_CHECKS:
             stego.report["read_back"] = methods.stealth_extract(
                 _shared["tools"], _work_folder() / "stealth-out.ppm", stego.report["seed"])
@@ -257,6 +264,7 @@ def print_matrix(results, rates):
             ratio = f"{row['distortion_ratio']:.3f}" if "distortion_ratio" in row else "-"
             print(start + cells + f"{t['P_E']:>8.3f}{t['chance_P_E']:>8.3f}{t['AUC']:>8.3f}{m['marker'] * 100:>7.0f}%"
                   + f"{m['pattern'] * 100:>7.0f}%{ratio:>11}")
+    print("  rate: message bits per usable sample of each tile, the same bits for every method")
     print("  distortion: the stealth coding's realised HILL distortion over the simulator's expected one, "
           "median tile")
     print(f"  chance: the P_E that chance reaches on these test pairs ({NULL_QUANTILE:.0%} of {NULL_DRAWS} "
@@ -313,15 +321,22 @@ def _plain(value):
     return value
 
 
-def _describe(cover_set, missing):
+def _describe(cover_set, missing, usable, flat):
     train, test = int((~cover_set.test).sum()), int(cover_set.test.sum())
     used = sorted({cover_set.names[p] for p in cover_set.photos})
+    share = usable / cover_set.tiles[0].size
+    quartiles = np.quantile(share, [0.1, 0.25, 0.5])
     print(f"\nCovers: {len(cover_set.tiles)} colour tiles of {covers.TILE}x{covers.TILE} from {len(used)} "
           f"photographs ({train} train, {test} test, split by photograph); seed {SEED}")
+    print(f"  usable samples (HILL cost below {hill.USABLE_LIMIT:g}): {share.mean():.0%} on average; "
+          f"10/25/50 % of the tiles at most {quartiles[0]:.0%}/{quartiles[1]:.0%}/{quartiles[2]:.0%}")
+    print(f"  left out: {flat} tiles with less than {MIN_USABLE_SHARE:.0%} usable samples (too flat for the "
+          "stealth method)")
     if missing:
         print("  missing photographs: " + ", ".join(missing))
-    return {"tiles": len(cover_set.tiles), "photographs": used, "train": train, "test": test,
-            "test_photographs": sorted(covers.TEST_PHOTOGRAPHS), "missing": missing}
+    return {"tiles": len(cover_set.tiles), "left_out_flat": flat, "photographs": used, "train": train, "test": test,
+            "test_photographs": sorted(covers.TEST_PHOTOGRAPHS), "missing": missing,
+            "usable_share": float(share.mean()), "usable_share_quantiles_10_25_50": [float(q) for q in quartiles]}
 
 
 def run(table, tools, smoke, cache_folder, log):
@@ -333,7 +348,13 @@ def run(table, tools, smoke, cache_folder, log):
     work = Path(tempfile.mkdtemp(prefix="tarnwerk-stealth-"))
     _shared.update(tiles=cover_set.tiles, tools=tools, rates=rates, work=work)
     try:
-        described = _describe(cover_set, missing)
+        with _pool() as pool:
+            usable = np.array(pool.map(_usable_job, range(len(cover_set.tiles)), chunksize=4))
+        keep = usable >= MIN_USABLE_SHARE * cover_set.tiles[0].size
+        flat = int((~keep).sum())
+        cover_set, usable = cover_set.only(keep), usable[keep]
+        _shared.update(tiles=cover_set.tiles, usable=usable)
+        described = _describe(cover_set, missing, usable, flat)
         validation = validate(len(cover_set.tiles), table, log)
         cover_results = _cover_analysis(cover_set, cache_folder, log)
         results, errors = {}, []

@@ -234,15 +234,18 @@ TEST(StealthFormat, CapacityCountsOnlyUsableSamples) {
     ASSERT_TRUE(layout);
     // 0.1 bit per usable sample, less salt and header bits and the sealing overhead; at most
     // half a bit per usable sample and per sample outside the salt and header regions.
-    const StealthCapacity all = StealthCapacityOf(*layout, 72000000);
+    const StealthCapacity all = StealthCapacityOf(*layout, 72000000, 4096);
     EXPECT_EQ(all.recommended, (7200000 - 192) / 8 - 49);
     EXPECT_NEAR(double(all.maximum), (72000000.0 - 8192) / 16 - 49, 8);
-    const StealthCapacity half = StealthCapacityOf(*layout, 36000000);
+    const StealthCapacity half = StealthCapacityOf(*layout, 36000000, 2048);
     EXPECT_EQ(half.recommended, (3600000 - 192) / 8 - 49);
     EXPECT_EQ(half.maximum, (18000000 - 192) / 8 - 49);
-    const StealthCapacity none = StealthCapacityOf(*layout, 1000);
-    EXPECT_EQ(none.recommended, 0);
-    EXPECT_EQ(none.maximum, 0);
+    // Too few usable samples in all, or in the salt's public region.
+    for (const StealthCapacity none :
+         {StealthCapacityOf(*layout, 1000, 600), StealthCapacityOf(*layout, 36000000, 511)}) {
+        EXPECT_EQ(none.recommended, 0);
+        EXPECT_EQ(none.maximum, 0);
+    }
     EXPECT_FALSE(StealthLayoutFor(8192 + 700));
 }
 

@@ -103,6 +103,30 @@ TEST_F(StealthRoomTest, FlatAreasGiveNoRoomAndTheMaximumStillHides) {
     EXPECT_EQ(test::ReadFile(path), after);
 }
 
+TEST_F(StealthRoomTest, AMostlyFlatPictureIsRefusedAsTooFlat) {
+    // 300 x 300, noise only in an 80 x 80 corner: some 15,000 usable samples would hold 900
+    // bytes at half a bit each, but the salt's 4096 public samples hold only about 230 usable
+    // ones, too few for its 128 bits (at least 512 are needed).
+    const int32_t side = 300;
+    Bytes file = test::BitmapBytes(side, side, 24, false, 12);
+    const int32_t row = test::BitmapRowBytes(side, 24);
+    for (int32_t y = 0; y < side; ++y)
+        for (int32_t x = 0; x < side; ++x)
+            if (y >= 80 || x >= 80)
+                for (int c = 0; c < 3; ++c) file[size_t(test::kBmpHeaders + y * row + x * 3 + c)] = 200;
+    const std::string path = Write("flat.bmp", file);
+    const StealthAssessment assessed = AssessStealthCarrier(path);
+    EXPECT_EQ(assessed.fit, StealthFit::TooSmall);
+    EXPECT_EQ(assessed.error.code, ErrorCode::CarrierTooSmall);
+    EXPECT_GT(assessed.usableSamples, 71u * 71 * 3);
+    EXPECT_LT(assessed.usableSamples, 80u * 80 * 3);
+    EXPECT_EQ(assessed.room.maximum, 0);
+    Status hidden = HideStealthInFile(path, path, kPassphrase, Payload(10), {}, kFast);
+    ASSERT_FALSE(hidden);
+    EXPECT_EQ(hidden.error().code, ErrorCode::CarrierTooSmall);
+    EXPECT_EQ(test::ReadFile(path), file);
+}
+
 TEST_F(StealthRoomTest, PngCarriersRoundTripAndKeepAlphaAndChunks) {
     const struct {
         uint8_t colourType, bitDepth;

@@ -24,6 +24,14 @@ class Costs(unittest.TestCase):
         self.assertLess(costs[:, 48:].max(), 0.1)
         self.assertTrue(np.all(np.isfinite(costs)))
 
+    def test_usable_samples_leave_out_every_window_with_a_flat_spot(self):
+        # Columns 0..31 flat: the high-pass reaches one column and its 3x3 average another, so
+        # flat spots end at column 29; the 15x15 window then reaches 7 columns further.
+        pixels = np.full((64, 64, 1), 128, np.uint8)
+        pixels[:, 32:, 0] = np.random.default_rng(3).integers(0, 256, (64, 32))
+        self.assertEqual(hill.usable_samples(pixels), 64 * (64 - 37))
+        self.assertEqual(hill.usable_samples(np.full((20, 20, 3), 9, np.uint8)), 0)
+
     def test_channels_are_costed_apart(self):
         pixels = natural(seed=4)
         pixels[:, :, 1] = 77  # one flat channel does not make the others expensive
@@ -51,7 +59,7 @@ class PayloadLimitedSender(unittest.TestCase):
     def test_changes_go_where_the_texture_is(self):
         pixels = np.full((128, 128, 1), 90, np.uint8)
         pixels[:, 64:, 0] = np.random.default_rng(7).integers(40, 200, (128, 64))
-        stego, expected = embedding.simulate_optimal(pixels, 0.2, np.random.default_rng(8))
+        stego, expected = embedding.simulate_optimal(pixels, round(0.2 * pixels.size), np.random.default_rng(8))
         changed = stego.astype(int) != pixels
         self.assertEqual(changed[:, :56].sum(), 0)
         self.assertGreater(changed[:, 64:].sum(), 0)
@@ -67,14 +75,14 @@ class PlusMinusOne(unittest.TestCase):
     def test_changes_stay_in_range_and_number_about_half_the_payload(self):
         pixels = np.zeros((100, 100, 2), np.uint8)
         pixels[:, :, 1] = 255
-        stego = embedding.plus_minus_random(pixels, 0.5, np.random.default_rng(9)).astype(int)
+        stego = embedding.plus_minus_random(pixels, pixels.size // 2, np.random.default_rng(9)).astype(int)
         self.assertTrue(np.all(stego[:, :, 0] <= 1) and np.all(stego[:, :, 1] >= 254))
         changes = np.sum(stego != pixels)
         self.assertAlmostEqual(changes / pixels.size, 0.25, delta=0.02)  # binomial sd ~0.004
 
     def test_directions_are_balanced_inside_the_range(self):
         pixels = np.full((200, 200, 1), 128, np.uint8)
-        diff = embedding.plus_minus_random(pixels, 1.0, np.random.default_rng(10)).astype(int) - 128
+        diff = embedding.plus_minus_random(pixels, pixels.size, np.random.default_rng(10)).astype(int) - 128
         self.assertAlmostEqual(np.sum(diff == 1) / np.sum(diff != 0), 0.5, delta=0.03)
 
 

@@ -19,7 +19,7 @@ FAKE_DRIVER = textwrap.dedent("""\
         data[-3 * 4 * 4] = (data[-3 * 4 * 4] + 1) % 256
         open(args[2], "wb").write(bytes(data))
         print("progress 100%")
-        print(json.dumps({"samples": 48, "message_bits": int(48 * float(args[4])), "changes": 1,
+        print(json.dumps({"samples": 48, "message_bits": int(args[4]) if args[3] == "--bits" else -1, "changes": 1,
                           "distortion": 2.0, "simulated_distortion": 1.9, "seconds": 0.01}))
     elif args[0] == "extract":
         print(json.dumps({"ok": True, "bytes": 5}))
@@ -43,7 +43,7 @@ class StealthDriver(unittest.TestCase):
         self.folder.cleanup()
 
     def test_embed_gives_the_picture_and_the_report(self):
-        stego = methods.stealth(self.cover, 0.25, np.random.default_rng(1), self.tools, self.work)
+        stego = methods.stealth(self.cover, 12, np.random.default_rng(1), self.tools, self.work)
         self.assertEqual(stego.pixels.shape, (4, 4, 3))
         self.assertEqual(int(np.sum(stego.pixels != self.cover)), 1)
         self.assertFalse(stego.bottom_up)
@@ -68,11 +68,11 @@ class StealthDriver(unittest.TestCase):
 class Classic(unittest.TestCase):
     def test_data_fills_the_payload_less_the_header(self):
         # 0.1 bit per sample of a 256 x 256 colour tile: 19660 bits, 2457 bytes, 27 of them header.
-        self.assertEqual(methods.classic_data_bytes(256 * 256 * 3, 0.1), 2430)
+        self.assertEqual(methods.classic_data_bytes(19660), 2430)
 
     def test_too_small_a_payload_is_refused(self):
         with self.assertRaises(ValueError):
-            methods.classic_data_bytes(1000, 0.05)
+            methods.classic_data_bytes(50)
 
 
 class Tiles(unittest.TestCase):
@@ -89,6 +89,9 @@ class Tiles(unittest.TestCase):
         self.assertEqual(list(cover_set.test), [True] * 3 + [False] * 3)
         small = cover_set.subset(2)
         self.assertEqual(sorted(small.test), [False, True])
+        kept = cover_set.only(np.array([True, False, True, False, False, True]))
+        self.assertEqual(list(kept.photos), [0, 0, 1])
+        self.assertEqual(list(kept.test), [True, True, False])
 
 
 if __name__ == "__main__":
