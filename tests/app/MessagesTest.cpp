@@ -71,7 +71,7 @@ TEST(ErrorTexts, StealthAnswersPointToTheClassicMethodAndNeverDiffer) {
                             "Use the classic method for this picture.");
     const Message small = EngineErrorMessage(english, MakeError(ErrorCode::CarrierTooSmall, "/s.bmp"));
     EXPECT_EQ(small.text,
-              "The picture is too small for the stealth method.\r\nUse the classic method for this picture.");
+              "The picture is too small or too plain for the stealth method.\r\nUse the classic method for this picture.");
     const Message none = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound));
     EXPECT_EQ(none.text, "No hidden data was found for this passphrase");
     EXPECT_EQ(none.title, "Tarnwerk");

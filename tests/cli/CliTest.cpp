@@ -702,7 +702,7 @@ TEST_F(CliTest, StealthRefusesUnsuitableCarriersAndAsksAboveTheRecommendedRoom) 
                         "would change a colour.\n" + classic},
         {"c.raw", "RAW files cannot carry data with the stealth method: their width and height are unknown.\n" +
                       classic},
-        {"tiny.bmp", "The picture is too small for the stealth method.\n" + classic},
+        {"tiny.bmp", "The picture is too small or too plain for the stealth method.\n" + classic},
         {"c.bmp", "The data is larger than the recommended room of the stealth method in this picture.\nThe more "
                   "data a picture carries, the easier it is to detect. Hide the data anyway?\n(--force answers yes)\n"},
     };

@@ -87,20 +87,26 @@ TEST_F(StealthRoomTest, FlatAreasGiveNoRoomAndTheMaximumStillHides) {
     EXPECT_NEAR(double(assessed.room.recommended), (0.1 * usable - 192) / 8 - 49, 1);
     EXPECT_NEAR(double(assessed.room.maximum), (0.5 * usable - 192) / 8 - 49, 1);
 
-    const StealthPayload payload = Payload(size_t(assessed.room.maximum));
-    ASSERT_TRUE(HideStealthInFile(path, path, kPassphrase, payload, {}, kFast));
-    const Bytes after = test::ReadFile(path);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < 100 * 3; ++x)
-            ASSERT_EQ(after[size_t(test::kBmpHeaders + y * row + x)], 90) << "flat sample changed at " << x << "," << y;
-    auto found = ExtractStealthFromFile(path, kPassphrase, {}, kFast);
-    ASSERT_TRUE(found);
-    EXPECT_EQ(found->data, payload.data);
+    // At the recommended room the coding never needs a flat sample. At the maximum it may
+    // rarely be forced to change one (the format's page says so), but the data comes back.
+    for (const int64_t size : {assessed.room.recommended, assessed.room.maximum}) {
+        SCOPED_TRACE(size);
+        const std::string copy = Write("copy.bmp", file);
+        const StealthPayload payload = Payload(size_t(size));
+        ASSERT_TRUE(HideStealthInFile(copy, copy, kPassphrase, payload, {}, kFast));
+        const Bytes after = test::ReadFile(copy);
+        for (int32_t y = 0; y < height && size == assessed.room.recommended; ++y)
+            for (int32_t x = 0; x < 100 * 3; ++x)
+                ASSERT_EQ(after[size_t(test::kBmpHeaders + y * row + x)], 90) << "flat sample changed at " << x << "," << y;
+        auto found = ExtractStealthFromFile(copy, kPassphrase, {}, kFast);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(found->data, payload.data);
+    }
 
     Status tooMuch = HideStealthInFile(path, path, kPassphrase, Payload(size_t(assessed.room.maximum) + 1), {}, kFast);
     ASSERT_FALSE(tooMuch);
     EXPECT_EQ(tooMuch.error().code, ErrorCode::PayloadTooLarge);
-    EXPECT_EQ(test::ReadFile(path), after);
+    EXPECT_EQ(test::ReadFile(path), file);
 }
 
 TEST_F(StealthRoomTest, AMostlyFlatPictureIsRefusedAsTooFlat) {
