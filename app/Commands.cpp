@@ -29,8 +29,7 @@ std::string SingleText(double value) {
 
 }  // namespace
 
-Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop, Prompter& prompter,
-                   ProgressSink& progress)
+Commands::Commands(Session& session, UserInterface& ui, Desktop& desktop, Prompter& prompter, ProgressSink& progress)
     : session_(session), ui_(ui), desktop_(desktop), prompter_(prompter), progress_(progress) {}
 
 bool Commands::LoadCarrier(const std::string& path) {

@@ -72,8 +72,8 @@ std::optional<PreparedCommand> Commands::PrepareHide(bool thenSend) {
     const std::optional<std::optional<std::string>> output = ChooseResultFile();
     if (!output) return std::nullopt;
     // The command works on the carrier as it is now, whatever the window does meanwhile.
-    HideRequest request{session_.carrier, session_.fields.dataFile, session_.dataExtension, session_.Options(),
-                        session_.settings.Method, *output};
+    HideRequest request{session_.carrier,   session_.fields.dataFile, session_.dataExtension,
+                        session_.Options(), session_.settings.Method, *output};
     ShowDataFileInfoOrigSize(session_, request.dataPath);
     ui_.FieldsChanged();
     auto hidden = std::make_shared<HideOutcome>();

@@ -7,9 +7,7 @@
 
 namespace tarnwerk {
 
-PassphraseSecrets::~PassphraseSecrets() {
-    SecureWipe(bytes);
-}
+PassphraseSecrets::~PassphraseSecrets() { SecureWipe(bytes); }
 
 Status DerivePassphrase(std::string& typed, PassphraseSecrets& secrets) {
     std::optional<std::string> bytes = Utf8ToCp1252(typed);

@@ -13,9 +13,9 @@ namespace tarnwerk {
 // What a use case may ask while it runs; the front-end words it (QuestionMessage) or answers
 // it on its own (the command line's --force).
 enum class Question {
-    ReplaceOutput,    // an existing extracted or exported file would be replaced
-    ReplaceArchive,   // the zip archive beside the carrier exists already
-    RetryPassphrase,  // the passphrase was wrong; try another one?
+    ReplaceOutput,           // an existing extracted or exported file would be replaced
+    ReplaceArchive,          // the zip archive beside the carrier exists already
+    RetryPassphrase,         // the passphrase was wrong; try another one?
     HideAboveRecommended,    // stealth data beyond the recommended room: hide it anyway?
     RetryStealthPassphrase,  // no stealth data for this passphrase; try another one?
 };

@@ -17,15 +17,15 @@ Message QuestionMessage(int languageBase, Question question) {
                                             MessageIcon::Exclamation, TextId::OverwriteTitle),
                                 MessageButtons::YesNo);
         case Question::HideAboveRecommended:
-            return RenderNotice(languageBase,
-                                Notice::Say({TextId::AboveRecommendedRoomText, TextId::HideAnywayQuestion},
-                                            MessageIcon::Question),
-                                MessageButtons::YesNo);
+            return RenderNotice(
+                languageBase,
+                Notice::Say({TextId::AboveRecommendedRoomText, TextId::HideAnywayQuestion}, MessageIcon::Question),
+                MessageButtons::YesNo);
         case Question::RetryStealthPassphrase:
-            return RenderNotice(languageBase,
-                                Notice::Say({TextId::NothingFoundCause, TextId::RetryPassphraseText},
-                                            MessageIcon::Exclamation),
-                                MessageButtons::RetryCancel);
+            return RenderNotice(
+                languageBase,
+                Notice::Say({TextId::NothingFoundCause, TextId::RetryPassphraseText}, MessageIcon::Exclamation),
+                MessageButtons::RetryCancel);
         case Question::RetryPassphrase:
             break;
     }

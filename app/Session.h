@@ -14,15 +14,15 @@ namespace tarnwerk {
 
 // The seven text fields of the main window.
 struct WindowFields {
-    std::string origFile;    // txtOrigFile
-    std::string oTyp;        // txtOTyp
-    std::string oSize;       // txtOSize
-    std::string oFree;       // txtOFree
+    std::string origFile;      // txtOrigFile
+    std::string oTyp;          // txtOTyp
+    std::string oSize;         // txtOSize
+    std::string oFree;         // txtOFree
     std::string oFreeCaption;  // lblCarrierFree: the room the method offers ("" keeps the caption)
-    std::string dataFile;    // txtDataFile (hide: input; extract/export: output)
-    std::string dOrigSize;   // txtDOrigSize
-    std::string dSize;       // txtDSize
-    int64_t dSizeBytes = 0;  // the number txtDSize shows, so a language switch can write it anew
+    std::string dataFile;      // txtDataFile (hide: input; extract/export: output)
+    std::string dOrigSize;     // txtDOrigSize
+    std::string dSize;         // txtDSize
+    int64_t dSizeBytes = 0;    // the number txtDSize shows, so a language switch can write it anew
 };
 
 // The settings and what is derived from them (Main, options dialog). Use cases get only the

@@ -1,8 +1,8 @@
 #include "app/StatusPanels.h"
 
-#include "crypto/CipherTable.h"
 #include "app/Session.h"
 #include "app/UserInterface.h"
+#include "crypto/CipherTable.h"
 
 namespace tarnwerk {
 
@@ -15,13 +15,14 @@ std::array<std::string, kStatusPanelCount> StatusPanelTexts(const ProgramSetting
     panels[0] = " " + program.Text(TextId::ReadyStatus);
     panels[1] = settings.Compression ? " " + program.Text(TextId::CompressionPanel) + " " : " ";
     const CipherIndex cipher = stealth ? CipherIndex::XChaCha20 : settings.Algorithmus;
-    panels[2] = settings.Encryption || stealth
-                    ? " " + program.Text(TextId::EncryptionPanel) + " " + DescribeCipher(static_cast<uint8_t>(cipher)).displayName + " "
-                    : " ";
+    panels[2] = settings.Encryption || stealth ? " " + program.Text(TextId::EncryptionPanel) + " " +
+                                                     DescribeCipher(static_cast<uint8_t>(cipher)).displayName + " "
+                                               : " ";
     std::string method = program.Text(TextId::StealthMethodOption);
     std::erase(method, '&');
     panels[3] = stealth ? " " + method + " "
-                        : " " + std::to_string(program.settings.bitsPerByte) + " " + program.Text(TextId::BitsPerByteUnit) + " ";
+                        : " " + std::to_string(program.settings.bitsPerByte) + " " +
+                              program.Text(TextId::BitsPerByteUnit) + " ";
     return panels;
 }
 

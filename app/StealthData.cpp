@@ -3,9 +3,9 @@
 #include <cerrno>
 #include <optional>
 
-#include "compression/clsZlib.h"
 #include "base/FileIo.h"
 #include "base/ScratchFile.h"
+#include "compression/clsZlib.h"
 
 namespace tarnwerk {
 

@@ -1,7 +1,5 @@
 #include "base/FileIo.h"
 
-#include "base/AtomicOutput.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -14,6 +12,8 @@
 #include <random>
 #include <system_error>
 #include <thread>
+
+#include "base/AtomicOutput.h"
 
 namespace tarnwerk {
 
@@ -35,9 +35,7 @@ int UniqueFd::release() {
     return fd;
 }
 
-Error IoError(const std::string& path, int number) {
-    return MakeError(ErrorCode::Io, path, number);
-}
+Error IoError(const std::string& path, int number) { return MakeError(ErrorCode::Io, path, number); }
 
 Result<UniqueFd> OpenFile(const std::string& path, int flags, unsigned mode) {
     int fd;
@@ -76,9 +74,7 @@ Result<int64_t> FileLength(int fd, const std::string& path) {
 namespace {
 
 // A read that hits the end of the file before the range is complete.
-Error UnexpectedEnd(const std::string& path) {
-    return MakeError(ErrorCode::FileEndedEarly, path);
-}
+Error UnexpectedEnd(const std::string& path) { return MakeError(ErrorCode::FileEndedEarly, path); }
 
 // Repeats step(done), which moves bytes [done, size) and returns how many it moved, until all
 // are moved; interrupted calls are retried. Nothing moved means the file ended (a write that
@@ -258,8 +254,7 @@ Result<std::vector<uint8_t>> ReadWholeFile(const std::string& path, int64_t maxL
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return IoError(path, errno);
         if (got == 0) break;
-        if (static_cast<int64_t>(bytes.size()) > maxLength)
-            return MakeError(ErrorCode::Io, path, EFBIG);
+        if (static_cast<int64_t>(bytes.size()) > maxLength) return MakeError(ErrorCode::Io, path, EFBIG);
     }
     return bytes;
 }

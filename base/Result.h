@@ -55,21 +55,33 @@ inline Error MakeError(ErrorCode code, std::string path = {}, int number = 0) {
 template <class T>
 class [[nodiscard]] Result {
 public:
-    Result(T value) : state_(std::move(value)) {}  // NOLINT: implicit by design, like std::expected
+    Result(T value) : state_(std::move(value)) {}      // NOLINT: implicit by design, like std::expected
     Result(Error error) : state_(std::move(error)) {}  // NOLINT
 
     bool ok() const { return std::holds_alternative<T>(state_); }
     explicit operator bool() const { return ok(); }
 
-    T& value() & { assert(ok()); return std::get<T>(state_); }
-    const T& value() const& { assert(ok()); return std::get<T>(state_); }
-    T&& value() && { assert(ok()); return std::get<T>(std::move(state_)); }
+    T& value() & {
+        assert(ok());
+        return std::get<T>(state_);
+    }
+    const T& value() const& {
+        assert(ok());
+        return std::get<T>(state_);
+    }
+    T&& value() && {
+        assert(ok());
+        return std::get<T>(std::move(state_));
+    }
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     T& operator*() & { return value(); }
     const T& operator*() const& { return value(); }
 
-    const Error& error() const { assert(!ok()); return std::get<Error>(state_); }
+    const Error& error() const {
+        assert(!ok());
+        return std::get<Error>(state_);
+    }
 
 private:
     std::variant<T, Error> state_;
@@ -83,7 +95,10 @@ public:
 
     bool ok() const { return ok_; }
     explicit operator bool() const { return ok_; }
-    const Error& error() const { assert(!ok_); return error_; }
+    const Error& error() const {
+        assert(!ok_);
+        return error_;
+    }
 
 private:
     Error error_;

@@ -11,10 +11,30 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // Length of the sequence a lead byte starts and the smallest value it may encode.
 bool LeadByte(unsigned char lead, size_t& length, char32_t& value, char32_t& minimum) {
-    if (lead < 0x80) { length = 1; value = lead; minimum = 0; return true; }
-    if ((lead & 0xE0) == 0xC0) { length = 2; value = lead & 0x1Fu; minimum = 0x80; return true; }
-    if ((lead & 0xF0) == 0xE0) { length = 3; value = lead & 0x0Fu; minimum = 0x800; return true; }
-    if ((lead & 0xF8) == 0xF0) { length = 4; value = lead & 0x07u; minimum = 0x10000; return true; }
+    if (lead < 0x80) {
+        length = 1;
+        value = lead;
+        minimum = 0;
+        return true;
+    }
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        value = lead & 0x1Fu;
+        minimum = 0x80;
+        return true;
+    }
+    if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        value = lead & 0x0Fu;
+        minimum = 0x800;
+        return true;
+    }
+    if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        value = lead & 0x07u;
+        minimum = 0x10000;
+        return true;
+    }
     return false;
 }
 

@@ -90,10 +90,9 @@ bool WriteRandom(std::ofstream& out, uint64_t bytes, Random& random) {
 // well as ordinary prose.
 bool WriteText(std::ofstream& out, uint64_t bytes, Random& random) {
     static constexpr std::array<std::string_view, 32> kWords = {
-        "the",    "picture", "carrier", "hidden", "data",   "of",      "and",    "a",
-        "window", "file",    "bits",    "is",     "to",     "in",      "with",   "passphrase",
-        "under",  "every",   "byte",    "low",    "marker", "header",  "stream", "copy",
-        "quick",  "brown",   "fox",     "jumps",  "over",   "lazy",    "dog",    "again"};
+        "the",    "picture", "carrier", "hidden", "data",       "of",    "and",   "a",    "window", "file",   "bits",
+        "is",     "to",      "in",      "with",   "passphrase", "under", "every", "byte", "low",    "marker", "header",
+        "stream", "copy",    "quick",   "brown",  "fox",        "jumps", "over",  "lazy", "dog",    "again"};
     std::string text;
     while (text.size() < bytes) {
         const uint64_t r = random.Next();

@@ -60,7 +60,8 @@ bool Timed(const std::string& name, const std::function<bool()>& work) {
 }
 
 bool Report(const Status& status) {
-    if (!status) std::cerr << "  (error " << static_cast<int>(status.error().code) << " " << status.error().path << ")\n";
+    if (!status)
+        std::cerr << "  (error " << static_cast<int>(status.error().code) << " " << status.error().path << ")\n";
     return static_cast<bool>(status);
 }
 
@@ -101,11 +102,12 @@ bool StagesOnce(const CarrierFacts& facts, const std::string& data, int bits, co
     return Timed("compress", [&] { return zlib.CompressFile(data, packed, kCompressionLevel).ok(); }) &&
            Timed("encrypt", [&] { return Report(CreateCipher(kRc4)->EncryptFile(packed, sealed, true, key)); }) &&
            Timed("embed", [&] { return Report(HidePayload(facts, bits, Source(sealed, true, true, digest))); }) &&
-           Timed("extract", [&] {
-               auto extracted = ExtractPayload(facts, bits, out);
-               if (!extracted) std::cerr << "  (error " << static_cast<int>(extracted.error().code) << ")\n";
-               return static_cast<bool>(extracted);
-           }) &&
+           Timed("extract",
+                 [&] {
+                     auto extracted = ExtractPayload(facts, bits, out);
+                     if (!extracted) std::cerr << "  (error " << static_cast<int>(extracted.error().code) << ")\n";
+                     return static_cast<bool>(extracted);
+                 }) &&
            Timed("decrypt", [&] { return Report(CreateCipher(kRc4)->DecryptFile(out, opened, true, key)); }) &&
            Timed("decompress", [&] { return zlib.DecompressFile(opened, plain).ok(); }) &&
            (SameFiles(data, plain) || (std::cerr << "tarnwerk-benchstages: round trip differs\n", false));

@@ -15,9 +15,9 @@ enum class Subcommand { None, Info, Hide, Extract, Export, Size };
 struct CliOptions {
     Subcommand command = Subcommand::None;
     std::vector<std::string> operands;
-    std::optional<int> bits;            // 1, 2 or 4
+    std::optional<int> bits;  // 1, 2 or 4
     std::optional<bool> compress;
-    std::optional<int> cipher;          // -1 = none, else the cipher index
+    std::optional<int> cipher;  // -1 = none, else the cipher index
     // hide: the method to write with; extract: classic probes the markers only, stealth skips
     // them. Unset: hide follows the settings, extract probes and then tries stealth.
     std::optional<HidingMethod> method;

@@ -9,8 +9,8 @@
 #include "config/Strings.h"
 #include "core/Capacity.h"
 #include "core/CarrierAnalysis.h"
-#include "core/StealthRoom.h"
 #include "core/PngChunks.h"
+#include "core/StealthRoom.h"
 
 namespace tarnwerk::cli {
 
@@ -101,8 +101,7 @@ void PrintInfo(const CarrierAnalysis& analysis, int languageBase, const PayloadO
     }
     out << '}';
     if (stealth)
-        out << ",\"stealth\":{\"recommended\":" << stealth->recommended << ",\"maximum\":" << stealth->maximum
-            << '}';
+        out << ",\"stealth\":{\"recommended\":" << stealth->recommended << ",\"maximum\":" << stealth->maximum << '}';
     out << '}';
     std::cout << out.str() << "\n";
 }

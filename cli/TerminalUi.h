@@ -13,9 +13,9 @@ namespace tarnwerk::cli {
 
 struct TerminalUiOptions {
     bool quiet = false;
-    bool force = false;                      // answer Yes to the overwrite question
-    bool stealthOnly = false;                // extract --method stealth: its passphrase is needed
-    std::optional<std::string> passphrase;   // from --passphrase-file
+    bool force = false;                     // answer Yes to the overwrite question
+    bool stealthOnly = false;               // extract --method stealth: its passphrase is needed
+    std::optional<std::string> passphrase;  // from --passphrase-file
     int languageBase = 0;
 };
 

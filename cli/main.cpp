@@ -12,11 +12,11 @@
 #include "app/CarrierLoader.h"
 #include "app/Messages.h"
 #include "app/UseCases.h"
+#include "base/Helpers.h"
 #include "cli/CliOptions.h"
 #include "cli/InfoCommand.h"
 #include "cli/Interrupts.h"
 #include "cli/TerminalUi.h"
-#include "base/Helpers.h"
 #include "config/Settings.h"
 #include "config/Strings.h"
 
@@ -115,14 +115,14 @@ int RunCommand(const CliOptions& flags, const CliSettings& settings, TerminalUi&
         // --output keeps the carrier; the window's KeepOriginal setting is not read here.
         std::optional<std::string> output;
         if (!flags.output.empty()) output = flags.output;
-        const HideRequest request{
-            carrier, files[1], TrimBlanks(GetExtension(files[1])), settings.options, settings.method, output};
+        const HideRequest request{carrier,          files[1],        TrimBlanks(GetExtension(files[1])),
+                                  settings.options, settings.method, output};
         return Report(ui, base, Hide(request, ui, ui));
     }
     // Extraction follows --method only: the settings' method is what a hide writes.
-    const ExtractMethod method = !flags.method                            ? ExtractMethod::Probe
+    const ExtractMethod method = !flags.method                           ? ExtractMethod::Probe
                                  : flags.method == HidingMethod::Stealth ? ExtractMethod::Stealth
-                                                                          : ExtractMethod::Classic;
+                                                                         : ExtractMethod::Classic;
     const ExtractRequest request{carrier, settings.options.bitsPerByte, files[1], method};
     return Report(ui, base, flags.command == Subcommand::Export ? Export(request, ui, ui) : Extract(request, ui, ui));
 }

@@ -42,8 +42,7 @@ Result<int64_t> Drain(z_stream& stream, int flush, std::vector<uint8_t>& out, co
 Result<int64_t> DeflateFile(int fd, int64_t length, const std::string& path, int level, const DeflateSink& sink,
                             const DeflateProgress& progress) {
     z_stream stream{};
-    if (const int code = deflateInit(&stream, level); code != Z_OK)
-        return MakeError(ErrorCode::Internal);
+    if (const int code = deflateInit(&stream, level); code != Z_OK) return MakeError(ErrorCode::Internal);
     const std::unique_ptr<z_stream, StreamCloser> closer(&stream);
     std::vector<uint8_t> in(static_cast<size_t>(std::min<int64_t>(std::max<int64_t>(length, 1), kPieceBytes)));
     std::vector<uint8_t> out(kPieceBytes);

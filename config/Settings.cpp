@@ -63,7 +63,9 @@ bool SwitchValue(const std::string& text) { return text != "0"; }
 
 // Only a deliberate "1" selects the stealth method: a value a later version may add, or a
 // damaged one, falls back on the method every version reads.
-HidingMethod MethodValue(const std::string& text) { return text == "1" ? HidingMethod::Stealth : HidingMethod::Classic; }
+HidingMethod MethodValue(const std::string& text) {
+    return text == "1" ? HidingMethod::Stealth : HidingMethod::Classic;
+}
 
 int32_t Position(const std::string& text, int32_t limit) {
     const std::optional<int32_t> value = RoundHalfEven32(LeadingNumberValue(text));
@@ -151,10 +153,14 @@ Status WriteIniValues(const std::string& file, const std::string& section, const
 
 int LanguageBaseFromLanguage(int language) {
     switch (language) {
-        case 1: return kLanguageBaseEnglish;
-        case 2: return kLanguageBaseDutch;
-        case 3: return kLanguageBaseFrench;
-        default: return kLanguageBaseGerman;
+        case 1:
+            return kLanguageBaseEnglish;
+        case 2:
+            return kLanguageBaseDutch;
+        case 3:
+            return kLanguageBaseFrench;
+        default:
+            return kLanguageBaseGerman;
     }
 }
 
@@ -176,8 +182,10 @@ StartupSettings LoadSettings(const std::string& iniPath, int32_t screenWidthTwip
     s.Encryption = SwitchValue(read(kSettings, "Encryption", "1"));
     // Index 5 (XChaCha20-Poly1305) joined the five stored-format ciphers, so 4.6 now rounds to 5.
     const auto lastCipher = static_cast<double>(CipherTable().size() - 1);
-    s.Algorithmus = static_cast<CipherIndex>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, lastCipher).value_or(0));
-    s.bitsPerByte = BitsPerByteFromIndex(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
+    s.Algorithmus =
+        static_cast<CipherIndex>(NumberInRange(read(kSettings, "Algorithmus", "1"), 0, lastCipher).value_or(0));
+    s.bitsPerByte =
+        BitsPerByteFromIndex(NumberInRange(read(kSettings, "BitPerByte", "1"), 0, kLastBitPerByte).value_or(1));
     s.ShowEndMessage = SwitchValue(read(kSettings, "ShowEndMessage", "1"));
     s.ResetOnEnd = SwitchValue(read(kSettings, "ResetOnEnd", "1"));
     // Without a settings file the program speaks the desktop's language; a file without the
@@ -222,7 +230,8 @@ Status SaveSettings(const std::string& iniPath, const SettingsRecord& settings) 
 std::string DefaultIniPath(const std::string& executableDir) {
     std::string folder = executableDir.empty() ? "." : executableDir;
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    const bool systemFolder = folder.rfind("/usr/", 0) == 0 || folder == "/usr" || folder == "/bin" || folder == "/sbin";
+    const bool systemFolder =
+        folder.rfind("/usr/", 0) == 0 || folder == "/usr" || folder == "/bin" || folder == "/sbin";
     if (!systemFolder && access(folder.c_str(), W_OK) == 0) return (folder == "/" ? "" : folder) + "/" + kIniName;
 
     const char* xdg = std::getenv("XDG_CONFIG_HOME");

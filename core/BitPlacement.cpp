@@ -226,20 +226,34 @@ void Pick4(const uint8_t* carrier, size_t streamBytes, uint8_t* stream) {
 void PlaceBits(uint8_t* carrier, const uint8_t* stream, size_t streamBytes, int bitsPerByte) {
     constexpr bool kLittle = std::endian::native == std::endian::little;
     switch (bitsPerByte) {
-        case 1: Place<1>(carrier, stream, streamBytes, kSpread1); break;
-        case 2: kLittle ? Place2(carrier, stream, streamBytes) : Place<2>(carrier, stream, streamBytes, kSpread2); break;
-        case 4: kLittle ? Place4(carrier, stream, streamBytes) : Place<4>(carrier, stream, streamBytes, kSpread4); break;
-        default: assert(!"unsupported bits per byte");
+        case 1:
+            Place<1>(carrier, stream, streamBytes, kSpread1);
+            break;
+        case 2:
+            kLittle ? Place2(carrier, stream, streamBytes) : Place<2>(carrier, stream, streamBytes, kSpread2);
+            break;
+        case 4:
+            kLittle ? Place4(carrier, stream, streamBytes) : Place<4>(carrier, stream, streamBytes, kSpread4);
+            break;
+        default:
+            assert(!"unsupported bits per byte");
     }
 }
 
 void PickBits(const uint8_t* carrier, size_t streamBytes, uint8_t* stream, int bitsPerByte) {
     constexpr bool kLittle = std::endian::native == std::endian::little;
     switch (bitsPerByte) {
-        case 1: kLittle ? Pick1(carrier, streamBytes, stream) : PickPortable<1>(carrier, streamBytes, stream); break;
-        case 2: kLittle ? Pick2(carrier, streamBytes, stream) : PickPortable<2>(carrier, streamBytes, stream); break;
-        case 4: kLittle ? Pick4(carrier, streamBytes, stream) : PickPortable<4>(carrier, streamBytes, stream); break;
-        default: assert(!"unsupported bits per byte");
+        case 1:
+            kLittle ? Pick1(carrier, streamBytes, stream) : PickPortable<1>(carrier, streamBytes, stream);
+            break;
+        case 2:
+            kLittle ? Pick2(carrier, streamBytes, stream) : PickPortable<2>(carrier, streamBytes, stream);
+            break;
+        case 4:
+            kLittle ? Pick4(carrier, streamBytes, stream) : PickPortable<4>(carrier, streamBytes, stream);
+            break;
+        default:
+            assert(!"unsupported bits per byte");
     }
 }
 

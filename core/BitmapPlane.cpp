@@ -97,8 +97,7 @@ Result<BitmapPlane> LoadBitmapPlane(const std::string& path) {
     bitmap.plane = MakeSamplePlane(facts.width, static_cast<int32_t>(height), bitmap.bytesPerPixel,
                                    static_cast<uint16_t>(rampLength - 1));
     CopyPixels(bitmap, true);
-    if (!IndicesWithin(bitmap.plane, rampLength))
-        return Refused(ErrorCode::NoSamplePlane, path);
+    if (!IndicesWithin(bitmap.plane, rampLength)) return Refused(ErrorCode::NoSamplePlane, path);
     return bitmap;
 }
 

@@ -21,9 +21,9 @@ namespace {
 constexpr int64_t kMaxCarrierLength = std::numeric_limits<int32_t>::max();
 constexpr int kSupportedDepthLow = 8;
 constexpr int kSupportedDepthHigh = 24;
-constexpr int64_t kFileHeaderSize = 14;      // BITMAPFILEHEADER; the info header follows it
-constexpr int64_t kV5HeaderSize = 124;       // BITMAPV5HEADER
-constexpr int64_t kV5ProfileFields = 126;    // bV5ProfileData, then bV5ProfileSize
+constexpr int64_t kFileHeaderSize = 14;    // BITMAPFILEHEADER; the info header follows it
+constexpr int64_t kV5HeaderSize = 124;     // BITMAPV5HEADER
+constexpr int64_t kV5ProfileFields = 126;  // bV5ProfileData, then bV5ProfileSize
 constexpr int64_t kPaletteEntryBytes = 4;
 
 enum class CarrierKind { Bitmap, Raw, Png, Unknown };
@@ -46,8 +46,8 @@ CarrierKind KindOf(const std::string& path) {
 }
 
 int32_t ClampToInt32(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // Opens a regular file and tells its length; false when it cannot be used at all. A FIFO
@@ -138,8 +138,8 @@ bool HasShortColourTable(const CarrierFacts& facts) {
     if (facts.bitCount != kSupportedDepthLow) return false;
     const int64_t full = kFullColourTable;
     const int64_t declared = facts.colorsUsed <= 0 ? full : std::min<int64_t>(facts.colorsUsed, full);
-    const int64_t room = std::max<int64_t>(0, (int64_t{facts.dataOffset} - kFileHeaderSize - facts.headerSize) /
-                                                  kPaletteEntryBytes);
+    const int64_t room =
+        std::max<int64_t>(0, (int64_t{facts.dataOffset} - kFileHeaderSize - facts.headerSize) / kPaletteEntryBytes);
     return std::min(declared, room) < full;
 }
 
@@ -177,8 +177,7 @@ CarrierVerdict Judge(const CarrierFacts& facts) {
     if (facts.signature.compare(0, 3, "RAW") == 0) return CarrierVerdict::Raw;
     if (facts.signature.compare(0, 2, "BM") != 0) return CarrierVerdict::NotValid;
     // Pixels that start inside the headers would have the headers overwritten by a hide.
-    if (facts.dataOffset < kBmpHeaderSize || facts.headerSize < 1 ||
-        facts.dataOffset >= facts.realLength)
+    if (facts.dataOffset < kBmpHeaderSize || facts.headerSize < 1 || facts.dataOffset >= facts.realLength)
         return CarrierVerdict::NotValid;
     if (facts.compression != 0) return CarrierVerdict::Compressed;
     if (facts.bitCount != kSupportedDepthLow && facts.bitCount != kSupportedDepthHigh)
@@ -197,8 +196,8 @@ CarrierAnalysis AnalyseCarrier(const std::string& path) {
         analysis.png = true;
         analysis.verdict = ReadPngInfo(path, analysis);
     } else {
-        const bool read = kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts)
-                                                       : ReadRawInfo(path, analysis.facts);
+        const bool read =
+            kind == CarrierKind::Bitmap ? ReadBitmapInfo(path, analysis.facts) : ReadRawInfo(path, analysis.facts);
         analysis.verdict = read ? Judge(analysis.facts) : CarrierVerdict::NotValid;
     }
     if (!analysis.accepted()) {
@@ -219,9 +218,12 @@ HideRefusal RefusesHiding(const CarrierFacts& facts) {
 
 std::string HideRefusalReason(HideRefusal refusal) {
     switch (refusal) {
-        case HideRefusal::None: return {};
-        case HideRefusal::TransparentColour: return "a tRNS chunk makes some colours transparent";
-        case HideRefusal::Animated: return "an animated picture";
+        case HideRefusal::None:
+            return {};
+        case HideRefusal::TransparentColour:
+            return "a tRNS chunk makes some colours transparent";
+        case HideRefusal::Animated:
+            return "an animated picture";
     }
     return {};
 }

@@ -18,8 +18,7 @@ Result<std::unique_ptr<CarrierArea>> OpenAreaForReading(const CarrierFacts& carr
 }
 
 Result<std::unique_ptr<CarrierArea>> OpenAreaForHide(const CarrierFacts& carrier, const std::string& outputPath) {
-    if (!outputPath.empty() && IsSameFile(carrier.path, outputPath))
-        return MakeError(ErrorCode::SameFile, outputPath);
+    if (!outputPath.empty() && IsSameFile(carrier.path, outputPath)) return MakeError(ErrorCode::SameFile, outputPath);
     if (const HideRefusal refusal = RefusesHiding(carrier); refusal != HideRefusal::None)
         return MakeError(ErrorCode::CarrierRefused, carrier.path);
     if (!carrier.IsPng()) return FileArea::OpenForHide(carrier, outputPath);

@@ -10,12 +10,12 @@ namespace tarnwerk {
 // per colour sample (alpha excluded), rows from the top, channels interleaved as stored; of a
 // 16-bit sample it is the less significant byte.
 struct PngFacts {
-    uint8_t colourType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA (PNG numbering)
-    uint8_t bitDepth = 0;    // 8 or 16 (1, 2, 4 are refused)
-    bool interlaced = false;        // Adam7
-    int channels = 0;               // samples per pixel as stored
-    int colourChannels = 0;         // of those, the ones that carry data
-    int paletteEntries = 0;         // palette pictures only
+    uint8_t colourType = 0;          // 0 grey, 2 RGB, 3 palette, 4 grey + alpha, 6 RGBA (PNG numbering)
+    uint8_t bitDepth = 0;            // 8 or 16 (1, 2, 4 are refused)
+    bool interlaced = false;         // Adam7
+    int channels = 0;                // samples per pixel as stored
+    int colourChannels = 0;          // of those, the ones that carry data
+    int paletteEntries = 0;          // palette pictures only
     bool transparentColour = false;  // a tRNS chunk names transparent colours or indices
     bool animated = false;           // an acTL chunk: further frames follow the picture
 };

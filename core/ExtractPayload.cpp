@@ -67,7 +67,8 @@ public:
     ProgressReport(const ProgressFn& progress, int32_t imageSize, int configuredBits)
         : progress_(progress), total_(std::max<int64_t>(1, int64_t{imageSize} * configuredBits / kBitsPerByte)) {}
     void Report(int64_t streamBytesRead) const {
-        if (progress_) progress_(static_cast<int>(std::min<int64_t>(kPercentDone, streamBytesRead * kPercentDone / total_)));
+        if (progress_)
+            progress_(static_cast<int>(std::min<int64_t>(kPercentDone, streamBytesRead * kPercentDone / total_)));
     }
     void Done() const {
         if (progress_) progress_(kPercentDone);
@@ -173,7 +174,8 @@ Result<ExtractedPayload> ExtractPayload(const CarrierFacts& carrier, int configu
     auto probe = ProbeCarrier(*reader);
     if (!probe) return probe.error();
 
-    const ProgressReport report(progress, carrier.imageSize, IsSupportedBitsPerByte(configuredBits) ? configuredBits : 1);
+    const ProgressReport report(progress, carrier.imageSize,
+                                IsSupportedBitsPerByte(configuredBits) ? configuredBits : 1);
     report.Report(0);
     Sink sink(output.fd(), output.path());
     if (auto copied = CopyData(*reader, *probe, sink, report); !copied) return copied.error();

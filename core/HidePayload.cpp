@@ -42,7 +42,8 @@ public:
                 if (auto read = ReadExactly(dataFd_, out, part, dataPath_); !read) return read;
                 dataDone_ += static_cast<int64_t>(part);
             } else {
-                const size_t markerDone = static_cast<size_t>(position_ - static_cast<int64_t>(prefix_.size()) - dataSize_);
+                const size_t markerDone =
+                    static_cast<size_t>(position_ - static_cast<int64_t>(prefix_.size()) - dataSize_);
                 part = std::min(count, static_cast<size_t>(kMarkerLength) - markerDone);
                 std::memcpy(out, kEndMarker.data() + markerDone, part);
             }
@@ -72,8 +73,7 @@ int Percent(int64_t done, int64_t total) {
 Status CheckPayloadLength(int fd, const PayloadSource& source) {
     auto length = FileLength(fd, source.path);
     if (!length) return length.error();
-    if (*length < source.size)
-        return MakeError(ErrorCode::FileEndedEarly, source.path);
+    if (*length < source.size) return MakeError(ErrorCode::FileEndedEarly, source.path);
     return {};
 }
 
@@ -92,7 +92,8 @@ Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, i
     int64_t written = 0;
     const int64_t total = stream.length();
     while (written < total) {
-        const size_t part = static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
+        const size_t part =
+            static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(streamPerChunk), total - written));
         const int64_t offset = written * static_cast<int64_t>(perByte);
         if (auto next = stream.Next(streamBytes.data(), part); !next) return next;
         if (auto read = area.Read(offset, carrierBytes.data(), part * perByte); !read) return read;
@@ -106,18 +107,17 @@ Status WriteStream(CarrierArea& area, int bitsPerByte, StreamProducer& stream, i
 
 }  // namespace
 
-Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress, const std::string& outputPath) {
+Status HidePayload(const CarrierFacts carrier, int bitsPerByte, const PayloadSource& source, const ProgressFn& progress,
+                   const std::string& outputPath) {
     if (!carrier.IsLoaded()) return MakeError(ErrorCode::NoCarrier);
     if (source.path.empty()) return MakeError(ErrorCode::NoPayload);
-    if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0)
-        return MakeError(ErrorCode::Internal);
+    if (!IsSupportedBitsPerByte(bitsPerByte) || source.size < 0) return MakeError(ErrorCode::Internal);
     if (carrier.shortColourTable) return MakeError(ErrorCode::ShortColourTable, carrier.path);
     if (LargestPayload(carrier.imageSize, bitsPerByte, source.encrypted) < source.size)
         return MakeError(ErrorCode::PayloadTooLarge);
 
-    const std::string header = BuildPayloadHeader(source.compressed, source.encrypted, source.cipher,
-                                                  source.checkValue, source.extension);
+    const std::string header =
+        BuildPayloadHeader(source.compressed, source.encrypted, source.cipher, source.checkValue, source.extension);
     auto payload = OpenFile(source.path, O_RDONLY);
     if (!payload) return payload.error();
     if (auto checked = CheckPayloadLength(payload->get(), source); !checked) return checked;

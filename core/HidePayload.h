@@ -12,13 +12,13 @@ namespace tarnwerk {
 
 // What the hide workflow prepared for the engine.
 struct PayloadSource {
-    std::string path;          // prepared payload file (scratch file)
-    int64_t size = 0;          // its length in bytes
+    std::string path;  // prepared payload file (scratch file)
+    int64_t size = 0;  // its length in bytes
     bool compressed = false;
     bool encrypted = false;
-    uint8_t cipher = 255;      // cipher index when encrypted
-    std::string checkValue;    // 16 bytes when encrypted (passphrase digest, or salt)
-    std::string extension;     // data file extension, single-byte code page
+    uint8_t cipher = 255;    // cipher index when encrypted
+    std::string checkValue;  // 16 bytes when encrypted (passphrase digest, or salt)
+    std::string extension;   // data file extension, single-byte code page
 };
 
 // Errors: NoCarrier, NoPayload, ShortColourTable, PayloadTooLarge (LargestPayload),
@@ -34,7 +34,7 @@ struct PayloadSource {
 // Otherwise the carrier stays untouched and the result is written beside outputPath and
 // renamed onto it when complete (SameFile when outputPath is the carrier). Asking before an
 // existing outputPath is replaced is the caller's part.
-Status HidePayload(CarrierFacts carrier, int bitsPerByte, const PayloadSource& source,
-                   const ProgressFn& progress = {}, const std::string& outputPath = {});
+Status HidePayload(CarrierFacts carrier, int bitsPerByte, const PayloadSource& source, const ProgressFn& progress = {},
+                   const std::string& outputPath = {});
 
 }  // namespace tarnwerk

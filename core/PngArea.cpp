@@ -102,8 +102,7 @@ uint8_t* PngArea::Row(uint32_t row) {
 // range touches; the rows must be kept.
 template <class Visit>
 Status PngArea::ForRows(int64_t offset, size_t count, Visit visit) {
-    if (offset < 0 || offset + static_cast<int64_t>(count) > Length())
-        return MakeError(ErrorCode::Internal, path_);
+    if (offset < 0 || offset + static_cast<int64_t>(count) > Length()) return MakeError(ErrorCode::Internal, path_);
     const auto areaRow = static_cast<int64_t>(samples_.AreaRowBytes());
     size_t done = 0;
     while (done < count) {

@@ -24,9 +24,7 @@ const std::set<std::string> kBeforeImageData = {"pHYs", "sPLT", "oFFs", "pCAL", 
 
 // The first argument names the fault for the reader of this code; the user is told the
 // picture is damaged.
-Error Corrupt(const std::string& /*what*/, const std::string& path) {
-    return MakeError(ErrorCode::CorruptData, path);
-}
+Error Corrupt(const std::string& /*what*/, const std::string& path) { return MakeError(ErrorCode::CorruptData, path); }
 
 bool IsLetters(const uint8_t* type) {
     return std::all_of(type, type + 4, [](uint8_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });

@@ -62,8 +62,7 @@ PngDecoder::~PngDecoder() = default;
 
 Result<PngDecoder> PngDecoder::Open(int fd, const PngLayout& layout, const std::string& path) {
     PngSampleLayout samples;
-    if (!MakePngSampleLayout(layout.header, samples))
-        return MakeError(ErrorCode::Internal, path);
+    if (!MakePngSampleLayout(layout.header, samples)) return MakeError(ErrorCode::Internal, path);
     auto feed = std::make_unique<Feed>();
     feed->fd = fd;
     feed->path = path;

@@ -167,8 +167,7 @@ Status SetHeader(spng_ctx* ctx, const PngHeader& header, const std::string& path
 Result<PngWriter> PngWriter::Create(int sourceFd, const std::string& sourcePath, const PngLayout& layout,
                                     const std::string& targetPath) {
     PngSampleLayout samples;
-    if (!MakePngSampleLayout(layout.header, samples))
-        return MakeError(ErrorCode::Internal, targetPath);
+    if (!MakePngSampleLayout(layout.header, samples)) return MakeError(ErrorCode::Internal, targetPath);
     auto output = AtomicOutput::Create(targetPath);
     if (!output) return output.error();
     auto sink = std::make_unique<Sink>(std::move(*output), sourceFd, sourcePath, layout);

@@ -16,8 +16,6 @@ struct SpngFree {
 using SpngContext = std::unique_ptr<spng_ctx, SpngFree>;
 
 // libspng's code names the fault in English; the user is told that the picture is damaged.
-inline Error SpngError(int /*code*/, const std::string& path) {
-    return MakeError(ErrorCode::CorruptData, path);
-}
+inline Error SpngError(int /*code*/, const std::string& path) { return MakeError(ErrorCode::CorruptData, path); }
 
 }  // namespace tarnwerk

@@ -61,12 +61,11 @@ Result<StealthPayload> ExtractStealthWithKeys(const SamplePlane& plane, const St
     std::optional<StealthOrder> order;
     std::array<uint8_t, kStealthHeaderBytes> plainHeader{};
     std::optional<StealthHeader> header;
-    RunReporting(
-        {[&] {
-            order.emplace(keys->order, *layout, std::move(saltRegion));
-            header = ReadHeader(plane, *order, *keys, plainHeader);
-        }},
-        run, 0);
+    RunReporting({[&] {
+                     order.emplace(keys->order, *layout, std::move(saltRegion));
+                     header = ReadHeader(plane, *order, *keys, plainHeader);
+                 }},
+                 run, 0);
     if (!header || header->sealedLength < kStealthOverhead || !layout->BodyFits(header->sealedLength))
         return NothingFound();
 

@@ -87,8 +87,7 @@ std::vector<uint8_t> PackStealthBody(const StealthPayload& payload) {
 Result<StealthPayload> UnpackStealthBody(std::vector<uint8_t> plain) {
     constexpr size_t kFixed = kStealthFlagsBytes + kStealthExtensionBytes;
     if (plain.size() < kFixed) return MakeError(ErrorCode::CorruptData);
-    if (plain[0] & ~kStealthCompressedFlag)
-        return MakeError(ErrorCode::CorruptData);
+    if (plain[0] & ~kStealthCompressedFlag) return MakeError(ErrorCode::CorruptData);
     StealthPayload payload;
     payload.compressed = (plain[0] & kStealthCompressedFlag) != 0;
     payload.extension.assign(plain.begin() + kStealthFlagsBytes, plain.begin() + kFixed);

@@ -122,7 +122,9 @@ Result<StealthHideStats> HideWithCosts(SamplePlane& plane, const HideInput& in, 
     std::optional<StealthOrder> order;
     StealthHideStats stats;
     RunReporting(
-        {[&] { order.emplace(EmbedFixedRegions({plane, in.costs, in.keys, in.layout}, in.salt, headerBytes, stats)); }},
+        {[&] {
+            order.emplace(EmbedFixedRegions({plane, in.costs, in.keys, in.layout}, in.salt, headerBytes, stats));
+        }},
         run, 0);
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);
     run.Report(kPreparedPercent);
@@ -156,8 +158,8 @@ Result<StealthHideStats> HideStealth(SamplePlane& plane, std::string_view passph
     const StealthSalt salt = NewStealthSalt();
     Result<StealthKeys> keys = MakeError(ErrorCode::Internal);
     std::vector<float> costs;
-    RunReporting({[&] { keys = DeriveStealthKeys(passphrase, salt, limits); }, [&] { costs = HillCosts(plane); }},
-                 run, 0);
+    RunReporting({[&] { keys = DeriveStealthKeys(passphrase, salt, limits); }, [&] { costs = HillCosts(plane); }}, run,
+                 0);
     if (!keys) return keys.error();
     if (Status fits = CheckFits(StealthRoom(plane, costs), payload); !fits) return fits.error();
     if (run.Cancelled()) return MakeError(ErrorCode::Cancelled);

@@ -128,8 +128,7 @@ bool BlockCipherEnvelope<Derived>::DecryptByte(std::vector<uint8_t>& byteArray, 
 
 template <class Derived>
 Status BlockCipherEnvelope<Derived>::EncryptBuffer(std::vector<uint8_t>& buffer, const std::string& key) {
-    if (buffer.size() > kEnvelopeMaxPlain)
-        return MakeError(ErrorCode::TooLargeForFormat);
+    if (buffer.size() > kEnvelopeMaxPlain) return MakeError(ErrorCode::TooLargeForFormat);
     EncryptByte(buffer, key);
     return {};
 }
@@ -139,8 +138,7 @@ Status BlockCipherEnvelope<Derived>::DecryptBuffer(std::vector<uint8_t>& buffer,
     if (buffer.size() % Derived::kBlockSize != 0 || buffer.size() < EnvelopeLength(0, Derived::kBlockSize)) {
         return MakeError(ErrorCode::CorruptData);
     }
-    if (!DecryptByte(buffer, key))
-        return MakeError(ErrorCode::WrongKey);
+    if (!DecryptByte(buffer, key)) return MakeError(ErrorCode::WrongKey);
     return {};
 }
 

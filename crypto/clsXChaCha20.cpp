@@ -49,8 +49,7 @@ void clsXChaCha20::SetKey(const std::string& passphrase) {
 }
 
 Status clsXChaCha20::SetSalt(std::string_view salt) {
-    if (salt.size() != kXChaChaSaltSize)
-        return MakeError(ErrorCode::CorruptData);
+    if (salt.size() != kXChaChaSaltSize) return MakeError(ErrorCode::CorruptData);
     if (salt != salt_) {
         ForgetKey();
         salt_.assign(salt);
@@ -99,8 +98,7 @@ Status clsXChaCha20::EncryptWithNonce(std::vector<uint8_t>& data, const uint8_t 
 
 Status clsXChaCha20::Decrypt(std::vector<uint8_t>& data, const std::string& key) {
     if (!ready_) return MakeError(ErrorCode::CryptoUnavailable);
-    if (data.size() < kXChaChaOverhead)
-        return MakeError(ErrorCode::CorruptData);
+    if (data.size() < kXChaChaOverhead) return MakeError(ErrorCode::CorruptData);
     if (!key.empty()) SetKey(key);
     if (Progress) Progress(0);
     if (Status derived = DeriveKey(); !derived) return derived;

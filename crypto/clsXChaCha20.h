@@ -37,7 +37,7 @@ constexpr Argon2Limits kArgon2StoredLimits{3, std::size_t{256} * 1024 * 1024};
 
 class clsXChaCha20 final : public Cipher {
 public:
-    clsXChaCha20();  // draws a fresh random salt
+    clsXChaCha20();                              // draws a fresh random salt
     explicit clsXChaCha20(Argon2Limits limits);  // test seam: cheaper key derivation
     ~clsXChaCha20() override;
     clsXChaCha20(const clsXChaCha20&) = delete;

@@ -73,8 +73,10 @@ std::string CheckCarrierFacts(const CarrierAnalysis& analysis, const std::string
     }
     if (analysis.verdict == CarrierVerdict::Png) {
         if (f.signature != "PNG") return "PNG accepted without PNG signature";
-        if (f.png.bitDepth != 8 && f.png.bitDepth != 16) return "PNG of depth " + std::to_string(f.png.bitDepth) + " accepted";
-        if (int64_t{f.width} * f.height * f.png.colourChannels != f.imageSize) return "PNG area is not its colour samples";
+        if (f.png.bitDepth != 8 && f.png.bitDepth != 16)
+            return "PNG of depth " + std::to_string(f.png.bitDepth) + " accepted";
+        if (int64_t{f.width} * f.height * f.png.colourChannels != f.imageSize)
+            return "PNG area is not its colour samples";
     } else if (f.fileSize > f.realLength) {
         return "carrier area reaches past the end of the file";
     }
@@ -201,11 +203,13 @@ std::string CheckPngHide(const ScratchDir& scratch, Input file) {
     if (!analysis.accepted()) return {};
     const Bytes data = test::RandomBytes(16, 1);
     if (!scratch.Write("data.bin", data)) return "could not write the data";
-    const PayloadSource source{scratch.File("data.bin"), static_cast<int64_t>(data.size()), false, false, 255, "", "bin"};
+    const PayloadSource source{
+        scratch.File("data.bin"), static_cast<int64_t>(data.size()), false, false, 255, "", "bin"};
     const std::string newPath = scratch.File("new.png");
     const Status hidden = HidePayload(analysis.facts, 1, source, {}, newPath);
     const Bytes after = test::ReadFile(scratch.File("carrier.png"));
-    if (!std::equal(after.begin(), after.end(), file.begin(), file.end())) return "a hide into a new file changed the carrier";
+    if (!std::equal(after.begin(), after.end(), file.begin(), file.end()))
+        return "a hide into a new file changed the carrier";
     if (!hidden) {
         if (!AcceptableHideError(hidden.error().code)) return "HidePayload: " + ErrorText(hidden.error());
         return CheckOnly(scratch, {"carrier.png", "data.bin", "out.bin", "export.bin"}, "a failed hide");
@@ -215,7 +219,8 @@ std::string CheckPngHide(const ScratchDir& scratch, Input file) {
         result.facts.height != analysis.facts.height || result.facts.bitCount != analysis.facts.bitCount)
         return "the new picture does not have the carrier's shape";
     const auto extracted = ExtractPayload(result.facts, 1, scratch.File("back.bin"));
-    if (!extracted || test::ReadFile(scratch.File("back.bin")) != data) return "the new picture does not give the data back";
+    if (!extracted || test::ReadFile(scratch.File("back.bin")) != data)
+        return "the new picture does not give the data back";
     return {};
 }
 
@@ -240,8 +245,10 @@ std::string FuzzDecompress(Input input, const ScratchDir& scratch) {
 
     clsZlib zlib;
     const Status result = zlib.DecompressFile(inPath, outPath);
-    if (!result && result.error().code == ErrorCode::Internal) problem = "DecompressFile: " + ErrorText(result.error());
-    else if (result && !Exists(outPath)) problem = "DecompressFile succeeded without an output";
+    if (!result && result.error().code == ErrorCode::Internal)
+        problem = "DecompressFile: " + ErrorText(result.error());
+    else if (result && !Exists(outPath))
+        problem = "DecompressFile succeeded without an output";
     if (problem.empty()) problem = CheckOnly(scratch, {"data.z", "data.out"}, "DecompressFile");
 
     if (problem.empty() && input.size() >= 4) {
@@ -286,7 +293,8 @@ std::string FuzzCipher(Input input, const ScratchDir& scratch) {
 
     std::vector<uint8_t> roundTrip = original;
     cipher->EncryptByte(roundTrip);
-    if (!cipher->DecryptByte(roundTrip) || roundTrip != original) return "encrypt then decrypt does not restore the data";
+    if (!cipher->DecryptByte(roundTrip) || roundTrip != original)
+        return "encrypt then decrypt does not restore the data";
 
     std::string problem;
     if (!scratch.Write("cipher.in", original)) problem = "could not write the input";
@@ -294,7 +302,8 @@ std::string FuzzCipher(Input input, const ScratchDir& scratch) {
     if (problem.empty()) {
         const Status status = cipher->DecryptFile(scratch.File("cipher.in"), outPath, true, key);
         if (status && test::ReadFile(outPath) != decrypted) problem = "DecryptFile and DecryptByte disagree";
-        if (!status && status.error().code == ErrorCode::Internal) problem = "DecryptFile: " + ErrorText(status.error());
+        if (!status && status.error().code == ErrorCode::Internal)
+            problem = "DecryptFile: " + ErrorText(status.error());
     }
     if (problem.empty()) problem = CheckOnly(scratch, {"cipher.in", "cipher.out"}, "DecryptFile");
     scratch.Clear();
@@ -303,9 +312,17 @@ std::string FuzzCipher(Input input, const ScratchDir& scratch) {
 
 std::string FuzzSettings(Input input, const ScratchDir& scratch) {
     static constexpr std::array<std::pair<const char*, const char*>, 11> kKeys = {{
-        {"Global", "Top"}, {"Global", "Left"}, {"Settings", "Compression"}, {"Settings", "Encryption"},
-        {"Settings", "Algorithmus"}, {"Settings", "BitPerByte"}, {"Settings", "ShowEndMessage"},
-        {"Settings", "ResetOnEnd"}, {"Settings", "Language"}, {"Settings", "SendCompress"}, {"Settings", "SendDelete"},
+        {"Global", "Top"},
+        {"Global", "Left"},
+        {"Settings", "Compression"},
+        {"Settings", "Encryption"},
+        {"Settings", "Algorithmus"},
+        {"Settings", "BitPerByte"},
+        {"Settings", "ShowEndMessage"},
+        {"Settings", "ResetOnEnd"},
+        {"Settings", "Language"},
+        {"Settings", "SendCompress"},
+        {"Settings", "SendDelete"},
     }};
     if (!scratch.Write("tarnwerk.ini", input)) return "could not write the settings file";
     const std::string path = scratch.File("tarnwerk.ini");
@@ -328,9 +345,12 @@ std::string FuzzSettings(Input input, const ScratchDir& scratch) {
     // Writing one key keeps every other value.
     if (problem.empty()) {
         const std::string topBefore = ReadIniValue(path, "Global", "Top", "none");
-        if (!WriteIniValue(path, "Settings", "Language", "2")) problem = "writing a key to a writable file failed";
-        else if (ReadIniValue(path, "Settings", "Language", "none") != "2") problem = "a written value does not read back";
-        else if (ReadIniValue(path, "Global", "Top", "none") != topBefore) problem = "writing one key changed another";
+        if (!WriteIniValue(path, "Settings", "Language", "2"))
+            problem = "writing a key to a writable file failed";
+        else if (ReadIniValue(path, "Settings", "Language", "none") != "2")
+            problem = "a written value does not read back";
+        else if (ReadIniValue(path, "Global", "Top", "none") != topBefore)
+            problem = "writing one key changed another";
     }
     scratch.Clear();
     return problem;
@@ -357,7 +377,8 @@ Bytes PngInput(int exportBits, bool hide, const Bytes& file) {
 }
 
 std::unique_ptr<Cipher> FuzzCipherFor(uint8_t cipherIndex) {
-    if (cipherIndex == static_cast<uint8_t>(CipherIndex::XChaCha20)) return std::make_unique<clsXChaCha20>(kFuzzArgon2Limits);
+    if (cipherIndex == static_cast<uint8_t>(CipherIndex::XChaCha20))
+        return std::make_unique<clsXChaCha20>(kFuzzArgon2Limits);
     return CreateCipher(cipherIndex);
 }
 

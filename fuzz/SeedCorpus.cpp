@@ -99,7 +99,8 @@ void CarrierSeeds(SeedWriter& out) {
     out.Add("carrier", CarrierInput(CarrierName::Bmp, Bitmap(8, 8, 32)));
     out.Add("carrier", CarrierInput(CarrierName::Bmp, Bitmap(8, 8, 4)));
     out.Add("carrier", CarrierInput(CarrierName::Bmp, Patched(Bitmap(8, 8, 8), test::bmp::kCompression, 1)));
-    out.Add("carrier", CarrierInput(CarrierName::Bmp, Patched(Bitmap(kSeedWidth, kSeedHeight, 24), test::bmp::kImageSize, 0)));
+    out.Add("carrier",
+            CarrierInput(CarrierName::Bmp, Patched(Bitmap(kSeedWidth, kSeedHeight, 24), test::bmp::kImageSize, 0)));
     Bytes cut = Bitmap(4, 4, 24);
     cut.resize(30);
     out.Add("carrier", CarrierInput(CarrierName::Bmp, cut));
@@ -120,7 +121,8 @@ void ExtractionSeeds(SeedWriter& out) {
         parts.flags = kCompressedFlag;
         parts.data = Compressed(plain);
         out.Add("extract", ExtractionInput(false, bits, WithStream(bmp8, offset8, BuildStream(parts), bits)));
-        out.Add("extract", ExtractionInput(true, bits, WithStream(test::RandomBytes(4000, 3), 0, BuildStream(parts), bits)));
+        out.Add("extract",
+                ExtractionInput(true, bits, WithStream(test::RandomBytes(4000, 3), 0, BuildStream(parts), bits)));
 
         for (uint8_t cipher = 0; cipher < CipherCount(); ++cipher) {
             StreamParts secret;
@@ -200,7 +202,8 @@ void SettingsSeeds(SeedWriter& out, const std::string& folder) {
     std::remove(path.c_str());
     out.Add("settings", TextBytes("[Settings]\r\nCompression=00\r\nAlgorithmus=4.4\r\nBitPerByte=1.5\r\n"
                                   "Language=1.0\r\n[Global]\r\nTop=1e3\r\nLeft=x\r\n"));
-    out.Add("settings", TextBytes("; comment\n[settings]\nENCRYPTION = 0\nLanguage=300\n\n[Global]\nTop=99999999999\n"));
+    out.Add("settings",
+            TextBytes("; comment\n[settings]\nENCRYPTION = 0\nLanguage=300\n\n[Global]\nTop=99999999999\n"));
 }
 
 }  // namespace
@@ -216,7 +219,8 @@ void StealthSeeds(SeedWriter& out) {
         payload.compressed = channels == 1;
         payload.extension = "txt";
         payload.data = TextBytes("Tarnwerk hides a file inside a picture and gets it back out.\n");
-        if (HideStealthWithKeys(plane, StealthSalt{}, FuzzStealthKeys(), payload)) out.Add("stealth", StealthReaderInput(plane));
+        if (HideStealthWithKeys(plane, StealthSalt{}, FuzzStealthKeys(), payload))
+            out.Add("stealth", StealthReaderInput(plane));
     }
 }
 
@@ -233,4 +237,3 @@ bool WriteSeedCorpus(const std::string& folder) {
 }
 
 }  // namespace tarnwerk::fuzz
-

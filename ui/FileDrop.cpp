@@ -49,7 +49,8 @@ bool FileDropFilter::eventFilter(QObject* watched, QEvent* event) {
             }
             return true;
         }
-        default: break;
+        default:
+            break;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -10,20 +10,28 @@ namespace {
 
 QMessageBox::Icon QtIcon(MessageIcon icon) {
     switch (icon) {
-        case MessageIcon::Critical: return QMessageBox::Critical;
-        case MessageIcon::Question: return QMessageBox::Question;
-        case MessageIcon::Exclamation: return QMessageBox::Warning;
-        case MessageIcon::Information: return QMessageBox::Information;
-        case MessageIcon::None: break;
+        case MessageIcon::Critical:
+            return QMessageBox::Critical;
+        case MessageIcon::Question:
+            return QMessageBox::Question;
+        case MessageIcon::Exclamation:
+            return QMessageBox::Warning;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
 
 QMessageBox::StandardButtons QtButtons(MessageButtons buttons) {
     switch (buttons) {
-        case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case MessageButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
-        case MessageButtons::Ok: break;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+        case MessageButtons::Ok:
+            break;
     }
     return QMessageBox::Ok;
 }
@@ -40,18 +48,24 @@ std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* parent, const Message& mess
             box->setDefaultButton(QMessageBox::No);
             box->setEscapeButton(QMessageBox::No);
             break;
-        case MessageButtons::RetryCancel: box->setEscapeButton(QMessageBox::Cancel); break;
-        case MessageButtons::Ok: box->setEscapeButton(QMessageBox::Ok); break;
+        case MessageButtons::RetryCancel:
+            box->setEscapeButton(QMessageBox::Cancel);
+            break;
+        case MessageButtons::Ok:
+            box->setEscapeButton(QMessageBox::Ok);
+            break;
     }
     return box;
 }
 
 MessageAnswer AnswerFromResult(MessageButtons buttons, int result) {
     switch (buttons) {
-        case MessageButtons::YesNo: return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+        case MessageButtons::YesNo:
+            return result == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
         case MessageButtons::RetryCancel:
             return result == QMessageBox::Retry ? MessageAnswer::Retry : MessageAnswer::Cancel;
-        case MessageButtons::Ok: break;
+        case MessageButtons::Ok:
+            break;
     }
     return MessageAnswer::Ok;
 }

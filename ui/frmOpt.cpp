@@ -38,9 +38,7 @@ void SelectStored(QComboBox* combo, int stored) {
     combo->setCurrentIndex(stored >= 0 && stored < combo->count() ? stored : -1);
 }
 
-int ChosenOr(const QComboBox* combo, int stored) {
-    return combo->currentIndex() >= 0 ? combo->currentIndex() : stored;
-}
+int ChosenOr(const QComboBox* combo, int stored) { return combo->currentIndex() >= 0 ? combo->currentIndex() : stored; }
 
 QLabel* ExplanationLabel(QWidget* parent, const char* name) {
     auto* label = Named(new QLabel(parent), name);
@@ -166,7 +164,8 @@ void frmOpt::Load() {
     const std::string bitUnit = Text(session_.languageBase, TextId::BitsPerByteUnit);
     for (int bits : kBitsChoices) comboBits_->addItem(ToQ(std::to_string(bits) + " " + bitUnit));
     // The list position is the stored Algorithmus value, as in the cipher table.
-    for (const CipherDescriptor& cipher : CipherTable()) comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
+    for (const CipherDescriptor& cipher : CipherTable())
+        comboAlgorithmus_->addItem(QString::fromLatin1(cipher.displayName));
     for (const TextId id : kLanguageIds) comboLanguage_->addItem(ToQ(Text(session_.languageBase, id)));
 
     checkCompress_->setChecked(settings.Compression);

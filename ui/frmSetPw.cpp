@@ -24,7 +24,8 @@ constexpr int kMinimumBarWidth = 240;
 // Puts lblPwQuality so that it ends at the marker, and the marker at its place over the bar.
 class QualityScale : public QWidget {
 public:
-    QualityScale(QLabel* caption, QLabel* marker, QWidget* parent) : QWidget(parent), caption_(caption), marker_(marker) {
+    QualityScale(QLabel* caption, QLabel* marker, QWidget* parent)
+        : QWidget(parent), caption_(caption), marker_(marker) {
         caption_->setParent(this);
         marker_->setParent(this);
         caption_->setAlignment(Qt::AlignRight | Qt::AlignBottom);

@@ -1,7 +1,7 @@
 #include "ui/frmSteg.h"
 
+#include <QAction>
 #include <QCloseEvent>
-#include <QThread>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QAction>
+#include <QThread>
 #include <algorithm>
 #include <array>
 
@@ -33,14 +33,12 @@ namespace {
 
 constexpr int kProgressMaximum = 100;
 
-
 // Menu entries that change the carrier, the data file or the settings, or start another
 // command: off while a command runs, so nothing can change under it. Viewing the carrier,
 // the help, the about box and Exit stay available.
-constexpr std::array kChangingEntries = {"mnuDateiCarrierOpen", "mnuDateiCarrierSend", "mnuDateiCarrierSize",
-                                         "mnuDateiDataOpen",    "mnuDateiHide",        "mnuDateiHideAndMail",
-                                         "mnuDateiExtract",     "mnuDateiExportData",  "mnuDateiReset",
-                                         "mnuExtrasOptionen"};
+constexpr std::array kChangingEntries = {
+    "mnuDateiCarrierOpen", "mnuDateiCarrierSend", "mnuDateiCarrierSize", "mnuDateiDataOpen", "mnuDateiHide",
+    "mnuDateiHideAndMail", "mnuDateiExtract",     "mnuDateiExportData",  "mnuDateiReset",    "mnuExtrasOptionen"};
 
 void ShowText(QLineEdit* field, const std::string& text) {
     const QString shown = ToQ(text);
@@ -137,9 +135,9 @@ std::string frmSteg::ChooseResultFile(const std::vector<FileFilter>& filter, con
 }
 
 std::string frmSteg::ChooseOutputFile(const OutputChoice& choice) {
-    const QString chosen =
-        host_.SaveFile(this, ToQ(session_.Text(choice.titleId)),
-                       QtFilterList(DataFileFilter(session_.languageBase, choice.storedExtension)), ToQ(choice.proposed));
+    const QString chosen = host_.SaveFile(this, ToQ(session_.Text(choice.titleId)),
+                                          QtFilterList(DataFileFilter(session_.languageBase, choice.storedExtension)),
+                                          ToQ(choice.proposed));
     RememberFolder(chosen);
     return FromQ(chosen);
 }
@@ -349,8 +347,8 @@ void frmSteg::closeEvent(QCloseEvent* event) {
 }
 
 bool frmSteg::AskToCancelForClose() {
-    const Message question{session_.Text(TextId::CloseDuringCommandQuestion), MessageIcon::Question, MessageButtons::YesNo,
-                           kProductName};
+    const Message question{session_.Text(TextId::CloseDuringCommandQuestion), MessageIcon::Question,
+                           MessageButtons::YesNo, kProductName};
     return ShowMessageBox(host_, this, question) == MessageAnswer::Yes;
 }
 

@@ -145,10 +145,10 @@ private:
     FileDropFilter* carrierDrop_ = nullptr;
     FileDropFilter* dataDrop_ = nullptr;
 
-    QThread* worker_ = nullptr;        // the long command running, if any
-    std::function<bool()> finish_;     // shows the running command's outcome once it ended
-    bool cancellable_ = false;         // false during the write into the carrier
-    bool closeAfterCommand_ = false;   // the user closed the window during a command
+    QThread* worker_ = nullptr;       // the long command running, if any
+    std::function<bool()> finish_;    // shows the running command's outcome once it ended
+    bool cancellable_ = false;        // false during the write into the carrier
+    bool closeAfterCommand_ = false;  // the user closed the window during a command
 };
 
 }  // namespace tarnwerk

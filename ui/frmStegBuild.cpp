@@ -134,8 +134,8 @@ void frmSteg::BuildCarrierGroup(QWidget* client) {
     Label(box, "lblCarrierFree", TwipsRect(720, 1125, 1500, 195));
     txtOFree_ = InfoField(box, "txtOFree", TwipsRect(2250, 1125, 5415, 195));
 
-    carrierDrop_ = new FileDropFilter([this](const std::vector<std::string>& files) { commands_.DropCarrier(files); },
-                                      this);
+    carrierDrop_ =
+        new FileDropFilter([this](const std::vector<std::string>& files) { commands_.DropCarrier(files); }, this);
     carrierDrop_->Watch(txtOrigFile_);
     carrierDrop_->Watch(image);
 }
@@ -153,8 +153,8 @@ void frmSteg::BuildDataGroup(QWidget* client) {
     Label(box, "lblDataSize", TwipsRect(720, 900, 1500, 195));
     txtDSize_ = InfoField(box, "txtDSize", TwipsRect(2250, 900, 5415, 195));
 
-    dataDrop_ = new FileDropFilter([this](const std::vector<std::string>& files) { commands_.DropDataFile(files); },
-                                   this);
+    dataDrop_ =
+        new FileDropFilter([this](const std::vector<std::string>& files) { commands_.DropDataFile(files); }, this);
     dataDrop_->Watch(txtDataFile_);
     dataDrop_->Watch(image);
 }
@@ -198,10 +198,8 @@ void frmSteg::BuildMenus() {
     connect(Entry(file, "mnuDateiHideAndMail"), &QAction::triggered, this,
             [this] { RunOnWorker(LongCommand::HideAndSend); });
     Separator(file, "mnuStrich3");
-    connect(Entry(file, "mnuDateiExtract"), &QAction::triggered, this,
-            [this] { RunOnWorker(LongCommand::Extract); });
-    connect(Entry(file, "mnuDateiExportData"), &QAction::triggered, this,
-            [this] { RunOnWorker(LongCommand::Export); });
+    connect(Entry(file, "mnuDateiExtract"), &QAction::triggered, this, [this] { RunOnWorker(LongCommand::Extract); });
+    connect(Entry(file, "mnuDateiExportData"), &QAction::triggered, this, [this] { RunOnWorker(LongCommand::Export); });
     Separator(file, "mnuDateiStrich2");
     connect(Entry(file, "mnuDateiReset"), &QAction::triggered, this, [this] { Run([this] { commands_.Reset(); }); });
     Separator(file, "mnuDateiStrich3");

@@ -2,11 +2,10 @@
 // its stored position.
 #include <QApplication>
 #include <QScreen>
+#include <ctime>
 #include <iostream>
 #include <string>
 #include <vector>
-
-#include <ctime>
 
 #include "app/Desktop.h"
 #include "app/MailedArchives.h"

@@ -78,33 +78,39 @@ template <class Oracle>
 void MeasureBlockCipher(Fixture& f, CipherIndex index, const char* name, std::size_t oracleKeyBytes) {
     auto ours = tarnwerk::CreateCipher(static_cast<uint8_t>(index));
     ours->SetKey(f.key);
-    const double ourEncrypt = MedianMibs(f.sizes, [&] { f.work = f.plain; }, [&] { ours->EncryptByte(f.work); });
+    const double ourEncrypt = MedianMibs(
+        f.sizes, [&] { f.work = f.plain; }, [&] { ours->EncryptByte(f.work); });
     Bytes sealed = f.work;
-    const double ourDecrypt = MedianMibs(f.sizes, [&] { f.work = sealed; }, [&] {
-        if (!ours->DecryptByte(f.work)) std::fprintf(stderr, "%s: our envelope did not open\n", name);
-    });
+    const double ourDecrypt = MedianMibs(
+        f.sizes, [&] { f.work = sealed; },
+        [&] {
+            if (!ours->DecryptByte(f.work)) std::fprintf(stderr, "%s: our envelope did not open\n", name);
+        });
 
     const uint8_t iv[Oracle::BLOCKSIZE] = {};
     typename CryptoPP::CBC_Mode<Oracle>::Encryption encrypt(f.oracleKey.data(), oracleKeyBytes, iv);
     typename CryptoPP::CBC_Mode<Oracle>::Decryption decrypt(f.oracleKey.data(), oracleKeyBytes, iv);
-    const double theirEncrypt = MedianMibs(f.sizes, [&] { encrypt.Resynchronize(iv); }, [&] {
-        encrypt.ProcessData(f.output.data(), f.plain.data(), f.sizes.bytes);
-    });
+    const double theirEncrypt = MedianMibs(
+        f.sizes, [&] { encrypt.Resynchronize(iv); },
+        [&] { encrypt.ProcessData(f.output.data(), f.plain.data(), f.sizes.bytes); });
     const Bytes theirSealed = f.output;
-    const double theirDecrypt = MedianMibs(f.sizes, [&] { decrypt.Resynchronize(iv); }, [&] {
-        decrypt.ProcessData(f.output.data(), theirSealed.data(), f.sizes.bytes);
-    });
+    const double theirDecrypt = MedianMibs(
+        f.sizes, [&] { decrypt.Resynchronize(iv); },
+        [&] { decrypt.ProcessData(f.output.data(), theirSealed.data(), f.sizes.bytes); });
     Print(name, "encrypt", ourEncrypt, theirEncrypt);
     Print(name, "decrypt", ourDecrypt, theirDecrypt);
 }
 
 void MeasureRc4(Fixture& f) {
     auto ours = tarnwerk::CreateCipher(static_cast<uint8_t>(CipherIndex::RC4));
-    const double ourRate = MedianMibs(f.sizes, [&] { f.work = f.plain; }, [&] { ours->EncryptByte(f.work, f.key); });
-    const double theirRate = MedianMibs(f.sizes, [] {}, [&] {
-        CryptoPP::Weak::ARC4 oracle(f.oracleKey.data(), f.oracleKey.size());
-        oracle.ProcessData(f.output.data(), f.plain.data(), f.sizes.bytes);
-    });
+    const double ourRate = MedianMibs(
+        f.sizes, [&] { f.work = f.plain; }, [&] { ours->EncryptByte(f.work, f.key); });
+    const double theirRate = MedianMibs(
+        f.sizes, [] {},
+        [&] {
+            CryptoPP::Weak::ARC4 oracle(f.oracleKey.data(), f.oracleKey.size());
+            oracle.ProcessData(f.output.data(), f.plain.data(), f.sizes.bytes);
+        });
     // RC4 is its own inverse: one direction says it all.
     Print("RC4", "encrypt", ourRate, theirRate);
 }

@@ -25,8 +25,8 @@
 namespace tarnwerk {
 namespace {
 
-constexpr int32_t kFirstSeed = 16;     // 16 digest bytes, all 0
-constexpr int32_t kLastSeed = 34696;   // 16 + 255 * (1 + ... + 16)
+constexpr int32_t kFirstSeed = 16;    // 16 digest bytes, all 0
+constexpr int32_t kLastSeed = 34696;  // 16 + 255 * (1 + ... + 16)
 constexpr size_t kSizeField = 4;
 constexpr uint8_t kZlibFirstByte = 0x78;  // deflate, 32 KiB window: every compress2 stream
 constexpr int64_t kMaxExpansion = 1032;   // deflate's largest ratio
@@ -58,7 +58,7 @@ int32_t SeedOf(const std::string& digest) {
 
 test::Bytes SampleText(size_t size) {
     static const std::string kWords[] = {"carrier ", "picture ", "hidden ", "bits ", "letter ", "meeting ",
-                                         "Tuesday ", "station ", "north ", "gate ", "\n"};
+                                         "Tuesday ", "station ", "north ",  "gate ", "\n"};
     test::Bytes text;
     const test::Bytes noise = test::RandomBytes(size, 42);
     for (size_t i = 0; text.size() < size; ++i) {
@@ -145,8 +145,8 @@ int Run(const std::string& passphrase, size_t dataSize) {
 
     std::printf("payload: %zu data bytes hidden as %zu stored bytes (RC4, compressed, 2 bits)\n", original.size(),
                 stored.size());
-    std::printf("seeds tried: %d (%d..%d), %d passed the zlib-header filter\n", kLastSeed - kFirstSeed + 1,
-                kFirstSeed, kLastSeed, candidates);
+    std::printf("seeds tried: %d (%d..%d), %d passed the zlib-header filter\n", kLastSeed - kFirstSeed + 1, kFirstSeed,
+                kLastSeed, candidates);
     std::printf("matching seed: %d (the passphrase's seed: %d)\n", found, expected);
     std::printf("data recovered without the passphrase after %.2f s; whole key space %.2f s (%.1f us per key)\n",
                 foundAfter, total, total * 1e6 / (kLastSeed - kFirstSeed + 1));

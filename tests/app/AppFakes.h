@@ -14,8 +14,8 @@
 
 #include "app/Commands.h"
 #include "app/Desktop.h"
-#include "app/Session.h"
 #include "app/Prompter.h"
+#include "app/Session.h"
 #include "app/UseCases.h"
 #include "app/UserInterface.h"
 #include "config/Settings.h"

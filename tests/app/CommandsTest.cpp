@@ -1,8 +1,8 @@
 // The window's commands through their public members, with a scripted user and desktop.
 #include <sys/stat.h>
 
-#include "app/OutputTarget.h"
 #include "app/AppFakes.h"
+#include "app/OutputTarget.h"
 #include "app/PassphraseRules.h"
 #include "config/TextId.h"
 #include "support/TestCarriers.h"
@@ -20,12 +20,16 @@ TEST(PassphraseRules, RatingAndRefusals) {
 
     const auto tooShort = CheckPassphrase(kLanguageBaseEnglish, "  ab  ");
     ASSERT_TRUE(tooShort);
-    EXPECT_EQ(tooShort->text + "|" + tooShort->title, EnLines({TextId::PassphraseTooShortText, TextId::PassphraseTooShortHint}) + "|" + En(TextId::InvalidPassphraseTitle));
+    EXPECT_EQ(tooShort->text + "|" + tooShort->title,
+              EnLines({TextId::PassphraseTooShortText, TextId::PassphraseTooShortHint}) + "|" +
+                  En(TextId::InvalidPassphraseTitle));
     EXPECT_EQ(tooShort->icon, MessageIcon::Exclamation);
     EXPECT_FALSE(CheckPassphrase(kLanguageBaseEnglish, "a b"));
     const auto different = CheckNewPassphrase(kLanguageBaseEnglish, "secret ", "secret");
     ASSERT_TRUE(different);
-    EXPECT_EQ(different->text + "|" + different->title, EnLines({TextId::PassphrasesDifferText, TextId::PassphrasesDifferHint}) + "|" + En(TextId::InvalidPassphraseTitle));
+    EXPECT_EQ(different->text + "|" + different->title,
+              EnLines({TextId::PassphrasesDifferText, TextId::PassphrasesDifferHint}) + "|" +
+                  En(TextId::InvalidPassphraseTitle));
     EXPECT_FALSE(CheckNewPassphrase(kLanguageBaseEnglish, " secret ", " secret "));
 }
 
@@ -35,7 +39,8 @@ TEST_F(CommandsTest, RejectedCarrierUnloadsThePreviousOne) {
     ASSERT_TRUE(commands.LoadCarrier(dir.File("good.bmp")));
     EXPECT_FALSE(commands.LoadCarrier(dir.File("deep.bmp")));
     EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
-              En(TextId::ColourDepthText) + " 32 " + En(TextId::BitUnit) + ".\r\n\r\n" + En(TextId::SupportedDepthsText) + "|" + En(TextId::IncorrectFileTitle));
+              En(TextId::ColourDepthText) + " 32 " + En(TextId::BitUnit) + ".\r\n\r\n" +
+                  En(TextId::SupportedDepthsText) + "|" + En(TextId::IncorrectFileTitle));
     EXPECT_FALSE(session.carrier.IsLoaded());
     EXPECT_EQ(session.fields.origFile + session.fields.oTyp + session.fields.oSize + session.fields.oFree, "");
 }
@@ -51,8 +56,8 @@ TEST_F(CommandsTest, DataFileTakesItsOwnOrThePendingExtension) {
     EXPECT_EQ(session.fields.dSize, "");
 
     // An output chosen in the save dialog gets the extension found in the carrier.
-    for (const auto& [chosen, expected] : {std::pair{"report", "report.doc"}, {"report.doc", "report.doc"},
-                                           {"report.txt", "report.txt.doc"}}) {
+    for (const auto& [chosen, expected] :
+         {std::pair{"report", "report.doc"}, {"report.doc", "report.doc"}, {"report.txt", "report.txt.doc"}}) {
         EXPECT_EQ(WithStoredExtension(dir.File(chosen), "doc"), dir.File(expected));
     }
 }
@@ -100,7 +105,8 @@ TEST_F(CommandsTest, HelpTellsAMissingFileFromAMissingProgram) {
     desktop.openSucceeds = false;  // xdg-open starts but finds no program
     commands.ShowHelp();
     EXPECT_EQ(desktop.opened, (std::vector<std::string>{dir.File("Tarnwerk.chm"), dir.File("help/index.html")}));
-    EXPECT_EQ(ui.LastMessage().text, En(TextId::NoHelpProgramText) + "\r\n" + dir.File("help/index.html") + "\r\n\r\n" + En(TextId::NoHelpProgramHint));
+    EXPECT_EQ(ui.LastMessage().text, En(TextId::NoHelpProgramText) + "\r\n" + dir.File("help/index.html") + "\r\n\r\n" +
+                                         En(TextId::NoHelpProgramHint));
     EXPECT_EQ(ui.LastMessage().title, En(TextId::NoHelpProgramTitle));
 
     desktop.openStarts = false;  // xdg-open itself is missing

@@ -67,9 +67,13 @@ protected:
 
 // The whole road once per cipher, and the plain one: only the low bits change, the data comes back.
 TEST_F(WorkflowTest, HideThenExtractGivesTheDataBackWithEveryCipher) {
-    const struct { const char* kind; int bits; bool compress; int cipher; } roads[] = {
-        {"bmp24", 4, false, 1}, {"bmp8", 1, true, 0}, {"bmp8", 2, false, 2}, {"raw", 4, true, 3},
-        {"raw", 1, false, 4},   {"bmp24", 2, true, 5}, {"raw", 2, true, -1}};
+    const struct {
+        const char* kind;
+        int bits;
+        bool compress;
+        int cipher;
+    } roads[] = {{"bmp24", 4, false, 1}, {"bmp8", 1, true, 0},  {"bmp8", 2, false, 2}, {"raw", 4, true, 3},
+                 {"raw", 1, false, 4},   {"bmp24", 2, true, 5}, {"raw", 2, true, -1}};
     for (const auto& road : roads) {
         SCOPED_TRACE(road.cipher);
         const bool raw = std::string(road.kind) == "raw";
@@ -120,7 +124,8 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     ASSERT_TRUE(Extract(carrier, output)) << ui.Transcript();
     EXPECT_EQ(Slurp(output), Slurp(data));
     ASSERT_EQ(ui.messages.size(), 3u);
-    const std::string retry = "48\t" + En(TextId::WrongPassphraseTitle) + "\t" + En(TextId::WrongPassphraseText) + " | " + En(TextId::RetryPassphraseText) + "\n";
+    const std::string retry = "48\t" + En(TextId::WrongPassphraseTitle) + "\t" + En(TextId::WrongPassphraseText) +
+                              " | " + En(TextId::RetryPassphraseText) + "\n";
     EXPECT_EQ(ui.Transcript().rfind(retry + retry, 0), 0u) << ui.Transcript();
 
     Put(output, "keep me");
@@ -136,7 +141,10 @@ TEST_F(WorkflowTest, ThreePassphraseTriesWithTheCipherOfThePayload) {
     EXPECT_FALSE(Extract(carrier, output));
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"c.bmp", "notes.txt"}));
 
-    EXPECT_FALSE(Hide(carrier, "\xC5\x82\xC3\xB3" "d" "\xC5\xBA"));  // Polish letters outside the code page
+    EXPECT_FALSE(Hide(carrier,
+                      "\xC5\x82\xC3\xB3"
+                      "d"
+                      "\xC5\xBA"));  // Polish letters outside the code page
     EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::PassphraseCharsText, TextId::PassphraseCharsHint}));
 }
 
@@ -156,20 +164,22 @@ TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     const auto plant = [&](const std::string& bytes, bool compressed, bool encrypted, const std::string& check) {
         ASSERT_TRUE(commands.LoadCarrier(carrier));
         Put(dir.File("planted.bin"), bytes);
-        const PayloadSource source{dir.File("planted.bin"), static_cast<int64_t>(bytes.size()), compressed,
-                                   encrypted, 0, check, "txt"};
+        const PayloadSource source{
+            dir.File("planted.bin"), static_cast<int64_t>(bytes.size()), compressed, encrypted, 0, check, "txt"};
         ASSERT_TRUE(HidePayload(session.carrier, 2, source));
         fs::remove(dir.File("planted.bin"));
     };
     plant("not a zlib stream", true, false, {});  // the compressed flag lies
     EXPECT_FALSE(Extract(carrier, output));
     // The cause is named in the user's language.
-    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::OutputKeepsDataText}) + "\r\n(" + En(TextId::CorruptDataCause) + ")");
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::OutputKeepsDataText}) + "\r\n(" +
+                                         En(TextId::CorruptDataCause) + ")");
     EXPECT_EQ(ui.LastMessage().icon, MessageIcon::Critical);
     EXPECT_EQ(Slurp(output), "not a zlib stream");
     Put(output, "keep me");
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::ExistingUnchangedText}) + "\r\n(" + En(TextId::CorruptDataCause) + ")");
+    EXPECT_EQ(ui.LastMessage().text, EnLines({TextId::DecompressionFailedText, TextId::ExistingUnchangedText}) +
+                                         "\r\n(" + En(TextId::CorruptDataCause) + ")");
     EXPECT_EQ(Slurp(output), "keep me");
 
     // The digest matches, but the data is no whole Blowfish envelope.
@@ -177,17 +187,21 @@ TEST_F(WorkflowTest, UnpackingThatStopsKeepsAnExistingOutputAndFillsAFreeName) {
     ui.messages.clear();
     ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::ExistingUnchangedText}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::ExistingUnchangedText}), 0),
+              0u)
+        << ui.Transcript();
     EXPECT_EQ(Slurp(output), "keep me");
     ui.passphrases = {std::nullopt};  // cancelled: nothing changes and nothing needs saying
     ui.messages.clear();
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.Transcript(), "32\t" + En(TextId::OverwriteTitle) + "\t" + En(TextId::FileExistsText) + " | " + En(TextId::OverwriteQuestion) + "\n");
+    EXPECT_EQ(ui.Transcript(), "32\t" + En(TextId::OverwriteTitle) + "\t" + En(TextId::FileExistsText) + " | " +
+                                   En(TextId::OverwriteQuestion) + "\n");
     EXPECT_EQ(Slurp(output), "keep me");
     fs::remove(output);
     ui.passphrases = {"right one"};
     EXPECT_FALSE(Extract(carrier, output));
-    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::OutputKeepsDataText}), 0), 0u) << ui.Transcript();
+    EXPECT_EQ(ui.LastMessage().text.rfind(EnLines({TextId::DecryptionFailedText, TextId::OutputKeepsDataText}), 0), 0u)
+        << ui.Transcript();
     EXPECT_EQ(Slurp(output), "abc");
     fs::remove(output);
     ui.passphrases = {std::nullopt};
@@ -253,7 +267,8 @@ TEST_F(WorkflowTest, DeviceAsDataFileIsRefusedBeforeItIsCopied) {
     Configure(false, -1, 1);
     data = "/dev/zero";
     EXPECT_FALSE(Hide(carrier));
-    EXPECT_EQ(ui.LastMessage().text, En(TextId::HideErrorText) + "\r\n(" + En(TextId::NotRegularFileCause) + ": /dev/zero)");
+    EXPECT_EQ(ui.LastMessage().text,
+              En(TextId::HideErrorText) + "\r\n(" + En(TextId::NotRegularFileCause) + ": /dev/zero)");
     EXPECT_FALSE(fs::exists("/dev/zero.tmp"));
     EXPECT_EQ(ReadFile(carrier), before);
     EXPECT_TRUE(Leftovers().empty());
@@ -274,7 +289,8 @@ TEST_F(WorkflowTest, NeededSizeIsTheSmallestCarrierTheHideTakes) {
     ui.newPassphrases.clear();
     const std::string& text = ui.LastMessage().text;  // "<418> 12.345 <419>..."
     std::string digits;
-    for (char c : text.substr(En(TextId::NeededSizeText).size(), text.find(En(TextId::NeededSizeUnitText)) - En(TextId::NeededSizeText).size()))
+    for (char c : text.substr(En(TextId::NeededSizeText).size(),
+                              text.find(En(TextId::NeededSizeUnitText)) - En(TextId::NeededSizeText).size()))
         if (c >= '0' && c <= '9') digits += c;
     const int64_t needed = std::stoll(digits);
     MakeRaw(dir.File("fits.raw"), static_cast<size_t>(needed), 5);

@@ -48,7 +48,8 @@ TEST_F(AppTest, MailedArchiveIsCompleteAndABrokenOneIsKept) {
     Put(archive, "not a zip archive");
     ui.answers = {MessageAnswer::Yes};
     EXPECT_FALSE(commands.SendCarrier());
-    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title, En(TextId::ZipFailedText) + "|" + En(TextId::ZipFailedTitle));
+    EXPECT_EQ(ui.LastMessage().text + "|" + ui.LastMessage().title,
+              En(TextId::ZipFailedText) + "|" + En(TextId::ZipFailedTitle));
     EXPECT_EQ(desktop.mailed.size(), 1u);
     EXPECT_EQ(Slurp(archive), "not a zip archive");
 }

@@ -67,11 +67,13 @@ TEST(ErrorTexts, GermanUserReadsGermanCausesWithTheFileAndTheSystemNumber) {
 TEST(ErrorTexts, StealthAnswersPointToTheClassicMethodAndNeverDiffer) {
     const Session english = In(kLanguageBaseEnglish);
     const Message palette = EngineErrorMessage(english, MakeError(ErrorCode::NoSamplePlane, "/p.bmp"));
-    EXPECT_EQ(palette.text, "This picture does not suit this method (for example a palette picture or a RAW file)\r\n"
-                            "Use the classic method for this picture.");
+    EXPECT_EQ(palette.text,
+              "This picture does not suit this method (for example a palette picture or a RAW file)\r\n"
+              "Use the classic method for this picture.");
     const Message small = EngineErrorMessage(english, MakeError(ErrorCode::CarrierTooSmall, "/s.bmp"));
-    EXPECT_EQ(small.text,
-              "The picture is too small or too plain for the stealth method.\r\nUse the classic method for this picture.");
+    EXPECT_EQ(
+        small.text,
+        "The picture is too small or too plain for the stealth method.\r\nUse the classic method for this picture.");
     const Message none = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound));
     EXPECT_EQ(none.text, "No hidden data was found for this passphrase");
     EXPECT_EQ(none.title, "Tarnwerk");

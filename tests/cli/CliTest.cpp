@@ -53,9 +53,8 @@ protected:
     CliRun Cli(const std::string& args, const std::string& shell = {}, const std::string& lang = "C.UTF-8") {
         const std::string out = logs.File("stdout"), err = logs.File("stderr");
         const std::string command = "cd '" + dir.path() + "' && unset LC_ALL LC_MESSAGES && export LANG=" + lang +
-                                    " && " + shell + " '" + TARNWERK_CLI_PATH +
-                                    "' --settings '" + dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" +
-                                    err + "' </dev/null";
+                                    " && " + shell + " '" + TARNWERK_CLI_PATH + "' --settings '" +
+                                    dir.File("none.ini") + "' " + args + " >'" + out + "' 2>'" + err + "' </dev/null";
         const int status = std::system(command.c_str());
         const auto text = [](const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); };
         return CliRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(ReadFile(out)), text(ReadFile(err))};
@@ -115,7 +114,8 @@ TEST_F(CliTest, DoubleDashEndsTheOptionsAndTheCipherListIsComplete) {
     EXPECT_EQ(Cli("info -- -pic.bmp").exitCode, 0);
     EXPECT_EQ(Cli("info -pic.bmp").exitCode, 2);
     const CliRun wrong = Cli("hide a.bmp b.txt --cipher aes");
-    EXPECT_NE(wrong.err.find("none, blowfish, rc4, skipjack, tea, twofish or xchacha20"), std::string::npos) << wrong.err;
+    EXPECT_NE(wrong.err.find("none, blowfish, rc4, skipjack, tea, twofish or xchacha20"), std::string::npos)
+        << wrong.err;
 }
 
 TEST_F(CliTest, InfoShowsTheWindowTextsAndJson) {
@@ -155,8 +155,7 @@ TEST_F(CliTest, InfoShowsTheStealthRoomWhereTheMethodFits) {
     ASSERT_EQ(json.exitCode, 0) << json.err;
     EXPECT_NE(json.out.find(",\"stealth\":{\"recommended\":677,\"maximum\":3189}}"), std::string::npos) << json.out;
     const CliRun text = Cli("--language de info " + Q("big.bmp"));
-    const std::string rooms =
-        "\nEmpfohlener Platz (unauffällig): 677 Byte\nGrößter Platz (unauffällig): 3.189 Byte\n";
+    const std::string rooms = "\nEmpfohlener Platz (unauffällig): 677 Byte\nGrößter Platz (unauffällig): 3.189 Byte\n";
     EXPECT_NE(text.out.find(rooms), std::string::npos) << text.out;
     MakeRaw(dir.File("c.raw"), 90000, 5);
     const png::Picture palette = png::RandomPicture(200, 100, 3, 8, false, 6);
@@ -479,9 +478,9 @@ TEST_F(CliTest, FifosWithoutWriterNeverHang) {
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
     const std::string limit = "timeout 20";
     EXPECT_EQ(Cli("info fifo.bmp", limit).exitCode, 1);
-    for (const char* args : {"size fifo --no-compress --cipher none", "size fifo", "--settings fifo info c.bmp",
-                             "hide c.bmp d.bin --cipher rc4 --passphrase-file fifo",
-                             "extract c.bmp out --passphrase-file fifo"}) {
+    for (const char* args :
+         {"size fifo --no-compress --cipher none", "size fifo", "--settings fifo info c.bmp",
+          "hide c.bmp d.bin --cipher rc4 --passphrase-file fifo", "extract c.bmp out --passphrase-file fifo"}) {
         const int code = Cli(args, limit).exitCode;
         EXPECT_TRUE(code == 0 || code == 1) << args << ": " << code;
     }
@@ -633,8 +632,7 @@ TEST_F(CliTest, StealthRoundTripsOverEveryCarrierKind) {
     WriteFile(dir.File("d.bin"), data);
     for (const auto& row : rows) {
         WriteFile(dir.File(row.name), row.file);
-        const CliRun hide =
-            Cli("hide " + Q(row.name) + " d.bin --method stealth --passphrase-file pw " + row.compress);
+        const CliRun hide = Cli("hide " + Q(row.name) + " d.bin --method stealth --passphrase-file pw " + row.compress);
         ASSERT_EQ(hide.exitCode, 0) << row.name << hide.err;
         EXPECT_NE(ReadFile(dir.File(row.name)), row.file) << row.name;
         const CliRun extract = Cli("extract " + Q(row.name) + " out.bin --passphrase-file pw");
@@ -669,8 +667,8 @@ TEST_F(CliTest, StealthGivesOneAnswerForEveryWayOfNotFinding) {
     for (const auto& [carrier, passphrase] : rows) {
         const Bytes before = ReadFile(dir.File(carrier));
         for (const char* method : {"", " --method stealth"}) {
-            const CliRun run = Cli("--language en extract " + Q(carrier) + " out.txt --passphrase-file " + passphrase +
-                                   method);
+            const CliRun run =
+                Cli("--language en extract " + Q(carrier) + " out.txt --passphrase-file " + passphrase + method);
             EXPECT_EQ(run.exitCode, 1) << carrier << method;
             EXPECT_EQ(run.err, answer) << carrier << method;
             EXPECT_FALSE(std::filesystem::exists(dir.File("out.txt"))) << carrier << method;
@@ -698,17 +696,21 @@ TEST_F(CliTest, StealthRefusesUnsuitableCarriersAndAsksAboveTheRecommendedRoom) 
     WriteFile(dir.File("d.bin"), RandomBytes(600, 35));  // above 476 bytes, below 1800
     const std::string classic = "Use the classic method for this picture.\n";
     const std::pair<const char*, std::string> rows[] = {
-        {"palette.bmp", "Palette pictures cannot carry data with the stealth method: a change by a single step "
-                        "would change a colour.\n" + classic},
-        {"c.raw", "RAW files cannot carry data with the stealth method: their width and height are unknown.\n" +
-                      classic},
+        {"palette.bmp",
+         "Palette pictures cannot carry data with the stealth method: a change by a single step "
+         "would change a colour.\n" +
+             classic},
+        {"c.raw",
+         "RAW files cannot carry data with the stealth method: their width and height are unknown.\n" + classic},
         {"tiny.bmp", "The picture is too small or too plain for the stealth method.\n" + classic},
-        {"c.bmp", "The data is larger than the recommended room of the stealth method in this picture.\nThe more "
-                  "data a picture carries, the easier it is to detect. Hide the data anyway?\n(--force answers yes)\n"},
+        {"c.bmp",
+         "The data is larger than the recommended room of the stealth method in this picture.\nThe more "
+         "data a picture carries, the easier it is to detect. Hide the data anyway?\n(--force answers yes)\n"},
     };
     for (const auto& [carrier, message] : rows) {
         const Bytes before = ReadFile(dir.File(carrier));
-        const CliRun run = Cli("--language en hide " + Q(carrier) + " d.bin --no-compress --method stealth "
+        const CliRun run = Cli("--language en hide " + Q(carrier) +
+                               " d.bin --no-compress --method stealth "
                                "--passphrase-file pw");
         EXPECT_EQ(run.exitCode, 1) << carrier;
         EXPECT_EQ(run.err, message) << carrier;

@@ -44,7 +44,8 @@ TEST(WriteIniValue, ChangesOneLineKeepsTheRestAndReplacesTheFile) {
     test::TempDir dir;
     const std::string file = dir.File("tarnwerk.ini");
     WriteText(file, kUserFile);
-    struct stat before {}, after {};
+    struct stat before {
+    }, after{};
     ASSERT_EQ(stat(file.c_str(), &before), 0);
     std::ifstream oldHandle(file, std::ios::binary);
     ASSERT_TRUE(WriteIniValue(file, "settings", "LANGUAGE", "2"));
@@ -88,12 +89,8 @@ TEST(WriteIniValue, FailuresCarryTheReasonAndTheFile) {
 using Fields = std::map<std::string, int>;
 Fields FieldsOf(const StartupSettings& s) {
     const SettingsRecord& r = s.settings;
-    return {{"Top", s.top},
-            {"Compression", r.Compression},
-            {"Algorithmus", static_cast<int>(r.Algorithmus)},
-            {"bits", r.bitsPerByte},
-            {"base", s.languageBase},
-            {"Method", static_cast<int>(r.Method)}};
+    return {{"Top", s.top},          {"Compression", r.Compression}, {"Algorithmus", static_cast<int>(r.Algorithmus)},
+            {"bits", r.bitsPerByte}, {"base", s.languageBase},       {"Method", static_cast<int>(r.Method)}};
 }
 
 // Start-up on a 1024 x 768 screen (15 twips per pixel): switches are off only for exactly "0",
@@ -119,20 +116,17 @@ TEST_P(SettingsFallback, ValueItCannotUseFallsBack) {
 
 INSTANTIATE_TEST_SUITE_P(
     LoadSettings, SettingsFallback,
-    ::testing::Values(FallbackRow{"SwitchOffOnlyForExactlyZero", "Compression", "00", 1},
-                      FallbackRow{"CipherIndexOutOfRange", "Algorithmus", "5.4", 0},
-                      FallbackRow{"CipherIndexRoundsHalfToEven", "Algorithmus", "3.5", 4},
-                      FallbackRow{"CipherIndexUpToTheLastCipher", "Algorithmus", "4.6", 5},
-                      FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 1, "bits"},
-                      FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
-                      FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0},
-                      FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0},
-                      FallbackRow{"StealthMethod", "Method", "1", 1},
-                      FallbackRow{"StealthMethodWithBlanks", "Method", " 1 ", 1},
-                      FallbackRow{"MethodOfALaterVersion", "Method", "2", 0},
-                      FallbackRow{"MethodNotAnInteger", "Method", "1.0", 0},
-                      FallbackRow{"MethodAsAWord", "Method", "stealth", 0},
-                      FallbackRow{"MethodEmpty", "Method", "", 0}),
+    ::testing::Values(
+        FallbackRow{"SwitchOffOnlyForExactlyZero", "Compression", "00", 1},
+        FallbackRow{"CipherIndexOutOfRange", "Algorithmus", "5.4", 0},
+        FallbackRow{"CipherIndexRoundsHalfToEven", "Algorithmus", "3.5", 4},
+        FallbackRow{"CipherIndexUpToTheLastCipher", "Algorithmus", "4.6", 5},
+        FallbackRow{"BitsBelowTheSmallestDouble", "BitPerByte", "0." + std::string(400, '0') + "1", 1, "bits"},
+        FallbackRow{"LanguageWithLeadingZero", "Language", "01", 0, "base"},
+        FallbackRow{"WindowBelowTheScreen", "Top", "10771", 0}, FallbackRow{"WindowAboveTheScreen", "Top", "-48000", 0},
+        FallbackRow{"StealthMethod", "Method", "1", 1}, FallbackRow{"StealthMethodWithBlanks", "Method", " 1 ", 1},
+        FallbackRow{"MethodOfALaterVersion", "Method", "2", 0}, FallbackRow{"MethodNotAnInteger", "Method", "1.0", 0},
+        FallbackRow{"MethodAsAWord", "Method", "stealth", 0}, FallbackRow{"MethodEmpty", "Method", "", 0}),
     [](const auto& row) { return std::string(row.param.name); });
 
 // The method is stored as its number after the nine older keys, and read back; a file
@@ -211,10 +205,16 @@ TEST(LeadingNumber, ClassicLeadingNumberRuleDecidedByMagnitude) {
     const double inf = std::numeric_limits<double>::infinity();
     const std::string zeros(400, '0');
     const std::pair<std::string, double> cases[] = {
-        {"  -12.5e1xyz", -125}, {"1,5", 1}, {"0x10", 0}, {"-1e400", -inf},
+        {"  -12.5e1xyz", -125},
+        {"1,5", 1},
+        {"0x10", 0},
+        {"-1e400", -inf},
         // Beyond the double range the position of the first digit plus the exponent decides.
-        {"0." + zeros + "1", 0}, {"1" + zeros + "e-1", inf}, {"0.01e-99999999999999999999", 0},
-        {"1e99999999999999999999", inf}, {"1" + zeros + "e-400", 1}};
+        {"0." + zeros + "1", 0},
+        {"1" + zeros + "e-1", inf},
+        {"0.01e-99999999999999999999", 0},
+        {"1e99999999999999999999", inf},
+        {"1" + zeros + "e-400", 1}};
     for (const auto& [text, value] : cases) EXPECT_EQ(LeadingNumberValue(text), value) << text;
 }
 
@@ -249,7 +249,8 @@ TEST_P(FirstStartLanguage, ComesFromTheLocaleUnlessASettingsFileExists) {
     test::TempDir dir;
     const std::string existing = dir.File("tarnwerk.ini");
     WriteText(existing, "[Settings]\nCompression=1\n");
-    for (const auto& [name, value] : {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
+    for (const auto& [name, value] :
+         {std::pair{"LC_ALL", row.lcAll}, {"LC_MESSAGES", row.lcMessages}, {"LANG", row.lang}})
         ::setenv(name, value, 1);
     const StartupSettings first = LoadSettings(dir.File("none/tarnwerk.ini"), 15360, 11520);
     EXPECT_EQ(first.languageBase, row.firstStart);
@@ -267,7 +268,8 @@ INSTANTIATE_TEST_SUITE_P(LoadSettings, FirstStartLanguage,
                                            LocaleRow{"CLocale", "", "", "C", kLanguageBaseEnglish},
                                            LocaleRow{"Unset", "", "", "", kLanguageBaseEnglish},
                                            LocaleRow{"MessagesBeforeLang", "", "deu", "fr_FR", kLanguageBaseEnglish},
-                                           LocaleRow{"AllBeforeMessages", "fr_CA", "de_DE", "nl_NL", kLanguageBaseFrench},
+                                           LocaleRow{"AllBeforeMessages", "fr_CA", "de_DE", "nl_NL",
+                                                     kLanguageBaseFrench},
                                            LocaleRow{"MessagesOverLang", "", "nl_NL", "de_DE", kLanguageBaseDutch}),
                          [](const auto& row) { return std::string(row.param.name); });
 
@@ -283,7 +285,8 @@ TEST(Codepage, EveryByteRoundTripsThroughUtf8) {
 
 TEST(Codepage, KnownCharactersAndNulBytes) {
     EXPECT_EQ(Cp1252ToUtf8("\x80\x8A\x93\x94\x99\x9F\xE4\xDF\xA0"), "€Š“”™Ÿäß\u00A0");
-    EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF" "e, \x8Cuvre"));
+    EXPECT_EQ(Utf8ToCp1252("Grüße, Œuvre"), std::optional<std::string>("Gr\xFC\xDF"
+                                                                       "e, \x8Cuvre"));
     EXPECT_EQ(Utf8ToCp1252(std::string("a\0b", 3)), std::optional<std::string>(std::string("a\0b", 3)));
 }
 
@@ -360,14 +363,17 @@ TEST(StringTableFormat, EntriesAreBasePlusIdVerbatim) {
         "\xEF\xBB\xBF[Fixed 0]\n# comment\n\n1\tDeutsch\n[English 2000]\n255\t \n"
         "301\t  two blanks in front, one behind \n302\ttab\tinside\r\n303\tno line end");
     EXPECT_TRUE(table.problems.empty());
-    EXPECT_EQ(table.entries, (std::map<int, std::string>{{1, "Deutsch"}, {2255, " "},
+    EXPECT_EQ(table.entries, (std::map<int, std::string>{{1, "Deutsch"},
+                                                         {2255, " "},
                                                          {2301, "  two blanks in front, one behind "},
-                                                         {2302, "tab\tinside"}, {2303, "no line end"}}));
+                                                         {2302, "tab\tinside"},
+                                                         {2303, "no line end"}}));
 }
 
 TEST(StringTableFormat, MistakesAreReportedAndTheFirstEntryKept) {
-    const StringTable table = ParseStringTable("5\tbefore any block\n[German 0]\n101\tfirst\n101\tsecond\n102 no tab\n"
-                             "x\tnot a number\n[Broken]\n[Bad base x]\n");
+    const StringTable table = ParseStringTable(
+        "5\tbefore any block\n[German 0]\n101\tfirst\n101\tsecond\n102 no tab\n"
+        "x\tnot a number\n[Broken]\n[Bad base x]\n");
     EXPECT_EQ(table.problems.size(), 6u);
     EXPECT_EQ(table.entries, (std::map<int, std::string>{{101, "first"}}));
 }

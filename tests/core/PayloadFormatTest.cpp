@@ -15,10 +15,16 @@ using test::Bytes;
 // The stored header: flags, cipher byte (255 when plain), the 16-byte check value when encrypted
 // (a malformed one still leaves the fields in place), the extension cut or padded to 8.
 TEST(PayloadHeaderTest, StoredLayoutOfPlainAndEncryptedHeaders) {
-    EXPECT_EQ(BuildPayloadHeader(false, false, 3, "ignored", "txt"), std::string("\x00\xFF" "txt     ", 10));
-    EXPECT_EQ(BuildPayloadHeader(true, false, 0, "", "backup2024"), std::string("\x01\xFF" "backup20", 10));
-    EXPECT_EQ(BuildPayloadHeader(true, true, 4, "0123456789ABCDEF", "jpeg"),
-              std::string("\x03\x04" "0123456789ABCDEF" "jpeg    ", 26));
+    EXPECT_EQ(BuildPayloadHeader(false, false, 3, "ignored", "txt"), std::string("\x00\xFF"
+                                                                                 "txt     ",
+                                                                                 10));
+    EXPECT_EQ(BuildPayloadHeader(true, false, 0, "", "backup2024"), std::string("\x01\xFF"
+                                                                                "backup20",
+                                                                                10));
+    EXPECT_EQ(BuildPayloadHeader(true, true, 4, "0123456789ABCDEF", "jpeg"), std::string("\x03\x04"
+                                                                                         "0123456789ABCDEF"
+                                                                                         "jpeg    ",
+                                                                                         26));
     EXPECT_EQ(BuildPayloadHeader(false, true, 1, "short", "x").size(), static_cast<size_t>(kEncryptedHeaderLength));
 }
 

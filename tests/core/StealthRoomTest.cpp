@@ -97,7 +97,8 @@ TEST_F(StealthRoomTest, FlatAreasGiveNoRoomAndTheMaximumStillHides) {
         const Bytes after = test::ReadFile(copy);
         for (int32_t y = 0; y < height && size == assessed.room.recommended; ++y)
             for (int32_t x = 0; x < 100 * 3; ++x)
-                ASSERT_EQ(after[size_t(test::kBmpHeaders + y * row + x)], 90) << "flat sample changed at " << x << "," << y;
+                ASSERT_EQ(after[size_t(test::kBmpHeaders + y * row + x)], 90)
+                    << "flat sample changed at " << x << "," << y;
         auto found = ExtractStealthFromFile(copy, kPassphrase, {}, kFast);
         ASSERT_TRUE(found);
         EXPECT_EQ(found->data, payload.data);

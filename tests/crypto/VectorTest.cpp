@@ -103,8 +103,8 @@ TEST(KnownAnswers, StoredEnvelopesOfEveryCipherOpen) {
     for (auto& v : LoadVectors("stored.txt")) {
         ASSERT_EQ(v["passphrase"], "Tarnwerk");
         const Bytes sealed = FromHex(v["cipher"]);
-        std::ofstream(dir.File("sealed"), std::ios::binary).write(reinterpret_cast<const char*>(sealed.data()),
-                                                                  static_cast<std::streamsize>(sealed.size()));
+        std::ofstream(dir.File("sealed"), std::ios::binary)
+            .write(reinterpret_cast<const char*>(sealed.data()), static_cast<std::streamsize>(sealed.size()));
         const std::string digest = AsString(FromHex(kTarnwerkDigest));
         ASSERT_TRUE(SealFor(static_cast<uint8_t>(std::stoi(v["index"])))
                         ->Open(dir.File("sealed"), dir.File("plain"), {v["passphrase"], digest, {}}))
@@ -240,7 +240,8 @@ void CheckEnvelopeWithCbc(std::size_t keyBytes) {
         C().EncryptByte(buffer, key);
         ASSERT_EQ(buffer.size() % C::kBlockSize, 0u);
         const uint8_t iv[C::kBlockSize] = {};
-        typename CryptoPP::CBC_Mode<Oracle>::Decryption oracle(reinterpret_cast<const uint8_t*>(key.data()), keyBytes, iv);
+        typename CryptoPP::CBC_Mode<Oracle>::Decryption oracle(reinterpret_cast<const uint8_t*>(key.data()), keyBytes,
+                                                               iv);
         Bytes opened(buffer.size());
         oracle.ProcessData(opened.data(), buffer.data(), buffer.size());
         EXPECT_LE(LoadLe32(opened.data()), 2147483519u);
@@ -309,7 +310,8 @@ TEST(XChaChaOracle, SealedLayoutMatchesCryptoppForRandomInputs) {
         ASSERT_TRUE(cipher.EncryptWithNonce(ours, nonce));
         ASSERT_EQ(crypto_pwhash(key, sizeof key, passphrase.data(), passphrase.size(),
                                 reinterpret_cast<const unsigned char*>(cipher.Salt().data()), kCheap.opsLimit,
-                                kCheap.memLimit, crypto_pwhash_ALG_ARGON2ID13), 0);
+                                kCheap.memLimit, crypto_pwhash_ALG_ARGON2ID13),
+                  0);
         CryptoPP::XChaCha20Poly1305::Encryption oracle;
         oracle.SetKeyWithIV(key, sizeof key, nonce, sizeof nonce);
         Bytes theirs(std::begin(nonce), std::end(nonce));

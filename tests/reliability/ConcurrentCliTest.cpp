@@ -1,5 +1,6 @@
 // Two tarnwerk-cli writers on one carrier: the second is refused with a clear message and
 // neither corrupts the other's data.
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,8 +10,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "support/TempDir.h"
 #include "support/TestCarriers.h"
@@ -23,7 +22,9 @@ constexpr size_t kLargeData = 24 * 1024 * 1024;  // long enough a hide to catch 
 // tarnwerk-cli with the English settings in folder; the output is read by Finish.
 FILE* StartCli(const std::string& args, const test::TempDir& folder) {
     return ::popen(("exec " TARNWERK_CLI_PATH " " + args + " --language en --settings " + folder.File("tarnwerk.ini") +
-                    " </dev/null 2>&1").c_str(), "r");
+                    " </dev/null 2>&1")
+                       .c_str(),
+                   "r");
 }
 // The exit code (-1: no normal exit) and the output.
 std::pair<int, std::string> Finish(FILE* cli) {
@@ -41,7 +42,8 @@ pid_t WriteLockHolder(ino_t inode) {
         std::istringstream fields(line);
         std::string number, kind, mode, access, owner, device;
         fields >> number >> kind >> mode >> access >> owner >> device;
-        if (kind == "FLOCK" && access == "WRITE" && device.ends_with(":" + std::to_string(inode))) return std::stoi(owner);
+        if (kind == "FLOCK" && access == "WRITE" && device.ends_with(":" + std::to_string(inode)))
+            return std::stoi(owner);
     }
     return 0;
 }
@@ -52,7 +54,9 @@ TEST(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
     const std::string carrier = dir.File("carrier.raw"), first = dir.File("first.bin"), second = dir.File("second.bin");
     test::MakeRaw(carrier, kLargeData * 4 + 4096, 3);
     const test::Bytes firstData = test::MakeRaw(first, kLargeData, 4), secondData = test::MakeRaw(second, 5000, 5);
-    const auto hide = [&](const std::string& data) { return "hide " + carrier + " " + data + " --cipher none --no-compress --bits 2"; };
+    const auto hide = [&](const std::string& data) {
+        return "hide " + carrier + " " + data + " --cipher none --no-compress --bits 2";
+    };
     struct stat info {};
     ASSERT_EQ(::stat(carrier.c_str(), &info), 0);
 
@@ -74,7 +78,8 @@ TEST(ConcurrentCliTest, SecondWriterIsRefusedAndTheFirstOneFinishesIntact) {
     EXPECT_EQ(test::ReadFile(second), secondData);
     EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"carrier.raw", "first.bin", "second.bin"}));
 
-    const auto [extractCode, extractOutput] = Finish(StartCli("extract " + carrier + " " + dir.File("back.bin") + " --force", dir));
+    const auto [extractCode, extractOutput] =
+        Finish(StartCli("extract " + carrier + " " + dir.File("back.bin") + " --force", dir));
     ASSERT_EQ(extractCode, 0) << extractOutput;
     EXPECT_TRUE(test::ReadFile(dir.File("back.bin")) == firstData) << "the first writer's data did not survive";
 }
@@ -88,13 +93,14 @@ TEST(ConcurrentCliTest, ParallelExtractionsIntoOneOutputLeaveTheWholeData) {
     test::MakeRaw(carrier, 6 * 1024 * 1024, 3);
     const test::Bytes dataBytes = test::MakeRaw(data, 2 * 1024 * 1024, 8);
     std::ofstream(pw) << "open sesame";
-    const auto [hideCode, hideOutput] =
-        Finish(StartCli("hide " + carrier + " " + data + " --compress --cipher rc4 --bits 4 --passphrase-file " + pw, dir));
+    const auto [hideCode, hideOutput] = Finish(
+        StartCli("hide " + carrier + " " + data + " --compress --cipher rc4 --bits 4 --passphrase-file " + pw, dir));
     ASSERT_EQ(hideCode, 0) << hideOutput;
     for (int round = 0; round < kRounds; ++round) {
         std::vector<FILE*> runs;
         for (int i = 0; i < kRuns; ++i)
-            runs.push_back(StartCli("extract " + carrier + " " + dir.File("same.out") + " --force --passphrase-file " + pw, dir));
+            runs.push_back(
+                StartCli("extract " + carrier + " " + dir.File("same.out") + " --force --passphrase-file " + pw, dir));
         for (FILE* run : runs) {
             const auto [code, output] = Finish(run);
             EXPECT_EQ(code, 0) << output;

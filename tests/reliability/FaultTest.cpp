@@ -57,7 +57,8 @@ std::string RunInChild(const std::function<std::string()>& work, std::optional<u
     ::close(fds[1]);
     std::string text;
     char buffer[4096];
-    for (ssize_t got; (got = ::read(fds[0], buffer, sizeof(buffer))) > 0;) text.append(buffer, static_cast<size_t>(got));
+    for (ssize_t got; (got = ::read(fds[0], buffer, sizeof(buffer))) > 0;)
+        text.append(buffer, static_cast<size_t>(got));
     ::close(fds[0]);
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
@@ -123,17 +124,29 @@ std::ostream& operator<<(std::ostream& out, const FaultCase& row) { return out <
 const FaultCase kFaults[] = {
     {"ReadOnlyCarrier", true, EACCES, {}, [](FaultTest& t) { ::chmod(t.carrier_.c_str(), 0444); }},
     {"DataFileRemovedAfterSelection", true, ENOENT, {}, [](FaultTest&) {}, true},
-    {"CarrierLockedByAnotherWriter", true, 0, {}, [](FaultTest& t) {
+    {"CarrierLockedByAnotherWriter",
+     true,
+     0,
+     {},
+     [](FaultTest& t) {
          t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
          EXPECT_EQ(::flock(t.holder_, LOCK_EX), 0);
      }},
     // The stealth method replaces the carrier by a renamed file: protection and lock still hold.
-    {"StealthIntoReadOnlyCarrier", true, EACCES, {}, [](FaultTest& t) {
+    {"StealthIntoReadOnlyCarrier",
+     true,
+     EACCES,
+     {},
+     [](FaultTest& t) {
          t.session_.settings.Method = HidingMethod::Stealth;
          test::WriteFile(t.data_, Bytes(2000, 'x'));
          ::chmod(t.carrier_.c_str(), 0444);
      }},
-    {"StealthIntoLockedCarrier", true, 0, {}, [](FaultTest& t) {
+    {"StealthIntoLockedCarrier",
+     true,
+     0,
+     {},
+     [](FaultTest& t) {
          t.session_.settings.Method = HidingMethod::Stealth;
          test::WriteFile(t.data_, Bytes(2000, 'x'));
          t.holder_ = ::open(t.carrier_.c_str(), O_RDWR | O_CLOEXEC);
@@ -142,10 +155,12 @@ const FaultCase kFaults[] = {
     {"FullDiskWhileExtracting", false, EFBIG, kSmallDisk,
      [](FaultTest& t) { t.session_.settings.Compression = t.session_.settings.Encryption = false; }},
     // The stored payload is small, its decompressed form does not fit: no success over a cut-off file.
-    {"FullDiskWhileDecompressing", false, EFBIG, kSmallDisk, [](FaultTest& t) {
+    {"FullDiskWhileDecompressing", false, EFBIG, kSmallDisk,
+     [](FaultTest& t) {
          t.dataBytes_.assign(kDataSize, 0);
          test::WriteFile(t.data_, t.dataBytes_);
-     }, false, true},
+     },
+     false, true},
 };
 
 class FaultStepTest : public FaultTest, public ::testing::WithParamInterface<FaultCase> {};
@@ -158,9 +173,13 @@ TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
     }
     auto before = Files();
     if (row.removeDataAfterSelection) before.erase(data_);
-    const std::string text = RunInChild([&] {
-        return Run(row.hide ? data_ : out_, row.hide, [&] { if (row.removeDataAfterSelection) ::unlink(data_.c_str()); });
-    }, row.diskLimit);
+    const std::string text = RunInChild(
+        [&] {
+            return Run(row.hide ? data_ : out_, row.hide, [&] {
+                if (row.removeDataAfterSelection) ::unlink(data_.c_str());
+            });
+        },
+        row.diskLimit);
     const std::string cause = row.error ? std::strerror(row.error) : kCarrierBusyText;
     ASSERT_FALSE(text.empty()) << "the child crashed or reported nothing";
     EXPECT_EQ(text[0], '0') << text;
@@ -171,7 +190,8 @@ TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
         const Bytes kept = test::ReadFile(out_);
         EXPECT_FALSE(kept.size() < kDataSize && kept == Bytes(kept.size(), 0)) << "a cut-off file was left";
     }
-    for (const auto& [name, bytes] : after) EXPECT_TRUE(before.contains(name) && before[name] == bytes) << name << " changed or left";
+    for (const auto& [name, bytes] : after)
+        EXPECT_TRUE(before.contains(name) && before[name] == bytes) << name << " changed or left";
     EXPECT_EQ(after.size(), before.size()) << "a file vanished";
     if (holder_ < 0) return;
     ::close(holder_);  // once released, the carrier takes the hide
@@ -179,17 +199,20 @@ TEST_P(FaultStepTest, FailsNamingTheCauseAndKeepsEveryFile) {
     EXPECT_EQ(accepted.substr(0, 1), "1") << accepted;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, FaultStepTest, ::testing::ValuesIn(kFaults), [](const auto& row) { return row.param.name; });
+INSTANTIATE_TEST_SUITE_P(Table, FaultStepTest, ::testing::ValuesIn(kFaults),
+                         [](const auto& row) { return row.param.name; });
 
 // A hide killed (SIGKILL) in its first progress report after data was written: the carrier keeps
 // length, header and high bits, the written prefix reads back, no scratch file remains.
 TEST_F(FaultTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
     constexpr size_t kStreamPrefix = 18;  // begin marker + plain header
-    Make(1400, 1200, 1200 * 1024, 2);  // many engine passes
+    Make(1400, 1200, 1200 * 1024, 2);     // many engine passes
     session_.settings.Compression = session_.settings.Encryption = false;
     session_.settings.ShowEndMessage = false;
     const std::string text = RunInChild([&] {
-        return Run(data_, true, {}, [](int percent) { if (percent > 0) ::kill(::getpid(), SIGKILL); });
+        return Run(data_, true, {}, [](int percent) {
+            if (percent > 0) ::kill(::getpid(), SIGKILL);
+        });
     });
     ASSERT_EQ(text, "") << "the hide ended before its first progress report";
 
@@ -213,7 +236,8 @@ TEST_F(FaultTest, KilledHideLeavesAReadablePrefixAndNoScratchFile) {
     ASSERT_EQ(Run(out_, false).substr(0, 1), "1");
     const Bytes prefix = test::ReadFile(out_);
     ASSERT_GE(prefix.size(), dataWritten);
-    EXPECT_TRUE(std::equal(dataBytes_.begin(), dataBytes_.begin() + static_cast<ptrdiff_t>(dataWritten), prefix.begin()));
+    EXPECT_TRUE(
+        std::equal(dataBytes_.begin(), dataBytes_.begin() + static_cast<ptrdiff_t>(dataWritten), prefix.begin()));
 }
 
 // Hidden payloads that lie about themselves, through the extract workflow: it returns the data
@@ -244,8 +268,8 @@ Bytes Encrypted(uint8_t cipher, const Bytes& plain, const std::string& passphras
 struct PayloadCase {
     std::string name;
     uint8_t flags, cipher;
-    Bytes data;                                  // as stored in the carrier
-    bool returnsPlain = false;                   // true: the extraction succeeds with Plain()
+    Bytes data;                                 // as stored in the carrier
+    bool returnsPlain = false;                  // true: the extraction succeeds with Plain()
     std::string checkPassphrase = kPassphrase;  // whose digest the header keeps
 };
 std::ostream& operator<<(std::ostream& out, const PayloadCase& row) { return out << row.name; }
@@ -269,9 +293,9 @@ TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
     const PayloadCase& row = GetParam();
     const std::string check = row.flags & fuzz::kEncryptedFlag ? DigestOf(row.checkPassphrase) : "";
     Bytes carrier = test::RandomBytes(64 * 1024, 17);
-    ASSERT_TRUE(fuzz::EmbedStream(carrier, 0,
-                                  fuzz::BuildStream({.flags = row.flags, .cipher = row.cipher, .checkValue = check, .data = row.data}),
-                                  kBits));
+    ASSERT_TRUE(fuzz::EmbedStream(
+        carrier, 0,
+        fuzz::BuildStream({.flags = row.flags, .cipher = row.cipher, .checkValue = check, .data = row.data}), kBits));
     const std::string carrierPath = dir.File("holiday.raw"), out = dir.File("letter.txt");
     test::WriteFile(carrierPath, carrier);
     session.settings.ResetOnEnd = false;
@@ -293,9 +317,11 @@ TEST_P(HostilePayloadTest, ExtractionReturnsTheDataOrFailsWithAMessage) {
         return;
     }
     EXPECT_FALSE(extracted || successShown) << "damaged payload reported as extracted:\n" << transcript;
-    EXPECT_TRUE(std::any_of(ui.messages.begin(), ui.messages.end(), [](const Message& m) {
-        return m.icon == MessageIcon::Critical || m.icon == MessageIcon::Exclamation;
-    })) << "the failure was not reported:\n" << transcript;
+    EXPECT_TRUE(std::any_of(
+        ui.messages.begin(), ui.messages.end(),
+        [](const Message& m) { return m.icon == MessageIcon::Critical || m.icon == MessageIcon::Exclamation; }))
+        << "the failure was not reported:\n"
+        << transcript;
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, HostilePayloadTest, ::testing::ValuesIn(PayloadCases()),

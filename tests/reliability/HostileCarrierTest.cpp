@@ -1,11 +1,10 @@
 // Hostile carrier files: the verdict, what extraction returns, and that a hide into whatever
 // was accepted stays inside the file and reads back.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <optional>
-
-#include <gtest/gtest.h>
 
 #include "core/CarrierAnalysis.h"
 #include "core/ExtractPayload.h"
@@ -38,7 +37,9 @@ struct HostileCase {
 };
 std::ostream& operator<<(std::ostream& out, const HostileCase& row) { return out << row.name; }
 
-Bytes Bmp(int bitCount = 24, bool topDown = false, int32_t side = 16) { return test::BitmapBytes(side, side, bitCount, topDown, 7); }
+Bytes Bmp(int bitCount = 24, bool topDown = false, int32_t side = 16) {
+    return test::BitmapBytes(side, side, bitCount, topDown, 7);
+}
 HostileFile Set(size_t offset, int32_t value, Bytes base = Bmp()) {
     test::PutLe32(base, offset, value);
     return {"carrier.bmp", std::move(base)};
@@ -61,7 +62,8 @@ HostileFile Raw(size_t length, int bits, const fuzz::StreamParts& parts, size_t 
     return {"carrier.raw", std::move(carrier)};
 }
 HostileFile InBmp(Bytes carrier, int bits, const fuzz::StreamParts& parts) {
-    fuzz::EmbedStream(carrier, static_cast<size_t>(test::GetLe32(carrier, bmp::kDataOffset)), fuzz::BuildStream(parts), bits);
+    fuzz::EmbedStream(carrier, static_cast<size_t>(test::GetLe32(carrier, bmp::kDataOffset)), fuzz::BuildStream(parts),
+                      bits);
     return {"carrier.bmp", std::move(carrier)};
 }
 
@@ -105,9 +107,15 @@ std::vector<HostileCase> HostileCases() {
         {"BeginMarkerWithoutEndMarker", Raw(1001, 2, Parts(data40, 0, 255, false)), V::Raw, 232},
         {"BeginMarkerOnly", Raw(0, 2, Parts({}), 8), V::Raw},
         {"EncryptedTooShortForCheckValue", Raw(0, 2, Parts(data40, kEncryptedFlag, 1), 20), V::Raw},
-        {"CipherByteOutsideTable", Raw(1001, 2, Parts(data40, kEncryptedFlag, 7)), V::Raw, 40, uint8_t{7}, kEncryptedFlag},
+        {"CipherByteOutsideTable", Raw(1001, 2, Parts(data40, kEncryptedFlag, 7)), V::Raw, 40, uint8_t{7},
+         kEncryptedFlag},
         {"EndMarkerInsideData", Raw(1001, 2, Parts(word)), V::Raw, 3},
-        {"ShortColourTable", InBmp(ShortPalette(), 1, Parts(Plain(80))), V::Bitmap, 80, {}, {},
+        {"ShortColourTable",
+         InBmp(ShortPalette(), 1, Parts(Plain(80))),
+         V::Bitmap,
+         80,
+         {},
+         {},
          ErrorCode::ShortColourTable},
     };
 }
@@ -147,8 +155,10 @@ TEST_P(HostileCarrierTest, GetsItsVerdictReadsSafelyAndHidesInside) {
     }
     ASSERT_EQ(test::ReadFile(path), file.bytes) << "reading changed the carrier";
 
-    PayloadSource source{.path = dir.File("payload.bin"), .size = static_cast<int64_t>(file.bytes.size()),
-                         .checkValue = "", .extension = "bin"};
+    PayloadSource source{.path = dir.File("payload.bin"),
+                         .size = static_cast<int64_t>(file.bytes.size()),
+                         .checkValue = "",
+                         .extension = "bin"};
     test::WriteFile(source.path, Plain(file.bytes.size()));
     const Status refused = HidePayload(facts, kHideBits, source);
     ASSERT_FALSE(refused.ok());

@@ -76,7 +76,7 @@ Bytes V5BitmapWithProfile(int32_t width, int32_t height, uint32_t profileBytes, 
     PutLe16(bytes, 26, 1);
     PutLe16(bytes, bmp::kBitCount, 24);
     PutLe32(bytes, bmp::kImageSize, storedImageSize);
-    PutLe32(bytes, 14 + 56, 0x4D424544);                            // bV5CSType 'MBED'
+    PutLe32(bytes, 14 + 56, 0x4D424544);                           // bV5CSType 'MBED'
     PutLe32(bytes, 14 + 112, static_cast<int32_t>(124 + pixels));  // bV5ProfileData
     PutLe32(bytes, 14 + 116, static_cast<int32_t>(profileBytes));  // bV5ProfileSize
     return bytes;

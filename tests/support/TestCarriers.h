@@ -11,7 +11,7 @@ namespace tarnwerk::test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline constexpr int kBmpHeaders = 14 + 40;   // file header and info header
+inline constexpr int kBmpHeaders = 14 + 40;     // file header and info header
 inline constexpr int kPaletteBytes8 = 256 * 4;  // colour table of an 8-bit bitmap
 
 // Offsets of header fields, for patching.

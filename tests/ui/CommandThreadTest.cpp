@@ -49,8 +49,7 @@ bool CancelWhen(frmSteg& win, const std::function<bool()>& stopWhen, const std::
     poll.setInterval(1);
     QObject::connect(&poll, &QTimer::timeout, check);
     // Each progress report too: a short stage may end between two timer ticks.
-    const QMetaObject::Connection onProgress =
-        QObject::connect(&win.progressBar(), &QProgressBar::valueChanged, check);
+    const QMetaObject::Connection onProgress = QObject::connect(&win.progressBar(), &QProgressBar::valueChanged, check);
     poll.start();
     Settle(win);
     QObject::disconnect(onProgress);

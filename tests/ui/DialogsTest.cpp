@@ -24,7 +24,7 @@ private slots:
         frmSetPw set(kEn, host);
         frmGetPw get(kEn, host);
         const std::pair<PassphraseDialog*, std::vector<const char*>> table[] = {{&set, {"txtPw1", "txtPw2"}},
-                                                                              {&get, {"txtPw"}}};
+                                                                                {&get, {"txtPw"}}};
         for (const auto& [dialog, fields] : table) {
             const auto enter = [&, &fields = fields, dialog = dialog](const QString& text, Qt::Key key) {
                 for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -162,8 +162,9 @@ private slots:
             return d.result();
         };
         Click(*w.window, "cmdOptions");
-        QCOMPARE(seen, QStringList({"TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", "1 3 0 ",
-                                    "TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", Tr(kEn, TextId::StealthMethodExplanation)}));
+        QCOMPARE(seen,
+                 QStringList({"TEA 1 0 1 classic", "XChaCha20-Poly1305 0 1 0 stealth", "1 3 0 ", "TEA 1 0 1 classic",
+                              "XChaCha20-Poly1305 0 1 0 stealth", Tr(kEn, TextId::StealthMethodExplanation)}));
         QVERIFY(w.session.settings.Method == HidingMethod::Stealth);
         // The status bar names what a hide will use: the method's cipher, and the method for the bits.
         QCOMPARE(QStringList({w.window->statusBar().Text(2), w.window->statusBar().Text(3)}),

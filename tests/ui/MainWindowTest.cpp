@@ -108,8 +108,8 @@ private slots:
         f.session.settings.ResetOnEnd = false;
         f.Drop("Image2", {f.carrier});
         f.Drop("Image1", {f.data});
-        const char* locked[] = {"mnuDateiCarrierOpen", "mnuDateiDataOpen", "mnuDateiHide",      "mnuDateiHideAndMail",
-                                "mnuDateiExtract",     "mnuDateiExportData", "mnuDateiReset",   "mnuExtrasOptionen",
+        const char* locked[] = {"mnuDateiCarrierOpen", "mnuDateiDataOpen",   "mnuDateiHide",  "mnuDateiHideAndMail",
+                                "mnuDateiExtract",     "mnuDateiExportData", "mnuDateiReset", "mnuExtrasOptionen",
                                 "mnuDateiCarrierSend", "mnuDateiCarrierSize"};
         const char* open[] = {"mnuDateiCarrierView", "mnuDateiBeenden", "mnuHilfeHelp", "mnuHilfeInfo"};
         QStringList wrong;

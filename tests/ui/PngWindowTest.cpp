@@ -45,7 +45,8 @@ private slots:
     void keepingTheOriginalAsksForANewFileThatSendMails() {
         Window w;
         SettingsRecord& settings = w.session.settings;
-        settings.KeepOriginal = true, settings.Encryption = false, settings.ResetOnEnd = false, settings.SendCompress = false;
+        settings.KeepOriginal = true, settings.Encryption = false, settings.ResetOnEnd = false,
+        settings.SendCompress = false;
         const QString picture = w.Path("holiday.png"), taken = w.Path("holiday-1.png"),
                       chosen = w.Path("holiday-2.png");
         const Bytes original = png::Encode(png::RandomPicture(60, 40, 2, 8, false, 5));

@@ -28,7 +28,7 @@ public:
     std::vector<SeenMessage> messages;
     std::vector<QMessageBox::StandardButton> defaultButtons;  // per message box, NoButton if none
     std::deque<int> boxAnswers;                               // buttons pressed; first button when empty
-    std::vector<QString> dialogs;  // objectNames of the dialogs run
+    std::vector<QString> dialogs;                             // objectNames of the dialogs run
     std::function<int(QDialog&)> onDialog;
     std::size_t fileRequests = 0;
     std::function<void()> onShow;  // runs as any dialog or message box shows
@@ -70,7 +70,9 @@ public:
 };
 
 template <class T = QWidget>
-T* Find(QObject& parent, const char* name) { return parent.findChild<T*>(name); }
+T* Find(QObject& parent, const char* name) {
+    return parent.findChild<T*>(name);
+}
 inline QString TextOf(QObject& parent, const char* field) { return Find<QLineEdit>(parent, field)->text(); }
 // Waits, with the event loop running, until a long command the window started has ended.
 inline void Settle(QObject& parent) {
