@@ -48,6 +48,14 @@ QLabel* ExplanationLabel(QWidget* parent, const char* name) {
     return label;
 }
 
+// A fixed-size dialog sizes a word-wrapped label by a guessed width, so a longer translation
+// would be cut off; give each the height its text needs at the width it is allowed.
+void FitWrappedLabels(QWidget& dialog) {
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->wordWrap()) label->setMinimumHeight(label->heightForWidth(label->maximumWidth()));
+    }
+}
+
 }  // namespace
 
 frmOpt::frmOpt(const Session& session, Commands& commands, DialogHost& /*host*/, QWidget* parent)
@@ -55,6 +63,7 @@ frmOpt::frmOpt(const Session& session, Commands& commands, DialogHost& /*host*/,
     setObjectName(QStringLiteral("frmOpt"));
     BuildControls();
     ApplyLanguage(*this, "frmOpt", session_.languageBase);
+    FitWrappedLabels(*this);
     Load();
 }
 

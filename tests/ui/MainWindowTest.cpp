@@ -2,6 +2,7 @@
 #include "UiTestSupport.h"
 #include "config/TextId.h"
 #include "ui/QtText.h"
+#include "ui/frmOpt.h"
 #include "ui/frmSetPw.h"
 
 using namespace tarnwerk;
@@ -30,6 +31,15 @@ private slots:
                 const int needed = button->fontMetrics().horizontalAdvance(LabelText(button->text().toStdString())) + 8;
                 QVERIFY2(button->width() >= needed, qPrintable(button->objectName() + where));
             }
+            // The options dialog's explanations wrap; every line of them must show.
+            frmOpt options(w.session, window.commands(), w.host, &window);
+            options.show();
+            for (QLabel* label : options.findChildren<QLabel*>()) {
+                if (label->wordWrap())
+                    QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                             qPrintable(label->objectName() + where));
+            }
+            options.close();
             QVERIFY(Find(window, "txtOTyp")->x() > Find(window, "lblCarrierType")->geometry().right());
             QVERIFY(Find(window, "picProgBarSize")->x() > Find(window, "lblProcess")->geometry().right());
         }
