@@ -75,7 +75,7 @@ TEST(ErrorTexts, StealthAnswersPointToTheClassicMethodAndNeverDiffer) {
         small.text,
         "The picture is too small or too plain for the stealth method.\r\nUse the classic method for this picture.");
     const Message none = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound));
-    EXPECT_EQ(none.text, "No hidden data was found for this passphrase");
+    EXPECT_EQ(none.text, "No hidden data found for this passphrase.");
     EXPECT_EQ(none.title, "Tarnwerk");
     const Message cropped = EngineErrorMessage(english, MakeError(ErrorCode::NothingFound, "/c.bmp", EIO));
     EXPECT_EQ(cropped.text, none.text);

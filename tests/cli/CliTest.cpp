@@ -661,7 +661,7 @@ TEST_F(CliTest, StealthGivesOneAnswerForEveryWayOfNotFinding) {
     PutLe32(cropped, bmp::kFileSize, static_cast<int32_t>(cropped.size()));
     PutLe32(cropped, bmp::kImageSize, static_cast<int32_t>(cropped.size()) - kBmpHeaders);
     WriteFile(dir.File("cropped.bmp"), cropped);
-    const std::string answer = "No hidden data was found for this passphrase\nPlease enter the correct passphrase.\n";
+    const std::string answer = "No hidden data found for this passphrase.\nPlease enter the correct passphrase.\n";
     const std::pair<const char*, const char*> rows[] = {
         {"c.bmp", "wrong"}, {"clean.bmp", "pw"}, {"tampered.bmp", "pw"}, {"cropped.bmp", "pw"}};
     for (const auto& [carrier, passphrase] : rows) {
