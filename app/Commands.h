@@ -56,7 +56,7 @@ public:
     void ShowCarrier();  // mnuDateiCarrierView_Click
     void ShowHelp();     // mnuHilfeHelp_Click
 
-    // Options dialog: Save writes the nine keys, updates the session (also when a write
+    // Options dialog: Save writes the Settings keys, updates the session (also when a write
     // failed, then SettingsNotSavedText is shown once); closing the dialog recomputes LanguageBase.
     // The dialog is not reachable while a long command runs.
     void SaveOptions(const SettingsRecord& record);
