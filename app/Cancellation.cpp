@@ -1,7 +1,6 @@
 #include "app/Cancellation.h"
 
 namespace tarnwerk {
-namespace {}
 
 ProgressFn CancellableProgress(ProgressSink& progress) {
     return [&progress](int percent) {
