@@ -9,30 +9,24 @@ constexpr char32_t kSurrogateLast = 0xDFFF;
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// Length of the sequence a lead byte starts and the smallest value it may encode.
+// The four forms of a lead byte: its marker bits, the value bits it carries, the length of
+// the sequence it starts and the smallest value that length may encode.
+struct LeadForm {
+    unsigned char mask, marker, valueBits;
+    size_t length;
+    char32_t minimum;
+};
+constexpr LeadForm kLeadForms[] = {{0x80, 0x00, 0x7F, 1, 0},
+                                   {0xE0, 0xC0, 0x1F, 2, 0x80},
+                                   {0xF0, 0xE0, 0x0F, 3, 0x800},
+                                   {0xF8, 0xF0, 0x07, 4, 0x10000}};
+
 bool LeadByte(unsigned char lead, size_t& length, char32_t& value, char32_t& minimum) {
-    if (lead < 0x80) {
-        length = 1;
-        value = lead;
-        minimum = 0;
-        return true;
-    }
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        value = lead & 0x1Fu;
-        minimum = 0x80;
-        return true;
-    }
-    if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        value = lead & 0x0Fu;
-        minimum = 0x800;
-        return true;
-    }
-    if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        value = lead & 0x07u;
-        minimum = 0x10000;
+    for (const LeadForm& form : kLeadForms) {
+        if ((lead & form.mask) != form.marker) continue;
+        length = form.length;
+        value = lead & form.valueBits;
+        minimum = form.minimum;
         return true;
     }
     return false;
